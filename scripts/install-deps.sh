@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build and test Velmora.
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config g++-mingw-w64-i686-posix mingw-w64-tools
+          libsqlite3-dev libjpeg-dev libgtest-dev googletest tclsh
+          wine wine32:i386 xvfb xauth imagemagick fonts-wqy-zenhei xdotool fp-utils
+          dpkg-dev ca-certificates)
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+    need_update=1
+fi
+
+# Debian's source packages of SQLite and libjpeg-turbo are cross-built for MinGW.
+src_list=/etc/apt/sources.list.d/velmora-deb-src.sources
+if [ ! -f "$src_list" ]; then
+    uri=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+    [ -n "$uri" ] || uri=$(awk '/^deb / {print $2; exit}' /etc/apt/sources.list 2>/dev/null || true)
+    printf 'Types: deb-src\nURIs: %s\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+        "$uri" | "${sudo_cmd[@]}" tee "$src_list" >/dev/null
+    need_update=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
+    "${sudo_cmd[@]}" apt-get update -q
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
