@@ -1,0 +1,21 @@
+#pragma once
+// Date-times are day counts since 30 December 1899 00:00, local time, with the time
+// of day as the fraction, so the difference of two date-times is a number of days.
+#include <string>
+
+using DateTime = double;
+
+struct CivilTime {
+    int year = 1899, month = 12, day = 30;
+    int hour = 0, minute = 0, second = 0;
+};
+
+DateTime ToDateTime(const CivilTime& time);
+CivilTime ToCivilTime(DateTime value);
+
+// "YYYY-MM-DD HH:MM:SS", 24-hour, zero-padded: how the database stores date-times.
+std::string FormatDateTime(DateTime value);
+
+// Reads "YYYY-MM-DD HH:MM:SS" or "YYYY-MM-DD"; an empty text is 0. False when the
+// text is no valid date and time.
+bool ParseDateTime(const std::string& text, DateTime& value);

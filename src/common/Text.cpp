@@ -1,0 +1,72 @@
+#include "common/Text.h"
+
+#include "common/TextCodec.h"
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) < 33; }
+
+// Length in bytes of the character that starts at `pos`. A lead byte at the very end
+// of the text stands alone.
+size_t CharacterLength(const std::string& text, size_t pos, const TextCodec& codec)
+{
+    if (codec.isLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size())
+        return 2;
+    return 1;
+}
+
+} // namespace
+
+std::string TrimText(const std::string& text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+int CharacterCount(const std::string& text, const TextCodec& codec)
+{
+    int count = 0;
+    for (size_t pos = 0; pos < text.size(); pos += CharacterLength(text, pos, codec))
+        ++count;
+    return count;
+}
+
+std::string ShortenText(const std::string& text, int count, const TextCodec& codec)
+{
+    size_t pos = 0;
+    int taken = 0;
+    while (pos < text.size() && taken < count) {
+        pos += CharacterLength(text, pos, codec);
+        ++taken;
+    }
+    if (pos >= text.size())
+        return text;
+    return text.substr(0, pos) + "...";
+}
+
+std::string QuotedText(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c;
+        if (c == '\'')
+            quoted += '\'';
+    }
+    return quoted + "'";
+}
+
+std::string ContainsPattern(const std::string& text)
+{
+    std::string pattern = "%";
+    for (char c : text) {
+        if (c == '%' || c == '_' || c == '\\')
+            pattern += '\\';
+        pattern += c;
+    }
+    return pattern + "%";
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Text helpers shared by the windows: trimming, shortening and quoting.
+#include <string>
+
+class TextCodec;
+
+// Removes leading and trailing bytes below 33 (blanks, control characters, line breaks).
+std::string TrimText(const std::string& text);
+
+// The text, or its first `count` characters followed by "...". Characters of the code
+// page are counted, not bytes: a two-byte character counts once and is never split.
+std::string ShortenText(const std::string& text, int count, const TextCodec& codec);
+
+// Number of characters (not bytes) of an ANSI text.
+int CharacterCount(const std::string& text, const TextCodec& codec);
+
+// Enclosed in single quotes with every single quote inside doubled.
+std::string QuotedText(const std::string& text);
+
+// A LIKE pattern that matches texts containing `text` as typed: '%', '_' and the
+// escape character itself stand for themselves. Use with "escape '\'".
+std::string ContainsPattern(const std::string& text);

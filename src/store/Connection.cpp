@@ -1,0 +1,342 @@
+#include "store/Connection.h"
+
+#include "common/Text.h"
+#include "common/TextCodec.h"
+#include "store/Statement.h"
+#include "common/DateTime.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <strings.h>
+
+namespace {
+
+const char* const kDataSourceKey = "Data Source=";
+// How long a statement waits for another program's lock on the file before it fails.
+const int kBusyTimeoutMs = 2000;
+
+// The engine's reason, with a plain explanation in front for the failures a user can act on.
+std::string DescribeFailure(int code, const std::string& engineMessage)
+{
+    const char* explanation = nullptr;
+    switch (code & 0xFF) {
+    case SQLITE_CANTOPEN: explanation = "无法打开数据库文件"; break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: explanation = "数据库文件正被其他程序占用"; break;
+    case SQLITE_NOTADB: explanation = "文件不是有效的数据库"; break;
+    case SQLITE_CORRUPT: explanation = "数据库文件已损坏"; break;
+    case SQLITE_READONLY: explanation = "数据库文件是只读的"; break;
+    default: break;
+    }
+    if (!explanation)
+        return engineMessage;
+    return std::string(explanation) + " (" + engineMessage + ")";
+}
+
+[[noreturn]] void Fail(sqlite3* db, int code)
+{
+    throw StoreError(DescribeFailure(code, db ? sqlite3_errmsg(db) : sqlite3_errstr(code)));
+}
+
+Statement Prepare(Connection& connection, const std::string& ansiSql, const std::vector<SqlParam>& params)
+{
+    sqlite3* db = connection.handle();
+    const TextCodec& codec = connection.codec();
+    const std::string sql = codec.toUtf8(ansiSql);
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
+    Statement stmt(raw);
+    if (rc != SQLITE_OK)
+        Fail(db, rc);
+    for (size_t i = 0; i < params.size(); ++i) {
+        const SqlParam& param = params[i];
+        const int index = static_cast<int>(i + 1);
+        int bound = SQLITE_OK;
+        if (param.kind == SqlParam::Kind::Integer) {
+            bound = sqlite3_bind_int64(raw, index, param.number);
+        } else {
+            // The pattern is built on UTF-8, where every byte below 0x80 is a character
+            // of its own; in the code page a trail byte may look like '\' or '_'.
+            std::string text = codec.toUtf8(param.text);
+            if (param.kind == SqlParam::Kind::Contains)
+                text = ContainsPattern(text);
+            bound = sqlite3_bind_text(raw, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        }
+        if (bound != SQLITE_OK)
+            Fail(db, bound);
+    }
+    return stmt;
+}
+
+bool ParseInteger(const std::string& text, long long& value)
+{
+    const std::string trimmed = TrimText(text);
+    if (trimmed.empty())
+        return false;
+    size_t pos = trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0;
+    if (pos == trimmed.size())
+        return false;
+    for (size_t i = pos; i < trimmed.size(); ++i)
+        if (trimmed[i] < '0' || trimmed[i] > '9')
+            return false;
+    errno = 0;
+    value = std::strtoll(trimmed.c_str(), nullptr, 10);
+    return errno == 0;
+}
+
+std::string FieldValueError(const std::string& name, const std::string& shown, const char* expected)
+{
+    return "字段 " + name + " 的值 \"" + shown + "\" 不是有效的" + expected;
+}
+
+} // namespace
+
+std::string ConnectionTextFor(const std::string& databasePath) { return kDataSourceKey + databasePath; }
+
+Connection::Connection(const TextCodec& codec) : codec_(codec) {}
+
+Connection::~Connection() { disconnect(); }
+
+void Connection::setConnectionText(const std::string& text) { connectionText_ = text; }
+
+void Connection::connect()
+{
+    disconnect();
+    const size_t start = connectionText_.find(kDataSourceKey);
+    if (start == std::string::npos)
+        throw StoreError("连接字符串中没有数据文件 (Data Source)");
+    const size_t valueStart = start + std::string(kDataSourceKey).size();
+    const size_t end = connectionText_.find(';', valueStart);
+    const std::string path = connectionText_.substr(valueStart, end == std::string::npos ? end : end - valueStart);
+    const std::string utf8Path = codec_.toUtf8(path);
+
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(utf8Path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string reason = DescribeFailure(rc, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close(db);
+        throw StoreError(reason + ": " + utf8Path);
+    }
+    // The engine quietly falls back to reading when the file is write-protected. The
+    // program would then lose every change it makes, so it refuses such a file.
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        sqlite3_close(db);
+        throw StoreError("数据库文件是只读的,无法保存修改: " + utf8Path);
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    db_ = db;
+}
+
+void Connection::disconnect()
+{
+    if (db_) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+}
+
+sqlite3* Connection::handle()
+{
+    if (!db_)
+        connect();
+    return db_;
+}
+
+void Connection::execute(const std::string& sql, const std::vector<SqlParam>& params)
+{
+    Statement stmt = Prepare(*this, sql, params);
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        Fail(db_, rc);
+}
+
+void Query::open(const std::string& sql, const std::vector<SqlParam>& params)
+{
+    columns_.clear();
+    rows_.clear();
+    current_ = 0;
+    Statement stmt = Prepare(connection_, sql, params);
+    sqlite3_stmt* raw = stmt.get();
+    const int columnCount = sqlite3_column_count(raw);
+    for (int c = 0; c < columnCount; ++c)
+        columns_.push_back(sqlite3_column_name(raw, c));
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        std::vector<Value> row(static_cast<size_t>(columnCount));
+        for (int c = 0; c < columnCount; ++c) {
+            Value& v = row[static_cast<size_t>(c)];
+            switch (sqlite3_column_type(raw, c)) {
+            case SQLITE_NULL: break;
+            case SQLITE_INTEGER:
+                v.isNull = false;
+                v.isInteger = true;
+                v.integer = sqlite3_column_int64(raw, c);
+                break;
+            case SQLITE_FLOAT:
+                v.isNull = false;
+                v.isReal = true;
+                v.real = sqlite3_column_double(raw, c);
+                break;
+            default: {
+                v.isNull = false;
+                const unsigned char* text = sqlite3_column_text(raw, c);
+                v.text.assign(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_column_bytes(raw, c)));
+                break;
+            }
+            }
+        }
+        rows_.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        rows_.clear();
+        Fail(connection_.handle(), rc);
+    }
+}
+
+bool Query::hasField(const std::string& name) const
+{
+    for (const std::string& column : columns_)
+        if (strcasecmp(column.c_str(), name.c_str()) == 0)
+            return true;
+    return false;
+}
+
+const Query::Value& Query::field(const std::string& name) const
+{
+    if (eof())
+        throw StoreError("没有当前记录,无法读取字段 " + name);
+    for (size_t c = 0; c < columns_.size(); ++c)
+        if (strcasecmp(columns_[c].c_str(), name.c_str()) == 0)
+            return rows_[current_][c];
+    throw StoreError("找不到字段 " + name);
+}
+
+std::string Query::fieldText(const std::string& name) const
+{
+    const Value& v = field(name);
+    if (v.isNull)
+        return {};
+    if (v.isInteger)
+        return std::to_string(v.integer);
+    if (v.isReal) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.15g", v.real);
+        return text;
+    }
+    return connection_.codec().fromUtf8(v.text);
+}
+
+int Query::fieldInt(const std::string& name) const
+{
+    const Value& v = field(name);
+    long long value = 0;
+    std::string shown;
+    if (v.isNull) {
+        return 0;
+    } else if (v.isInteger) {
+        value = v.integer;
+        shown = std::to_string(value);
+    } else if (v.isReal) {
+        value = static_cast<long long>(v.real);
+        char text[64];
+        std::snprintf(text, sizeof text, "%.15g", v.real);
+        shown = text;
+        if (static_cast<double>(value) != v.real)
+            throw StoreError(FieldValueError(name, shown, "整数"));
+    } else {
+        if (TrimText(v.text).empty())
+            return 0;
+        shown = v.text;
+        if (!ParseInteger(v.text, value))
+            throw StoreError(FieldValueError(name, shown, "整数"));
+    }
+    if (value < INT_MIN || value > INT_MAX)
+        throw StoreError(FieldValueError(name, shown, "整数"));
+    return static_cast<int>(value);
+}
+
+double Query::fieldDateTime(const std::string& name) const
+{
+    const Value& v = field(name);
+    if (v.isNull)
+        return 0;
+    if (v.isInteger)
+        return static_cast<double>(v.integer);
+    if (v.isReal)
+        return v.real;
+    DateTime value = 0;
+    if (!ParseDateTime(TrimText(v.text), value))
+        throw StoreError(FieldValueError(name, v.text, "日期时间"));
+    return value;
+}
+
+EditableRow::EditableRow(Connection& connection, std::string table, std::string where)
+    : connection_(connection), table_(std::move(table)), where_(std::move(where))
+{
+}
+
+void EditableRow::open()
+{
+    Query query(connection_);
+    query.open("select rowid as velmora_rowid, * from " + table_ + " where " + where_);
+    columns_ = query.columns_;
+    rowId_ = query.eof() ? 0 : query.rows_[0][0].integer;
+    editing_ = false;
+    assignments_.clear();
+}
+
+void EditableRow::edit() { editing_ = true; }
+
+void EditableRow::setInt(const std::string& name, long long value)
+{
+    if (!editing_)
+        throw StoreError("记录不在编辑状态");
+    bool known = false;
+    for (size_t c = 1; c < columns_.size(); ++c)
+        known = known || strcasecmp(columns_[c].c_str(), name.c_str()) == 0;
+    if (!known)
+        throw StoreError("找不到字段 " + name);
+    assignments_.emplace_back(name, SqlParam::Integer(value));
+}
+
+void EditableRow::setText(const std::string& name, const std::string& ansi)
+{
+    setInt(name, 0);
+    assignments_.back().second = SqlParam::Text(ansi);
+}
+
+void EditableRow::setDateTime(const std::string& name, double value) { setText(name, FormatDateTime(value)); }
+
+void EditableRow::post()
+{
+    if (!editing_)
+        throw StoreError("记录不在编辑状态");
+    std::vector<SqlParam> params;
+    std::string sql;
+    if (found()) {
+        sql = "update " + table_ + " set ";
+        for (size_t i = 0; i < assignments_.size(); ++i) {
+            sql += (i ? ", " : "") + assignments_[i].first + "=?";
+            params.push_back(assignments_[i].second);
+        }
+        sql += " where rowid=?";
+        params.push_back(SqlParam::Integer(rowId_));
+    } else {
+        std::string names, marks;
+        for (size_t i = 0; i < assignments_.size(); ++i) {
+            names += (i ? ", " : "") + assignments_[i].first;
+            marks += i ? ", ?" : "?";
+            params.push_back(assignments_[i].second);
+        }
+        sql = "insert into " + table_ + " (" + names + ") values (" + marks + ")";
+    }
+    if (!assignments_.empty())
+        connection_.execute(sql, params);
+    editing_ = false;
+    assignments_.clear();
+}

@@ -1,0 +1,119 @@
+#pragma once
+// The one connection to DB.mdb and the ways statements are sent over it.
+//
+// Text crosses this boundary in the system code page and is stored as UTF-8, so that
+// comparisons in the database work on characters rather than bytes.
+#include "store/StoreError.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+class TextCodec;
+
+// "Data Source=<path>": the connection text that names the database file.
+std::string ConnectionTextFor(const std::string& databasePath);
+
+// A statement parameter: user text that must reach the statement intact.
+struct SqlParam {
+    enum class Kind { Text, Contains, Integer };
+    Kind kind = Kind::Text;
+    std::string text; // system code page
+    long long number = 0;
+
+    static SqlParam Text(const std::string& ansi) { return {Kind::Text, ansi, 0}; }
+    // A LIKE pattern matching texts that contain `ansi` as typed; use with "escape '\'".
+    static SqlParam Contains(const std::string& ansi) { return {Kind::Contains, ansi, 0}; }
+    static SqlParam Integer(long long value) { return {Kind::Integer, {}, value}; }
+};
+
+class Connection {
+public:
+    explicit Connection(const TextCodec& codec);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void setConnectionText(const std::string& text);
+    const std::string& connectionText() const { return connectionText_; }
+
+    // Opens the named file for reading and writing. Never creates a missing file.
+    void connect();
+    void disconnect();
+    bool connected() const { return db_ != nullptr; }
+
+    // Runs a statement without a result set; connects first when disconnected.
+    void execute(const std::string& sql, const std::vector<SqlParam>& params = {});
+
+    const TextCodec& codec() const { return codec_; }
+
+    // For Query and EditableRow: the open handle, connecting on demand.
+    sqlite3* handle();
+
+private:
+    const TextCodec& codec_;
+    std::string connectionText_;
+    sqlite3* db_ = nullptr;
+};
+
+// One query per operation: open, read the rows by column name, and let it go.
+// All rows are read when it opens, so the row count is exact.
+class Query {
+public:
+    explicit Query(Connection& connection) : connection_(connection) {}
+
+    void open(const std::string& sql, const std::vector<SqlParam>& params = {});
+
+    int recordCount() const { return static_cast<int>(rows_.size()); }
+    bool eof() const { return current_ >= rows_.size(); }
+    void next() { ++current_; }
+
+    // Fields of the current row, by column name in any letter case. A missing column
+    // or a value that does not convert throws StoreError. Empty values read as 0.
+    std::string fieldText(const std::string& name) const;
+    int fieldInt(const std::string& name) const;
+    double fieldDateTime(const std::string& name) const;
+    bool hasField(const std::string& name) const;
+
+private:
+    struct Value {
+        bool isNull = true;
+        bool isInteger = false;
+        bool isReal = false;
+        long long integer = 0;
+        double real = 0;
+        std::string text; // UTF-8 as stored
+    };
+    const Value& field(const std::string& name) const;
+
+    Connection& connection_;
+    std::vector<std::string> columns_;
+    std::vector<std::vector<Value>> rows_;
+    size_t current_ = 0;
+    friend class EditableRow;
+};
+
+// The current row of a table, edited in place: open, edit, assign fields by name,
+// post. When the selection found no row, posting inserts one.
+class EditableRow {
+public:
+    EditableRow(Connection& connection, std::string table, std::string where);
+
+    void open();
+    bool found() const { return rowId_ != 0; }
+    void edit();
+    void setInt(const std::string& name, long long value);
+    void setText(const std::string& name, const std::string& ansi);
+    void setDateTime(const std::string& name, double value);
+    void post();
+
+private:
+    Connection& connection_;
+    std::string table_;
+    std::string where_;
+    long long rowId_ = 0;
+    bool editing_ = false;
+    std::vector<std::string> columns_;
+    std::vector<std::pair<std::string, SqlParam>> assignments_;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// A temporary folder with a delivered database in it, removed after the test.
+#include "common/HostCodec.h"
+
+#include <string>
+#include <vector>
+
+// Code page 936 bytes of a UTF-8 literal, as the program holds text.
+std::string Gbk(const std::string& utf8);
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string path(const std::string& name) const { return root_ + "/" + name; }
+    // Creates DB.mdb as delivered, optionally with templates, and returns its path.
+    std::string deliveredDatabase(const std::vector<std::string>& utf8Templates = {}) const;
+    std::string readFile(const std::string& name) const;
+
+private:
+    std::string root_;
+};
+
+const HostCodec& Codec();

@@ -1,0 +1,59 @@
+#include "TestSupport.h"
+
+#include "common/FunPub.h"
+#include "common/Text.h"
+
+#include <gtest/gtest.h>
+
+TEST(ShortenText, KeepsTwentyCharactersAndShortensTwentyOne)
+{
+    const std::string twenty = "abcdefghijklmnopqrst";
+    EXPECT_EQ(ShortenText(twenty, 20, Codec()), twenty);
+    EXPECT_EQ(ShortenText(twenty + "u", 20, Codec()), twenty + "...");
+}
+
+TEST(ShortenText, CountsChineseCharactersOnceAndNeverSplitsThem)
+{
+    const std::string fifteen = Gbk("一二三四五六七八九十一二三四五");
+    ASSERT_EQ(fifteen.size(), 30u);
+    EXPECT_EQ(ShortenText(fifteen, 20, Codec()), fifteen);
+
+    const std::string mixed = Gbk("您好abc请稍等一下我马上为您查询订单状态谢谢");
+    EXPECT_EQ(ShortenText(mixed, 20, Codec()), Gbk("您好abc请稍等一下我马上为您查询订单状") + "...");
+    EXPECT_EQ(CharacterCount(mixed, Codec()), 23);
+}
+
+TEST(ShortenText, TreatsALoneLeadByteAtTheEndAsOneCharacter)
+{
+    const std::string text = std::string(20, 'x') + "\xC4";
+    EXPECT_EQ(CharacterCount(text, Codec()), 21);
+    EXPECT_EQ(ShortenText(text, 20, Codec()), std::string(20, 'x') + "...");
+    EXPECT_EQ(ShortenText("ab\xC4", 20, Codec()), "ab\xC4");
+}
+
+TEST(TrimText, RemovesBlanksAndControlCharactersOnBothEnds)
+{
+    EXPECT_EQ(TrimText(" \t\r\n ab c \x01\x1F "), "ab c");
+    EXPECT_EQ(TrimText("   "), "");
+    EXPECT_EQ(TrimText(""), "");
+    // Bytes from 0x80 up belong to Chinese characters and stay.
+    EXPECT_EQ(TrimText(" " + Gbk("你好") + "\n"), Gbk("你好"));
+}
+
+TEST(QuotedText, DoublesEverySingleQuote)
+{
+    EXPECT_EQ(QuotedText("it's"), "'it''s'");
+    EXPECT_EQ(QuotedText("''"), "''''''");
+    EXPECT_EQ(QuotedText(""), "''");
+}
+
+TEST(ContainsPattern, EscapesWildcardsAndTheEscapeCharacter)
+{
+    EXPECT_EQ(ContainsPattern("50%_a\\b"), "%50\\%\\_a\\\\b%");
+}
+
+TEST(TrayHintText, NamesTheHotkeyLetter)
+{
+    EXPECT_EQ(TrayHintText(65), "打开程序快捷键 Ctrl+A");
+    EXPECT_EQ(TrayHintText(67), "打开程序快捷键 Ctrl+C");
+}
