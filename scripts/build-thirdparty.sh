@@ -62,7 +62,7 @@ run() {
     echo "### $step: $*" >>"$log"
     if ! "$@" >>"$log" 2>&1; then
         echo "build-thirdparty: $step failed; last lines of $log:" >&2
-        tail -n 40 "$log" >&2
+        tail -n 25 "$log" | cut -c1-300 >&2
         exit 1
     fi
 }
@@ -125,7 +125,7 @@ fetch_and_unpack() {
     local log=$1 dsc=$2 tree=$3 pkg=${2%%_*}
     if [ ! -f "$src_dir/$dsc" ]; then
         run "$log" "apt-get source $pkg" \
-            bash -c 'cd "$1" && LC_ALL=C apt-get source --download-only "$2"' _ "$src_dir" "$pkg"
+            env -C "$src_dir" LC_ALL=C apt-get source --download-only "$pkg"
     fi
     [ -f "$src_dir/$dsc" ] || die "apt-get source did not produce $src_dir/$dsc (see $log)"
     rm -rf "$tree"
@@ -143,7 +143,7 @@ build_sqlite() {
 
     # Debian ships the full source tree; a native configure + make generates
     # the amalgamation (this needs tclsh), which is then cross-compiled.
-    run "$log" "sqlite configure" bash -c 'cd "$1" && ./configure --disable-tcl' _ "$tree"
+    run "$log" "sqlite configure" env -C "$tree" ./configure --disable-tcl
     run "$log" "make sqlite3.c" make -C "$tree" -j"$jobs" sqlite3.c
     run "$log" "compile sqlite3.c" \
         "$cross_cc" "${sqlite_cflags[@]}" -c "$tree/sqlite3.c" -o "$tree/sqlite3-mingw.o"

@@ -7,5 +7,5 @@ class HostCodec : public TextCodec {
 public:
     std::string toUtf8(const std::string& ansi) const override;
     std::string fromUtf8(const std::string& utf8) const override;
-    bool isLeadByte(unsigned char byte) const override { return byte >= 0x81 && byte <= 0xFE; }
+    bool isLeadByte(unsigned char value) const override { return value >= 0x81 && value <= 0xFE; }
 };

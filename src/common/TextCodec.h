@@ -12,7 +12,7 @@ public:
     // UTF-8 to the system code page; characters the code page lacks become '?'.
     virtual std::string fromUtf8(const std::string& utf8) const = 0;
     // True when the byte starts a two-byte character of the code page.
-    virtual bool isLeadByte(unsigned char byte) const = 0;
+    virtual bool isLeadByte(unsigned char value) const = 0;
 };
 
 // The codec the program runs with: the system code page on Windows. Tests and the

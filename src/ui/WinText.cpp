@@ -1,0 +1,33 @@
+#include "ui/WinText.h"
+
+#include <windows.h>
+
+namespace {
+
+std::wstring ToWide(const std::string& text, UINT codePage)
+{
+    if (text.empty())
+        return {};
+    const int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
+std::string FromWide(const std::wstring& wide, UINT codePage)
+{
+    if (wide.empty())
+        return {};
+    const int size =
+        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
+    return text;
+}
+
+} // namespace
+
+std::wstring Widen(const std::string& utf8) { return ToWide(utf8, CP_UTF8); }
+std::string Utf8FromWide(const std::wstring& wide) { return FromWide(wide, CP_UTF8); }
+std::wstring WidenAnsi(const std::string& ansi) { return ToWide(ansi, CP_ACP); }
+std::string AnsiFromWide(const std::wstring& wide) { return FromWide(wide, CP_ACP); }
