@@ -1,18 +1,16 @@
 #include "app/mainDialog.h"
 
+#include "app/mainLayout.h"
 #include "backup/Backup.h"
 #include "common/FunPub.h"
 #include "store/ConfigRecord.h"
+#include "ui/Pictures.h"
 #include "ui/WinText.h"
 
 std::string AppPath;
 TMainFrm* MainFrm = nullptr;
 
 namespace {
-
-const int kClientWidth = 270;
-const int kClientHeight = 370;
-const int kFrame = 2;
 
 std::string ExecutableFolder()
 {
@@ -24,34 +22,54 @@ std::string ExecutableFolder()
 
 } // namespace
 
-TMainFrm::TMainFrm(const TextCodec& codec) : _conn(codec) { MainFrm = this; }
+TMainFrm::TMainFrm(const TextCodec& codec) : _conn(codec), bandColour_(MainLook::kLayoutTitleColour)
+{
+    MainFrm = this;
+}
 
 TMainFrm::~TMainFrm()
 {
+    if (hwnd())
+        DestroyWindow(hwnd());
+    if (trayPicture_)
+        DestroyIcon(trayPicture_);
     if (MainFrm == this)
         MainFrm = nullptr;
 }
 
 bool TMainFrm::Create()
 {
+    using namespace MainLook;
+    if (!application_.Create())
+        return false;
     const int width = kClientWidth + 2 * kFrame;
     const int height = kClientHeight + 2 * kFrame;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    if (!CreateWindowOf(L"TMainFrm", 0, WS_POPUP | WS_CLIPCHILDREN, L"MainFrm", x, y, width, height, nullptr,
-                        static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))))
+    if (!CreateWindowOf(L"TMainFrm", WS_EX_LAYERED, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
+                        L"MainFrm", x, y, width, height, application_.hwnd()))
         return false;
+    SetLayeredWindowAttributes(hwnd(), kKeyColour, 255, LWA_COLORKEY);
+    application_.setMainWindow(hwnd());
     boxes_.setOwner(hwnd());
-    trayPicture_ = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    trayIcon_.add(hwnd(), trayPicture_);
+    CreateControls();
+    CreateDelivery();
+    trayPicture_ = CreateTrayIcon();
+    RzTrayIcon1.add(hwnd(), trayPicture_);
     FormCreate();
     return !closed_;
 }
 
 void TMainFrm::ShowAtStart()
 {
+    ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
     ShowWindow(hwnd(), SW_SHOWNORMAL);
-    FormShow();
+    SetForegroundWindow(hwnd());
+    try {
+        FormShow();
+    } catch (const std::exception& e) {
+        ReportError(hwnd(), e.what());
+    }
 }
 
 void TMainFrm::FormCreate()
@@ -62,7 +80,7 @@ void TMainFrm::FormCreate()
     RegisterHotKeyOnce();
 }
 
-void TMainFrm::FormShow() {}
+void TMainFrm::FormShow() { LoadTemplates(0, ""); }
 
 bool TMainFrm::OpenDatabase()
 {
@@ -87,24 +105,13 @@ void TMainFrm::LoadConfig()
         return;
     }
     ApplyTitleColor();
-    trayIcon_.setHint(TrayHintText(Config.THotKeyInt));
+    RzTrayIcon1.setHint(TrayHintText(Config.THotKeyInt));
 }
 
-void TMainFrm::ApplyTitleColor() {}
-
-void TMainFrm::RegisterHotKeyOnce()
+void TMainFrm::ApplyTitleColor()
 {
-    const ATOM atom = GlobalAddAtomA("Exe");
-    HotKeyId = static_cast<int>(static_cast<unsigned short>(atom)) - 0xC000;
-    RegisterHotKey(hwnd(), HotKeyId, MOD_CONTROL, static_cast<UINT>(Config.THotKeyInt));
-}
-
-void TMainFrm::UnregisterHotKeyOnce() { UnregisterHotKey(hwnd(), HotKeyId); }
-
-void TMainFrm::HideToTray()
-{
-    ShowWindow(hwnd(), SW_SHOWMINIMIZED);
-    ShowWindow(hwnd(), SW_HIDE);
+    bandColour_ = static_cast<COLORREF>(Config.TTitleColor);
+    InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TMainFrm::ConfirmQuit()
@@ -130,15 +137,87 @@ void TMainFrm::FormClose()
     closed_ = true;
     UnregisterHotKeyOnce();
     BackupAtExit();
-    trayIcon_.remove();
+    RzTrayIcon1.remove();
     DestroyWindow(hwnd());
 }
 
 LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (trayIcon_.handleShellRestart(msg))
+    if (RzTrayIcon1.handleShellRestart(msg))
         return 0;
+    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     switch (msg) {
+    case WM_NCCALCSIZE:
+        if (wParam) {
+            // The 2-pixel frame around the client area is see-through.
+            RECT& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0];
+            InflateRect(&r, -MainLook::kFrame, -MainLook::kFrame);
+            return 0;
+        }
+        break;
+    case WM_NCPAINT:
+        PaintFrame();
+        return 0;
+    case WM_NCACTIVATE:
+        return TRUE;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PaintGuard paint(hwnd());
+        PaintContent(paint.dc());
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        PaintContent(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        OnMouseDown(point, msg == WM_LBUTTONDOWN);
+        return 0;
+    case WM_LBUTTONUP:
+        OnMouseUp(point);
+        return 0;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor())
+            return TRUE;
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+        break;
+    case WM_HOTKEY:
+        WMHotKey(lParam);
+        return 0;
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lParam) == ListBox1 && HIWORD(wParam) == LBN_DBLCLK) {
+            ListBox1DblClick();
+            return 0;
+        }
+        if (lParam == 0) {
+            OnCommand(LOWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_MEASUREITEM:
+        if (SkinMenu::Measure(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+            return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem == ListBox1) {
+            ListBox1DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        if (SkinMenu::Draw(reinterpret_cast<DRAWITEMSTRUCT*>(lParam), bandColour_))
+            return TRUE;
+        break;
+    case TrayIcon::kCallbackMessage:
+        OnTrayMessage(lParam);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        OnEndSession(wParam != 0);
+        return 0;
     case WM_CLOSE:
         FormClose();
         return 0;
@@ -146,6 +225,7 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         PostQuitMessage(0);
         return 0;
     default:
-        return DefaultHandling(msg, wParam, lParam);
+        break;
     }
+    return DefaultHandling(msg, wParam, lParam);
 }

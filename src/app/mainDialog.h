@@ -1,16 +1,24 @@
 #pragma once
-// The main window: start-up, the tray icon, the close path.
+// The main window: a borderless panel with its tray icon and menus. Start-up and the
+// close path live in mainDialog.cpp, the frame and its commands in mainDialog.Frame.cpp.
+#include "app/HotKeyDelivery.h"
 #include "store/Connection.h"
+#include "ui/ApplicationWindow.h"
+#include "ui/Gdi.h"
+#include "ui/Hints.h"
+#include "ui/Layout.h"
+#include "ui/SkinMenu.h"
 #include "ui/TrayIcon.h"
 #include "ui/WinMessageBoxes.h"
 #include "ui/Window.h"
 
+#include <memory>
 #include <string>
 
 // The program folder, ending in a backslash; recorded once at start.
 extern std::string AppPath;
 
-class TMainFrm : public Window {
+class TMainFrm : public Window, public DeliveryDesktop {
 public:
     explicit TMainFrm(const TextCodec& codec);
     ~TMainFrm() override;
@@ -30,6 +38,7 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Start and close (mainDialog.cpp).
     void FormCreate();
     void FormShow();
     void FormClose();
@@ -39,9 +48,64 @@ private:
     void RegisterHotKeyOnce();
     void UnregisterHotKeyOnce();
 
+    // The frame (mainDialog.Frame.cpp).
+    void CreateControls();
+    void PaintContent(HDC dc);
+    void PaintFrame();
+    const ControlLayout* ControlAt(POINT clientPoint) const;
+    void OnMouseDown(POINT p, bool leftButton);
+    void OnMouseUp(POINT p);
+    bool OnSetCursor();
+    void OnCommand(UINT id);
+    void OnTrayMessage(LPARAM event);
+    void OnEndSession(bool ending);
+    void DragWindow();
+    void Image1Click();
+    void Image3Click();
+    void Image4Click();
+    void ShowHelp();
+    void ShowAbout();
+    void OpenSettings();
+    void OpenTemplateManager();
+    void OpenRestore();
+
+    // The hotkey and delivery (mainDialog.HotKey.cpp).
+    WindowHandle windowUnderPointer() override;
+    void showMainWindow() override;
+    void bringMainWindowToFront() override;
+    void activate(WindowHandle target) override;
+    bool sendCharacter(WindowHandle target, unsigned char value) override;
+    void hideToTray() override { HideToTray(); }
+    void CreateDelivery();
+    void WMHotKey(LPARAM lParam);
+    void ListBox1DblClick();
+
+    // The template list (mainDialog.List.cpp).
+    void LoadTemplates(int mode, const std::string& text);
+    std::string EntryText(int index) const;
+    std::string SearchText() const;
+    void Image5Click();
+    void Image6Click();
+    void ListBox1DrawItem(const DRAWITEMSTRUCT& item);
+    void ListBox1MouseMove(POINT listPoint);
+    static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR data);
+
+    ApplicationWindow application_;
     WinMessageBoxes boxes_;
-    TrayIcon trayIcon_;
+    TrayIcon RzTrayIcon1;
+    Hints hints_;
+    std::unique_ptr<SkinMenu> PopupMenu1;
+    std::unique_ptr<SkinMenu> PopupMenu2;
     HICON trayPicture_ = nullptr;
+    Font font_;
+    Font titleFont_;
+    HWND Edit1 = nullptr;
+    HWND ListBox1 = nullptr;
+    COLORREF bandColour_;
+    const ControlLayout* pressed_ = nullptr;
+    std::unique_ptr<HotKeyDelivery> delivery_;
+    int hintRow_ = -1;
     int HotKeyId = 0;
     bool closed_ = false;
 };

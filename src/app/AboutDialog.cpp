@@ -1,0 +1,169 @@
+#include "app/AboutDialog.h"
+
+#include "ui/Gdi.h"
+#include "ui/Layout.h"
+#include "ui/WinText.h"
+#include "ui/Window.h"
+
+#include <shellapi.h>
+
+namespace {
+
+const char* const kHomePage = "https://velmora.example.com/";
+
+const Layout& AboutLayout()
+{
+    using K = ControlKind;
+    static const Layout layout = {
+        {"Label1", K::Label, 8, 10, 376, 150,
+         "软件: Velmora\r\n\r\n版本: 1.0\r\n\r\n"
+         "制作: Velmora 团队\r\n"
+         "献给每天在聊天和邮件里答复客户的你。\r\n\r\n\r\n"
+         "网址:\r\n\r\n"
+         "支持: support@velmora.example.com",
+         "", false},
+        {"RzURLLabel2", K::Label, 51, 105, 161, 13, kHomePage, "", true},
+        {"RzLabel1", K::Label, 333, 170, 33, 17, "关闭", "", true},
+    };
+    return layout;
+}
+
+const UINT_PTR kBlinkTimer = 1;
+const UINT kBlinkMs = 500;
+
+class TAboutFrm : public Window {
+public:
+    void ShowModal(HWND owner)
+    {
+        RECT frame = {0, 0, 392, 195};
+        const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        const DWORD exStyle = WS_EX_DLGMODALFRAME;
+        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+        const int width = frame.right - frame.left;
+        const int height = frame.bottom - frame.top;
+        RECT ownerRect = {};
+        GetWindowRect(owner, &ownerRect);
+        const int x = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
+        const int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
+        if (!CreateWindowOf(L"TAboutFrm", exStyle, style, L"Velmora", x, y, width, height, owner,
+                            GetSysColorBrush(COLOR_BTNFACE)))
+            return;
+        EnableWindow(owner, FALSE);
+        ShowWindow(hwnd(), SW_SHOWNORMAL);
+        SetTimer(hwnd(), kBlinkTimer, kBlinkMs, nullptr);
+        MSG msg;
+        while (!done_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        EnableWindow(owner, TRUE);
+        DestroyWindow(hwnd());
+        if (msg.message == WM_QUIT && !done_)
+            PostQuitMessage(static_cast<int>(msg.wParam));
+    }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        switch (msg) {
+        case WM_PAINT: {
+            PaintGuard paint(hwnd());
+            PaintContent(paint.dc());
+            return 0;
+        }
+        case WM_TIMER:
+            blinkRed_ = !blinkRed_;
+        {
+            const RECT label = ControlNamed(AboutLayout(), "RzLabel1").rect();
+            InvalidateRect(hwnd(), &label, FALSE);
+        }
+            return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(lParam) == HTCLIENT && ControlAtCursor()) {
+                SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+                return TRUE;
+            }
+            break;
+        case WM_LBUTTONUP: {
+            const POINT p = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (ControlNamed(AboutLayout(), "RzLabel1").contains(p))
+                Close();
+            else if (ControlNamed(AboutLayout(), "RzURLLabel2").contains(p))
+                ShellExecuteW(hwnd(), L"open", Widen(kHomePage).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            return 0;
+        }
+        case WM_CLOSE:
+            Close();
+            return 0;
+        default:
+            break;
+        }
+        return DefaultHandling(msg, wParam, lParam);
+    }
+
+private:
+    void Close()
+    {
+        KillTimer(hwnd(), kBlinkTimer);
+        done_ = true;
+        PostMessageW(hwnd(), WM_NULL, 0, 0);
+    }
+
+    const ControlLayout* ControlAtCursor() const
+    {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(hwnd(), &p);
+        for (const ControlLayout& control : AboutLayout())
+            if (control.handCursor && control.contains(p))
+                return &control;
+        return nullptr;
+    }
+
+    void PaintContent(HDC dc)
+    {
+        SetBkMode(dc, TRANSPARENT);
+        const ControlLayout& label = ControlNamed(AboutLayout(), "Label1");
+        {
+            Font font = MakeFont(L"宋体", 12);
+            SelectGuard select(dc, font.get());
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            RECT r = label.rect();
+            DrawTextW(dc, Widen(label.text).c_str(), -1, &r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+        }
+        const ControlLayout& link = ControlNamed(AboutLayout(), "RzURLLabel2");
+        {
+            // 8 points at the screen's 96 dots per inch.
+            Font font = MakeFont(L"MS Sans Serif", MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), false, true);
+            SelectGuard select(dc, font.get());
+            SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+            RECT r = link.rect();
+            DrawTextW(dc, Widen(link.text).c_str(), -1, &r, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+        }
+        const ControlLayout& close = ControlNamed(AboutLayout(), "RzLabel1");
+        {
+            const RECT r = close.rect();
+            Brush fill(CreateSolidBrush(RGB(0, 128, 64)));
+            Pen border(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
+            SelectGuard brushGuard(dc, fill.get());
+            SelectGuard penGuard(dc, border.get());
+            RoundRect(dc, r.left, r.top, r.right, r.bottom, 6, 6);
+            Font font = MakeFont(L"宋体", 12, false, true);
+            SelectGuard select(dc, font.get());
+            SetTextColor(dc, blinkRed_ ? RGB(255, 0, 0) : GetSysColor(COLOR_WINDOWTEXT));
+            RECT text = r;
+            DrawTextW(dc, Widen(close.text).c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        }
+    }
+
+    bool done_ = false;
+    bool blinkRed_ = false;
+};
+
+} // namespace
+
+void ShowAboutWindow(HWND owner)
+{
+    TAboutFrm about;
+    about.ShowModal(owner);
+}

@@ -1,0 +1,265 @@
+// The main window's frame: painting, moving, hiding, the tray icon, the menus,
+// help and about.
+#include "app/mainDialog.h"
+
+#include "app/AboutDialog.h"
+#include "app/mainLayout.h"
+#include "common/FunPub.h"
+#include "common/RowGeometry.h"
+#include "ui/Pictures.h"
+#include "ui/WinText.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace {
+
+const ControlLayout& Control(const char* name) { return ControlNamed(MainLayout(), name); }
+
+// Pictures by control name; the search row's two come with the list.
+bool PictureOf(const std::string& name, Picture& picture)
+{
+    if (name == "Image2")
+        picture = Picture::Logo;
+    else if (name == "Image1")
+        picture = Picture::Minimise;
+    else if (name == "Image3")
+        picture = Picture::Close;
+    else if (name == "Image4")
+        picture = Picture::SystemMenu;
+    else if (name == "Image5")
+        picture = Picture::Search;
+    else if (name == "Image6")
+        picture = Picture::ShowAll;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+void TMainFrm::CreateControls()
+{
+    font_ = MakeFont(MainLook::kFontName, MainLook::kFontHeight);
+    titleFont_ = MakeFont(MainLook::kFontName, MainLook::kFontHeight, true);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+
+    const ControlLayout& edit = Control("Edit1");
+    Edit1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                            edit.left, edit.top, edit.width, edit.height, hwnd(), nullptr, instance, nullptr);
+    SendMessageW(Edit1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+    const ControlLayout& list = Control("ListBox1");
+    ListBox1 = CreateWindowExW(0, L"LISTBOX", L"",
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
+                                   LBS_NOINTEGRALHEIGHT,
+                               list.left, list.top, list.width, list.height, hwnd(), nullptr, instance, nullptr);
+    SendMessageW(ListBox1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, kListRowHeight);
+    SetWindowSubclass(ListBox1, ListBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+
+    hints_.create(hwnd());
+    UINT id = 1;
+    for (const ControlLayout& control : MainLayout())
+        if (*control.hint)
+            hints_.addArea(id++, control.rect(), control.hint);
+    hints_.addWindow(ListBox1, "");
+
+    PopupMenu1 = std::make_unique<SkinMenu>(TrayMenuLayout());
+    PopupMenu2 = std::make_unique<SkinMenu>(SystemMenuLayout());
+}
+
+void TMainFrm::PaintFrame()
+{
+    HDC dc = GetWindowDC(hwnd());
+    RECT window;
+    GetWindowRect(hwnd(), &window);
+    OffsetRect(&window, -window.left, -window.top);
+    RECT inner = window;
+    InflateRect(&inner, -MainLook::kFrame, -MainLook::kFrame);
+    ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+    FillSolid(dc, window, MainLook::kKeyColour);
+    ReleaseDC(hwnd(), dc);
+}
+
+void TMainFrm::PaintContent(HDC dc)
+{
+    using namespace MainLook;
+    const RECT client = Control("RzPanel1").rect();
+    FillSolid(dc, client, kKeyColour);
+
+    // RzPanel1: white with a flat rounded border; outside it the key colour shows through.
+    {
+        Brush white(CreateSolidBrush(RGB(255, 255, 255)));
+        Pen border(CreatePen(PS_SOLID, 1, kPanelBorder));
+        SelectGuard brushGuard(dc, white.get());
+        SelectGuard penGuard(dc, border.get());
+        RoundRect(dc, client.left, client.top, client.right, client.bottom, kCornerDiameter, kCornerDiameter);
+    }
+    Region inside(CreateRoundRectRgn(client.left + 1, client.top + 1, client.right - 1, client.bottom - 1,
+                                     kCornerDiameter - 2, kCornerDiameter - 2));
+    SelectClipRgn(dc, inside.get());
+
+    SetBkMode(dc, TRANSPARENT);
+    for (const ControlLayout& control : MainLayout()) {
+        switch (control.kind) {
+        case ControlKind::GradientBand: PaintGradient(dc, control.rect(), bandColour_); break;
+        case ControlKind::Bevel: PaintBevel(dc, control.rect()); break;
+        case ControlKind::Label: {
+            const bool title = std::string(control.name) == "Label1";
+            SelectGuard font(dc, title ? titleFont_.get() : font_.get());
+            SetTextColor(dc, title ? RGB(255, 255, 255) : RGB(0, 0, 0));
+            const std::wstring text = Widen(control.text);
+            TextOutW(dc, control.left, control.top, text.c_str(), static_cast<int>(text.size()));
+            break;
+        }
+        case ControlKind::Picture: {
+            Picture picture;
+            if (PictureOf(control.name, picture))
+                DrawPicture(dc, picture, control.left, control.top);
+            break;
+        }
+        default: break;
+        }
+    }
+    SelectClipRgn(dc, nullptr);
+}
+
+const ControlLayout* TMainFrm::ControlAt(POINT p) const
+{
+    // Pictures and the title lie on the bands: the topmost control wins.
+    const ControlLayout* found = nullptr;
+    for (const ControlLayout& control : MainLayout())
+        if (control.contains(p) && control.kind != ControlKind::Panel)
+            found = &control;
+    return found;
+}
+
+void TMainFrm::OnMouseDown(POINT p, bool leftButton)
+{
+    const ControlLayout* control = ControlAt(p);
+    pressed_ = leftButton ? control : nullptr;
+    if (!control || !leftButton)
+        return;
+    const std::string name = control->name;
+    if (name == "Label1" || name == "RzBackground1" || name == "RzBackground2")
+        DragWindow();
+}
+
+void TMainFrm::DragWindow()
+{
+    pressed_ = nullptr;
+    ReleaseCapture();
+    SendMessageW(hwnd(), WM_SYSCOMMAND, 0xF012, 0);
+}
+
+void TMainFrm::OnMouseUp(POINT p)
+{
+    const ControlLayout* control = ControlAt(p);
+    const bool clicked = control && control == pressed_;
+    pressed_ = nullptr;
+    if (!clicked)
+        return;
+    const std::string name = control->name;
+    if (name == "Image1")
+        Image1Click();
+    else if (name == "Image3")
+        Image3Click();
+    else if (name == "Image4")
+        Image4Click();
+    else if (name == "Image5")
+        Image5Click();
+    else if (name == "Image6")
+        Image6Click();
+}
+
+bool TMainFrm::OnSetCursor()
+{
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(hwnd(), &p);
+    const ControlLayout* control = ControlAt(p);
+    if (!control || !control->handCursor)
+        return false;
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+    return true;
+}
+
+void TMainFrm::Image1Click() { HideToTray(); }
+
+void TMainFrm::Image3Click() { ConfirmQuit(); }
+
+void TMainFrm::Image4Click()
+{
+    const ControlLayout& panel = Control("RzPanel1");
+    const ControlLayout& icon = Control("Image4");
+    POINT p = {panel.left, panel.top};
+    ClientToScreen(hwnd(), &p);
+    PopupMenu2->popUp(hwnd(), {p.x + icon.left + icon.width + 1, p.y + icon.top + icon.height - 1});
+}
+
+void TMainFrm::HideToTray()
+{
+    ShowWindow(hwnd(), SW_HIDE);
+    ShowWindow(hwnd(), SW_SHOWMINIMIZED);
+    ShowWindow(hwnd(), SW_HIDE);
+    ShowWindow(application_.hwnd(), SW_HIDE);
+}
+
+void TMainFrm::OnTrayMessage(LPARAM event)
+{
+    if (event != WM_RBUTTONDOWN)
+        return;
+    // The menu closes properly only when its owner is the foreground window.
+    SetForegroundWindow(hwnd());
+    POINT p;
+    GetCursorPos(&p);
+    PopupMenu1->popUp(hwnd(), p);
+}
+
+void TMainFrm::OnCommand(UINT id)
+{
+    switch (id) {
+    case cmdN15: ShowWindow(hwnd(), SW_SHOWNORMAL); break;
+    case cmdN1:
+    case cmdN10: OpenSettings(); break;
+    case cmdN3:
+    case cmdN12: OpenTemplateManager(); break;
+    case cmdN14: OpenRestore(); break;
+    case cmdN5:
+    case cmdN23: ShowHelp(); break;
+    case cmdN7:
+    case cmdN18: ShowAbout(); break;
+    case cmdN9: Image3Click(); break;
+    default: break;
+    }
+}
+
+void TMainFrm::ShowHelp()
+{
+    char path[MAX_PATH * 2] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string help = path;
+    help = help.substr(0, help.find_last_of('\\') + 1) + "Help.chm";
+    const DWORD attributes = GetFileAttributesA(help.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        ShellExecuteA(hwnd(), "Open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    else
+        boxes_.notice(Texts::kHelpMissing, NoticeType::Exclamation);
+}
+
+void TMainFrm::ShowAbout() { ShowAboutWindow(hwnd()); }
+
+// The settings, template manager and restore windows open here once they exist.
+void TMainFrm::OpenSettings() {}
+void TMainFrm::OpenTemplateManager() {}
+void TMainFrm::OpenRestore() {}
+
+void TMainFrm::OnEndSession(bool ending)
+{
+    if (!ending)
+        return;
+    // Windows is ending the logon: stop at once, without the close path.
+    RzTrayIcon1.remove();
+    ExitProcess(0);
+}

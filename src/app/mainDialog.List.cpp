@@ -1,0 +1,130 @@
+// The template list panel: loading, searching, painting the rows, the row hint.
+#include "app/mainDialog.h"
+
+#include "common/RowGeometry.h"
+#include "common/Text.h"
+#include "common/TextCodec.h"
+#include "store/ConfigRecord.h"
+#include "ui/WinText.h"
+
+#include <commctrl.h>
+
+namespace {
+const int kShownCharacters = 20;
+}
+
+void TMainFrm::LoadTemplates(int mode, const std::string& text)
+{
+    SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
+    hintRow_ = -1;
+    Query query(_conn);
+    if (mode == 0)
+        query.open("Select * from TText order by TSortId asc");
+    else
+        query.open("Select * from TText where TText like ? escape '\\'", {SqlParam::Contains(text)});
+    // Filling 10,000 rows one by one redraws and reallocates each time unless told otherwise.
+    SendMessageA(ListBox1, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(ListBox1, LB_INITSTORAGE, static_cast<WPARAM>(query.recordCount()), 0);
+    for (; !query.eof(); query.next()) {
+        const std::string entry = query.fieldText("TText");
+        SendMessageA(ListBox1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+    SendMessageA(ListBox1, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(ListBox1, nullptr, TRUE);
+}
+
+std::string TMainFrm::EntryText(int index) const
+{
+    const LRESULT length = SendMessageA(ListBox1, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR)
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(ListBox1, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+std::string TMainFrm::SearchText() const
+{
+    const int length = GetWindowTextLengthA(Edit1);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    GetWindowTextA(Edit1, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+void TMainFrm::Image5Click()
+{
+    const std::string text = TrimText(SearchText());
+    if (text.empty())
+        LoadTemplates(0, "");
+    else
+        LoadTemplates(1, text);
+}
+
+void TMainFrm::Image6Click() { LoadTemplates(0, ""); }
+
+void TMainFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
+{
+    if (item.itemID == static_cast<UINT>(-1))
+        return;
+    HDC dc = item.hDC;
+    const RECT& r = item.rcItem;
+    const int index = static_cast<int>(item.itemID);
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+
+    const COLORREF rowColour = static_cast<COLORREF>(index % 2 == 0 ? Config.TBGColor : Config.TDifRowColor);
+    FillSolid(dc, r, rowColour);
+    SelectGuard font(dc, font_.get());
+    SetTextColor(dc, RGB(0, 0, 0));
+    Pen outline(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(Config.TSelRowColorB)));
+    COLORREF textBackground = rowColour;
+    if (selected) {
+        Brush fill(CreateSolidBrush(static_cast<COLORREF>(Config.TSelRowColor)));
+        SelectGuard brushGuard(dc, fill.get());
+        SelectGuard penGuard(dc, outline.get());
+        Rectangle(dc, r.left, r.top, r.right, r.bottom);
+        textBackground = static_cast<COLORREF>(Config.TSelRowColor);
+    }
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, textBackground);
+
+    SIZE letter = {};
+    GetTextExtentPoint32A(dc, "A", 1, &letter);
+    const int count = static_cast<int>(SendMessageA(ListBox1, LB_GETCOUNT, 0, 0));
+    const RowPlaces places = PlaceRow(count, {r.left, r.top, r.right, r.bottom}, letter.cy, [dc](const std::string& s) {
+        SIZE size = {};
+        GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
+        return static_cast<int>(size.cx);
+    });
+    const std::string number = RowNumberText(index);
+    TextOutA(dc, places.numberX, places.y, number.c_str(), static_cast<int>(number.size()));
+    const std::string shown = ShortenText(EntryText(index), kShownCharacters, SystemCodec());
+    TextOutA(dc, places.textX, places.y, shown.c_str(), static_cast<int>(shown.size()));
+}
+
+void TMainFrm::ListBox1MouseMove(POINT listPoint)
+{
+    const LRESULT hit = SendMessageA(ListBox1, LB_ITEMFROMPOINT, 0, MAKELPARAM(listPoint.x, listPoint.y));
+    // The high word is set when the point lies outside every row.
+    if (HIWORD(hit) != 0)
+        return;
+    const int index = LOWORD(hit);
+    if (index == hintRow_)
+        return;
+    hintRow_ = index;
+    hints_.setWindowHint(ListBox1, Utf8FromWide(WidenAnsi(EntryText(index))));
+}
+
+LRESULT CALLBACK TMainFrm::ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    if (msg == WM_MOUSEMOVE) {
+        auto* self = reinterpret_cast<TMainFrm*>(data);
+        try {
+            self->ListBox1MouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        } catch (const std::exception& e) {
+            ReportError(self->hwnd(), e.what());
+        }
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include "ui/Layout.h"
+
+// The main window: a 2-pixel see-through frame around a 270 x 370 client area that
+// RzPanel1 fills. Places are in the client area, which is RzPanel1's.
+const Layout& MainLayout();
+
+namespace MainLook {
+const COLORREF kKeyColour = RGB(255, 0, 255);      // clFuchsia: see-through
+const COLORREF kPanelBorder = RGB(128, 128, 128);  // clGray
+const COLORREF kLayoutTitleColour = RGB(0, 128, 255);
+const int kFrame = 2;
+const int kClientWidth = 270;
+const int kClientHeight = 370;
+const int kCornerDiameter = 10;
+const int kFontHeight = 12;
+const wchar_t* const kFontName = L"宋体";
+} // namespace MainLook
+
+#include "ui/SkinMenu.h"
+
+// Commands of the two pop-up menus.
+enum MainCommand : UINT {
+    cmdN15 = 1015, // 显示界面
+    cmdN1 = 1001,  // 系统设置
+    cmdN3 = 1003,  // 模板管理
+    cmdN5 = 1005,  // 系统帮助
+    cmdN7 = 1007,  // 关于系统
+    cmdN9 = 1009,  // 退出系统
+    cmdN10 = 1010, // 系统设置
+    cmdN12 = 1012, // 模板管理
+    cmdN14 = 1014, // 数据还原
+    cmdN18 = 1018, // 关于系统
+    cmdN23 = 1023, // 系统帮助
+};
+
+const std::vector<MenuItemLayout>& TrayMenuLayout();   // PopupMenu1
+const std::vector<MenuItemLayout>& SystemMenuLayout(); // PopupMenu2

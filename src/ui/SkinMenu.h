@@ -1,0 +1,34 @@
+#pragma once
+// Pop-up menus painted flat in the program's colours.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct MenuItemLayout {
+    const char* name;    // N1 ... N23; empty for a separator
+    UINT id;             // command id; 0 for a separator or a submenu
+    const char* caption; // UTF-8
+    std::vector<MenuItemLayout> submenu;
+};
+
+class SkinMenu {
+public:
+    explicit SkinMenu(const std::vector<MenuItemLayout>& items);
+    ~SkinMenu();
+    SkinMenu(const SkinMenu&) = delete;
+    SkinMenu& operator=(const SkinMenu&) = delete;
+
+    HMENU handle() const { return menu_; }
+    // Shows the menu with its top-left corner at the screen point and returns at once
+    // after the choice; the chosen command reaches `owner` as WM_COMMAND.
+    void popUp(HWND owner, POINT screenPoint) const;
+
+    // The owner window's WM_MEASUREITEM and WM_DRAWITEM for menu items.
+    static bool Measure(MEASUREITEMSTRUCT* item);
+    static bool Draw(const DRAWITEMSTRUCT* item, COLORREF highlight);
+
+private:
+    HMENU menu_;
+    std::vector<std::wstring> captions_;
+};

@@ -1,0 +1,141 @@
+#include "app/HotKeyDelivery.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Records every desktop call in order.
+class FakeDesktop : public DeliveryDesktop {
+public:
+    WindowHandle underPointer = 0x1234;
+    int hangAfter = -1; // characters taken before the target stops answering
+    std::vector<std::string> calls;
+    std::vector<unsigned> sent;
+
+    WindowHandle windowUnderPointer() override
+    {
+        calls.push_back("windowUnderPointer");
+        return underPointer;
+    }
+    void showMainWindow() override { calls.push_back("show"); }
+    void bringMainWindowToFront() override { calls.push_back("front"); }
+    void activate(WindowHandle target) override { calls.push_back("activate " + std::to_string(target)); }
+    bool sendCharacter(WindowHandle, unsigned char byte) override
+    {
+        if (hangAfter >= 0 && static_cast<int>(sent.size()) >= hangAfter) {
+            calls.push_back("send failed");
+            return false;
+        }
+        sent.push_back(byte);
+        calls.push_back("send");
+        return true;
+    }
+    void hideToTray() override { calls.push_back("hide"); }
+};
+
+using Calls = std::vector<std::string>;
+
+} // namespace
+
+TEST(HotKeyCapture, OnlyCtrlWithTheLetterIsRecognised)
+{
+    FakeDesktop desktop;
+    HotKeyDelivery delivery(desktop, 'A');
+    EXPECT_FALSE(delivery.WMHotKey(kModControl | 4, 'A', 'A')); // Ctrl+Shift
+    EXPECT_FALSE(delivery.WMHotKey(kModControl | 1, 'A', 'A')); // Ctrl+Alt
+    EXPECT_FALSE(delivery.WMHotKey(kModControl, 'B', 'A'));
+    EXPECT_TRUE(desktop.calls.empty());
+    EXPECT_FALSE(delivery.HotKeyArmed());
+
+    EXPECT_TRUE(delivery.WMHotKey(kModControl, 'A', 'A'));
+    EXPECT_EQ(desktop.calls, (Calls{"windowUnderPointer", "show", "front"}));
+    EXPECT_TRUE(delivery.HotKeyArmed());
+    EXPECT_EQ(delivery.TargetWnd(), 0x1234u);
+}
+
+TEST(HotKeyCapture, TheLetterRegisteredAtStartWorksAfterTheSettingsChangedIt)
+{
+    FakeDesktop desktop;
+    HotKeyDelivery delivery(desktop, 'A');
+    EXPECT_TRUE(delivery.WMHotKey(kModControl, 'A', 'C'));
+    EXPECT_TRUE(delivery.WMHotKey(kModControl, 'C', 'C'));
+}
+
+TEST(HotKeyCapture, ASecondPressReplacesTheTarget)
+{
+    FakeDesktop desktop;
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    desktop.underPointer = 0x99;
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    EXPECT_EQ(delivery.TargetWnd(), 0x99u);
+}
+
+TEST(Delivery, SendsEveryByteInOrderThenHidesAndDisarms)
+{
+    FakeDesktop desktop;
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    desktop.calls.clear();
+    delivery.ListBox1DblClick(true, "a\xC4\xE3\r\n\t'\\");
+    EXPECT_EQ(desktop.sent, (std::vector<unsigned>{0x61, 0xC4, 0xE3, 13, 10, 9, 0x27, 0x5C}));
+    EXPECT_EQ(desktop.calls.front(), "activate 4660");
+    EXPECT_EQ(desktop.calls.back(), "hide");
+    EXPECT_EQ(desktop.calls.size(), 10u);
+    EXPECT_FALSE(delivery.HotKeyArmed());
+
+    desktop.calls.clear();
+    delivery.ListBox1DblClick(true, "again");
+    EXPECT_TRUE(desktop.calls.empty());
+}
+
+TEST(Delivery, DoesNothingUnlessArmedOrWithoutASelection)
+{
+    FakeDesktop desktop;
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.ListBox1DblClick(true, "ab");
+    EXPECT_TRUE(desktop.calls.empty());
+
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    desktop.calls.clear();
+    delivery.ListBox1DblClick(false, "");
+    EXPECT_TRUE(desktop.calls.empty());
+    EXPECT_TRUE(delivery.HotKeyArmed());
+}
+
+TEST(Delivery, AnEmptyTemplateDisarmsAndSendsNothing)
+{
+    FakeDesktop desktop;
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    desktop.calls.clear();
+    delivery.ListBox1DblClick(true, "");
+    EXPECT_TRUE(desktop.calls.empty());
+    EXPECT_FALSE(delivery.HotKeyArmed());
+}
+
+TEST(Delivery, NoTargetStillHides)
+{
+    FakeDesktop desktop;
+    desktop.underPointer = 0;
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    desktop.calls.clear();
+    delivery.ListBox1DblClick(true, "ab");
+    EXPECT_EQ(desktop.calls, (Calls{"hide"}));
+}
+
+TEST(Delivery, AHungTargetStopsTheRestAndTheWindowHides)
+{
+    FakeDesktop desktop;
+    desktop.hangAfter = 2;
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    desktop.calls.clear();
+    delivery.ListBox1DblClick(true, "abcdef");
+    EXPECT_EQ(desktop.sent.size(), 2u);
+    EXPECT_EQ(desktop.calls, (Calls{"activate 4660", "send", "send", "send failed", "hide"}));
+    EXPECT_FALSE(delivery.HotKeyArmed());
+}
