@@ -5,6 +5,7 @@
 #include "common/Text.h"
 #include "common/TextCodec.h"
 #include "store/ConfigRecord.h"
+#include "ui/ListFill.h"
 #include "ui/WinText.h"
 
 #include <commctrl.h>
@@ -22,15 +23,7 @@ void TMainFrm::LoadTemplates(int mode, const std::string& text)
         query.open("Select * from TText order by TSortId asc");
     else
         query.open("Select * from TText where TText like ? escape '\\'", {SqlParam::Contains(text)});
-    // Filling 10,000 rows one by one redraws and reallocates each time unless told otherwise.
-    SendMessageA(ListBox1, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(ListBox1, LB_INITSTORAGE, static_cast<WPARAM>(query.recordCount()), 0);
-    for (; !query.eof(); query.next()) {
-        const std::string entry = query.fieldText("TText");
-        SendMessageA(ListBox1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-    }
-    SendMessageA(ListBox1, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(ListBox1, nullptr, TRUE);
+    FillListFromQuery(ListBox1, query, "TText");
 }
 
 std::string TMainFrm::EntryText(int index) const

@@ -1,5 +1,6 @@
 #include "ui/ApplicationWindow.h"
 
+#include "ui/Pictures.h"
 #include "ui/WinMessageBoxes.h"
 #include "ui/WinText.h"
 
@@ -8,7 +9,7 @@ bool ApplicationWindow::Create()
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
     const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
     return CreateWindowOf(L"VelmoraApplication", 0, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                          Widen(ApplicationTitle()).c_str(), x, y, 0, 0, nullptr);
+                          Widen(ApplicationTitle()).c_str(), x, y, 0, 0, nullptr, nullptr, CreateAppIcon(32));
 }
 
 LRESULT ApplicationWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

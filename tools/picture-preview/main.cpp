@@ -9,7 +9,7 @@
 namespace {
 
 const int kWidth = 760;
-const int kHeight = 560;
+const int kHeight = 530;
 const int kMargin = 20;
 const int kBandWidth = kWidth - 2 * kMargin;
 const COLORREF kBandBlue = RGB(0, 128, 255);
@@ -77,19 +77,19 @@ void Paint(HDC dc)
     DrawPicture(dc, Picture::Search, kMargin + 4, y + 4);
     DrawPicture(dc, Picture::ShowAll, kMargin + kBandWidth - 23, y + 4);
     y += 25;
-    Fill(dc, kMargin, y, kBandWidth, 60, RGB(255, 255, 255));
-    y += 60;
+    Fill(dc, kMargin, y, kBandWidth, 40, RGB(255, 255, 255));
+    y += 40;
     Gradient(dc, kMargin, y, kBandWidth, 25);
     DrawPicture(dc, Picture::SystemMenu, kMargin + kBandWidth - 23, y + 4);
 
     // Each picture 1:1 and 4x, on white and on the gradient.
     const int cell = kBandWidth / 6;
-    const int rows[2] = {150, 270};
+    const int rows[2] = {168, 288};
     Fill(dc, kMargin, rows[0] - 8, kBandWidth, 110, RGB(255, 255, 255));
     Gradient(dc, kMargin, rows[1] - 8, kBandWidth, 110);
     for (int i = 0; i < 6; ++i) {
         const int x = kMargin + i * cell + 8;
-        Label(dc, x, rows[0] - 26 + 4, kNames[i]);
+        Label(dc, x, rows[0] - 28, kNames[i]);
         for (int row : rows) {
             DrawPicture(dc, kAll[i], x, row);
             Magnify(dc, x, row, 17, x + 24, row);
@@ -97,7 +97,7 @@ void Paint(HDC dc)
     }
 
     // The icons: tray (16) and window icons (32, 16) on white, band blue, dark and grey.
-    y = 400;
+    y = 428;
     const COLORREF grounds[4] = {RGB(255, 255, 255), kBandBlue, RGB(32, 32, 32), RGB(200, 200, 200)};
     Label(dc, kMargin, y - 18, L"Tray icon 16, window icons 32 and 16, tray icon 4x");
     for (int i = 0; i < 4; ++i) {
