@@ -1,0 +1,242 @@
+// Velmora's main job: Ctrl+letter over another program's text box, a double-click on a
+// template, and the template's bytes arrive there as WM_CHAR messages.
+#include "Velmora.h"
+
+#include <gtest/gtest.h>
+
+using vt::Installation;
+using vt::Velmora;
+using Chars = std::vector<unsigned>;
+
+namespace {
+
+const std::vector<std::string> kTemplates = {"ab", "你好", "line1\r\nline2", "a\tb", "quote ' and \\ backslash", ""};
+
+// A running Velmora and a target program to type into, side by side.
+class DeliveryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        main = velmora.waitForMainWindow();
+        ASSERT_TRUE(main);
+        // Keep the target clear of Velmora's window, which starts in the middle of the screen.
+        SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
+        wt::Pause(300);
+    }
+
+    // Gives the target's edit control the focus, rests the pointer on it and presses the hotkey.
+    void pressHotKeyOverTarget(char letter = 'A', wt::Modifiers extra = wt::NoModifiers)
+    {
+        ASSERT_TRUE(target.focusEdit());
+        wt::MovePointer(target.editCentre());
+        wt::Pause(100);
+        wt::PressCtrlLetter(letter, extra);
+    }
+
+    bool waitShown(unsigned ms = 3000)
+    {
+        return wt::WaitUntil([&] { return wt::IsShown(main); }, ms);
+    }
+
+    void doubleClickRow(int index)
+    {
+        const RECT row = velmora.rowRect(index);
+        wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
+    }
+
+    // The characters the target received after the first `skip`.
+    Chars charsAfter(size_t skip) const
+    {
+        const Chars all = target.recordedChars();
+        return all.size() > skip ? Chars(all.begin() + static_cast<long>(skip), all.end()) : Chars{};
+    }
+
+    bool hasTaskbarButton() const
+    {
+        for (HWND window : wt::TopLevelWindows(velmora.pid()))
+            if (wt::HasTaskbarButton(window))
+                return true;
+        return false;
+    }
+
+    Installation app{kTemplates};
+    Velmora velmora{app.folder};
+    wt::TargetProcess target;
+    HWND main = nullptr;
+};
+
+} // namespace
+
+TEST_F(DeliveryTest, TypesEachByteIntoTheTargetAndHides)
+{
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    doubleClickRow(0);
+    ASSERT_TRUE(target.waitForChars(2, 5000));
+    EXPECT_EQ(target.recordedChars(), (Chars{0x61, 0x62}));
+    EXPECT_TRUE(wt::WaitForWindowGone(main, 3000));
+    EXPECT_FALSE(hasTaskbarButton());
+
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    doubleClickRow(1);
+    ASSERT_TRUE(target.waitForChars(6, 5000));
+    EXPECT_EQ(charsAfter(2), (Chars{0xC4, 0xE3, 0xBA, 0xC3}));
+    EXPECT_EQ(target.editText(), "ab你好");
+
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    doubleClickRow(2);
+    ASSERT_TRUE(target.waitForChars(6 + 12, 5000));
+    EXPECT_EQ(charsAfter(6 + 5), (Chars{13, 10, 'l', 'i', 'n', 'e', '2'}));
+
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    doubleClickRow(3);
+    ASSERT_TRUE(target.waitForChars(18 + 3, 5000));
+    EXPECT_EQ(charsAfter(18), (Chars{'a', 9, 'b'}));
+
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    doubleClickRow(4);
+    const std::string quoted = kTemplates[4];
+    ASSERT_TRUE(target.waitForChars(21 + quoted.size(), 5000));
+    EXPECT_EQ(charsAfter(21), Chars(quoted.begin(), quoted.end()));
+    wt::SaveWindowScreenshot(target.window(), "delivery_target.png");
+}
+
+TEST_F(DeliveryTest, NothingIsSentWithoutAHotKeyPressSinceTheLastDelivery)
+{
+    doubleClickRow(0); // shown at start, never armed
+    wt::Pause(800);
+    EXPECT_TRUE(target.recordedChars().empty());
+    EXPECT_TRUE(wt::IsShown(main));
+
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    doubleClickRow(0);
+    ASSERT_TRUE(target.waitForChars(2, 5000));
+    ASSERT_TRUE(wt::WaitForWindowGone(main, 3000));
+
+    // Shown again from the tray: still disarmed.
+    ShowWindow(main, SW_SHOWNORMAL); // what 显示界面 does
+    ASSERT_TRUE(waitShown());
+    doubleClickRow(0);
+    wt::Pause(800);
+    EXPECT_EQ(target.recordedChars().size(), 2u);
+    EXPECT_TRUE(wt::IsShown(main));
+}
+
+TEST_F(DeliveryTest, OtherModifierCombinationsDoNothing)
+{
+    velmora.click(218 + 8, 7 + 8); // minimise
+    ASSERT_TRUE(wt::WaitForWindowGone(main, 3000));
+    pressHotKeyOverTarget('A', wt::Shift);
+    pressHotKeyOverTarget('A', wt::Alt);
+    pressHotKeyOverTarget('B');
+    wt::Pause(800);
+    EXPECT_FALSE(wt::IsShown(main));
+    pressHotKeyOverTarget('A');
+    EXPECT_TRUE(waitShown());
+}
+
+TEST_F(DeliveryTest, ASecondPressOverAnotherWindowChangesTheTarget)
+{
+    wt::TargetProcess other;
+    SetWindowPos(other.window(), nullptr, 640, 420, 320, 220, SWP_NOZORDER);
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    ASSERT_TRUE(other.focusEdit());
+    wt::MovePointer(other.editCentre());
+    wt::Pause(100);
+    wt::PressCtrlLetter('A');
+    wt::Pause(500);
+    doubleClickRow(0);
+    ASSERT_TRUE(other.waitForChars(2, 5000));
+    EXPECT_EQ(other.recordedChars(), (Chars{0x61, 0x62}));
+    EXPECT_TRUE(target.recordedChars().empty());
+}
+
+TEST_F(DeliveryTest, MinimisingAfterThePressKeepsDeliveryArmed)
+{
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    velmora.click(218 + 8, 7 + 8);
+    ASSERT_TRUE(wt::WaitForWindowGone(main, 3000));
+    ShowWindow(main, SW_SHOWNORMAL); // what 显示界面 does
+    ASSERT_TRUE(waitShown());
+    doubleClickRow(1);
+    ASSERT_TRUE(target.waitForChars(4, 5000));
+    EXPECT_EQ(target.recordedChars(), (Chars{0xC4, 0xE3, 0xBA, 0xC3}));
+}
+
+TEST_F(DeliveryTest, AnEmptyTemplateSendsNothingAndDisarms)
+{
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    doubleClickRow(5);
+    wt::Pause(800);
+    EXPECT_TRUE(target.recordedChars().empty());
+    EXPECT_TRUE(wt::IsShown(main));
+    doubleClickRow(0);
+    wt::Pause(800);
+    EXPECT_TRUE(target.recordedChars().empty());
+    EXPECT_TRUE(wt::IsShown(main));
+}
+
+TEST_F(DeliveryTest, APressOverItsOwnListMakesTheListTheTarget)
+{
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    const RECT row = velmora.rowRect(3);
+    wt::MovePointer({row.left + 120, (row.top + row.bottom) / 2});
+    wt::Pause(200);
+    wt::PressCtrlLetter('A');
+    wt::Pause(500);
+    doubleClickRow(0);
+    EXPECT_TRUE(wt::WaitForWindowGone(main, 3000));
+    EXPECT_TRUE(target.recordedChars().empty());
+    EXPECT_TRUE(velmora.process().running());
+}
+
+TEST(DeliveryHungTarget, GivesUpAndStaysResponsive)
+{
+    Installation app({"abcdefghij"});
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    wt::TargetProcess target(true);
+    SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
+    ASSERT_TRUE(target.focusEdit());
+    wt::MovePointer(target.editCentre());
+    wt::PressCtrlLetter('A');
+    ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
+    const RECT row = velmora.rowRect(0);
+    const ULONGLONG start = GetTickCount64();
+    wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
+    EXPECT_TRUE(wt::WaitForWindowGone(main, 10000));
+    EXPECT_LT(GetTickCount64() - start, 8000u);
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result)) << "Velmora hangs";
+    EXPECT_LT(target.recordedChars().size(), 10u);
+}
+
+TEST(DeliveryHotKeyLetter, StoredLetterCIsTheHotKey)
+{
+    Installation app({"ab"});
+    vt::RunSql(app.folder, "UPDATE Tconfig SET THotKeyInt=67");
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    velmora.click(218 + 8, 7 + 8);
+    ASSERT_TRUE(wt::WaitForWindowGone(main, 3000));
+    wt::TargetProcess target;
+    SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
+    ASSERT_TRUE(target.focusEdit());
+    wt::MovePointer(target.editCentre());
+    wt::PressCtrlLetter('A');
+    wt::Pause(800);
+    EXPECT_FALSE(wt::IsShown(main));
+    wt::PressCtrlLetter('C');
+    EXPECT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
+}

@@ -1,0 +1,162 @@
+// The template list: loading in stored order, searching, painting, and the row hint.
+#include "Velmora.h"
+
+#include <gtest/gtest.h>
+
+using vt::Installation;
+using vt::Velmora;
+using Entries = std::vector<std::string>;
+
+namespace {
+
+std::vector<std::string> Numbered(int count)
+{
+    std::vector<std::string> texts;
+    const char* const samples[] = {"您好,很高兴为您服务", "Order shipped today", "请稍等,我马上为您查询订单的最新物流状态",
+                                   "Thanks for waiting!", "祝您生活愉快"};
+    for (int i = 0; i < count; ++i)
+        texts.push_back(std::to_string(i + 1) + " " + samples[i % 5]);
+    return texts;
+}
+
+} // namespace
+
+TEST(List, EmptyTableGivesAnEmptyListAndNoHint)
+{
+    Installation app;
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(velmora.listEntries().empty());
+    wt::MovePointer(velmora.screenPoint(130, 150));
+    wt::Pause(1500);
+    EXPECT_EQ(vt::VisibleHintWindow(), nullptr);
+    wt::SaveWindowScreenshot(main, "list_0_templates.png");
+}
+
+TEST(List, ShowsTemplatesInStoredOrder)
+{
+    Installation app({"c", "a", "d", "b"});
+    vt::RunSql(app.folder, "UPDATE TText SET TSortID = CASE TText WHEN 'a' THEN 0 WHEN 'b' THEN 1 WHEN 'c' THEN 2 "
+                           "ELSE 3 END");
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    EXPECT_EQ(velmora.listEntries(), (Entries{"a", "b", "c", "d"}));
+    EXPECT_EQ(velmora.selectedIndex(), -1);
+}
+
+TEST(List, SearchFindsTextAsTypedAndShowAllKeepsTheSearchText)
+{
+    Installation app({"it's fine", "100% sure", "1000 sure", "a_b", "axb", "c:\\temp", "您好,很高兴为您服务", "请稍等"});
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+
+    velmora.search("sure");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"100% sure", "1000 sure"}));
+    velmora.search("'s");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"it's fine"}));
+    velmora.search("0%");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"100% sure"}));
+    velmora.search("_");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"a_b"}));
+    velmora.search(":\\");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"c:\\temp"}));
+    velmora.search("  高兴 \t");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"您好,很高兴为您服务"}));
+    velmora.search("没有这样的模板");
+    EXPECT_TRUE(velmora.listEntries().empty());
+
+    velmora.showAll();
+    const Entries all = velmora.listEntries();
+    EXPECT_EQ(all.size(), 8u);
+    EXPECT_EQ(velmora.searchText(), "没有这样的模板");
+
+    velmora.search(" \t  ");
+    EXPECT_EQ(velmora.listEntries(), all) << "a search of blanks lists everything";
+}
+
+TEST(List, RowsArePaintedInTheConfiguredColours)
+{
+    Installation app(Numbered(9));
+    // Non-default colours, stored as 0x00BBGGRR.
+    vt::RunSql(app.folder, "UPDATE Tconfig SET TBGColor=15794160, TDifRowColor=13434828, TSelRowColor=10092543, "
+                           "TSelRowColorB=255");
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    const RECT third = velmora.rowRect(2);
+    wt::Click({third.left + 200, (third.top + third.bottom) / 2});
+    wt::MovePointer(velmora.screenPoint(130, 320));
+    wt::Pause(500);
+    EXPECT_EQ(velmora.selectedIndex(), 2);
+
+    const RECT first = velmora.rowRect(0);
+    const RECT second = velmora.rowRect(1);
+    EXPECT_EQ(wt::ScreenPixel(first.right - 3, first.top + 2), RGB(240, 255, 240));
+    EXPECT_EQ(wt::ScreenPixel(second.right - 3, second.top + 2), RGB(204, 255, 204));
+    EXPECT_EQ(wt::ScreenPixel(third.right - 3, third.top + 2), RGB(255, 255, 153)) << "selected fill";
+    EXPECT_EQ(wt::ScreenPixel(third.left, third.top + 10), RGB(255, 0, 0)) << "selected frame";
+    EXPECT_EQ(wt::ScreenPixel(third.right - 1, third.top + 10), RGB(255, 0, 0));
+    EXPECT_EQ(wt::ScreenPixel(third.left + 100, third.top), RGB(255, 0, 0));
+    EXPECT_EQ(wt::ScreenPixel(third.left + 100, third.bottom - 1), RGB(255, 0, 0));
+    wt::SaveWindowScreenshot(main, "list_9_templates_coloured.png");
+}
+
+TEST(List, TextColumnMovesRightWithTheTenthEntry)
+{
+    // The first column of black text pixels right of the row number, in the first row.
+    auto textStart = [](const std::vector<std::string>& templates, const std::string& shot) {
+        Installation app(templates);
+        Velmora velmora(app.folder);
+        HWND main = velmora.waitForMainWindow();
+        wt::Pause(400);
+        const RECT row = velmora.rowRect(0);
+        const wt::Image image = wt::CaptureScreenArea(row);
+        wt::SaveWindowScreenshot(main, shot);
+        // Skip the number "1." (it ends before x = 20) and find the first dark pixel.
+        for (int x = 20; x < image.width; ++x)
+            for (int y = 0; y < image.height; ++y)
+                if (wt::ColourDistance(image.pixel(x, y), RGB(0, 0, 0)) < 100)
+                    return x;
+        return -1;
+    };
+    std::vector<std::string> nine = Numbered(9);
+    for (std::string& t : nine)
+        t = "W" + t; // every text starts with the same wide letter
+    std::vector<std::string> ten = nine;
+    ten.push_back("W10");
+    const int atNine = textStart(nine, "list_9_templates.png");
+    const int atTen = textStart(ten, "list_10_templates.png");
+    EXPECT_GT(atNine, 0);
+    EXPECT_EQ(atTen - atNine, 6) << "one more digit of the 12-pixel font";
+}
+
+TEST(List, ManyTemplatesAndTheRowHint)
+{
+    std::vector<std::string> texts = Numbered(25);
+    texts[1] = "这是一条超过二十个字的很长很长的模板,用来检查提示里显示的是完整的内容而不是缩短的内容";
+    Installation app(texts);
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    const RECT second = velmora.rowRect(1);
+    wt::MovePointer({second.left + 100, (second.top + second.bottom) / 2});
+    const auto hint = vt::WaitForHintText(texts[1], 5000);
+    EXPECT_EQ(hint, std::optional<std::string>(texts[1]));
+    HWND hintWindow = vt::VisibleHintWindow();
+    ASSERT_TRUE(hintWindow);
+    EXPECT_LE(wt::Width(wt::WindowRect(hintWindow)), 200 + 12) << "long hints wrap at 200 pixels";
+    const RECT hr = wt::WindowRect(hintWindow);
+    EXPECT_EQ(wt::ScreenPixel(hr.left + 3, hr.top + 3), RGB(255, 255, 217));
+    wt::SaveScreenScreenshot("list_hint.png");
+
+    // The next row's hint follows without leaving the list.
+    const RECT third = velmora.rowRect(2);
+    wt::MovePointer({third.left + 100, (third.top + third.bottom) / 2});
+    EXPECT_EQ(vt::WaitForHintText(texts[2], 1000), std::optional<std::string>(texts[2]));
+
+    wt::Click({third.left + 100, (third.top + third.bottom) / 2});
+    wt::MovePointer(velmora.screenPoint(130, 420));
+    wt::Pause(300);
+    wt::SaveWindowScreenshot(main, "list_25_templates.png");
+}

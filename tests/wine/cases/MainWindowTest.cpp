@@ -1,0 +1,351 @@
+// The main window's frame: see-through corners, moving, hiding to the tray and showing
+// again, the two menus, help, about, and the ways the program ends.
+#include "Velmora.h"
+
+#include <gtest/gtest.h>
+
+using vt::Installation;
+using vt::Velmora;
+using wt::MessageBoxIcon;
+
+namespace {
+
+// Owner-drawn menu geometry: items 22 pixels, separators 7, a 3-pixel menu border.
+POINT MenuItemPoint(HWND menu, int itemsAbove, int separatorsAbove)
+{
+    const RECT r = wt::WindowRect(menu);
+    return {r.left + 40, r.top + 3 + itemsAbove * 22 + separatorsAbove * 7 + 11};
+}
+
+HWND WaitForMenu(unsigned timeoutMs = 5000)
+{
+    HWND menu = nullptr;
+    wt::WaitUntil(
+        [&] {
+            menu = FindWindowW(L"#32768", nullptr);
+            return menu && IsWindowVisible(menu);
+        },
+        timeoutMs);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+// A visible pop-up menu window other than `menu`: its open submenu.
+HWND OtherVisibleMenu(HWND menu)
+{
+    HWND found = nullptr;
+    for (HWND candidate = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); candidate;
+         candidate = FindWindowExW(nullptr, candidate, L"#32768", nullptr))
+        if (candidate != menu && IsWindowVisible(candidate))
+            found = candidate;
+    return found;
+}
+
+HWND OpenTrayMenu()
+{
+    wt::RightClick(vt::TrayIconPoint());
+    return WaitForMenu();
+}
+
+// Tray menu rows: 显示界面, 系统设置, 模板管理, 系统帮助, 关于系统, 退出系统, each after a separator.
+void ChooseTrayItem(int index)
+{
+    HWND menu = OpenTrayMenu();
+    ASSERT_TRUE(menu) << "the tray menu did not open";
+    wt::Click(MenuItemPoint(menu, index, index));
+    wt::WaitForWindowGone(menu, 3000);
+}
+
+bool HasAnyTaskbarButton(DWORD pid)
+{
+    for (HWND window : wt::TopLevelWindows(pid))
+        if (wt::HasTaskbarButton(window))
+            return true;
+    return false;
+}
+
+const std::string kOpenedRecord = "velmora-opened.txt";
+
+std::string TempFile(const std::string& name)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return wt::Narrow(temp) + name;
+}
+
+// Points the .chm file type at the recorder, as a help viewer would be.
+void RegisterHelpRecorder()
+{
+    const std::wstring command = L"\"" + wt::Widen(wt::RequiredEnvironmentPath("VELMORA_OPEN_RECORDER_EXE")) +
+                                 L"\" \"%1\"";
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        HKEY key;
+        RegCreateKeyExW(root, L"Software\\Classes\\.chm", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+        const wchar_t type[] = L"VelmoraTestHelp";
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(type), sizeof type);
+        RegCloseKey(key);
+        RegCreateKeyExW(root, L"Software\\Classes\\VelmoraTestHelp\\shell\\open\\command", 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &key, nullptr);
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+}
+
+std::string ReadTextFile(const std::string& path)
+{
+    HANDLE file = CreateFileW(wt::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    char buffer[4096];
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+    CloseHandle(file);
+    return std::string(buffer, read);
+}
+
+} // namespace
+
+TEST(MainWindow, CornersAndFrameAreSeeThroughAndClicksPassThem)
+{
+    wt::Backdrop backdrop(RGB(0, 160, 0));
+    Installation app({"a", "b"});
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    wt::Pause(500);
+    const wt::Image shot = wt::CaptureWindow(main);
+    wt::SaveScreenshot(shot, "main_window_over_green.png");
+    // The frame's corner and the panel's corner outside its rounded border.
+    EXPECT_EQ(shot.pixel(0, 0), RGB(0, 160, 0));
+    EXPECT_EQ(shot.pixel(2, 2), RGB(0, 160, 0));
+    EXPECT_EQ(shot.pixel(273, 373), RGB(0, 160, 0));
+    EXPECT_EQ(shot.pixel(1, 200), RGB(0, 160, 0)) << "the 2-pixel frame";
+    EXPECT_EQ(shot.pixel(3, 200), RGB(128, 128, 128)) << "the panel's grey border";
+    EXPECT_EQ(shot.pixel(140, 250), RGB(255, 255, 255)) << "the list's background";
+
+    // A click on a see-through corner reaches the window behind it.
+    wt::TargetProcess target;
+    const RECT mainRect = wt::WindowRect(main);
+    SetWindowPos(target.window(), main, mainRect.left - 100, mainRect.top - 60, 300, 200, SWP_NOACTIVATE);
+    ASSERT_TRUE(wt::BringToForeground(main));
+    wt::Click({mainRect.left + 1, mainRect.top + 1});
+    EXPECT_TRUE(wt::WaitUntil([&] { return GetForegroundWindow() == target.window(); }, 3000))
+        << "the click on the corner did not reach the window behind";
+}
+
+TEST(MainWindow, TheLeftButtonOnEitherBandMovesTheWindowTheRightDoesNot)
+{
+    Installation app;
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    const RECT start = wt::WindowRect(main);
+
+    wt::Drag(velmora.screenPoint(150, 18), velmora.screenPoint(150 + 60, 18 + 40), wt::MouseButton::Right);
+    wt::Pause(300);
+    RECT now = wt::WindowRect(main);
+    EXPECT_EQ(now.left, start.left);
+    EXPECT_EQ(now.top, start.top);
+
+    wt::Drag(velmora.screenPoint(150, 18), velmora.screenPoint(150 + 60, 18 + 40));
+    wt::Pause(300);
+    now = wt::WindowRect(main);
+    EXPECT_EQ(now.left, start.left + 60);
+    EXPECT_EQ(now.top, start.top + 40);
+
+    // The bottom band, and the title text.
+    wt::Drag(velmora.screenPoint(100, 350), velmora.screenPoint(100 - 30, 350 - 20));
+    wt::Pause(300);
+    now = wt::WindowRect(main);
+    EXPECT_EQ(now.left, start.left + 30);
+    EXPECT_EQ(now.top, start.top + 20);
+
+    // The list and the search box do not move it.
+    wt::Drag(velmora.screenPoint(100, 200), velmora.screenPoint(150, 250));
+    wt::Pause(300);
+    const RECT still = wt::WindowRect(main);
+    EXPECT_EQ(still.left, now.left);
+    EXPECT_EQ(still.top, now.top);
+}
+
+TEST(MainWindow, MinimiseHidesWindowAndButtonAndShowComesBackInPlace)
+{
+    Installation app({"一", "二", "三"});
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    wt::Drag(velmora.screenPoint(150, 18), velmora.screenPoint(100, 40));
+    wt::Pause(300);
+    const RECT before = wt::WindowRect(main);
+    EXPECT_TRUE(HasAnyTaskbarButton(velmora.pid()));
+
+    velmora.click(218 + 8, 7 + 8);
+    EXPECT_TRUE(wt::WaitForWindowGone(main, 3000));
+    EXPECT_FALSE(HasAnyTaskbarButton(velmora.pid()));
+    EXPECT_TRUE(wt::TopLevelWindows(velmora.pid()).empty()) << "a window is still shown";
+
+    ChooseTrayItem(0); // 显示界面
+    ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
+    const RECT after = wt::WindowRect(main);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_FALSE(HasAnyTaskbarButton(velmora.pid()));
+    EXPECT_EQ(velmora.listEntries().size(), 3u);
+}
+
+TEST(MainWindow, TrayMenuAndSystemMenu)
+{
+    Installation app;
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+
+    HWND tray = OpenTrayMenu();
+    ASSERT_TRUE(tray);
+    wt::Pause(300);
+    wt::SaveWindowScreenshot(tray, "tray_menu.png");
+    const RECT trayRect = wt::WindowRect(tray);
+    EXPECT_EQ(wt::Height(trayRect), 6 * 22 + 5 * 7 + 6);
+    wt::PressKey(VK_ESCAPE);
+    wt::Click(velmora.screenPoint(100, 200));
+    wt::WaitForWindowGone(tray, 2000);
+
+    velmora.click(242 + 8, 343 + 8);
+    HWND system = WaitForMenu();
+    ASSERT_TRUE(system) << "the system menu did not open";
+    wt::Pause(300);
+    const RECT r = wt::WindowRect(system);
+    const POINT expected = velmora.screenPoint(260, 359);
+    EXPECT_EQ(r.left, expected.x);
+    EXPECT_EQ(r.top, expected.y);
+    EXPECT_EQ(wt::Height(r), 4 * 22 + 3 * 7 + 6);
+    wt::SaveScreenScreenshot("system_menu.png");
+
+    // The help submenu opens from its row.
+    wt::MovePointer(MenuItemPoint(system, 3, 3));
+    wt::Pause(800);
+    wt::Click(MenuItemPoint(system, 3, 3));
+    wt::Pause(500);
+    wt::SaveScreenScreenshot("system_menu_help_submenu.png");
+    wt::PressKey(VK_ESCAPE);
+    wt::PressKey(VK_ESCAPE);
+}
+
+TEST(MainWindow, IconHintsAndHandCursor)
+{
+    Installation app;
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    wt::MovePointer(velmora.screenPoint(218 + 8, 7 + 8));
+    EXPECT_EQ(vt::WaitForHintText("最小化", 5000), std::optional<std::string>("最小化"));
+    wt::MovePointer(velmora.screenPoint(242 + 8, 343 + 8));
+    EXPECT_EQ(vt::WaitForHintText("系统菜单", 5000), std::optional<std::string>("系统菜单"));
+    wt::SaveScreenScreenshot("main_window_icon_hint.png");
+}
+
+TEST(MainWindow, HelpItemsReportAMissingHelpFile)
+{
+    Installation app;
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    ChooseTrayItem(3); // 系统帮助
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到相应的帮助文件!", "系统提示", MessageBoxIcon::Exclamation));
+
+    velmora.click(242 + 8, 343 + 8);
+    HWND system = WaitForMenu();
+    ASSERT_TRUE(system);
+    wt::Click(MenuItemPoint(system, 3, 3)); // 系统帮助 submenu
+    wt::Pause(800);
+    HWND submenu = nullptr;
+    wt::WaitUntil(
+        [&] {
+            submenu = OtherVisibleMenu(system);
+            return submenu != nullptr;
+        },
+        3000);
+    ASSERT_TRUE(submenu) << "the help submenu did not open";
+    wt::Click(MenuItemPoint(submenu, 1, 1)); // its 系统帮助
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到相应的帮助文件!", "系统提示", MessageBoxIcon::Exclamation));
+}
+
+TEST(MainWindow, HelpItemAsksTheShellToOpenHelpChm)
+{
+    RegisterHelpRecorder();
+    Installation app;
+    app.folder.writeFile("Help.chm", "stand-in help file");
+    DeleteFileW(wt::Widen(TempFile(kOpenedRecord)).c_str());
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    ChooseTrayItem(3); // 系统帮助
+    std::string opened;
+    EXPECT_TRUE(wt::WaitUntil(
+        [&] {
+            opened = ReadTextFile(TempFile(kOpenedRecord));
+            return !opened.empty();
+        },
+        10000));
+    EXPECT_NE(opened.find(app.folder.file("Help.chm")), std::string::npos) << opened;
+    EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 500));
+}
+
+TEST(MainWindow, AboutWindowShowsAndClosesByItsLabel)
+{
+    Installation app;
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    ChooseTrayItem(4); // 关于系统
+    HWND about = wt::WaitForWindow(velmora.pid(), wt::HasClass("TAboutFrm"), 5000);
+    ASSERT_TRUE(about);
+    EXPECT_EQ(wt::WindowText(about), "Velmora");
+    const RECT client = wt::ClientRectOnScreen(about);
+    EXPECT_EQ(wt::Width(client), 392);
+    EXPECT_EQ(wt::Height(client), 195);
+    const POINT aboutCentre = wt::Centre(wt::WindowRect(about));
+    const POINT mainCentre = wt::Centre(wt::WindowRect(main));
+    EXPECT_LE(std::abs(aboutCentre.x - mainCentre.x), 1);
+    EXPECT_LE(std::abs(aboutCentre.y - mainCentre.y), 1);
+    EXPECT_FALSE(IsWindowEnabled(main)) << "the about window is modal";
+    wt::Pause(400);
+    wt::SaveWindowScreenshot(about, "about_window.png");
+
+    wt::Click({client.left + 333 + 16, client.top + 170 + 8});
+    EXPECT_TRUE(wt::WaitForWindowGone(about, 3000));
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_TRUE(velmora.process().running());
+
+    // The caption's close button closes it as well.
+    ChooseTrayItem(4);
+    about = wt::WaitForWindow(velmora.pid(), wt::HasClass("TAboutFrm"), 5000);
+    ASSERT_TRUE(about);
+    PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(wt::WaitForWindowGone(about, 3000));
+    EXPECT_TRUE(velmora.process().running());
+}
+
+TEST(MainWindow, TaskbarButtonCloseEndsWithoutTheQuestion)
+{
+    Installation app;
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    HWND button = velmora.applicationWindow();
+    ASSERT_TRUE(button);
+    EXPECT_TRUE(wt::HasTaskbarButton(button));
+    PostMessageW(button, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
+    EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 100));
+}
+
+TEST(MainWindow, EndOfSessionEndsAtOnce)
+{
+    Installation app;
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    DWORD_PTR agreed = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &agreed));
+    EXPECT_TRUE(agreed);
+    PostMessageW(main, WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(velmora.process().waitForExit(5000));
+}

@@ -1,0 +1,210 @@
+// Start-up: the single instance, the database and the configuration at start, and quitting.
+#include "Velmora.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+using vt::Installation;
+using vt::Velmora;
+using wt::MessageBoxIcon;
+
+namespace {
+
+const char kConnectError[] = "连接数据库出错:\r";
+
+// Starts the program on a prepared folder and expects the connection error whose reason
+// contains `reason`; the program then ends without showing its window, and DB.mdb is
+// exactly as it was (or still absent).
+void ExpectConnectionError(const wt::ProgramFolder& folder, const std::string& reason)
+{
+    const bool existed = folder.exists("DB.mdb");
+    const std::string before = existed ? folder.readFile("DB.mdb") : "";
+    Velmora velmora(folder);
+    auto box = wt::WaitForMessageBox(velmora.pid(), 20000);
+    ASSERT_TRUE(box) << "no connection error";
+    EXPECT_EQ(box->caption, "系统提示");
+    EXPECT_EQ(box->icon, MessageBoxIcon::Exclamation);
+    EXPECT_EQ(box->text.rfind(kConnectError, 0), 0u) << box->text;
+    EXPECT_NE(box->text.find(reason), std::string::npos) << box->text;
+    wt::SaveWindowScreenshot(box->hwnd, "start_connection_error.png");
+    for (HWND window : wt::TopLevelWindows(velmora.pid()))
+        EXPECT_NE(wt::ClassName(window), "TMainFrm") << "the main window was shown";
+    ASSERT_TRUE(wt::Answer(*box, IDOK));
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
+    EXPECT_EQ(folder.exists("DB.mdb"), existed);
+    if (existed)
+        EXPECT_EQ(folder.readFile("DB.mdb"), before) << "DB.mdb was changed";
+}
+
+} // namespace
+
+TEST(Start, ShowsTheMainWindowCentredWithTheTrayHint)
+{
+    Installation app({"您好,很高兴为您服务", "请稍等"});
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(wt::WindowText(main), "MainFrm");
+    const RECT r = wt::WindowRect(main);
+    EXPECT_EQ(wt::Width(r), 274);
+    EXPECT_EQ(wt::Height(r), 374);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 274) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 374) / 2);
+    const RECT client = wt::ClientRectOnScreen(main);
+    EXPECT_EQ(wt::Width(client), 270);
+    EXPECT_EQ(wt::Height(client), 370);
+    wt::Pause(500);
+    wt::SaveWindowScreenshot(main, "start_main_window.png");
+    EXPECT_EQ(vt::TrayHint(), std::optional<std::string>("打开程序快捷键 Ctrl+A"));
+    velmora.quitWith(IDYES);
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
+}
+
+TEST(Start, ASecondCopyIsRefusedAndTheFirstRunsOn)
+{
+    Installation app;
+    Velmora first(app.folder);
+    HWND main = first.waitForMainWindow();
+    ASSERT_TRUE(main);
+    const RECT before = wt::WindowRect(main);
+
+    Velmora second(app.folder);
+    EXPECT_TRUE(vt::ExpectMessageBox(second.pid(), "程序已经运行!", "系统错误", MessageBoxIcon::Error));
+    EXPECT_TRUE(second.process().waitForExit(10000));
+    for (HWND window : wt::TopLevelWindows(second.pid()))
+        ADD_FAILURE() << "the second copy shows " << wt::ClassName(window);
+
+    EXPECT_TRUE(first.process().running());
+    EXPECT_TRUE(wt::IsShown(main));
+    const RECT after = wt::WindowRect(main);
+    EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+TEST(Start, QuitAsksAndOnlyYesEnds)
+{
+    Installation app;
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    velmora.quitWith(IDNO);
+    EXPECT_FALSE(velmora.process().waitForExit(1000));
+    EXPECT_TRUE(wt::IsShown(velmora.mainWindow()));
+    velmora.quitWith(IDYES);
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
+}
+
+TEST(Start, WorksFromAFolderWithAChineseName)
+{
+    Installation app({"第一条", "第二条"}, "客服工具");
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    EXPECT_EQ(velmora.listEntries(), (std::vector<std::string>{"第一条", "第二条"}));
+}
+
+TEST(StartBadDatabase, AbsentFileIsReportedAndNotCreated)
+{
+    wt::ProgramFolder folder;
+    folder.copyProgram();
+    ExpectConnectionError(folder, "无法打开数据库文件");
+}
+
+TEST(StartBadDatabase, EmptyFileTextFileAndDamagedFile)
+{
+    wt::ProgramFolder folder;
+    folder.copyProgram();
+    folder.writeFile("DB.mdb", "");
+    ExpectConnectionError(folder, "no such table: Tconfig");
+
+    folder.writeFile("DB.mdb", "这不是数据库,只是一个文本文件。\r\nJust text.\r\n");
+    ExpectConnectionError(folder, "文件不是有效的数据库");
+
+    // Page 2 onwards overwritten: the schema still reads, the tables do not.
+    vt::WriteDatabase(folder);
+    std::string bytes = folder.readFile("DB.mdb");
+    ASSERT_GT(bytes.size(), 8192u);
+    for (size_t i = 4096; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(0xA5);
+    folder.writeFile("DB.mdb", bytes);
+    ExpectConnectionError(folder, "");
+}
+
+TEST(StartBadDatabase, MissingTableOrColumnAndUnreadableValues)
+{
+    Installation app;
+    vt::RunSql(app.folder, "DROP TABLE Tconfig");
+    ExpectConnectionError(app.folder, "no such table: Tconfig");
+
+    vt::WriteDatabase(app.folder);
+    vt::RunSql(app.folder, "ALTER TABLE Tconfig DROP COLUMN TSaveDay");
+    ExpectConnectionError(app.folder, "找不到字段 TSaveDay");
+
+    vt::WriteDatabase(app.folder);
+    vt::RunSql(app.folder, "UPDATE Tconfig SET TBGColor='white'");
+    ExpectConnectionError(app.folder, "字段 TBGColor 的值 \"white\" 不是有效的整数");
+
+    vt::WriteDatabase(app.folder);
+    vt::RunSql(app.folder, "UPDATE Tconfig SET TDeadDay='上周五'");
+    ExpectConnectionError(app.folder, "字段 TDeadDay 的值 \"上周五\" 不是有效的日期时间");
+}
+
+TEST(StartBadDatabase, ReadOnlyFileIsRefused)
+{
+    Installation app;
+    app.folder.setReadOnly("DB.mdb");
+    ExpectConnectionError(app.folder, "只读");
+}
+
+TEST(StartBadDatabase, FileLockedByAnotherProgram)
+{
+    Installation app;
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(app.folder.file("DB.mdb").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ExpectConnectionError(app.folder, "数据库文件正被其他程序占用");
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+}
+
+TEST(StartConfigRow, MissingRowWarnsAndStartsWithDefaults)
+{
+    Installation app({"a"});
+    vt::RunSql(app.folder, "DELETE FROM Tconfig");
+    Velmora velmora(app.folder);
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "导入配置文件出错,请重新启动软件", "系统提示",
+                                     MessageBoxIcon::Exclamation));
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    EXPECT_EQ(vt::TrayHint(), std::nullopt) << "the tray icon should have no hint";
+    // The bands keep the layout's colour: the left edge of the title band.
+    wt::Pause(300);
+    const POINT band = velmora.screenPoint(3, 20);
+    EXPECT_EQ(wt::ScreenPixel(band.x, band.y), RGB(0, 128, 255));
+}
+
+TEST(StartConfigRow, TwoRowsWarnTheSameWay)
+{
+    Installation app;
+    vt::RunSql(app.folder, "CREATE TABLE T2 AS SELECT * FROM Tconfig; DROP TABLE Tconfig;"
+                           "ALTER TABLE T2 RENAME TO Tconfig; INSERT INTO Tconfig SELECT * FROM Tconfig;"
+                           "UPDATE Tconfig SET TTitleColor=255");
+    Velmora velmora(app.folder);
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "导入配置文件出错,请重新启动软件", "系统提示",
+                                     MessageBoxIcon::Exclamation));
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    wt::Pause(300);
+    const POINT band = velmora.screenPoint(3, 20);
+    EXPECT_EQ(wt::ScreenPixel(band.x, band.y), RGB(0, 128, 255)) << "the stored title colour must not apply";
+}
+
+TEST(StartConfigRow, StoredLetterAndTitleColourApply)
+{
+    Installation app;
+    vt::RunSql(app.folder, "UPDATE Tconfig SET THotKeyInt=67, THotKeyItem=9, TTitleColor=32768");
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    wt::Pause(300);
+    const POINT band = velmora.screenPoint(3, 20);
+    EXPECT_EQ(wt::ScreenPixel(band.x, band.y), RGB(0, 128, 0));
+    const POINT bottom = velmora.screenPoint(3, 350);
+    EXPECT_EQ(wt::ScreenPixel(bottom.x, bottom.y), RGB(0, 128, 0));
+    EXPECT_EQ(vt::TrayHint(), std::optional<std::string>("打开程序快捷键 Ctrl+C"));
+}

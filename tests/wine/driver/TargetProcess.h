@@ -1,0 +1,59 @@
+// VelmoraTarget.exe ($VELMORA_TARGET_EXE) seen from the tests: a window in another process
+// whose edit control records every WM_CHAR it receives.
+#pragma once
+
+#include "AppProcess.h"
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace wt {
+
+class TargetProcess {
+public:
+    // Starts the target and waits for its window; throws std::runtime_error when it does not
+    // appear. With `hangAfterFirstChar` the target stops answering messages for 60 s after
+    // the first character it receives.
+    explicit TargetProcess(bool hangAfterFirstChar = false);
+    ~TargetProcess();
+    TargetProcess(const TargetProcess&) = delete;
+    TargetProcess& operator=(const TargetProcess&) = delete;
+
+    DWORD pid() const { return process_.pid(); }
+    AppProcess& process() { return process_; }
+    HWND window() const { return window_; }
+    HWND edit() const { return edit_; }
+    POINT editCentre() const;
+
+    // The wParam of every WM_CHAR the edit control received, in order (works while the
+    // target hangs).
+    std::vector<unsigned> recordedChars() const;
+    // Waits until at least `count` characters were recorded.
+    bool waitForChars(size_t count, unsigned timeoutMs) const;
+    // The edit control's text (WM_GETTEXT), UTF-8.
+    std::string editText() const;
+    void setEditText(const std::string& text) const;
+    // The selected range [first, second) of the edit control, in characters.
+    std::pair<int, int> editSelection() const;
+    // A screen point on the left edge of character `index` in the edit control.
+    POINT characterPoint(int index) const;
+    // Brings the target to the foreground and clicks into the edit control; true when the
+    // edit control then has the keyboard focus.
+    bool focusEdit();
+    void stop();
+
+private:
+    std::string recordPath_;
+    AppProcess process_;
+    HWND window_ = nullptr;
+    HWND edit_ = nullptr;
+};
+
+// Shows a message box from VelmoraTarget.exe: MessageBoxW(nullptr, text, caption, flags).
+// The process's exit code is the id of the button that closed the box.
+AppProcess ShowTargetMessageBox(const std::string& caption, const std::string& text, unsigned flags);
+
+}  // namespace wt

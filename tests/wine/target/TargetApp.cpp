@@ -1,0 +1,159 @@
+// VelmoraTarget.exe: the window the Wine tests deliver text into, in a process of its own
+// (delivery between processes is what the real program does, and within one process Wine
+// converts characters differently).
+//
+//   VelmoraTarget.exe --record FILE [--hang-after-first-char]
+//       A window "Velmora Target" with a Unicode multi-line edit control, subclassed by an
+//       ANSI window procedure so that characters sent with SendMessageA arrive as the bytes
+//       that were sent (a Chinese character as lead and trail byte). Every WM_CHAR is
+//       appended to FILE as one line of hex before the control handles it, so the recording
+//       can be read even while this program does not answer.
+//       With --hang-after-first-char the program stops handling messages for 60 s after the
+//       first character, as a hung program does.
+//
+//   VelmoraTarget.exe --message-box FLAGS CAPTION TEXT
+//       Shows MessageBoxW(nullptr, TEXT, CAPTION, FLAGS) (FLAGS in hex) and exits with the
+//       button id it returned.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kWindowClass[] = L"VelmoraTargetWindow";
+const wchar_t kTitle[] = L"Velmora Target";
+const int kEditId = 100;
+
+class TargetWindow {
+public:
+    TargetWindow(const std::wstring& recordPath, bool hangAfterFirstChar)
+        : hangAfterFirstChar_(hangAfterFirstChar) {
+        record_ = CreateFileW(recordPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    ~TargetWindow() {
+        if (record_ != INVALID_HANDLE_VALUE) CloseHandle(record_);
+        if (font_) DeleteObject(font_);
+    }
+    TargetWindow(const TargetWindow&) = delete;
+    TargetWindow& operator=(const TargetWindow&) = delete;
+
+    bool create(HINSTANCE instance) {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kWindowClass;
+        if (!RegisterClassW(&windowClass)) return false;
+        window_ = CreateWindowExW(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, 40, 40, 420, 260, nullptr, nullptr,
+                                  instance, this);
+        if (!window_) return false;
+        ShowWindow(window_, SW_SHOWNORMAL);
+        UpdateWindow(window_);
+        return true;
+    }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            auto* self = static_cast<TargetWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+            self->window_ = window;
+        }
+        auto* self = reinterpret_cast<TargetWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        return self ? self->handleMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<TargetWindow*>(GetWindowLongPtrW(GetParent(edit), GWLP_USERDATA));
+        if (message == WM_CHAR) self->onEditChar(wParam);
+        // The ANSI call joins a lead and a trail byte into one character for the Unicode control.
+        LRESULT result = CallWindowProcA(self->editProc_, edit, message, wParam, lParam);
+        if (message == WM_CHAR && self->hangAfterFirstChar_) {
+            self->hangAfterFirstChar_ = false;
+            Sleep(60000);
+        }
+        return result;
+    }
+
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        switch (message) {
+        case WM_CREATE: return onCreate();
+        case WM_SIZE: onSize(LOWORD(lParam), HIWORD(lParam)); return 0;
+        case WM_SETFOCUS: SetFocus(edit_); return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        default: return DefWindowProcW(window_, message, wParam, lParam);
+        }
+    }
+
+    LRESULT onCreate() {
+        edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0,
+                                0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), nullptr,
+                                nullptr);
+        if (!edit_) return -1;
+        // SimSun, so that screenshots show the Chinese text that arrives.
+        font_ = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"SimSun");
+        SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        editProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TargetWindow::EditProc)));
+        return 0;
+    }
+
+    void onSize(int width, int height) { MoveWindow(edit_, 8, 8, width - 16, height - 16, TRUE); }
+
+    void onEditChar(WPARAM character) {
+        if (record_ == INVALID_HANDLE_VALUE) return;
+        char line[16];
+        const int length = wsprintfA(line, "%X\r\n", static_cast<unsigned>(character));
+        DWORD written = 0;
+        WriteFile(record_, line, static_cast<DWORD>(length), &written, nullptr);
+    }
+
+    HWND window_ = nullptr;
+    HWND edit_ = nullptr;
+    HFONT font_ = nullptr;
+    WNDPROC editProc_ = nullptr;
+    HANDLE record_ = INVALID_HANDLE_VALUE;
+    bool hangAfterFirstChar_;
+};
+
+int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, bool hangAfterFirstChar) {
+    TargetWindow target(recordPath, hangAfterFirstChar);
+    if (!target.create(instance)) return 2;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> args(arguments, arguments + count);
+    LocalFree(arguments);
+
+    if (args.size() == 5 && args[1] == L"--message-box") {
+        const UINT flags = static_cast<UINT>(std::wcstoul(args[2].c_str(), nullptr, 16));
+        return MessageBoxW(nullptr, args[4].c_str(), args[3].c_str(), flags);
+    }
+    if (args.size() >= 3 && args[1] == L"--record") {
+        const bool hang = args.size() >= 4 && args[3] == L"--hang-after-first-char";
+        return RunRecorder(instance, args[2], hang);
+    }
+    MessageBoxW(nullptr,
+                L"VelmoraTarget.exe --record FILE [--hang-after-first-char]\n"
+                L"VelmoraTarget.exe --message-box FLAGS CAPTION TEXT",
+                kTitle, MB_OK);
+    return 1;
+}

@@ -1,0 +1,236 @@
+#include "Velmora.h"
+
+#include "store/Schema.h"
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vt {
+
+namespace {
+
+struct Db {
+    explicit Db(const std::string& path)
+    {
+        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            throw std::runtime_error("cannot open " + path);
+    }
+    ~Db() { sqlite3_close(db); }
+    sqlite3* db = nullptr;
+};
+
+// Main-window layout places used by the tests (client coordinates).
+const POINT kSearchIcon = {2 + 202 + 8, 36 + 7 + 8};
+const POINT kShowAllIcon = {2 + 225 + 8, 36 + 8 + 8};
+const POINT kCloseIcon = {242 + 8, 7 + 8};
+
+BOOL CALLBACK CollectProcess(HWND window, LPARAM out)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    auto* pids = reinterpret_cast<std::vector<DWORD>*>(out);
+    if (std::find(pids->begin(), pids->end(), pid) == pids->end())
+        pids->push_back(pid);
+    return TRUE;
+}
+
+std::vector<DWORD> AllProcessesWithWindows()
+{
+    std::vector<DWORD> pids;
+    EnumWindows(CollectProcess, reinterpret_cast<LPARAM>(&pids));
+    return pids;
+}
+
+} // namespace
+
+void WriteDatabase(const wt::ProgramFolder& folder, const std::vector<std::string>& templates)
+{
+    folder.removeFile("DB.mdb");
+    CreateDeliveredDatabase(folder.file("DB.mdb"), templates);
+}
+
+void RunSql(const wt::ProgramFolder& folder, const std::string& sql)
+{
+    Db db(folder.file("DB.mdb"));
+    char* error = nullptr;
+    if (sqlite3_exec(db.db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string message = error ? error : "?";
+        sqlite3_free(error);
+        throw std::runtime_error(sql + ": " + message);
+    }
+}
+
+std::string QueryValue(const wt::ProgramFolder& folder, const std::string& sql)
+{
+    Db db(folder.file("DB.mdb"));
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db.db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sql + ": " + sqlite3_errmsg(db.db));
+    std::string value;
+    if (sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0))
+        value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    sqlite3_finalize(stmt);
+    return value;
+}
+
+Installation::Installation(const std::vector<std::string>& templates, const std::string& folderName)
+    : folder(folderName)
+{
+    folder.copyProgram();
+    WriteDatabase(folder, templates);
+}
+
+Velmora::Velmora(const wt::ProgramFolder& folder) : process_(wt::StartProgram(folder)) {}
+
+HWND Velmora::waitForMainWindow(unsigned timeoutMs)
+{
+    main_ = wt::WaitForWindow(process_.pid(), wt::HasClass("TMainFrm"), timeoutMs);
+    return main_;
+}
+
+HWND Velmora::applicationWindow() const
+{
+    for (HWND window : wt::TopLevelWindows(process_.pid(), false))
+        if (wt::ClassName(window) == "VelmoraApplication")
+            return window;
+    return nullptr;
+}
+
+HWND Velmora::list() const { return wt::FindChild(main_, "ListBox"); }
+
+HWND Velmora::searchBox() const { return wt::FindChild(main_, "Edit"); }
+
+POINT Velmora::screenPoint(int x, int y) const
+{
+    POINT p = {x, y};
+    ClientToScreen(main_, &p);
+    return p;
+}
+
+void Velmora::click(int x, int y) const { wt::Click(screenPoint(x, y)); }
+
+std::vector<std::string> Velmora::listEntries() const
+{
+    std::vector<std::string> entries;
+    HWND box = list();
+    const LRESULT count = SendMessageW(box, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring text(static_cast<size_t>(length < 0 ? 0 : length) + 1, L'\0');
+        SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<size_t>(length < 0 ? 0 : length));
+        entries.push_back(wt::Narrow(text));
+    }
+    return entries;
+}
+
+int Velmora::selectedIndex() const { return static_cast<int>(SendMessageW(list(), LB_GETCURSEL, 0, 0)); }
+
+void Velmora::search(const std::string& text) const
+{
+    SendMessageW(searchBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
+    click(kSearchIcon.x, kSearchIcon.y);
+    wt::Pause(300);
+}
+
+void Velmora::showAll() const
+{
+    click(kShowAllIcon.x, kShowAllIcon.y);
+    wt::Pause(300);
+}
+
+std::string Velmora::searchText() const { return wt::ControlText(searchBox()); }
+
+RECT Velmora::rowRect(int index) const
+{
+    RECT r = {};
+    SendMessageW(list(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    MapWindowPoints(list(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void Velmora::quitWith(int answer)
+{
+    click(kCloseIcon.x, kCloseIcon.y);
+    ExpectMessageBox(pid(), "是否想退出系统？", "系统提示", wt::MessageBoxIcon::Question, answer);
+}
+
+bool ExpectMessageBox(DWORD pid, const std::string& text, const std::string& caption, wt::MessageBoxIcon icon,
+                      int answer, unsigned timeoutMs)
+{
+    auto box = wt::WaitForMessageBox(pid, timeoutMs);
+    EXPECT_TRUE(box) << "no message box \"" << text << "\"";
+    if (!box)
+        return false;
+    EXPECT_EQ(box->text, text);
+    EXPECT_EQ(box->caption, caption);
+    EXPECT_EQ(box->icon, icon);
+    const bool matched = box->text == text && box->caption == caption && box->icon == icon;
+    EXPECT_TRUE(wt::Answer(*box, answer));
+    return matched;
+}
+
+HWND VisibleHintWindow()
+{
+    // Hints of every process: the notification area's hint belongs to the shell.
+    for (DWORD pid : AllProcessesWithWindows())
+        for (HWND window : wt::TopLevelWindows(pid))
+            if (wt::ClassName(window) == "tooltips_class32")
+                return window;
+    return nullptr;
+}
+
+std::optional<std::string> WaitForHint(unsigned timeoutMs)
+{
+    std::optional<std::string> text;
+    wt::WaitUntil(
+        [&] {
+            HWND hint = VisibleHintWindow();
+            if (!hint)
+                return false;
+            text = wt::ControlText(hint);
+            return !text->empty();
+        },
+        timeoutMs);
+    if (text && text->empty())
+        text.reset();
+    return text;
+}
+
+std::optional<std::string> WaitForHintText(const std::string& expected, unsigned timeoutMs)
+{
+    std::optional<std::string> last;
+    wt::WaitUntil(
+        [&] {
+            HWND hint = VisibleHintWindow();
+            if (hint)
+                last = wt::ControlText(hint);
+            return last && *last == expected;
+        },
+        timeoutMs);
+    return last;
+}
+
+POINT TrayIconPoint()
+{
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray)
+        throw std::runtime_error("no notification area window");
+    const RECT r = wt::WindowRect(tray);
+    // The first icon sits at the left end of the tray window.
+    return {r.left + 9, (r.top + r.bottom) / 2};
+}
+
+std::optional<std::string> TrayHint()
+{
+    wt::MovePointer({500, 700});
+    wt::Pause(200);
+    wt::MovePointer(TrayIconPoint());
+    return WaitForHint(5000);
+}
+
+} // namespace vt

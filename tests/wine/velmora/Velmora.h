@@ -1,0 +1,84 @@
+// Velmora seen from the Wine tests: its program folder and database, the running program,
+// its main window and its hints.
+#pragma once
+
+#include "Driver.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vt {
+
+// --- The database in a program folder --------------------------------------------------
+
+// Writes DB.mdb as delivered, with these templates (UTF-8) in this order.
+void WriteDatabase(const wt::ProgramFolder& folder, const std::vector<std::string>& templates = {});
+// Runs SQL statements on the folder's DB.mdb (UTF-8); throws on failure.
+void RunSql(const wt::ProgramFolder& folder, const std::string& sql);
+// The first column of the first row, as text.
+std::string QueryValue(const wt::ProgramFolder& folder, const std::string& sql);
+
+// A folder with the program and a delivered database holding `templates`.
+struct Installation {
+    explicit Installation(const std::vector<std::string>& templates = {}, const std::string& folderName = "");
+    wt::ProgramFolder folder;
+};
+
+// --- The running program ------------------------------------------------------------------
+
+class Velmora {
+public:
+    // Starts Velmora.exe from the folder; does not wait for anything.
+    explicit Velmora(const wt::ProgramFolder& folder);
+
+    wt::AppProcess& process() { return process_; }
+    DWORD pid() const { return process_.pid(); }
+
+    // Waits for the main window to be shown; nullptr when it was not within the time.
+    HWND waitForMainWindow(unsigned timeoutMs = 15000);
+    HWND mainWindow() const { return main_; }
+    // The hidden top-level window that carries the taskbar button.
+    HWND applicationWindow() const;
+    HWND list() const;
+    HWND searchBox() const;
+
+    // A point of the main window's client area (RzPanel1's coordinates) on the screen.
+    POINT screenPoint(int x, int y) const;
+    void click(int x, int y) const;
+
+    // The list's entries as UTF-8, and its selection.
+    std::vector<std::string> listEntries() const;
+    int selectedIndex() const;
+    // Types `text` into the search box (replacing it) and clicks the search icon.
+    void search(const std::string& text) const;
+    void showAll() const;
+    std::string searchText() const;
+    // The screen rectangle of list row `index` (while visible).
+    RECT rowRect(int index) const;
+
+    // Answers the quit question (close icon) with `answer`.
+    void quitWith(int answer);
+
+private:
+    wt::AppProcess process_;
+    HWND main_ = nullptr;
+};
+
+// Expects a message box of `pid` with exactly this text, caption and icon, answers it with
+// `answer` and returns true when everything matched (failures are reported by gtest).
+bool ExpectMessageBox(DWORD pid, const std::string& text, const std::string& caption, wt::MessageBoxIcon icon,
+                      int answer = IDOK, unsigned timeoutMs = 15000);
+
+// --- Hints --------------------------------------------------------------------------------
+
+// The text of a hint window (of any process) shown now, waiting up to `timeoutMs`.
+std::optional<std::string> WaitForHint(unsigned timeoutMs);
+std::optional<std::string> WaitForHintText(const std::string& expected, unsigned timeoutMs);
+HWND VisibleHintWindow();
+// Rests the pointer on the notification-area icon and reads its hint.
+std::optional<std::string> TrayHint();
+// Where the program's icon sits in the notification area (screen point).
+POINT TrayIconPoint();
+
+} // namespace vt
