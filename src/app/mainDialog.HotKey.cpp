@@ -30,8 +30,13 @@ void TMainFrm::activate(WindowHandle target)
 bool TMainFrm::sendCharacter(WindowHandle target, unsigned char value)
 {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(reinterpret_cast<HWND>(target), WM_CHAR, value, 0, SMTO_ABORTIFHUNG, kCharacterTimeoutMs,
-                               &result) != 0;
+    SetLastError(ERROR_SUCCESS);
+    if (SendMessageTimeoutA(reinterpret_cast<HWND>(target), WM_CHAR, value, 0, SMTO_ABORTIFHUNG, kCharacterTimeoutMs,
+                            &result) != 0)
+        return true;
+    // Some systems answer 0 for the lead byte of a two-byte character that they keep
+    // until its trail byte arrives; only a reported error (a timeout, a closed window) fails.
+    return GetLastError() == ERROR_SUCCESS;
 }
 
 void TMainFrm::CreateDelivery()

@@ -20,6 +20,14 @@ std::string ExecutableFolder()
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
+// A write-protected DB.mdb would lose every change the user makes; say so at start.
+void RefuseReadOnlyFile(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        throw StoreError("数据库文件是只读的,无法保存修改: " + Utf8FromWide(WidenAnsi(path)));
+}
+
 } // namespace
 
 TMainFrm::TMainFrm(const TextCodec& codec) : _conn(codec), bandColour_(MainLook::kLayoutTitleColour)
@@ -50,6 +58,12 @@ bool TMainFrm::Create()
                         L"MainFrm", x, y, width, height, application_.hwnd()))
         return false;
     SetLayeredWindowAttributes(hwnd(), kKeyColour, 255, LWA_COLORKEY);
+    // The same shape as a window region: not every system lets clicks through the key
+    // colour, and a click on the see-through corners must reach the window behind.
+    SetWindowRgn(hwnd(),
+                 CreateRoundRectRgn(kFrame, kFrame, kFrame + kClientWidth + 1, kFrame + kClientHeight + 1,
+                                    kCornerDiameter, kCornerDiameter),
+                 FALSE);
     application_.setMainWindow(hwnd());
     boxes_.setOwner(hwnd());
     CreateControls();
@@ -87,6 +101,7 @@ bool TMainFrm::OpenDatabase()
     try {
         _conn.disconnect();
         const std::string path = AppPath + "DB.mdb";
+        RefuseReadOnlyFile(path);
         _conn.setConnectionText(ConnectionTextFor(path));
         _conn.connect();
         LoadConfig();
@@ -147,14 +162,12 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     switch (msg) {
-    case WM_NCCALCSIZE:
-        if (wParam) {
-            // The 2-pixel frame around the client area is see-through.
-            RECT& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0];
-            InflateRect(&r, -MainLook::kFrame, -MainLook::kFrame);
-            return 0;
-        }
-        break;
+    case WM_NCCALCSIZE: {
+        // The 2-pixel frame around the client area is see-through.
+        RECT& r = wParam ? reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : *reinterpret_cast<RECT*>(lParam);
+        InflateRect(&r, -MainLook::kFrame, -MainLook::kFrame);
+        return 0;
+    }
     case WM_NCPAINT:
         PaintFrame();
         return 0;
@@ -171,9 +184,10 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         PaintContent(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: // a quick second click on an icon is a click as well
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        OnMouseDown(point, msg == WM_LBUTTONDOWN);
+        OnMouseDown(point, msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK);
         return 0;
     case WM_LBUTTONUP:
         OnMouseUp(point);

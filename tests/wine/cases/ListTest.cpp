@@ -128,7 +128,18 @@ TEST(List, TextColumnMovesRightWithTheTenthEntry)
     const int atNine = textStart(nine, "list_9_templates.png");
     const int atTen = textStart(ten, "list_10_templates.png");
     EXPECT_GT(atNine, 0);
-    EXPECT_EQ(atTen - atNine, 6) << "one more digit of the 12-pixel font";
+    // The width of one more digit in the list's font, measured here with the same font.
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体");
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE one = {}, two = {};
+    GetTextExtentPoint32W(dc, L"9", 1, &one);
+    GetTextExtentPoint32W(dc, L"10", 2, &two);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(atTen - atNine, two.cx - one.cx) << "the text column moves by the width of one more digit";
 }
 
 TEST(List, ManyTemplatesAndTheRowHint)

@@ -121,7 +121,8 @@ TEST(MainWindow, CornersAndFrameAreSeeThroughAndClicksPassThem)
     EXPECT_EQ(shot.pixel(2, 2), RGB(0, 160, 0));
     EXPECT_EQ(shot.pixel(273, 373), RGB(0, 160, 0));
     EXPECT_EQ(shot.pixel(1, 200), RGB(0, 160, 0)) << "the 2-pixel frame";
-    EXPECT_EQ(shot.pixel(3, 200), RGB(128, 128, 128)) << "the panel's grey border";
+    EXPECT_EQ(shot.pixel(2, 200), RGB(128, 128, 128)) << "the panel's grey border";
+    EXPECT_EQ(shot.pixel(3, 200), RGB(255, 255, 255)) << "the white panel";
     EXPECT_EQ(shot.pixel(140, 250), RGB(255, 255, 255)) << "the list's background";
 
     // A click on a see-through corner reaches the window behind it.
@@ -151,15 +152,16 @@ TEST(MainWindow, TheLeftButtonOnEitherBandMovesTheWindowTheRightDoesNot)
     wt::Drag(velmora.screenPoint(150, 18), velmora.screenPoint(150 + 60, 18 + 40));
     wt::Pause(300);
     now = wt::WindowRect(main);
-    EXPECT_EQ(now.left, start.left + 60);
-    EXPECT_EQ(now.top, start.top + 40);
+    // The pointer's own placement may round by a pixel.
+    EXPECT_NEAR(now.left, start.left + 60, 1);
+    EXPECT_NEAR(now.top, start.top + 40, 1);
 
     // The bottom band, and the title text.
     wt::Drag(velmora.screenPoint(100, 350), velmora.screenPoint(100 - 30, 350 - 20));
     wt::Pause(300);
     now = wt::WindowRect(main);
-    EXPECT_EQ(now.left, start.left + 30);
-    EXPECT_EQ(now.top, start.top + 20);
+    EXPECT_NEAR(now.left, start.left + 30, 1);
+    EXPECT_NEAR(now.top, start.top + 20, 1);
 
     // The list and the search box do not move it.
     wt::Drag(velmora.screenPoint(100, 200), velmora.screenPoint(150, 250));

@@ -71,9 +71,13 @@ private:
 
     static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<TargetWindow*>(GetWindowLongPtrW(GetParent(edit), GWLP_USERDATA));
-        if (message == WM_CHAR) self->onEditChar(wParam);
-        // The ANSI call joins a lead and a trail byte into one character for the Unicode control.
-        LRESULT result = CallWindowProcA(self->editProc_, edit, message, wParam, lParam);
+        LRESULT result = 0;
+        if (message == WM_CHAR) {
+            self->onEditChar(wParam);
+            result = self->passCharOn(edit, wParam, lParam);
+        } else {
+            result = CallWindowProcA(self->editProc_, edit, message, wParam, lParam);
+        }
         if (message == WM_CHAR && self->hangAfterFirstChar_) {
             self->hangAfterFirstChar_ = false;
             Sleep(60000);
@@ -106,6 +110,23 @@ private:
         return 0;
     }
 
+    // Hands a byte of code page 936 on to the Unicode edit control: a lead byte waits for
+    // its trail byte, and the two go on as one character.
+    LRESULT passCharOn(HWND edit, WPARAM byte, LPARAM lParam) {
+        if (leadByte_) {
+            const char pair[2] = {static_cast<char>(leadByte_), static_cast<char>(byte)};
+            leadByte_ = 0;
+            wchar_t character = 0;
+            if (MultiByteToWideChar(936, 0, pair, 2, &character, 1) != 1) return 0;
+            return CallWindowProcW(editProc_, edit, WM_CHAR, character, lParam);
+        }
+        if (byte >= 0x81 && byte <= 0xFE) {
+            leadByte_ = static_cast<unsigned>(byte);
+            return 0;
+        }
+        return CallWindowProcW(editProc_, edit, WM_CHAR, byte, lParam);
+    }
+
     void onSize(int width, int height) { MoveWindow(edit_, 8, 8, width - 16, height - 16, TRUE); }
 
     void onEditChar(WPARAM character) {
@@ -122,6 +143,7 @@ private:
     WNDPROC editProc_ = nullptr;
     HANDLE record_ = INVALID_HANDLE_VALUE;
     bool hangAfterFirstChar_;
+    unsigned leadByte_ = 0;
 };
 
 int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, bool hangAfterFirstChar) {

@@ -217,12 +217,12 @@ std::optional<std::string> WaitForHintText(const std::string& expected, unsigned
 
 POINT TrayIconPoint()
 {
-    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
-    if (!tray)
-        throw std::runtime_error("no notification area window");
-    const RECT r = wt::WindowRect(tray);
-    // The first icon sits at the left end of the tray window.
-    return {r.left + 9, (r.top + r.bottom) / 2};
+    // Without a desktop shell, Wine keeps the icons in a small tray window of its own.
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+    if (!icon)
+        throw std::runtime_error("no icon in the notification area");
+    return wt::Centre(wt::WindowRect(icon));
 }
 
 std::optional<std::string> TrayHint()
