@@ -54,12 +54,14 @@ bool TMainFrm::Create()
     const int height = kClientHeight + 2 * kFrame;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    if (!CreateWindowOf(L"TMainFrm", WS_EX_LAYERED, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
+    if (!CreateWindowOf(L"TMainFrm", 0, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
                         L"MainFrm", x, y, width, height, application_.hwnd()))
         return false;
-    SetLayeredWindowAttributes(hwnd(), kKeyColour, 255, LWA_COLORKEY);
-    // The same shape as a window region: not every system lets clicks through the key
-    // colour, and a click on the see-through corners must reach the window behind.
+    // The frame and the corners outside the panel's rounded border are painted in the
+    // window colour clFuchsia and lie outside the window's region: they show what is
+    // behind the window, and clicks there reach it. (A layered window's colour key shows
+    // the same, but not every system passes clicks through it, and under Wine a key and a
+    // region together paint the frame black.)
     SetWindowRgn(hwnd(),
                  CreateRoundRectRgn(kFrame, kFrame, kFrame + kClientWidth + 1, kFrame + kClientHeight + 1,
                                     kCornerDiameter, kCornerDiameter),

@@ -116,6 +116,7 @@ TEST(MainWindow, CornersAndFrameAreSeeThroughAndClicksPassThem)
     wt::Pause(500);
     const wt::Image shot = wt::CaptureWindow(main);
     wt::SaveScreenshot(shot, "main_window_over_green.png");
+    wt::SaveScreenScreenshot("main_window_over_green_screen.png");
     // The frame's corner and the panel's corner outside its rounded border.
     EXPECT_EQ(shot.pixel(0, 0), RGB(0, 160, 0));
     EXPECT_EQ(shot.pixel(2, 2), RGB(0, 160, 0));
