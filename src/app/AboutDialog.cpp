@@ -18,8 +18,8 @@ const Layout& AboutLayout()
         {"Label1", K::Label, 8, 10, 376, 150,
          "软件: Velmora\r\n\r\n版本: 1.0\r\n\r\n"
          "制作: Velmora 团队\r\n"
-         "献给每天在聊天和邮件里答复客户的你。\r\n\r\n\r\n"
-         "网址:\r\n\r\n"
+         "献给每天在聊天和邮件里答复客户的你。\r\n"
+         "\r\n\r\n\r\n\r\n" // the link lies over these lines
          "支持: support@velmora.example.com",
          "", false},
         {"RzURLLabel2", K::Label, 51, 105, 161, 13, kHomePage, "", true},
@@ -28,6 +28,7 @@ const Layout& AboutLayout()
     return layout;
 }
 
+const int kLabelLineStep = 12;
 const UINT_PTR kBlinkTimer = 1;
 const UINT kBlinkMs = 500;
 
@@ -128,8 +129,16 @@ private:
             Font font = MakeFont(L"宋体", 12);
             SelectGuard select(dc, font.get());
             SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            RECT r = label.rect();
-            DrawTextW(dc, Widen(label.text).c_str(), -1, &r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+            // One line every 12 pixels, the height of the 12-pixel font, whatever face stands in for it.
+            const std::wstring text = Widen(label.text);
+            int y = label.top;
+            for (size_t start = 0; start <= text.size(); y += kLabelLineStep) {
+                size_t end = text.find(L"\r\n", start);
+                if (end == std::wstring::npos)
+                    end = text.size();
+                TextOutW(dc, label.left, y, text.c_str() + start, static_cast<int>(end - start));
+                start = end + 2;
+            }
         }
         const ControlLayout& link = ControlNamed(AboutLayout(), "RzURLLabel2");
         {
