@@ -6,6 +6,7 @@
 #include "app/mainLayout.h"
 #include "common/FunPub.h"
 #include "common/RowGeometry.h"
+#include "ui/ExecutableFolder.h"
 #include "ui/Pictures.h"
 #include "ui/WinText.h"
 
@@ -59,10 +60,9 @@ void TMainFrm::CreateControls()
     SetWindowSubclass(ListBox1, ListBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
     hints_.create(hwnd());
-    UINT id = 1;
     for (const ControlLayout& control : MainLayout())
         if (*control.hint)
-            hints_.addArea(id++, control.rect(), control.hint);
+            hints_.addArea(control.rect(), control.hint);
     hints_.addWindow(ListBox1, "");
 
     PopupMenu1 = std::make_unique<SkinMenu>(TrayMenuLayout());
@@ -237,10 +237,8 @@ void TMainFrm::OnCommand(UINT id)
 
 void TMainFrm::ShowHelp()
 {
-    char path[MAX_PATH * 2] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string help = path;
-    help = help.substr(0, help.find_last_of('\\') + 1) + "Help.chm";
+    // Worked out afresh from the executable's path: the same folder as AppPath.
+    const std::string help = ExecutableFolder() + "Help.chm";
     const DWORD attributes = GetFileAttributesA(help.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         ShellExecuteA(hwnd(), "Open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);

@@ -115,6 +115,7 @@ LRESULT CALLBACK TMainFrm::ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         auto* self = reinterpret_cast<TMainFrm*>(data);
         try {
             self->ListBox1MouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+            self->hints_.pointerMoved();
         } catch (const std::exception& e) {
             ReportError(self->hwnd(), e.what());
         }

@@ -4,6 +4,7 @@
 #include "backup/Backup.h"
 #include "common/FunPub.h"
 #include "store/ConfigRecord.h"
+#include "ui/ExecutableFolder.h"
 #include "ui/Pictures.h"
 #include "ui/WinText.h"
 
@@ -11,14 +12,6 @@ std::string AppPath;
 TMainFrm* MainFrm = nullptr;
 
 namespace {
-
-std::string ExecutableFolder()
-{
-    char path[MAX_PATH * 2] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 // A write-protected DB.mdb would lose every change the user makes; say so at start.
 void RefuseReadOnlyFile(const std::string& path)
@@ -193,6 +186,9 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_LBUTTONUP:
         OnMouseUp(point);
+        return 0;
+    case WM_MOUSEMOVE:
+        hints_.pointerMoved();
         return 0;
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor())

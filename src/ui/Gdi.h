@@ -24,6 +24,8 @@ public:
     GdiObject& operator=(const GdiObject&) = delete;
 
     Handle get() const { return handle_; }
+    // Gives up ownership.
+    Handle release() { return std::exchange(handle_, nullptr); }
 
 private:
     Handle handle_ = nullptr;

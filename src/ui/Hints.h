@@ -1,26 +1,56 @@
 #pragma once
-// The one hint mechanism of the program: pale yellow hints, at most 200 pixels wide
-// (longer text wraps), that stay while the pointer rests on their control.
+// The one hint mechanism of the program. A hint appears after the system's usual pause
+// when the pointer rests on a control that has one, on a pale yellow background, at most
+// 200 pixels wide (longer text wraps). While the pointer stays on that control the hint
+// is rebuilt every 350 ms from the control's current hint text at the pointer, so it
+// follows changes (the list's row under the pointer) and never goes away by itself; it
+// goes when the pointer leaves the control.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class Hints {
 public:
     static const COLORREF kBackground = 0xD9FFFF;
     static const int kMaxWidth = 200;
-    static const int kReshowMs = 350;
+    static const UINT kRebuildMs = 350;
+
+    Hints() = default;
+    ~Hints();
+    Hints(const Hints&) = delete;
+    Hints& operator=(const Hints&) = delete;
 
     void create(HWND owner);
-    // A hint for a painted area of the owner window, identified by `id`.
-    void addArea(UINT id, const RECT& rect, const std::string& utf8Text);
-    // A hint for a whole child window.
+    // A hint for a painted area of the owner window (client coordinates).
+    void addArea(const RECT& rect, const std::string& utf8Text);
+    // A hint for a whole child window of the owner.
     void addWindow(HWND child, const std::string& utf8Text);
-    // Changes a child window's hint; a hint on show follows at once.
     void setWindowHint(HWND child, const std::string& utf8Text);
-    HWND handle() const { return tooltip_; }
+    // The owner and its hinted children report every pointer move here.
+    void pointerMoved();
+
+    HWND window() const { return window_; }
 
 private:
+    struct Tool {
+        HWND child; // nullptr for an area of the owner
+        RECT area;
+        std::wstring text;
+    };
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    int toolAtPointer(POINT& pointer) const;
+    void onTimer(UINT_PTR id);
+    void show(const Tool& tool, POINT pointer);
+    void hide();
+    void paint();
+
     HWND owner_ = nullptr;
-    HWND tooltip_ = nullptr;
+    HWND window_ = nullptr;
+    HFONT font_ = nullptr;
+    std::vector<Tool> tools_;
+    int current_ = -1;
+    bool waiting_ = false;
+    bool shown_ = false;
 };

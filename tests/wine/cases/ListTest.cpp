@@ -156,7 +156,8 @@ TEST(List, ManyTemplatesAndTheRowHint)
     EXPECT_EQ(hint, std::optional<std::string>(texts[1]));
     HWND hintWindow = vt::VisibleHintWindow();
     ASSERT_TRUE(hintWindow);
-    EXPECT_LE(wt::Width(wt::WindowRect(hintWindow)), 200 + 12) << "long hints wrap at 200 pixels";
+    EXPECT_LE(wt::Width(wt::WindowRect(hintWindow)), 200) << "long hints wrap at 200 pixels";
+    EXPECT_GT(wt::Height(wt::WindowRect(hintWindow)), 30) << "on several lines";
     const RECT hr = wt::WindowRect(hintWindow);
     EXPECT_EQ(wt::ScreenPixel(hr.left + 3, hr.top + 3), RGB(255, 255, 217));
     wt::SaveScreenScreenshot("list_hint.png");
@@ -164,10 +165,25 @@ TEST(List, ManyTemplatesAndTheRowHint)
     // The next row's hint follows without leaving the list.
     const RECT third = velmora.rowRect(2);
     wt::MovePointer({third.left + 100, (third.top + third.bottom) / 2});
-    EXPECT_EQ(vt::WaitForHintText(texts[2], 1000), std::optional<std::string>(texts[2]));
+    EXPECT_EQ(vt::WaitForHintText(texts[2], 350), std::optional<std::string>(texts[2]));
 
     wt::Click({third.left + 100, (third.top + third.bottom) / 2});
     wt::MovePointer(velmora.screenPoint(130, 420));
     wt::Pause(300);
     wt::SaveWindowScreenshot(main, "list_25_templates.png");
+}
+
+TEST(List, AFailingLoadIsReportedAndTheProgramRunsOn)
+{
+    Installation app({"a"});
+    vt::RunSql(app.folder, "DROP TABLE TText");
+    Velmora velmora(app.folder);
+    // The general error report: the failure's own text, captioned with the program's title.
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "no such table: TText", "Velmora", wt::MessageBoxIcon::Error));
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    EXPECT_TRUE(velmora.listEntries().empty());
+    velmora.search("a");
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "no such table: TText", "Velmora", wt::MessageBoxIcon::Error));
+    EXPECT_TRUE(velmora.process().running());
+    EXPECT_TRUE(wt::IsShown(velmora.mainWindow()));
 }

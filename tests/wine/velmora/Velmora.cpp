@@ -179,7 +179,7 @@ HWND VisibleHintWindow()
     // Hints of every process: the notification area's hint belongs to the shell.
     for (DWORD pid : AllProcessesWithWindows())
         for (HWND window : wt::TopLevelWindows(pid))
-            if (wt::ClassName(window) == "tooltips_class32")
+            if (wt::ClassName(window) == "tooltips_class32" || wt::ClassName(window) == "VelmoraHint")
                 return window;
     return nullptr;
 }

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs the benchmark programs under Wine and prints their figures. Each compares with a
+# baseline measured in the same run; nothing here passes or fails on time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+mkdir -p build
+scripts/build.sh >build/bench-build.log 2>&1 || { tail -40 build/bench-build.log; exit 1; }
+export VELMORA_EXE=$PWD/build/win/src/app/Velmora.exe
+export VELMORA_TARGET_EXE=$PWD/build/win/tests/wine/VelmoraTarget.exe
+scripts/with-wine.sh sh -c 'wine build/win/bench/ListLoadBench.exe && wine build/win/tests/wine/DeliveryBench.exe'
