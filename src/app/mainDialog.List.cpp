@@ -26,16 +26,7 @@ void TMainFrm::LoadTemplates(int mode, const std::string& text)
     FillListFromQuery(ListBox1, query, "TText");
 }
 
-std::string TMainFrm::EntryText(int index) const
-{
-    const LRESULT length = SendMessageA(ListBox1, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR)
-        return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(ListBox1, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
+std::string TMainFrm::EntryText(int index) const { return ListEntryText(ListBox1, index); }
 
 std::string TMainFrm::SearchText() const
 {

@@ -1,13 +1,28 @@
 #include "ui/ListFill.h"
 
+#include "ui/WinText.h"
+
 void FillListFromQuery(HWND list, Query& query, const char* column)
 {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_INITSTORAGE, static_cast<WPARAM>(query.recordCount()), 0);
     for (; !query.eof(); query.next()) {
-        const std::string entry = query.fieldText(column);
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+        const std::wstring entry = WidenAnsi(query.fieldText(column));
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+std::string ListEntryText(HWND list, int index)
+{
+    // The wide calls: some systems copy an ANSI request through a fixed 512-character
+    // buffer, and a long template would overrun it.
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR)
+        return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return AnsiFromWide(text);
 }

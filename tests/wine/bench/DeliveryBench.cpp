@@ -12,14 +12,15 @@
 namespace {
 
 const char* const kEventName = "VelmoraDeliveryBenchGo";
+size_t kBytes = 2000;
 
 std::string TemplateOf2000Bytes()
 {
     std::string utf8;
     const std::string chunk = "您好,订单已发货 Order 12345 shipped. ";
-    while (wt::ToCodePage(utf8 + chunk, 936).size() <= 2000)
+    while (wt::ToCodePage(utf8 + chunk, 936).size() <= kBytes)
         utf8 += chunk;
-    while (wt::ToCodePage(utf8, 936).size() < 2000)
+    while (wt::ToCodePage(utf8, 936).size() < kBytes)
         utf8 += "x";
     return utf8;
 }
@@ -51,6 +52,8 @@ double TimeUntilRecorded(const wt::TargetProcess& target, size_t count, double s
 
 int main(int argc, char** argv)
 {
+    if (const char* bytes = std::getenv("VELMORA_BENCH_BYTES"))
+        kBytes = std::strtoul(bytes, nullptr, 10);
     if (argc == 3 && std::string(argv[1]) == "--bare")
         return BareLoop(reinterpret_cast<HWND>(std::strtoul(argv[2], nullptr, 16)));
 
@@ -81,17 +84,26 @@ int main(int argc, char** argv)
         vt::Installation app({text});
         vt::Velmora program(app.folder);
         HWND main = program.waitForMainWindow();
+        program.click(218 + 8, 7 + 8); // minimise, so that the hotkey's show proves the press arrived
+        wt::WaitForWindowGone(main, 3000);
         wt::TargetProcess target;
         SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
+        wt::Pause(300);
         target.focusEdit();
         wt::MovePointer(target.editCentre());
+        wt::Pause(100);
         wt::PressCtrlLetter('A');
-        wt::WaitUntil([&] { return wt::IsShown(main); }, 5000);
+        if (!wt::WaitUntil([&] { return wt::IsShown(main); }, 5000)) {
+            std::printf("the hotkey did not show Velmora\n");
+            return 1;
+        }
         const RECT row = program.rowRect(0);
         const double start = Now();
         wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
         velmora = TimeUntilRecorded(target, bytes, start);
         if (target.recordedChars().size() != bytes) {
+            std::printf("after %.1f s: shown %d, selected %d, entries %u\n", velmora, wt::IsShown(main) ? 1 : 0,
+                        program.selectedIndex(), static_cast<unsigned>(program.listEntries().size()));
             std::printf("Velmora delivered %u of %u bytes\n", static_cast<unsigned>(target.recordedChars().size()),
                         static_cast<unsigned>(bytes));
             return 1;

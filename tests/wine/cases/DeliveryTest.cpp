@@ -240,3 +240,35 @@ TEST(DeliveryHotKeyLetter, StoredLetterCIsTheHotKey)
     wt::PressCtrlLetter('C');
     EXPECT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
 }
+
+TEST(DeliveryLongTemplate, IsListedAndDeliveredWhole)
+{
+    // Longer than the 512 characters some systems copy list text through.
+    std::string text;
+    for (int i = 0; text.size() < 1000; ++i)
+        text += "第" + std::to_string(i) + "行 line ";
+    Installation app({text});
+    Velmora velmora(app.folder);
+    HWND main = velmora.waitForMainWindow();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(velmora.listEntries(), std::vector<std::string>{text});
+    velmora.click(218 + 8, 7 + 8);
+    ASSERT_TRUE(wt::WaitForWindowGone(main, 3000));
+    wt::TargetProcess target;
+    SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
+    wt::Pause(300);
+    ASSERT_TRUE(target.focusEdit());
+    wt::MovePointer(target.editCentre());
+    wt::Pause(100);
+    wt::PressCtrlLetter('A');
+    ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
+    const RECT row = velmora.rowRect(0);
+    wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
+    const std::string bytes = wt::ToCodePage(text, 936);
+    ASSERT_TRUE(target.waitForChars(bytes.size(), 30000));
+    Chars expected;
+    for (char c : bytes)
+        expected.push_back(static_cast<unsigned char>(c));
+    EXPECT_EQ(target.recordedChars(), expected);
+    EXPECT_TRUE(velmora.process().running());
+}
