@@ -292,23 +292,22 @@ void EditableRow::open()
 
 void EditableRow::edit() { editing_ = true; }
 
-void EditableRow::setInt(const std::string& name, long long value)
+void EditableRow::assign(const std::string& name, const SqlParam& value)
 {
     if (!editing_)
         throw StoreError("记录不在编辑状态");
     bool known = false;
+    // Column 0 is the row's own id, added by open().
     for (size_t c = 1; c < columns_.size(); ++c)
         known = known || strcasecmp(columns_[c].c_str(), name.c_str()) == 0;
     if (!known)
         throw StoreError("找不到字段 " + name);
-    assignments_.emplace_back(name, SqlParam::Integer(value));
+    assignments_.emplace_back(name, value);
 }
 
-void EditableRow::setText(const std::string& name, const std::string& ansi)
-{
-    setInt(name, 0);
-    assignments_.back().second = SqlParam::Text(ansi);
-}
+void EditableRow::setInt(const std::string& name, long long value) { assign(name, SqlParam::Integer(value)); }
+
+void EditableRow::setText(const std::string& name, const std::string& ansi) { assign(name, SqlParam::Text(ansi)); }
 
 void EditableRow::setDateTime(const std::string& name, double value) { setText(name, FormatDateTime(value)); }
 

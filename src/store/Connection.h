@@ -109,6 +109,8 @@ public:
     void post();
 
 private:
+    void assign(const std::string& name, const SqlParam& value);
+
     Connection& connection_;
     std::string table_;
     std::string where_;
