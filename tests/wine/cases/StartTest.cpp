@@ -32,9 +32,11 @@ void ExpectConnectionError(const wt::ProgramFolder& folder, const std::string& r
         EXPECT_NE(wt::ClassName(window), "TMainFrm") << "the main window was shown";
     ASSERT_TRUE(wt::Answer(*box, IDOK));
     EXPECT_TRUE(velmora.process().waitForExit(10000));
+    EXPECT_TRUE(wt::WaitUntil([] { return !vt::TrayHasIcon(); }, 5000)) << "the tray icon stayed";
     EXPECT_EQ(folder.exists("DB.mdb"), existed);
-    if (existed)
+    if (existed) {
         EXPECT_EQ(folder.readFile("DB.mdb"), before) << "DB.mdb was changed";
+    }
 }
 
 } // namespace
@@ -59,6 +61,7 @@ TEST(Start, ShowsTheMainWindowCentredWithTheTrayHint)
     EXPECT_EQ(vt::TrayHint(), std::optional<std::string>("打开程序快捷键 Ctrl+A"));
     velmora.quitWith(IDYES);
     EXPECT_TRUE(velmora.process().waitForExit(10000));
+    EXPECT_TRUE(wt::WaitUntil([] { return !vt::TrayHasIcon(); }, 5000)) << "the tray icon stayed";
 }
 
 TEST(Start, ASecondCopyIsRefusedAndTheFirstRunsOn)

@@ -225,6 +225,13 @@ POINT TrayIconPoint()
     return wt::Centre(wt::WindowRect(icon));
 }
 
+bool TrayHasIcon()
+{
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+    return icon && IsWindowVisible(icon);
+}
+
 std::optional<std::string> TrayHint()
 {
     wt::MovePointer({500, 700});

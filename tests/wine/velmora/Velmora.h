@@ -80,5 +80,7 @@ HWND VisibleHintWindow();
 std::optional<std::string> TrayHint();
 // Where the program's icon sits in the notification area (screen point).
 POINT TrayIconPoint();
+// True while any icon is in the notification area.
+bool TrayHasIcon();
 
 } // namespace vt
