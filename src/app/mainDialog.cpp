@@ -194,9 +194,6 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor())
             return TRUE;
         break;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-        break;
     case WM_HOTKEY:
         WMHotKey(lParam);
         return 0;
