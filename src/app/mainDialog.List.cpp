@@ -102,6 +102,8 @@ void TMainFrm::ListBox1MouseMove(POINT listPoint)
 
 LRESULT CALLBACK TMainFrm::ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
+    if (msg == WM_MOUSELEAVE)
+        reinterpret_cast<TMainFrm*>(data)->hints_.pointerMoved();
     if (msg == WM_MOUSEMOVE) {
         auto* self = reinterpret_cast<TMainFrm*>(data);
         try {

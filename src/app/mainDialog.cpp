@@ -188,6 +188,7 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         OnMouseUp(point);
         return 0;
     case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE:
         hints_.pointerMoved();
         return 0;
     case WM_SETCURSOR:

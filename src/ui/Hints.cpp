@@ -79,6 +79,10 @@ void Hints::pointerMoved()
 {
     POINT pointer;
     const int tool = toolAtPointer(pointer);
+    // Hear of the pointer leaving the window it is over, so the hint goes at once.
+    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, WindowFromPoint(pointer), 0};
+    if (track.hwndTrack == owner_ || (tool >= 0 && track.hwndTrack == tools_[static_cast<size_t>(tool)].child))
+        TrackMouseEvent(&track);
     if (tool < 0) {
         hide();
         return;

@@ -27,7 +27,8 @@ public:
     // A hint for a whole child window of the owner.
     void addWindow(HWND child, const std::string& utf8Text);
     void setWindowHint(HWND child, const std::string& utf8Text);
-    // The owner and its hinted children report every pointer move here.
+    // The owner and its hinted children report every pointer move here, and
+    // WM_MOUSELEAVE as a move too.
     void pointerMoved();
 
     HWND window() const { return window_; }

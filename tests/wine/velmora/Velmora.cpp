@@ -237,7 +237,22 @@ std::optional<std::string> TrayHint()
     wt::MovePointer({500, 700});
     wt::Pause(200);
     wt::MovePointer(TrayIconPoint());
-    return WaitForHint(5000);
+    // Only the shell's hint: one of Velmora's own may still be on its way out.
+    std::optional<std::string> text;
+    wt::WaitUntil(
+        [&] {
+            HWND hint = FindWindowW(L"tooltips_class32", nullptr);
+            for (; hint; hint = FindWindowExW(nullptr, hint, L"tooltips_class32", nullptr))
+                if (IsWindowVisible(hint)) {
+                    text = wt::ControlText(hint);
+                    return !text->empty();
+                }
+            return false;
+        },
+        5000);
+    if (text && text->empty())
+        text.reset();
+    return text;
 }
 
 } // namespace vt
