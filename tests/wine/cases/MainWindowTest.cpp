@@ -42,8 +42,16 @@ HWND OtherVisibleMenu(HWND menu)
 
 HWND OpenTrayMenu()
 {
-    wt::RightClick(vt::TrayIconPoint());
-    return WaitForMenu();
+    // The shell's icon window sometimes misses a press that comes with the very first
+    // move onto it: rest on the icon first, and press once more if no menu came.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        wt::MovePointer(vt::TrayIconPoint());
+        wt::Pause(300);
+        wt::RightClick(vt::TrayIconPoint());
+        if (HWND menu = WaitForMenu(3000))
+            return menu;
+    }
+    return nullptr;
 }
 
 // Tray menu rows: 显示界面, 系统设置, 模板管理, 系统帮助, 关于系统, 退出系统, each after a separator.
