@@ -1,41 +1,27 @@
 #pragma once
-// Owners for GDI handles and guards for device contexts.
+// Owners for GDI objects and icons, and guards for device contexts.
+#include "common/UniqueResource.h"
+
 #include <windows.h>
 
-#include <utility>
+struct DeleteGdiObject {
+    template <typename Handle>
+    void operator()(Handle handle) const { DeleteObject(handle); }
+};
+
+struct DestroyIconHandle {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
 
 template <typename Handle>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    ~GdiObject()
-    {
-        if (handle_)
-            DeleteObject(handle_);
-    }
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept
-    {
-        std::swap(handle_, other.handle_);
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    Handle get() const { return handle_; }
-    // Gives up ownership.
-    Handle release() { return std::exchange(handle_, nullptr); }
-
-private:
-    Handle handle_ = nullptr;
-};
+using GdiObject = UniqueResource<Handle, DeleteGdiObject>;
 
 using Brush = GdiObject<HBRUSH>;
 using Pen = GdiObject<HPEN>;
 using Font = GdiObject<HFONT>;
 using Bitmap = GdiObject<HBITMAP>;
 using Region = GdiObject<HRGN>;
+using Icon = UniqueResource<HICON, DestroyIconHandle>;
 
 // Selects an object into a DC and puts the previous one back.
 class SelectGuard {
