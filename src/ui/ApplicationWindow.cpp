@@ -4,12 +4,26 @@
 #include "ui/WinMessageBoxes.h"
 #include "ui/WinText.h"
 
+namespace {
+const wchar_t kClassName[] = L"VelmoraApplication";
+}
+
+ApplicationWindow::~ApplicationWindow()
+{
+    // The window and its class go before icon_ does.
+    if (hwnd())
+        DestroyWindow(hwnd());
+    UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
+}
+
 bool ApplicationWindow::Create()
 {
+    if (!icon_)
+        icon_ = CreateAppIcon(32);
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
     const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
-    return CreateWindowOf(L"VelmoraApplication", 0, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                          Widen(ApplicationTitle()).c_str(), x, y, 0, 0, nullptr, nullptr, CreateAppIcon(32));
+    return CreateWindowOf(kClassName, 0, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                          Widen(ApplicationTitle()).c_str(), x, y, 0, 0, nullptr, nullptr, icon_.get());
 }
 
 LRESULT ApplicationWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -249,10 +249,10 @@ void DrawPicture(HDC dc, Picture picture, int x, int y)
     }
 }
 
-HICON CreateAppIcon(int size)
+Icon CreateAppIcon(int size)
 {
     if (size <= 0)
-        return nullptr;
+        return Icon();
 
     // Colour: 32-bit top-down DIB with straight (not premultiplied) alpha.
     BITMAPINFO info = {};
@@ -263,9 +263,9 @@ HICON CreateAppIcon(int size)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (colour == nullptr || bits == nullptr)
-        return nullptr;
+    const Bitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!colour || bits == nullptr)
+        return Icon();
 
     // Mask: 1 bit a pixel, rows padded to 16 bits; set where the picture is transparent.
     const int maskStride = (size + 15) / 16 * 2;
@@ -286,22 +286,19 @@ HICON CreateAppIcon(int size)
             }
         }
     }
-    HBITMAP mask = CreateBitmap(size, size, 1, 1, maskBits.data());
+    const Bitmap mask(CreateBitmap(size, size, 1, 1, maskBits.data()));
+    if (!mask)
+        return Icon();
 
-    HICON icon = nullptr;
-    if (mask != nullptr) {
-        ICONINFO iconInfo = {};
-        iconInfo.fIcon = TRUE;
-        iconInfo.hbmMask = mask;
-        iconInfo.hbmColor = colour;
-        icon = CreateIconIndirect(&iconInfo);
-        DeleteObject(mask);
-    }
-    DeleteObject(colour);
-    return icon;
+    // The icon gets its own copies of both bitmaps; ours go with their owners.
+    ICONINFO iconInfo = {};
+    iconInfo.fIcon = TRUE;
+    iconInfo.hbmMask = mask.get();
+    iconInfo.hbmColor = colour.get();
+    return Icon(CreateIconIndirect(&iconInfo));
 }
 
-HICON CreateTrayIcon()
+Icon CreateTrayIcon()
 {
     return CreateAppIcon(kIconSize);
 }

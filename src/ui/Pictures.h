@@ -1,13 +1,15 @@
 #pragma once
 // The program's small pictures (title band, search row, tray), drawn from pixel maps
 // kept in the source: no resources, no stock system icons.
+#include "ui/Gdi.h"
+
 #include <windows.h>
 
 enum class Picture { Logo, Minimise, Close, SystemMenu, Search, ShowAll };
 
 // Draws the 17 × 17 picture with its top-left corner at (x, y); transparent pixels are left untouched.
 void DrawPicture(HDC dc, Picture picture, int x, int y);
-// The tray icon (16 × 16). The caller destroys it with DestroyIcon.
-HICON CreateTrayIcon();
-// The program's window icon (32 × 32 and small) built from the same map, for the about window/taskbar; caller destroys.
-HICON CreateAppIcon(int size);
+// The tray icon (16 × 16).
+Icon CreateTrayIcon();
+// The program's window icon (32 × 32 and small) built from the same map, for the about window/taskbar.
+Icon CreateAppIcon(int size);

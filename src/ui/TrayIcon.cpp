@@ -14,10 +14,14 @@ bool TrayIcon::notify(DWORD action)
     data.cbSize = sizeof data;
     data.hWnd = owner_;
     data.uID = kIconId;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = kCallbackMessage;
-    data.hIcon = icon_;
-    lstrcpynW(data.szTip, hint_.c_str(), ARRAYSIZE(data.szTip));
+    // A removal names the icon by window and id only, so it never touches an icon
+    // handle its owner may have destroyed already.
+    if (action != NIM_DELETE) {
+        data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        data.uCallbackMessage = kCallbackMessage;
+        data.hIcon = icon_;
+        lstrcpynW(data.szTip, hint_.c_str(), ARRAYSIZE(data.szTip));
+    }
     return Shell_NotifyIconW(action, &data) != FALSE;
 }
 

@@ -14,6 +14,7 @@ public:
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 
+    // The caller keeps owning `icon`; it must live until remove() (a shell restart adds it again).
     void add(HWND owner, HICON icon);
     void setHint(const std::string& utf8Hint);
     void remove();
