@@ -3,8 +3,6 @@
 #include "ui/Gdi.h"
 #include "ui/WinText.h"
 
-#include <list>
-
 namespace {
 
 const int kItemHeight = 22;
@@ -12,14 +10,9 @@ const int kSeparatorHeight = 7;
 const int kTextIndent = 24;
 const ULONG_PTR kSeparatorData = 0;
 
-// Captions live as long as the program: menus are built once per window.
-std::list<std::wstring>& CaptionStore()
-{
-    static std::list<std::wstring> store;
-    return store;
-}
-
-HMENU Build(const std::vector<MenuItemLayout>& items)
+// Item data points at the captions, so they live in a container whose elements never
+// move. Submenus' captions are kept there too: a submenu is destroyed with its parent.
+HMENU Build(const std::vector<MenuItemLayout>& items, std::list<std::wstring>& captions)
 {
     HMENU menu = CreatePopupMenu();
     for (const MenuItemLayout& item : items) {
@@ -27,12 +20,14 @@ HMENU Build(const std::vector<MenuItemLayout>& items)
             AppendMenuW(menu, MF_OWNERDRAW | MF_SEPARATOR, 0, reinterpret_cast<LPCWSTR>(kSeparatorData));
             continue;
         }
-        CaptionStore().push_back(Widen(item.caption));
-        const auto data = reinterpret_cast<LPCWSTR>(CaptionStore().back().c_str());
-        if (!item.submenu.empty())
-            AppendMenuW(menu, MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(Build(item.submenu)), data);
-        else
+        captions.push_back(Widen(item.caption));
+        const auto data = reinterpret_cast<LPCWSTR>(captions.back().c_str());
+        if (!item.submenu.empty()) {
+            HMENU submenu = Build(item.submenu, captions);
+            AppendMenuW(menu, MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), data);
+        } else {
             AppendMenuW(menu, MF_OWNERDRAW, item.id, data);
+        }
     }
     return menu;
 }
@@ -45,7 +40,7 @@ Font& MenuFont()
 
 } // namespace
 
-SkinMenu::SkinMenu(const std::vector<MenuItemLayout>& items) : menu_(Build(items)) {}
+SkinMenu::SkinMenu(const std::vector<MenuItemLayout>& items) : menu_(Build(items, captions_)) {}
 
 SkinMenu::~SkinMenu() { DestroyMenu(menu_); }
 

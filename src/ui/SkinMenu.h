@@ -2,6 +2,7 @@
 // Pop-up menus painted flat in the program's colours.
 #include <windows.h>
 
+#include <list>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ public:
     static bool Draw(const DRAWITEMSTRUCT* item, COLORREF highlight);
 
 private:
+    // Declared first: Build fills it while menu_ is made, and the menu's items point into it.
+    std::list<std::wstring> captions_;
     HMENU menu_;
-    std::vector<std::wstring> captions_;
 };
