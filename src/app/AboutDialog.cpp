@@ -2,8 +2,8 @@
 
 #include "ui/Gdi.h"
 #include "ui/Layout.h"
+#include "ui/ModalWindow.h"
 #include "ui/WinText.h"
-#include "ui/Window.h"
 
 #include <shellapi.h>
 
@@ -32,35 +32,20 @@ const int kLabelLineStep = 12;
 const UINT_PTR kBlinkTimer = 1;
 const UINT kBlinkMs = 500;
 
-class TAboutFrm : public Window {
-public:
-    void ShowModal(HWND owner)
+class TAboutFrm : public ModalWindow {
+protected:
+    ModalFrame Frame() const override
     {
-        RECT frame = {0, 0, 392, 195};
-        const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-        const DWORD exStyle = WS_EX_DLGMODALFRAME;
-        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-        const int width = frame.right - frame.left;
-        const int height = frame.bottom - frame.top;
-        RECT ownerRect = {};
-        GetWindowRect(owner, &ownerRect);
-        const int x = ownerRect.left + (ownerRect.right - ownerRect.left - width) / 2;
-        const int y = ownerRect.top + (ownerRect.bottom - ownerRect.top - height) / 2;
-        if (!CreateWindowOf(L"TAboutFrm", exStyle, style, L"Velmora", x, y, width, height, owner,
-                            GetSysColorBrush(COLOR_BTNFACE)))
-            return;
-        EnableWindow(owner, FALSE);
-        ShowWindow(hwnd(), SW_SHOWNORMAL);
-        SetTimer(hwnd(), kBlinkTimer, kBlinkMs, nullptr);
-        MSG msg;
-        while (!done_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        EnableWindow(owner, TRUE);
-        DestroyWindow(hwnd());
-        if (msg.message == WM_QUIT && !done_)
-            PostQuitMessage(static_cast<int>(msg.wParam));
+        return {L"TAboutFrm", L"Velmora", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME,
+                392, 195, GetSysColorBrush(COLOR_BTNFACE)};
+    }
+
+    void OnCreated() override { SetTimer(hwnd(), kBlinkTimer, kBlinkMs, nullptr); }
+
+    bool OnCloseRequest() override
+    {
+        KillTimer(hwnd(), kBlinkTimer);
+        return true;
     }
 
 protected:
@@ -88,28 +73,18 @@ protected:
         case WM_LBUTTONUP: {
             const POINT p = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             if (ControlNamed(AboutLayout(), "RzLabel1").contains(p))
-                Close();
+                RequestClose();
             else if (ControlNamed(AboutLayout(), "RzURLLabel2").contains(p))
                 ShellExecuteW(hwnd(), L"open", Widen(kHomePage).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
             return 0;
         }
-        case WM_CLOSE:
-            Close();
-            return 0;
         default:
             break;
         }
-        return DefaultHandling(msg, wParam, lParam);
+        return ModalWindow::HandleMessage(msg, wParam, lParam);
     }
 
 private:
-    void Close()
-    {
-        KillTimer(hwnd(), kBlinkTimer);
-        done_ = true;
-        PostMessageW(hwnd(), WM_NULL, 0, 0);
-    }
-
     const ControlLayout* ControlAtCursor() const
     {
         POINT p;
@@ -165,14 +140,9 @@ private:
         }
     }
 
-    bool done_ = false;
     bool blinkRed_ = false;
 };
 
 } // namespace
 
-void ShowAboutWindow(HWND owner)
-{
-    TAboutFrm about;
-    about.ShowModal(owner);
-}
+std::unique_ptr<ModalWindow> NewAboutWindow() { return std::make_unique<TAboutFrm>(); }

@@ -1,5 +1,8 @@
 #pragma once
-#include <windows.h>
+#include "ui/ModalWindow.h"
 
-// The about window, modal and owned by `owner`, centred over it.
-void ShowAboutWindow(HWND owner);
+#include <memory>
+
+// The about window: dialog frame, caption "Velmora", the program's credits and a
+// blinking close label.
+std::unique_ptr<ModalWindow> NewAboutWindow();

@@ -222,17 +222,50 @@ void TMainFrm::OnCommand(UINT id)
     switch (id) {
     case cmdN15: ShowWindow(hwnd(), SW_SHOWNORMAL); break;
     case cmdN1:
-    case cmdN10: OpenSettings(); break;
+    case cmdN10: OpenWindow(&TMainFrm::OpenSettings); break;
     case cmdN3:
-    case cmdN12: OpenTemplateManager(); break;
-    case cmdN14: OpenRestore(); break;
+    case cmdN12: OpenWindow(&TMainFrm::OpenTemplateManager); break;
+    case cmdN14: OpenWindow(&TMainFrm::OpenRestore); break;
     case cmdN5:
     case cmdN23: ShowHelp(); break;
     case cmdN7:
-    case cmdN18: ShowAbout(); break;
+    case cmdN18: OpenWindow(&TMainFrm::ShowAbout); break;
     case cmdN9: Image3Click(); break;
     default: break;
     }
+}
+
+void TMainFrm::OpenWindow(void (TMainFrm::*open)())
+{
+    // One window at a time: a second choice of a menu item shows the one already open.
+    if (ModalWindow* shown = ModalWindow::Current()) {
+        shown->BringToFront();
+        return;
+    }
+    (this->*open)();
+}
+
+void TMainFrm::RunModal(ModalWindow& window)
+{
+    closeAfterWindow_ = false;
+    window.ShowModal(hwnd());
+    // A quit chosen while the window was open closed it first; the close path runs now.
+    if (closeAfterWindow_) {
+        closeAfterWindow_ = false;
+        SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+    }
+}
+
+bool TMainFrm::CloseOpenWindow()
+{
+    ModalWindow* open = ModalWindow::Current();
+    if (!open)
+        return false;
+    // Closed through its own close, which keeps what the user did there; the close
+    // path follows once the window's opener has finished with it.
+    if (open->RequestClose())
+        closeAfterWindow_ = true;
+    return true;
 }
 
 void TMainFrm::ShowHelp()
@@ -246,7 +279,7 @@ void TMainFrm::ShowHelp()
         boxes_.notice(Texts::kHelpMissing, NoticeType::Exclamation);
 }
 
-void TMainFrm::ShowAbout() { ShowAboutWindow(hwnd()); }
+void TMainFrm::ShowAbout() { RunModal(*NewAboutWindow()); }
 
 // The settings, template manager and restore windows open here once they exist.
 void TMainFrm::OpenSettings() {}

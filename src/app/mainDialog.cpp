@@ -9,7 +9,6 @@
 #include "ui/WinText.h"
 
 std::string AppPath;
-TMainFrm* MainFrm = nullptr;
 
 namespace {
 
@@ -23,19 +22,12 @@ void RefuseReadOnlyFile(const std::string& path)
 
 } // namespace
 
-TMainFrm::TMainFrm(const TextCodec& codec) : _conn(codec), bandColour_(MainLook::kLayoutTitleColour)
-{
-    MainFrm = this;
-}
+TMainFrm::TMainFrm(const TextCodec& codec) : _conn(codec), bandColour_(MainLook::kLayoutTitleColour) {}
 
 TMainFrm::~TMainFrm()
 {
     if (hwnd())
         DestroyWindow(hwnd());
-    if (trayPicture_)
-        DestroyIcon(trayPicture_);
-    if (MainFrm == this)
-        MainFrm = nullptr;
 }
 
 bool TMainFrm::Create()
@@ -64,7 +56,7 @@ bool TMainFrm::Create()
     CreateControls();
     CreateDelivery();
     trayPicture_ = CreateTrayIcon();
-    RzTrayIcon1.add(hwnd(), trayPicture_);
+    RzTrayIcon1.add(hwnd(), trayPicture_.get());
     FormCreate();
     return !closed_;
 }
@@ -120,13 +112,15 @@ void TMainFrm::LoadConfig()
 
 void TMainFrm::ApplyTitleColor()
 {
-    bandColour_ = static_cast<COLORREF>(Config.TTitleColor);
+    bandColour_ = StoredColour(Config.TTitleColor);
     InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void TMainFrm::ConfirmQuit()
 {
     if (!boxes_.question(Texts::kQuitQuestion))
+        return;
+    if (CloseOpenWindow())
         return;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -229,7 +223,8 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         OnEndSession(wParam != 0);
         return 0;
     case WM_CLOSE:
-        FormClose();
+        if (!CloseOpenWindow())
+            FormClose();
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

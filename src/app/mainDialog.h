@@ -7,6 +7,7 @@
 #include "ui/Gdi.h"
 #include "ui/Hints.h"
 #include "ui/Layout.h"
+#include "ui/ModalWindow.h"
 #include "ui/SkinMenu.h"
 #include "ui/TrayIcon.h"
 #include "ui/WinMessageBoxes.h"
@@ -68,13 +69,21 @@ private:
     void OpenSettings();
     void OpenTemplateManager();
     void OpenRestore();
+    // Runs an opener unless a window is open already; then that one comes to the front.
+    void OpenWindow(void (TMainFrm::*open)());
+    void RunModal(ModalWindow& window);
+    // Closes the open window, if any, and has the close path run after it. True when a
+    // window was open (closed or not).
+    bool CloseOpenWindow();
 
     // The hotkey and delivery (mainDialog.HotKey.cpp).
     WindowHandle windowUnderPointer() override;
     void showMainWindow() override;
     void bringMainWindowToFront() override;
     void activate(WindowHandle target) override;
-    bool sendCharacter(WindowHandle target, unsigned char value) override;
+    CharacterSent sendCharacter(WindowHandle target, unsigned char value) override;
+    TargetWait waitForTarget(unsigned ms) override;
+    bool targetResponding(WindowHandle target) override;
     void hideToTray() override { HideToTray(); }
     void CreateDelivery();
     void WMHotKey(LPARAM lParam);
@@ -88,6 +97,7 @@ private:
     void Image6Click();
     void ListBox1DrawItem(const DRAWITEMSTRUCT& item);
     void ListBox1MouseMove(POINT listPoint);
+    void PaintEmptyList();
     static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                         DWORD_PTR data);
 
@@ -97,7 +107,7 @@ private:
     Hints hints_;
     std::unique_ptr<SkinMenu> PopupMenu1;
     std::unique_ptr<SkinMenu> PopupMenu2;
-    HICON trayPicture_ = nullptr;
+    Icon trayPicture_;
     Font font_;
     Font titleFont_;
     HWND Edit1 = nullptr;
@@ -107,7 +117,8 @@ private:
     std::unique_ptr<HotKeyDelivery> delivery_;
     int hintRow_ = -1;
     int HotKeyId = 0;
+    ATOM hotKeyAtom_ = 0;
     bool closed_ = false;
+    bool closeAfterWindow_ = false;
+    bool characterTaken_ = false;
 };
-
-extern TMainFrm* MainFrm;
