@@ -13,29 +13,12 @@ const int kBelowPointer = 20;
 
 } // namespace
 
-Hints::~Hints()
-{
-    if (window_)
-        DestroyWindow(window_);
-    if (font_)
-        DeleteObject(font_);
-}
-
 void Hints::create(HWND owner)
 {
     owner_ = owner;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSW wc = {};
-    if (!GetClassInfoW(instance, kClassName, &wc)) {
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.lpszClassName = kClassName;
-        RegisterClassW(&wc);
-    }
-    window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, L"",
-                              WS_POPUP | WS_BORDER, 0, 0, 0, 0, owner, nullptr, instance, this);
-    font_ = MakeFont(L"宋体", 12).release();
+    font_ = MakeFont(L"宋体", 12);
+    CreateWindowOf(kClassName, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WS_POPUP | WS_BORDER, L"", 0, 0, 0,
+                   0, owner);
 }
 
 void Hints::addArea(const RECT& rect, const std::string& utf8Text) { tools_.push_back({nullptr, rect, Widen(utf8Text)}); }
@@ -58,7 +41,7 @@ int Hints::toolAtPointer(POINT& pointer) const
 {
     GetCursorPos(&pointer);
     HWND under = WindowFromPoint(pointer);
-    if (under == window_)
+    if (under == hwnd())
         return current_; // the hint itself lies under the pointer: nothing has changed
     for (size_t i = 0; i < tools_.size(); ++i) {
         const Tool& tool = tools_[i];
@@ -96,16 +79,16 @@ void Hints::pointerMoved()
         current_ = tool;
         waiting_ = true;
         // The system's usual pause before a first hint.
-        SetTimer(window_, kFirstShowTimer, GetDoubleClickTime(), nullptr);
+        SetTimer(hwnd(), kFirstShowTimer, GetDoubleClickTime(), nullptr);
     }
 }
 
 void Hints::onTimer(UINT_PTR id)
 {
     if (id == kFirstShowTimer) {
-        KillTimer(window_, kFirstShowTimer);
+        KillTimer(hwnd(), kFirstShowTimer);
         waiting_ = false;
-        SetTimer(window_, kRebuildTimer, kRebuildMs, nullptr);
+        SetTimer(hwnd(), kRebuildTimer, kRebuildMs, nullptr);
     }
     POINT pointer;
     const int tool = toolAtPointer(pointer);
@@ -115,7 +98,7 @@ void Hints::onTimer(UINT_PTR id)
     }
     current_ = tool;
     if (tools_[static_cast<size_t>(tool)].text.empty()) {
-        ShowWindow(window_, SW_HIDE);
+        ShowWindow(hwnd(), SW_HIDE);
         shown_ = false;
         return;
     }
@@ -124,13 +107,12 @@ void Hints::onTimer(UINT_PTR id)
 
 void Hints::show(const Tool& tool, POINT pointer)
 {
-    SetWindowTextW(window_, tool.text.c_str());
+    SetWindowTextW(hwnd(), tool.text.c_str());
     RECT text = {0, 0, kMaxWidth - 2 * kPadding - 2, 0};
     {
-        HDC dc = GetDC(window_);
-        SelectGuard font(dc, font_);
-        DrawTextW(dc, tool.text.c_str(), -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        ReleaseDC(window_, dc);
+        WindowDc dc(hwnd());
+        SelectGuard font(dc.dc(), font_.get());
+        DrawTextW(dc.dc(), tool.text.c_str(), -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     }
     int width = text.right + 2 * kPadding + 2;
     int height = text.bottom + 2 * kPadding + 2;
@@ -143,16 +125,16 @@ void Hints::show(const Tool& tool, POINT pointer)
         x = screenWidth - width;
     if (y + height > screenHeight)
         y = pointer.y - height - 4;
-    SetWindowPos(window_, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    InvalidateRect(window_, nullptr, TRUE);
+    SetWindowPos(hwnd(), HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    InvalidateRect(hwnd(), nullptr, TRUE);
     shown_ = true;
 }
 
 void Hints::hide()
 {
-    KillTimer(window_, kFirstShowTimer);
-    KillTimer(window_, kRebuildTimer);
-    ShowWindow(window_, SW_HIDE);
+    KillTimer(hwnd(), kFirstShowTimer);
+    KillTimer(hwnd(), kRebuildTimer);
+    ShowWindow(hwnd(), SW_HIDE);
     waiting_ = false;
     shown_ = false;
     current_ = -1;
@@ -160,34 +142,27 @@ void Hints::hide()
 
 void Hints::paint()
 {
-    PaintGuard paint(window_);
+    PaintGuard paint(hwnd());
     RECT client;
-    GetClientRect(window_, &client);
+    GetClientRect(hwnd(), &client);
     FillSolid(paint.dc(), client, kBackground);
-    const int length = GetWindowTextLengthW(window_);
+    const int length = GetWindowTextLengthW(hwnd());
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(window_, text.data(), length + 1);
+    GetWindowTextW(hwnd(), text.data(), length + 1);
     text.resize(static_cast<size_t>(length));
-    SelectGuard font(paint.dc(), font_);
+    SelectGuard font(paint.dc(), font_.get());
     SetBkMode(paint.dc(), TRANSPARENT);
     SetTextColor(paint.dc(), RGB(0, 0, 0));
     InflateRect(&client, -kPadding, -kPadding);
     DrawTextW(paint.dc(), text.c_str(), -1, &client, DT_WORDBREAK | DT_NOPREFIX);
 }
 
-LRESULT CALLBACK Hints::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT Hints::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_NCCREATE)
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    auto* self = reinterpret_cast<Hints*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && self->window_) {
-        switch (msg) {
-        case WM_TIMER: self->onTimer(wParam); return 0;
-        case WM_PAINT: self->paint(); return 0;
-        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-        default: break;
-        }
+    switch (msg) {
+    case WM_TIMER: onTimer(wParam); return 0;
+    case WM_PAINT: paint(); return 0;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    default: return DefaultHandling(msg, wParam, lParam);
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

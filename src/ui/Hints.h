@@ -5,21 +5,19 @@
 // is rebuilt every 350 ms from the control's current hint text at the pointer, so it
 // follows changes (the list's row under the pointer) and never goes away by itself; it
 // goes when the pointer leaves the control.
-#include <windows.h>
+#include "ui/Gdi.h"
+#include "ui/Window.h"
 
 #include <string>
 #include <vector>
 
-class Hints {
+class Hints : private Window {
 public:
     static const COLORREF kBackground = 0xD9FFFF;
     static const int kMaxWidth = 200;
     static const UINT kRebuildMs = 350;
 
     Hints() = default;
-    ~Hints();
-    Hints(const Hints&) = delete;
-    Hints& operator=(const Hints&) = delete;
 
     void create(HWND owner);
     // A hint for a painted area of the owner window (client coordinates).
@@ -31,7 +29,7 @@ public:
     // WM_MOUSELEAVE as a move too.
     void pointerMoved();
 
-    HWND window() const { return window_; }
+    HWND window() const { return hwnd(); }
 
 private:
     struct Tool {
@@ -40,7 +38,7 @@ private:
         std::wstring text;
     };
 
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     int toolAtPointer(POINT& pointer) const;
     void onTimer(UINT_PTR id);
     void show(const Tool& tool, POINT pointer);
@@ -48,8 +46,7 @@ private:
     void paint();
 
     HWND owner_ = nullptr;
-    HWND window_ = nullptr;
-    HFONT font_ = nullptr;
+    Font font_;
     std::vector<Tool> tools_;
     int current_ = -1;
     bool waiting_ = false;

@@ -1,8 +1,6 @@
 #include "ui/Window.h"
 
-#include "ui/WinMessageBoxes.h"
-
-#include <exception>
+#include "ui/FailureReport.h"
 
 Window::~Window()
 {
@@ -52,14 +50,7 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     }
     if (!self)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    LRESULT result = 0;
-    try {
-        result = self->HandleMessage(msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        ReportError(hwnd, e.what());
-    } catch (...) {
-        ReportError(hwnd, nullptr);
-    }
+    const LRESULT result = GuardedCall(hwnd, msg, [&] { return self->HandleMessage(msg, wParam, lParam); });
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;

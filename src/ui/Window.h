@@ -1,7 +1,8 @@
 #pragma once
 // Base of the program's windows: the window procedure binds the object at
 // WM_NCCREATE and hands every message to HandleMessage. No exception leaves a
-// window procedure: a failure in a handler is shown by the general error report.
+// window procedure: a failure in a handler is shown by the general error report
+// (ui/FailureReport.h), after the paint when it was raised while painting.
 #include <windows.h>
 
 class Window {
