@@ -1,11 +1,24 @@
 #pragma once
 // The hotkey captures the window under the pointer and arms delivery; the next
 // double-click on the list types the chosen template into that window, one
-// character message per byte, and hides the list window.
+// character message per byte, and hides the list window. A slow target gets the
+// whole text however long it takes; only a target that is gone or hung stops it.
 #include <cstdint>
 #include <string>
 
 using WindowHandle = std::uintptr_t;
+
+enum class CharacterSent {
+    Taken,   // the target has it (or keeps the lead byte of a two-byte character)
+    Pending, // on its way: waitForTarget tells when it is taken
+    Gone     // the target window no longer exists
+};
+
+enum class TargetWait {
+    Taken,
+    StillWaiting,
+    ProgramEnding // the program's own loop was told to quit
+};
 
 // The desktop calls of capture and delivery; the main window implements them with
 // Win32, the tests record them.
@@ -16,8 +29,14 @@ public:
     virtual void showMainWindow() = 0;
     virtual void bringMainWindowToFront() = 0;
     virtual void activate(WindowHandle target) = 0;
-    // One WM_CHAR; false when the target did not take it in time or is gone.
-    virtual bool sendCharacter(WindowHandle target, unsigned char value) = 0;
+    // One WM_CHAR, sent without waiting for the target to take it.
+    virtual CharacterSent sendCharacter(WindowHandle target, unsigned char value) = 0;
+    // Waits up to `ms` for the character sent last, handling the program's own messages
+    // meanwhile so that it stays responsive.
+    virtual TargetWait waitForTarget(unsigned ms) = 0;
+    // False when the target window is gone or the system finds its program hung (it has
+    // not looked at its messages for several seconds). A slow target is still responding.
+    virtual bool targetResponding(WindowHandle target) = 0;
     virtual void hideToTray() = 0;
 };
 
@@ -39,10 +58,18 @@ public:
 
     bool HotKeyArmed() const { return armed_; }
     WindowHandle TargetWnd() const { return target_; }
+    bool Delivering() const { return delivering_; }
+
+    // How often a waiting delivery asks whether the target still responds.
+    static const unsigned kPollMs = 100;
 
 private:
+    // False when the target stopped taking characters.
+    bool SendByte(unsigned char value);
+
     DeliveryDesktop& desktop_;
     int registeredKey_;
     WindowHandle target_ = 0;
     bool armed_ = false;
+    bool delivering_ = false;
 };

@@ -5,8 +5,11 @@
 
 namespace {
 
-// A target whose program stopped handling messages gets this long per character.
-const UINT kCharacterTimeoutMs = 1000;
+// The target's window procedure has returned from the character: it is taken.
+void CALLBACK CharacterTaken(HWND, UINT, ULONG_PTR data, LRESULT)
+{
+    *reinterpret_cast<bool*>(data) = true;
+}
 
 } // namespace
 
@@ -19,7 +22,14 @@ WindowHandle TMainFrm::windowUnderPointer()
 
 void TMainFrm::showMainWindow() { ShowWindow(hwnd(), SW_SHOWNORMAL); }
 
-void TMainFrm::bringMainWindowToFront() { SetForegroundWindow(hwnd()); }
+void TMainFrm::bringMainWindowToFront()
+{
+    // While a window of ours is open the main window takes no input: that window comes first.
+    if (ModalWindow* open = ModalWindow::Current())
+        open->BringToFront();
+    else
+        SetForegroundWindow(hwnd());
+}
 
 void TMainFrm::activate(WindowHandle target)
 {
@@ -27,16 +37,47 @@ void TMainFrm::activate(WindowHandle target)
     SetActiveWindow(reinterpret_cast<HWND>(target));
 }
 
-bool TMainFrm::sendCharacter(WindowHandle target, unsigned char value)
+CharacterSent TMainFrm::sendCharacter(WindowHandle target, unsigned char value)
 {
-    DWORD_PTR result = 0;
+    HWND window = reinterpret_cast<HWND>(target);
+    if (!IsWindow(window))
+        return CharacterSent::Gone;
+    characterTaken_ = false;
     SetLastError(ERROR_SUCCESS);
-    if (SendMessageTimeoutA(reinterpret_cast<HWND>(target), WM_CHAR, value, 0, SMTO_ABORTIFHUNG, kCharacterTimeoutMs,
-                            &result) != 0)
-        return true;
-    // Some systems answer 0 for the lead byte of a two-byte character that they keep
-    // until its trail byte arrives; only a reported error (a timeout, a closed window) fails.
-    return GetLastError() == ERROR_SUCCESS;
+    if (SendMessageCallbackA(window, WM_CHAR, value, 0, CharacterTaken, reinterpret_cast<ULONG_PTR>(&characterTaken_)))
+        return characterTaken_ ? CharacterSent::Taken : CharacterSent::Pending;
+    // The lead byte of a two-byte character is kept until its trail byte comes and
+    // nothing is sent yet; only a reported error (a closed window) is a failure.
+    return GetLastError() == ERROR_SUCCESS && IsWindow(window) ? CharacterSent::Taken : CharacterSent::Gone;
+}
+
+TargetWait TMainFrm::waitForTarget(unsigned ms)
+{
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        // The reply arrives while this thread looks at its messages.
+        MSG msg;
+        while (!characterTaken_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return TargetWait::ProgramEnding;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (characterTaken_)
+            return TargetWait::Taken;
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        if (elapsed >= ms)
+            return TargetWait::StillWaiting;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms - elapsed), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+bool TMainFrm::targetResponding(WindowHandle target)
+{
+    HWND window = reinterpret_cast<HWND>(target);
+    return IsWindow(window) && !IsHungAppWindow(window);
 }
 
 void TMainFrm::CreateDelivery()
@@ -46,13 +87,21 @@ void TMainFrm::CreateDelivery()
 
 void TMainFrm::RegisterHotKeyOnce()
 {
-    const ATOM atom = GlobalAddAtomA("Exe");
-    HotKeyId = static_cast<int>(static_cast<unsigned short>(atom)) - 0xC000;
+    // The atom is system-wide and outlives the process unless deleted: the close path does that.
+    hotKeyAtom_ = GlobalAddAtomA("Exe");
+    HotKeyId = static_cast<int>(static_cast<unsigned short>(hotKeyAtom_)) - 0xC000;
     RegisterHotKey(hwnd(), HotKeyId, MOD_CONTROL, static_cast<UINT>(Config.THotKeyInt));
     delivery_->setRegisteredKey(Config.THotKeyInt);
 }
 
-void TMainFrm::UnregisterHotKeyOnce() { UnregisterHotKey(hwnd(), HotKeyId); }
+void TMainFrm::UnregisterHotKeyOnce()
+{
+    UnregisterHotKey(hwnd(), HotKeyId);
+    if (hotKeyAtom_) {
+        GlobalDeleteAtom(hotKeyAtom_);
+        hotKeyAtom_ = 0;
+    }
+}
 
 void TMainFrm::WMHotKey(LPARAM lParam) { delivery_->WMHotKey(LOWORD(lParam), HIWORD(lParam), Config.THotKeyInt); }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -10,9 +11,15 @@ namespace {
 class FakeDesktop : public DeliveryDesktop {
 public:
     WindowHandle underPointer = 0x1234;
-    int hangAfter = -1; // characters taken before the target stops answering
+    int hangAfter = -1;   // characters taken before the target stops answering
+    int goneAfter = -1;   // characters taken before the target window is closed
+    int slowWaits = 0;    // waits before each character is taken
+    int hungAfterWaits = 3; // waits on a hanging target before the system calls it hung
     std::vector<std::string> calls;
     std::vector<unsigned> sent;
+    int waits = 0;
+    int pendingWaits = 0;
+    std::function<void()> duringWait; // what the user does while a character is on its way
 
     WindowHandle windowUnderPointer() override
     {
@@ -22,16 +29,32 @@ public:
     void showMainWindow() override { calls.push_back("show"); }
     void bringMainWindowToFront() override { calls.push_back("front"); }
     void activate(WindowHandle target) override { calls.push_back("activate " + std::to_string(target)); }
-    bool sendCharacter(WindowHandle, unsigned char byte) override
+    CharacterSent sendCharacter(WindowHandle, unsigned char byte) override
     {
-        if (hangAfter >= 0 && static_cast<int>(sent.size()) >= hangAfter) {
-            calls.push_back("send failed");
-            return false;
+        const int count = static_cast<int>(sent.size());
+        if (goneAfter >= 0 && count >= goneAfter) {
+            calls.push_back("send to a closed window");
+            return CharacterSent::Gone;
+        }
+        calls.push_back("send");
+        if (hangAfter >= 0 && count >= hangAfter) {
+            pendingWaits = -1; // never taken
+            return CharacterSent::Pending;
         }
         sent.push_back(byte);
-        calls.push_back("send");
-        return true;
+        pendingWaits = slowWaits;
+        return slowWaits ? CharacterSent::Pending : CharacterSent::Taken;
     }
+    TargetWait waitForTarget(unsigned) override
+    {
+        ++waits;
+        if (duringWait)
+            duringWait();
+        if (pendingWaits > 0 && --pendingWaits == 0)
+            return TargetWait::Taken;
+        return TargetWait::StillWaiting;
+    }
+    bool targetResponding(WindowHandle) override { return pendingWaits >= 0 || waits < hungAfterWaits; }
     void hideToTray() override { calls.push_back("hide"); }
 };
 
@@ -127,7 +150,7 @@ TEST(Delivery, NoTargetStillHides)
     EXPECT_EQ(desktop.calls, (Calls{"hide"}));
 }
 
-TEST(Delivery, AHungTargetStopsTheRestAndTheWindowHides)
+TEST(Delivery, AHungOrClosedTargetStopsTheRestAndTheWindowHides)
 {
     FakeDesktop desktop;
     desktop.hangAfter = 2;
@@ -136,6 +159,33 @@ TEST(Delivery, AHungTargetStopsTheRestAndTheWindowHides)
     desktop.calls.clear();
     delivery.ListBox1DblClick(true, "abcdef");
     EXPECT_EQ(desktop.sent.size(), 2u);
-    EXPECT_EQ(desktop.calls, (Calls{"activate 4660", "send", "send", "send failed", "hide"}));
+    EXPECT_EQ(desktop.calls, (Calls{"activate 4660", "send", "send", "send", "hide"}));
+    EXPECT_EQ(desktop.waits, desktop.hungAfterWaits) << "it gives up as soon as the system calls the target hung";
     EXPECT_FALSE(delivery.HotKeyArmed());
+
+    FakeDesktop closing;
+    closing.goneAfter = 1;
+    HotKeyDelivery closed(closing, 'A');
+    closed.WMHotKey(kModControl, 'A', 'A');
+    closed.ListBox1DblClick(true, "abc");
+    EXPECT_EQ(closing.sent.size(), 1u);
+    EXPECT_EQ(closing.calls.back(), "hide");
+}
+
+TEST(Delivery, ASlowTargetThatStillRespondsGetsTheWholeText)
+{
+    FakeDesktop desktop;
+    desktop.slowWaits = 50; // far longer per character than the hung test allows in all
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    // Another press or double-click meanwhile neither mixes a second reply in nor moves the target.
+    desktop.underPointer = 0x99;
+    desktop.duringWait = [&] {
+        EXPECT_FALSE(delivery.WMHotKey(kModControl, 'A', 'A'));
+        delivery.ListBox1DblClick(true, "zz");
+    };
+    delivery.ListBox1DblClick(true, "ab\xC4\xE3");
+    EXPECT_EQ(desktop.sent, (std::vector<unsigned>{'a', 'b', 0xC4, 0xE3}));
+    EXPECT_EQ(delivery.TargetWnd(), 0x1234u);
+    EXPECT_EQ(desktop.calls.back(), "hide");
 }
