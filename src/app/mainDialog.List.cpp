@@ -5,6 +5,7 @@
 #include "common/Text.h"
 #include "common/TextCodec.h"
 #include "store/ConfigRecord.h"
+#include "ui/FailureReport.h"
 #include "ui/ListFill.h"
 #include "ui/WinText.h"
 
@@ -57,18 +58,18 @@ void TMainFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
     const int index = static_cast<int>(item.itemID);
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
 
-    const COLORREF rowColour = static_cast<COLORREF>(index % 2 == 0 ? Config.TBGColor : Config.TDifRowColor);
+    const COLORREF rowColour = StoredColour(index % 2 == 0 ? Config.TBGColor : Config.TDifRowColor);
     FillSolid(dc, r, rowColour);
     SelectGuard font(dc, font_.get());
     SetTextColor(dc, RGB(0, 0, 0));
-    Pen outline(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(Config.TSelRowColorB)));
+    Pen outline(CreatePen(PS_SOLID, 1, StoredColour(Config.TSelRowColorB)));
     COLORREF textBackground = rowColour;
     if (selected) {
-        Brush fill(CreateSolidBrush(static_cast<COLORREF>(Config.TSelRowColor)));
+        Brush fill(CreateSolidBrush(StoredColour(Config.TSelRowColor)));
         SelectGuard brushGuard(dc, fill.get());
         SelectGuard penGuard(dc, outline.get());
         Rectangle(dc, r.left, r.top, r.right, r.bottom);
-        textBackground = static_cast<COLORREF>(Config.TSelRowColor);
+        textBackground = StoredColour(Config.TSelRowColor);
     }
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, textBackground);
@@ -89,29 +90,61 @@ void TMainFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
 
 void TMainFrm::ListBox1MouseMove(POINT listPoint)
 {
-    const LRESULT hit = SendMessageA(ListBox1, LB_ITEMFROMPOINT, 0, MAKELPARAM(listPoint.x, listPoint.y));
-    // The high word is set when the point lies outside every row.
-    if (HIWORD(hit) != 0)
+    // The row from the top index and the fixed row height: the list's own hit test gives
+    // the row in 16 bits and names a wrong row past 65,535 templates.
+    RECT client;
+    GetClientRect(ListBox1, &client);
+    if (!PtInRect(&client, listPoint))
         return;
-    const int index = LOWORD(hit);
+    const LRESULT top = SendMessageW(ListBox1, LB_GETTOPINDEX, 0, 0);
+    const LRESULT count = SendMessageW(ListBox1, LB_GETCOUNT, 0, 0);
+    const long long index = static_cast<long long>(top) + listPoint.y / kListRowHeight;
+    if (top < 0 || index >= count)
+        return;
     if (index == hintRow_)
         return;
-    hintRow_ = index;
-    hints_.setWindowHint(ListBox1, Utf8FromWide(WidenAnsi(EntryText(index))));
+    hintRow_ = static_cast<int>(index);
+    hints_.setWindowHint(ListBox1, Utf8FromWide(WidenAnsi(EntryText(hintRow_))));
+}
+
+// An empty list paints only its background: the list's own painting would draw a
+// dotted focus frame where no row is.
+void TMainFrm::PaintEmptyList()
+{
+    PaintGuard paint(ListBox1);
+    RECT client;
+    GetClientRect(ListBox1, &client);
+    FillSolid(paint.dc(), client, GetSysColor(COLOR_WINDOW));
 }
 
 LRESULT CALLBACK TMainFrm::ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
-    if (msg == WM_MOUSELEAVE)
-        reinterpret_cast<TMainFrm*>(data)->hints_.pointerMoved();
-    if (msg == WM_MOUSEMOVE) {
-        auto* self = reinterpret_cast<TMainFrm*>(data);
-        try {
+    auto* self = reinterpret_cast<TMainFrm*>(data);
+    return GuardedCall(hwnd, msg, [&]() -> LRESULT {
+        const bool empty = SendMessageW(hwnd, LB_GETCOUNT, 0, 0) <= 0;
+        switch (msg) {
+        case WM_MOUSELEAVE: self->hints_.pointerMoved(); break;
+        case WM_MOUSEMOVE:
             self->ListBox1MouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
             self->hints_.pointerMoved();
-        } catch (const std::exception& e) {
-            ReportError(self->hwnd(), e.what());
+            break;
+        case WM_PAINT:
+            if (empty) {
+                self->PaintEmptyList();
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            if (empty) {
+                // The list draws its focus frame straight away on a focus change.
+                const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+                RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+                return result;
+            }
+            break;
+        default: break;
         }
-    }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+    });
 }

@@ -1,5 +1,7 @@
 #include "ui/Gdi.h"
 
+#include "common/Colour.h"
+
 Font MakeFont(const wchar_t* face, int pixelHeight, bool bold, bool underline)
 {
     return Font(CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE,
@@ -30,4 +32,9 @@ void PaintBevel(HDC dc, const RECT& rect)
     const int middle = rect.top + (rect.bottom - rect.top) / 2;
     FillSolid(dc, {rect.left, rect.top, rect.right, middle}, GetSysColor(COLOR_BTNSHADOW));
     FillSolid(dc, {rect.left, middle, rect.right, rect.bottom}, GetSysColor(COLOR_BTNHIGHLIGHT));
+}
+
+COLORREF StoredColour(int stored)
+{
+    return PaintedColour(stored, [](int index) { return GetSysColor(index); });
 }

@@ -71,3 +71,6 @@ void PaintGradient(HDC dc, const RECT& rect, COLORREF start);
 // A lowered separator: a shadow line above a highlight line.
 void PaintBevel(HDC dc, const RECT& rect);
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour);
+
+// The colour a stored colour value paints (system colour references resolved).
+COLORREF StoredColour(int stored);

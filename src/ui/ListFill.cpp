@@ -2,16 +2,35 @@
 
 #include "ui/WinText.h"
 
+namespace {
+
+// Redraw is off while the list fills and back on however the fill ends: a list left
+// without redraw would never paint again.
+class RedrawOff {
+public:
+    explicit RedrawOff(HWND list) : list_(list) { SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawOff()
+    {
+        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list_, nullptr, TRUE);
+    }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+    HWND list_;
+};
+
+} // namespace
+
 void FillListFromQuery(HWND list, Query& query, const char* column)
 {
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    RedrawOff redraw(list);
     SendMessageA(list, LB_INITSTORAGE, static_cast<WPARAM>(query.recordCount()), 0);
     for (; !query.eof(); query.next()) {
         const std::wstring entry = WidenAnsi(query.fieldText(column));
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
 }
 
 std::string ListEntryText(HWND list, int index)
