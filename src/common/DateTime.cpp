@@ -80,20 +80,30 @@ bool ParseDateTime(const std::string& text, DateTime& value)
         value = 0;
         return true;
     }
-    CivilTime t;
-    t.year = t.month = t.day = 0;
-    char tail = 0;
-    const int dateFields = std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &t.year, &t.month, &t.day, &tail);
-    if (dateFields == 4) {
-        if (tail != ' ' || text.size() != 19)
-            return false;
-        if (std::sscanf(text.c_str() + 11, "%2d:%2d:%2d", &t.hour, &t.minute, &t.second) != 3)
-            return false;
-    } else if (dateFields != 3 || text.size() != 10) {
+    // Position by position: digits where the pattern has '9', the separator elsewhere.
+    static const char kPattern[] = "9999-99-99 99:99:99";
+    if (text.size() != sizeof kPattern - 1)
         return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kPattern[i] == '9' ? !digit : text[i] != kPattern[i])
+            return false;
     }
+    auto number = [&text](size_t pos, size_t length) {
+        int n = 0;
+        for (size_t i = pos; i < pos + length; ++i)
+            n = n * 10 + (text[i] - '0');
+        return n;
+    };
+    CivilTime t;
+    t.year = number(0, 4);
+    t.month = number(5, 2);
+    t.day = number(8, 2);
+    t.hour = number(11, 2);
+    t.minute = number(14, 2);
+    t.second = number(17, 2);
     if (t.year < 100 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > DaysInMonth(t.year, t.month) ||
-        t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59)
+        t.hour > 23 || t.minute > 59 || t.second > 59)
         return false;
     value = ToDateTime(t);
     return true;

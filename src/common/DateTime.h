@@ -16,6 +16,7 @@ CivilTime ToCivilTime(DateTime value);
 // "YYYY-MM-DD HH:MM:SS", 24-hour, zero-padded: how the database stores date-times.
 std::string FormatDateTime(DateTime value);
 
-// Reads "YYYY-MM-DD HH:MM:SS" or "YYYY-MM-DD"; an empty text is 0. False when the
-// text is no valid date and time.
+// Reads exactly the stored form "YYYY-MM-DD HH:MM:SS": 19 characters, digits where
+// digits belong, every field in range; an empty text is 0. Anything else (a date
+// alone, signs, blanks, short fields) is false and leaves `value` unchanged.
 bool ParseDateTime(const std::string& text, DateTime& value);

@@ -85,6 +85,8 @@ TEST_F(ConfigLoadTest, UnconvertibleValuesFail)
     } catch (const StoreError& e) {
         EXPECT_STREQ(e.what(), "字段 TDeadDay 的值 \"not a date\" 不是有效的日期时间");
     }
+    set("TDeadDay='2026-12-07'");
+    EXPECT_THROW(ReadConfigRecord(conn, record), StoreError);
     set("TDeadDay='', THotKeyInt=4294967296");
     EXPECT_THROW(ReadConfigRecord(conn, record), StoreError);
     set("THotKeyInt=' 66 '");

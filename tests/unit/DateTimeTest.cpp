@@ -14,20 +14,22 @@ TEST(DateTime, FormatsAndParsesTheStoredForm)
     DateTime value = -1;
     ASSERT_TRUE(ParseDateTime("2026-12-07 08:05:09", value));
     EXPECT_EQ(FormatDateTime(value), "2026-12-07 08:05:09");
-    ASSERT_TRUE(ParseDateTime("2024-02-29", value));
-    EXPECT_EQ(FormatDateTime(value), "2024-02-29 00:00:00");
+    ASSERT_TRUE(ParseDateTime("2024-02-29 23:59:59", value));
+    EXPECT_EQ(FormatDateTime(value), "2024-02-29 23:59:59");
     ASSERT_TRUE(ParseDateTime("", value));
     EXPECT_EQ(value, 0);
 }
 
-TEST(DateTime, RejectsTextThatIsNoDate)
+TEST(DateTime, RejectsAllButExactlyTheStoredForm)
 {
-    DateTime value = 0;
-    EXPECT_FALSE(ParseDateTime("yesterday", value));
-    EXPECT_FALSE(ParseDateTime("2023-02-29 00:00:00", value));
-    EXPECT_FALSE(ParseDateTime("2026-12-07 24:00:00", value));
-    EXPECT_FALSE(ParseDateTime("2026-12-07 08:05:09 extra", value));
-    EXPECT_FALSE(ParseDateTime("2026-13-01", value));
+    for (const char* text : {"yesterday", "2023-02-29 00:00:00", "2026-12-07 24:00:00", "2026-12-07 08:60:00",
+                             "2026-13-01 00:00:00", "2026-12-07 08:05:09 extra", " 2026-12-07 08:05:09", "2026-12-07",
+                             "2026-12-07 1:2:3456", "2026-12-07 08:05:0x", "2026-12-07 +8:+5:09", "2026-12-07T08:05:09",
+                             "2026-+1-07 08:05:09"}) {
+        DateTime value = 7;
+        EXPECT_FALSE(ParseDateTime(text, value)) << text;
+        EXPECT_EQ(value, 7);
+    }
 }
 
 TEST(DateTime, DifferencesAreDaysWithFractions)
