@@ -44,8 +44,13 @@ public:
     explicit Database(const std::string& path)
     {
         const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        if (rc != SQLITE_OK)
+        if (rc != SQLITE_OK) {
+            // The engine hands out a handle even when the open fails; it must be closed,
+            // and the destructor does not run for a constructor that throws.
+            sqlite3_close(db_);
+            db_ = nullptr;
             throw StoreError(std::string("cannot create ") + path + ": " + sqlite3_errstr(rc));
+        }
     }
     ~Database() { sqlite3_close(db_); }
     Database(const Database&) = delete;
