@@ -7,14 +7,14 @@
 
 #include <sqlite3.h>
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
+#include <cmath>
+#include <cstdio>
 #include <strings.h>
 
 namespace {
 
-const char* const kDataSourceKey = "Data Source=";
+const char* const kDataSourceKey = "Data Source";
 // How long a statement waits for another program's lock on the file before it fails.
 const int kBusyTimeoutMs = 2000;
 
@@ -71,20 +71,86 @@ Statement Prepare(Connection& connection, const std::string& ansiSql, const std:
     return stmt;
 }
 
-bool ParseInteger(const std::string& text, long long& value)
+// Decimal text with an optional sign and surrounding blanks, within the range of int.
+bool ParseInteger(const std::string& text, int& value)
 {
     const std::string trimmed = TrimText(text);
-    if (trimmed.empty())
-        return false;
-    size_t pos = trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0;
+    const bool negative = !trimmed.empty() && trimmed[0] == '-';
+    size_t pos = !trimmed.empty() && (trimmed[0] == '-' || trimmed[0] == '+') ? 1 : 0;
     if (pos == trimmed.size())
         return false;
-    for (size_t i = pos; i < trimmed.size(); ++i)
-        if (trimmed[i] < '0' || trimmed[i] > '9')
+    // Accumulated as a negative number, whose range reaches INT_MIN.
+    long long magnitude = 0;
+    for (; pos < trimmed.size(); ++pos) {
+        if (trimmed[pos] < '0' || trimmed[pos] > '9')
             return false;
-    errno = 0;
-    value = std::strtoll(trimmed.c_str(), nullptr, 10);
-    return errno == 0;
+        magnitude = magnitude * 10 - (trimmed[pos] - '0');
+        if (magnitude < INT_MIN)
+            return false;
+    }
+    if (!negative && magnitude < -INT_MAX)
+        return false;
+    value = static_cast<int>(negative ? magnitude : -magnitude);
+    return true;
+}
+
+bool IsBlankByte(char c) { return c == ' ' || c == '\t'; }
+
+// Splits "key=value;key=value" and returns the value of `key` (any letter case) in
+// `value`. False when the key is missing; throws on a quoted value that does not end
+// properly.
+bool FindConnectionValue(const std::string& text, const std::string& key, std::string& value)
+{
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t equals = text.find('=', pos);
+        const size_t semicolon = text.find(';', pos);
+        if (equals == std::string::npos || (semicolon != std::string::npos && semicolon < equals)) {
+            // A piece without '=' (an empty one between two ';', say) names nothing.
+            if (semicolon == std::string::npos)
+                return false;
+            pos = semicolon + 1;
+            continue;
+        }
+        const std::string name = TrimText(text.substr(pos, equals - pos));
+        pos = equals + 1;
+        while (pos < text.size() && IsBlankByte(text[pos]))
+            ++pos;
+        std::string found;
+        if (pos < text.size() && text[pos] == '"') {
+            bool closed = false;
+            for (++pos; pos < text.size(); ++pos) {
+                if (text[pos] == '"') {
+                    if (pos + 1 < text.size() && text[pos + 1] == '"') {
+                        found += '"';
+                        ++pos;
+                        continue;
+                    }
+                    closed = true;
+                    ++pos;
+                    break;
+                }
+                found += text[pos];
+            }
+            while (pos < text.size() && IsBlankByte(text[pos]))
+                ++pos;
+            if (!closed || (pos < text.size() && text[pos] != ';'))
+                throw StoreError("连接字符串中 " + name + " 的值引号不完整");
+        } else {
+            const size_t end = text.find(';', pos);
+            found = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+            while (!found.empty() && IsBlankByte(found.back()))
+                found.pop_back();
+            pos = end == std::string::npos ? text.size() : end;
+        }
+        if (pos < text.size())
+            ++pos; // the ';'
+        if (strcasecmp(name.c_str(), key.c_str()) == 0) {
+            value = found;
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string FieldValueError(const std::string& name, const std::string& shown, const char* expected)
@@ -94,7 +160,21 @@ std::string FieldValueError(const std::string& name, const std::string& shown, c
 
 } // namespace
 
-std::string ConnectionTextFor(const std::string& databasePath) { return kDataSourceKey + databasePath; }
+std::string ConnectionTextFor(const std::string& utf8Path)
+{
+    const bool quote = utf8Path.find_first_of(";\"") != std::string::npos ||
+                       (!utf8Path.empty() && (IsBlankByte(utf8Path.front()) || IsBlankByte(utf8Path.back())));
+    std::string text = std::string(kDataSourceKey) + "=";
+    if (!quote)
+        return text + utf8Path;
+    text += '"';
+    for (char c : utf8Path) {
+        text += c;
+        if (c == '"')
+            text += '"';
+    }
+    return text + '"';
+}
 
 Connection::Connection(const TextCodec& codec) : codec_(codec) {}
 
@@ -105,13 +185,9 @@ void Connection::setConnectionText(const std::string& text) { connectionText_ = 
 void Connection::connect()
 {
     disconnect();
-    const size_t start = connectionText_.find(kDataSourceKey);
-    if (start == std::string::npos)
+    std::string utf8Path;
+    if (!FindConnectionValue(connectionText_, kDataSourceKey, utf8Path) || utf8Path.empty())
         throw StoreError("连接字符串中没有数据文件 (Data Source)");
-    const size_t valueStart = start + std::string(kDataSourceKey).size();
-    const size_t end = connectionText_.find(';', valueStart);
-    const std::string path = connectionText_.substr(valueStart, end == std::string::npos ? end : end - valueStart);
-    const std::string utf8Path = codec_.toUtf8(path);
 
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(utf8Path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
@@ -234,30 +310,29 @@ std::string Query::fieldText(const std::string& name) const
 int Query::fieldInt(const std::string& name) const
 {
     const Value& v = field(name);
-    long long value = 0;
-    std::string shown;
-    if (v.isNull) {
+    if (v.isNull)
         return 0;
-    } else if (v.isInteger) {
-        value = v.integer;
-        shown = std::to_string(value);
-    } else if (v.isReal) {
-        value = static_cast<long long>(v.real);
-        char text[64];
-        std::snprintf(text, sizeof text, "%.15g", v.real);
-        shown = text;
-        if (static_cast<double>(value) != v.real)
-            throw StoreError(FieldValueError(name, shown, "整数"));
-    } else {
-        if (TrimText(v.text).empty())
-            return 0;
-        shown = v.text;
-        if (!ParseInteger(v.text, value))
-            throw StoreError(FieldValueError(name, shown, "整数"));
+    if (v.isInteger) {
+        if (v.integer < INT_MIN || v.integer > INT_MAX)
+            throw StoreError(FieldValueError(name, std::to_string(v.integer), "整数"));
+        return static_cast<int>(v.integer);
     }
-    if (value < INT_MIN || value > INT_MAX)
-        throw StoreError(FieldValueError(name, shown, "整数"));
-    return static_cast<int>(value);
+    if (v.isReal) {
+        // Range first: converting a double outside the target's range is undefined.
+        // The negated test also refuses NaN.
+        if (!(v.real >= INT_MIN && v.real <= INT_MAX) || std::trunc(v.real) != v.real) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%.15g", v.real);
+            throw StoreError(FieldValueError(name, text, "整数"));
+        }
+        return static_cast<int>(v.real);
+    }
+    if (TrimText(v.text).empty())
+        return 0;
+    int value = 0;
+    if (!ParseInteger(v.text, value))
+        throw StoreError(FieldValueError(name, v.text, "整数"));
+    return value;
 }
 
 double Query::fieldDateTime(const std::string& name) const
@@ -270,7 +345,7 @@ double Query::fieldDateTime(const std::string& name) const
     if (v.isReal)
         return v.real;
     DateTime value = 0;
-    if (!ParseDateTime(TrimText(v.text), value))
+    if (!ParseDateTime(v.text, value))
         throw StoreError(FieldValueError(name, v.text, "日期时间"));
     return value;
 }

@@ -2,7 +2,8 @@
 // The one connection to DB.mdb and the ways statements are sent over it.
 //
 // Text crosses this boundary in the system code page and is stored as UTF-8, so that
-// comparisons in the database work on characters rather than bytes.
+// comparisons in the database work on characters rather than bytes. The one exception
+// is the database path in the connection text, which is UTF-8 throughout.
 #include "store/StoreError.h"
 
 #include <memory>
@@ -12,8 +13,20 @@
 struct sqlite3;
 class TextCodec;
 
-// "Data Source=<path>": the connection text that names the database file.
-std::string ConnectionTextFor(const std::string& databasePath);
+// The connection text that names the database file: "Data Source=<path>", where
+// `utf8Path` is the file's path in UTF-8 and goes to the engine exactly as given (so
+// any folder name works, whatever the system code page can show).
+//
+// A path holding ';' or '"', or starting or ending with a blank, is written in double
+// quotes with every '"' inside doubled: `C:\a;b\DB.mdb` gives
+// `Data Source="C:\a;b\DB.mdb"`, and `C:\say "hi"\DB.mdb` gives
+// `Data Source="C:\say ""hi""\DB.mdb"`.
+//
+// connect() reads a connection text as "key=value" pairs separated by ';'. Keys are
+// matched in any letter case, with blanks around keys and values ignored; a value in
+// double quotes may hold ';' and doubled quotes. Other pairs before or after the
+// Data Source are allowed and ignored.
+std::string ConnectionTextFor(const std::string& utf8Path);
 
 // A statement parameter: user text that must reach the statement intact.
 struct SqlParam {
@@ -70,7 +83,10 @@ public:
     void next() { ++current_; }
 
     // Fields of the current row, by column name in any letter case. A missing column
-    // or a value that does not convert throws StoreError. Empty values read as 0.
+    // or a value that does not convert throws StoreError; nothing is guessed. Empty
+    // values read as 0.
+    // fieldInt: an integer in the range of int, stored as a number or as decimal text.
+    // fieldDateTime: a stored day count, or text of exactly "YYYY-MM-DD HH:MM:SS".
     std::string fieldText(const std::string& name) const;
     int fieldInt(const std::string& name) const;
     double fieldDateTime(const std::string& name) const;

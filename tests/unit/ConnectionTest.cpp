@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "store/Connection.h"
+#include "store/Schema.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -26,10 +27,11 @@ void WriteFile(const std::string& path, const std::string& content)
     std::ofstream(path, std::ios::binary) << content;
 }
 
-std::string ConnectError(const std::string& path)
+// The failure of connecting by `text` and reading the configuration, or "".
+std::string OpenError(const std::string& text)
 {
     Connection conn(Codec());
-    conn.setConnectionText(ConnectionTextFor(path));
+    conn.setConnectionText(text);
     try {
         conn.connect();
         Query query(conn);
@@ -39,6 +41,8 @@ std::string ConnectError(const std::string& path)
     }
     return "";
 }
+
+std::string ConnectError(const std::string& path) { return OpenError(ConnectionTextFor(path)); }
 
 } // namespace
 
@@ -85,6 +89,43 @@ TEST(ConnectionOpen, WaitsForAndThenReportsALockHeldByAnother)
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_EQ(ConnectError(path), "");
+}
+
+TEST(ConnectionOpen, AnyFolderNameOpensTheDatabaseInIt)
+{
+    TempFolder folder;
+    for (const std::string name : {"客服;备用", "say \"hi\"", "한국어 Ä", " ; "}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ConnectError(folder.deliveredDatabaseIn(name)), "");
+    }
+    // A trailing blank in the path itself survives the connection text.
+    CreateDeliveredDatabase(folder.path("DB.mdb "), {});
+    EXPECT_EQ(ConnectError(folder.path("DB.mdb ")), "");
+}
+
+TEST(ConnectionOpen, FindsTheDataSourceAmongOtherPairs)
+{
+    EXPECT_EQ(ConnectionTextFor("a\"b;c"), "Data Source=\"a\"\"b;c\"");
+    TempFolder folder;
+    const std::string plain = folder.deliveredDatabase();
+    const std::string quoted = ConnectionTextFor(folder.deliveredDatabaseIn("x\";y")).substr(12);
+    EXPECT_EQ(OpenError("Provider=Velmora;Data Source=" + plain + ";Mode=Share Deny None"), "");
+    EXPECT_EQ(OpenError("Provider=\"a;b\"; data source = " + quoted + " ;Mode=x"), "");
+    for (const std::string& bad : {"Data Source=" + quoted + "junk", "Data Source=\"" + plain, std::string("Data Source= ;")})
+        EXPECT_NE(OpenError(bad), "") << bad;
+}
+
+TEST(ConnectionOpen, AFailedOpenKeepsNoHandle)
+{
+    TempFolder folder;
+    const std::string missing = folder.path("no/such/DB.mdb");
+    // The first failure may set up the engine's own lasting state.
+    EXPECT_THROW(CreateDeliveredDatabase(missing, {}), StoreError);
+    EXPECT_NE(ConnectError(missing), "");
+    const sqlite3_int64 before = sqlite3_memory_used();
+    EXPECT_THROW(CreateDeliveredDatabase(missing, {}), StoreError);
+    EXPECT_NE(ConnectError(missing), "");
+    EXPECT_EQ(sqlite3_memory_used(), before);
 }
 
 class StoreTest : public ::testing::Test {
@@ -145,7 +186,10 @@ TEST_F(StoreTest, NewTemplatesSortLast)
 
 TEST_F(StoreTest, ContainsSearchMatchesTheTextAsTyped)
 {
-    for (const char* text : {"it's here", "100% sure", "1000 sure", "a_b", "axb", "c:\\path", "c:path", "请稍等一下"})
+    // 乗 is 81 5C in the code page: escaping its bytes there would turn the trail byte
+    // into an escape character of the pattern.
+    for (const char* text :
+         {"it's here", "100% sure", "1000 sure", "a_b", "axb", "c:\\path", "c:path", "请稍等一下", "乗客", "乗\\行", "乗%off"})
         insert(text);
     const std::string sql = "Select * from TText where TText like ? escape '\\'";
     auto search = [&](const std::string& utf8) { return AllTexts(conn, sql, {SqlParam::Contains(Gbk(utf8))}); };
@@ -154,7 +198,31 @@ TEST_F(StoreTest, ContainsSearchMatchesTheTextAsTyped)
     EXPECT_EQ(search("_"), std::vector<std::string>{"a_b"});
     EXPECT_EQ(search(":\\"), std::vector<std::string>{"c:\\path"});
     EXPECT_EQ(search("稍等"), std::vector<std::string>{Gbk("请稍等一下")});
+    EXPECT_EQ(search("乗"), (std::vector<std::string>{Gbk("乗客"), Gbk("乗\\行"), Gbk("乗%off")}));
+    EXPECT_EQ(search("乗%"), std::vector<std::string>{Gbk("乗%off")});
     EXPECT_TRUE(search("nothing like it").empty());
+}
+
+TEST_F(StoreTest, IntegerFieldsOutsideTheIntRangeAreRefused)
+{
+    auto fieldInt = [&](const std::string& expression) -> std::string {
+        Query query(conn);
+        query.open("select " + expression + " as V");
+        try {
+            return std::to_string(query.fieldInt("V"));
+        } catch (const StoreError& e) {
+            return e.what();
+        }
+    };
+    auto refused = [](const std::string& shown) { return "字段 V 的值 \"" + shown + "\" 不是有效的整数"; };
+    EXPECT_EQ(fieldInt("1e30"), refused("1e+30"));
+    EXPECT_EQ(fieldInt("2147483648.0"), refused("2147483648"));
+    EXPECT_EQ(fieldInt("7.5"), refused("7.5"));
+    EXPECT_EQ(fieldInt("3000000000"), refused("3000000000"));
+    EXPECT_EQ(fieldInt("'3000000000'"), refused("3000000000"));
+    EXPECT_EQ(fieldInt("'99999999999999999999'"), refused("99999999999999999999"));
+    EXPECT_EQ(fieldInt("2147483647.0"), "2147483647");
+    EXPECT_EQ(fieldInt("'-2147483648'"), "-2147483648");
 }
 
 TEST_F(StoreTest, AStatementAfterDisconnectReconnects)

@@ -38,6 +38,14 @@ std::string TempFolder::deliveredDatabase(const std::vector<std::string>& utf8Te
     return db;
 }
 
+std::string TempFolder::deliveredDatabaseIn(const std::string& utf8Name) const
+{
+    std::filesystem::create_directory(path(utf8Name));
+    const std::string db = path(utf8Name + "/DB.mdb");
+    CreateDeliveredDatabase(db, {});
+    return db;
+}
+
 std::string TempFolder::readFile(const std::string& name) const
 {
     std::ifstream in(path(name), std::ios::binary);

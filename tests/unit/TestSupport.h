@@ -18,6 +18,8 @@ public:
     std::string path(const std::string& name) const { return root_ + "/" + name; }
     // Creates DB.mdb as delivered, optionally with templates, and returns its path.
     std::string deliveredDatabase(const std::vector<std::string>& utf8Templates = {}) const;
+    // Creates the folder `utf8Name` inside this one and DB.mdb as delivered in it.
+    std::string deliveredDatabaseIn(const std::string& utf8Name) const;
     std::string readFile(const std::string& name) const;
 
 private:
