@@ -59,9 +59,7 @@ int main()
 
     AnsiCodec codec;
     Connection conn(codec);
-    char ansiPath[MAX_PATH * 2];
-    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansiPath, sizeof ansiPath, nullptr, nullptr);
-    conn.setConnectionText(ConnectionTextFor(ansiPath));
+    conn.setConnectionText(ConnectionTextFor(utf8Path));
     conn.connect();
 
     const char* const sql = "Select * from TText order by TSortId asc";

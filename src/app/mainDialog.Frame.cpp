@@ -270,11 +270,12 @@ bool TMainFrm::CloseOpenWindow()
 
 void TMainFrm::ShowHelp()
 {
-    // Worked out afresh from the executable's path: the same folder as AppPath.
-    const std::string help = ExecutableFolder() + "Help.chm";
-    const DWORD attributes = GetFileAttributesA(help.c_str());
+    // Worked out afresh from the executable's path: the same folder as AppPath, taken
+    // wide so that any folder name works.
+    const std::wstring help = Widen(ExecutableFolderUtf8() + "Help.chm");
+    const DWORD attributes = GetFileAttributesW(help.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        ShellExecuteA(hwnd(), "Open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ShellExecuteW(hwnd(), L"Open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     else
         boxes_.notice(Texts::kHelpMissing, NoticeType::Exclamation);
 }

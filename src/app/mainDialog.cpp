@@ -13,11 +13,11 @@ std::string AppPath;
 namespace {
 
 // A write-protected DB.mdb would lose every change the user makes; say so at start.
-void RefuseReadOnlyFile(const std::string& path)
+void RefuseReadOnlyFile(const std::string& utf8Path)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(Widen(utf8Path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        throw StoreError("数据库文件是只读的,无法保存修改: " + Utf8FromWide(WidenAnsi(path)));
+        throw StoreError("数据库文件是只读的,无法保存修改: " + utf8Path);
 }
 
 } // namespace
@@ -87,7 +87,9 @@ bool TMainFrm::OpenDatabase()
 {
     try {
         _conn.disconnect();
-        const std::string path = AppPath + "DB.mdb";
+        // Taken wide from the system: AppPath holds the code page's form of the folder,
+        // which loses characters the code page cannot carry.
+        const std::string path = ExecutableFolderUtf8() + "DB.mdb";
         RefuseReadOnlyFile(path);
         _conn.setConnectionText(ConnectionTextFor(path));
         _conn.connect();

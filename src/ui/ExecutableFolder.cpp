@@ -1,11 +1,33 @@
 #include "ui/ExecutableFolder.h"
 
+#include "ui/WinText.h"
+
 #include <windows.h>
 
-std::string ExecutableFolder()
+namespace {
+
+std::wstring ExecutablePath()
 {
-    char path[MAX_PATH * 2] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    const std::string file = path;
-    return file.substr(0, file.find_last_of('\\') + 1);
+    // Long paths are cut by a small buffer: grow it until the name fits.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
 }
+
+std::wstring WideFolder()
+{
+    const std::wstring file = ExecutablePath();
+    return file.substr(0, file.find_last_of(L'\\') + 1);
+}
+
+} // namespace
+
+std::string ExecutableFolder() { return AnsiFromWide(WideFolder()); }
+
+std::string ExecutableFolderUtf8() { return Utf8FromWide(WideFolder()); }
