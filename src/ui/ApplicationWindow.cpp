@@ -34,7 +34,6 @@ LRESULT ApplicationWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (mainWindow_)
             SendMessageW(mainWindow_, WM_CLOSE, 0, 0);
         return 0;
-    default:
-        return DefaultHandling(msg, wParam, lParam);
+    default: return DefaultHandling(msg, wParam, lParam);
     }
 }

@@ -6,7 +6,10 @@
 
 struct DeleteGdiObject {
     template <typename Handle>
-    void operator()(Handle handle) const { DeleteObject(handle); }
+    void operator()(Handle handle) const
+    {
+        DeleteObject(handle);
+    }
 };
 
 struct DestroyIconHandle {

@@ -16,6 +16,8 @@ struct Ink {
 // blended with whatever lies below. 'm' is ink half mixed into white, for the inner
 // anti-aliasing of an outline around a white fill.
 constexpr char kClear = '.';
+// The tables below are drawn one row a line; keep the formatter off them.
+// clang-format off
 constexpr Ink kInks[] = {
     {'K', 22, 48, 86, 255},
     {'k', 22, 48, 86, 150},
@@ -25,6 +27,7 @@ constexpr Ink kInks[] = {
     {'W', 255, 255, 255, 255},
     {'L', 222, 236, 255, 255},
 };
+// clang-format on
 
 constexpr const Ink* FindInk(char key)
 {
@@ -55,6 +58,7 @@ constexpr int kIconSize = 16;
 using PictureMap = char[kSize][kSize + 1];
 using IconMap = char[kIconSize][kIconSize + 1];
 
+// clang-format off
 // A speech bubble holding a "V": the canned reply.
 constexpr PictureMap kLogo = {
     ".................",
@@ -198,6 +202,7 @@ constexpr PictureMap kShowAll = {
     ".................",
     ".................",
 };
+// clang-format on
 
 static_assert(IsWellFormed(kLogo), "kLogo");
 static_assert(IsWellFormed(kLogoIcon), "kLogoIcon");
@@ -240,8 +245,7 @@ void DrawPicture(HDC dc, Picture picture, int x, int y)
                 const COLORREF below = GetPixel(dc, x + column, y + row);
                 if (below == CLR_INVALID)
                     continue; // clipped away
-                colour = RGB(Mix(ink->red, GetRValue(below), ink->alpha),
-                             Mix(ink->green, GetGValue(below), ink->alpha),
+                colour = RGB(Mix(ink->red, GetRValue(below), ink->alpha), Mix(ink->green, GetGValue(below), ink->alpha),
                              Mix(ink->blue, GetBValue(below), ink->alpha));
             }
             SetPixelV(dc, x + column, y + row, colour);
@@ -298,7 +302,4 @@ Icon CreateAppIcon(int size)
     return Icon(CreateIconIndirect(&iconInfo));
 }
 
-Icon CreateTrayIcon()
-{
-    return CreateAppIcon(kIconSize);
-}
+Icon CreateTrayIcon() { return CreateAppIcon(kIconSize); }

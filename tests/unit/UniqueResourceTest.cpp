@@ -29,8 +29,12 @@ static_assert(std::is_nothrow_move_constructible_v<Owner> && std::is_nothrow_mov
 
 TEST_F(UniqueResourceTest, AnEmptyOwnerDeletesNothing)
 {
-    { Owner empty; }
-    { Owner zero(0); }
+    {
+        Owner empty;
+    }
+    {
+        Owner zero(0);
+    }
     EXPECT_TRUE(deleted.empty());
 }
 
