@@ -238,11 +238,13 @@ void Query::open(const std::string& sql, const std::vector<SqlParam>& params)
     current_ = 0;
     Statement stmt = Prepare(connection_, sql, params);
     sqlite3_stmt* raw = stmt.get();
+    // Names are read after the first step: a table changed by another program since the
+    // last statement is only seen once the engine has prepared the statement afresh.
+    int rc = sqlite3_step(raw);
     const int columnCount = sqlite3_column_count(raw);
     for (int c = 0; c < columnCount; ++c)
         columns_.push_back(sqlite3_column_name(raw, c));
-    int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(raw)) {
         std::vector<Value> row(static_cast<size_t>(columnCount));
         for (int c = 0; c < columnCount; ++c) {
             Value& v = row[static_cast<size_t>(c)];

@@ -28,17 +28,23 @@ std::string NewRecordPath() {
 
 std::string WorkingFolder(const std::string& exe) { return exe.substr(0, exe.find_last_of('\\') + 1); }
 
-std::vector<std::string> TargetArguments(const std::string& recordPath, bool hangAfterFirstChar) {
+std::vector<std::string> TargetArguments(const std::string& recordPath, bool hangAfterFirstChar,
+                                         unsigned slowFirstCharMs) {
     std::vector<std::string> arguments = {"--record", recordPath};
     if (hangAfterFirstChar) arguments.push_back("--hang-after-first-char");
+    if (slowFirstCharMs) {
+        arguments.push_back("--slow-first-char");
+        arguments.push_back(std::to_string(slowFirstCharMs));
+    }
     return arguments;
 }
 
 }  // namespace
 
-TargetProcess::TargetProcess(bool hangAfterFirstChar)
+TargetProcess::TargetProcess(bool hangAfterFirstChar, unsigned slowFirstCharMs)
     : recordPath_(NewRecordPath()),
-      process_(TargetExe(), WorkingFolder(TargetExe()), TargetArguments(recordPath_, hangAfterFirstChar)) {
+      process_(TargetExe(), WorkingFolder(TargetExe()),
+               TargetArguments(recordPath_, hangAfterFirstChar, slowFirstCharMs)) {
     window_ = WaitForWindow(pid(), HasTitle(kTargetTitle), 10000);
     if (!window_) throw std::runtime_error("the target window did not appear");
     edit_ = FindChild(window_, "Edit");

@@ -16,8 +16,9 @@ class TargetProcess {
 public:
     // Starts the target and waits for its window; throws std::runtime_error when it does not
     // appear. With `hangAfterFirstChar` the target stops answering messages for 60 s after
-    // the first character it receives.
-    explicit TargetProcess(bool hangAfterFirstChar = false);
+    // the first character it receives; with `slowFirstCharMs` it is busy that long with
+    // the first character, yet not hung.
+    explicit TargetProcess(bool hangAfterFirstChar = false, unsigned slowFirstCharMs = 0);
     ~TargetProcess();
     TargetProcess(const TargetProcess&) = delete;
     TargetProcess& operator=(const TargetProcess&) = delete;

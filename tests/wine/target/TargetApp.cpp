@@ -30,8 +30,8 @@ const int kEditId = 100;
 
 class TargetWindow {
 public:
-    TargetWindow(const std::wstring& recordPath, bool hangAfterFirstChar)
-        : hangAfterFirstChar_(hangAfterFirstChar) {
+    TargetWindow(const std::wstring& recordPath, DWORD pauseAfterFirstCharMs)
+        : pauseAfterFirstCharMs_(pauseAfterFirstCharMs) {
         record_ = CreateFileW(recordPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
@@ -78,9 +78,10 @@ private:
         } else {
             result = CallWindowProcA(self->editProc_, edit, message, wParam, lParam);
         }
-        if (message == WM_CHAR && self->hangAfterFirstChar_) {
-            self->hangAfterFirstChar_ = false;
-            Sleep(60000);
+        if (message == WM_CHAR && self->pauseAfterFirstCharMs_) {
+            const DWORD pause = self->pauseAfterFirstCharMs_;
+            self->pauseAfterFirstCharMs_ = 0;
+            Sleep(pause);
         }
         return result;
     }
@@ -142,12 +143,12 @@ private:
     HFONT font_ = nullptr;
     WNDPROC editProc_ = nullptr;
     HANDLE record_ = INVALID_HANDLE_VALUE;
-    bool hangAfterFirstChar_;
+    DWORD pauseAfterFirstCharMs_; // busy this long in the first WM_CHAR; 0: never
     unsigned leadByte_ = 0;
 };
 
-int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, bool hangAfterFirstChar) {
-    TargetWindow target(recordPath, hangAfterFirstChar);
+int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseAfterFirstCharMs) {
+    TargetWindow target(recordPath, pauseAfterFirstCharMs);
     if (!target.create(instance)) return 2;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -170,11 +171,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return MessageBoxW(nullptr, args[4].c_str(), args[3].c_str(), flags);
     }
     if (args.size() >= 3 && args[1] == L"--record") {
-        const bool hang = args.size() >= 4 && args[3] == L"--hang-after-first-char";
-        return RunRecorder(instance, args[2], hang);
+        // Hung: no message looked at for a minute. Slow: busy for a while, yet not hung.
+        DWORD pause = 0;
+        if (args.size() >= 4 && args[3] == L"--hang-after-first-char")
+            pause = 60000;
+        else if (args.size() >= 5 && args[3] == L"--slow-first-char")
+            pause = static_cast<DWORD>(std::wcstoul(args[4].c_str(), nullptr, 10));
+        return RunRecorder(instance, args[2], pause);
     }
     MessageBoxW(nullptr,
-                L"VelmoraTarget.exe --record FILE [--hang-after-first-char]\n"
+                L"VelmoraTarget.exe --record FILE [--hang-after-first-char | --slow-first-char MS]\n"
                 L"VelmoraTarget.exe --message-box FLAGS CAPTION TEXT",
                 kTitle, MB_OK);
     return 1;
