@@ -18,9 +18,9 @@ const Picture kAll[] = {Picture::Logo, Picture::Minimise, Picture::Close,
                         Picture::SystemMenu, Picture::Search, Picture::ShowAll};
 const wchar_t* const kNames[] = {L"Logo", L"Minimise", L"Close", L"SystemMenu", L"Search", L"ShowAll"};
 
-HICON g_tray = nullptr;
-HICON g_big = nullptr;
-HICON g_small = nullptr;
+Icon g_tray;
+Icon g_big;
+Icon g_small;
 
 void Fill(HDC dc, int x, int y, int w, int h, COLORREF colour)
 {
@@ -103,9 +103,9 @@ void Paint(HDC dc)
     for (int i = 0; i < 4; ++i) {
         const int x = kMargin + i * 180;
         Fill(dc, x, y, 170, 80, grounds[i]);
-        DrawIconEx(dc, x + 8, y + 8, g_tray, 16, 16, 0, nullptr, DI_NORMAL);
-        DrawIconEx(dc, x + 32, y + 8, g_big, 32, 32, 0, nullptr, DI_NORMAL);
-        DrawIconEx(dc, x + 72, y + 8, g_small, 16, 16, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, x + 8, y + 8, g_tray.get(), 16, 16, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, x + 32, y + 8, g_big.get(), 32, 32, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, x + 72, y + 8, g_small.get(), 16, 16, 0, nullptr, DI_NORMAL);
         Magnify(dc, x + 8, y + 8, 16, x + 100, y + 8);
     }
 }
@@ -149,7 +149,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = g_big;
+    wc.hIcon = g_big.get();
     wc.lpszClassName = L"VelmoraPicturePreview";
     RegisterClassW(&wc);
 
@@ -159,7 +159,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
                                 r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (window == nullptr)
         return 1;
-    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_small));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_small.get()));
     ShowWindow(window, show);
     SetTimer(window, 1, 5000, nullptr);
 
@@ -168,8 +168,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    DestroyIcon(g_tray);
-    DestroyIcon(g_big);
-    DestroyIcon(g_small);
     return 0;
 }
