@@ -121,7 +121,8 @@ LRESULT CALLBACK TMainFrm::ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 {
     auto* self = reinterpret_cast<TMainFrm*>(data);
     return GuardedCall(hwnd, msg, [&]() -> LRESULT {
-        const bool empty = SendMessageW(hwnd, LB_GETCOUNT, 0, 0) <= 0;
+        // Asked of the list itself, past this procedure, and only where it matters.
+        const auto empty = [&] { return DefSubclassProc(hwnd, LB_GETCOUNT, 0, 0) <= 0; };
         switch (msg) {
         case WM_MOUSELEAVE: self->hints_.pointerMoved(); break;
         case WM_MOUSEMOVE:
@@ -129,14 +130,14 @@ LRESULT CALLBACK TMainFrm::ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
             self->hints_.pointerMoved();
             break;
         case WM_PAINT:
-            if (empty) {
+            if (empty()) {
                 self->PaintEmptyList();
                 return 0;
             }
             break;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
-            if (empty) {
+            if (empty()) {
                 // The list draws its focus frame straight away on a focus change.
                 const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
                 RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
