@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <exception>
+
 namespace {
 
 // Load DLLs from the system folder only. Looked up at run time: Windows 7 without
@@ -22,10 +24,10 @@ void RestrictDllSearch()
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
-{
-    RestrictDllSearch();
+namespace {
 
+int Run()
+{
     // The handle stays open until the process ends; the system then drops it.
     CreateMutexA(nullptr, FALSE, "Velmora");
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -46,4 +48,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         DispatchMessageW(&msg);
     }
     return 0;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    RestrictDllSearch();
+    // Window procedures report their own failures; this catches what start-up or the
+    // end raise outside them, so nothing reaches the system's crash handling.
+    try {
+        return Run();
+    } catch (const std::exception& e) {
+        ReportError(nullptr, e.what());
+    } catch (...) {
+        ReportError(nullptr, nullptr);
+    }
+    return 1;
 }

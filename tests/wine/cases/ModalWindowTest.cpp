@@ -56,12 +56,25 @@ TEST(ModalWindow, AboutFromTheTrayWhileHiddenOpensOnTheScreenOnceAndGivesTheInpu
     EXPECT_TRUE(wt::WaitUntil([&] { return GetForegroundWindow() == about; }, 3000));
     EXPECT_EQ(CountWindows(velmora.pid(), "TAboutFrm"), 1);
 
+    // The hotkey still works meanwhile: the list shows, the open window stays in front of it.
+    wt::TargetProcess target;
+    SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
+    ASSERT_TRUE(target.focusEdit());
+    wt::MovePointer(target.editCentre());
+    ASSERT_TRUE(wt::WaitUntil([&] { return WindowFromPoint(wt::PointerPosition()) == target.edit(); }, 3000));
+    wt::PressCtrlLetter('A');
+    EXPECT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
+    EXPECT_TRUE(wt::WaitUntil([&] { return GetForegroundWindow() == about; }, 3000));
+
     const RECT client = wt::ClientRectOnScreen(about);
     wt::Click({client.left + 333 + 16, client.top + 170 + 8}); // 关闭
     EXPECT_TRUE(wt::WaitForWindowGone(about, 3000));
     EXPECT_TRUE(IsWindowEnabled(main));
-    ASSERT_TRUE(vt::ChooseTrayItem(TrayItem::Show));
-    EXPECT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
+    // And the list takes the double-click that types the reply.
+    const RECT row = velmora.rowRect(0);
+    wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
+    EXPECT_TRUE(target.waitForChars(1, 3000));
+    EXPECT_EQ(target.editText(), "a");
 }
 
 TEST(ModalWindow, QuitWhileAWindowIsOpenAsksThenClosesItAndEnds)
