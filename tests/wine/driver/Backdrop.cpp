@@ -1,5 +1,6 @@
 #include "Backdrop.h"
 
+#include "Screen.h"
 #include "Wait.h"
 
 #include <stdexcept>
@@ -47,8 +48,17 @@ Backdrop::Backdrop(COLORREF colour, RECT area) : colour_(colour) {
         CloseHandle(ready_);
         throw std::runtime_error("the backdrop window could not be created");
     }
-    // Give it time to reach the X server and paint.
-    Pause(300);
+    // Wait until it shows on the screen wherever no other window covers it.
+    const bool painted = WaitUntil([&] {
+        for (int i = 0; i < 5; ++i)
+            for (int j = 0; j < 5; ++j) {
+                const POINT p = {area.left + (area.right - area.left - 1) * i / 4,
+                                 area.top + (area.bottom - area.top - 1) * j / 4};
+                if (WindowFromPoint(p) == window_ && ScreenPixel(p.x, p.y) != colour) return false;
+            }
+        return true;
+    }, 5000);
+    if (!painted) throw std::runtime_error("the backdrop did not show");
 }
 
 Backdrop::~Backdrop() {

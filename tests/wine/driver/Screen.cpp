@@ -4,6 +4,7 @@
 #include "Handle.h"
 #include "ProgramFolder.h"
 #include "Text.h"
+#include "Wait.h"
 
 #include <stdexcept>
 
@@ -67,6 +68,10 @@ Image CaptureWindow(HWND window) {
 }
 
 COLORREF ScreenPixel(int x, int y) { return CaptureScreenArea({x, y, x + 1, y + 1}).pixel(0, 0); }
+
+bool WaitForPixel(POINT point, COLORREF colour, unsigned timeoutMs) {
+    return WaitUntil([&] { return ScreenPixel(point.x, point.y) == colour; }, timeoutMs, 20);
+}
 
 std::string ScreenshotFolder() {
     std::string folder = EnvironmentPath("VELMORA_SCREENSHOTS");

@@ -15,6 +15,8 @@ Image CaptureScreen();
 // What is on the screen where `window` is (its window rectangle, frame included).
 Image CaptureWindow(HWND window);
 COLORREF ScreenPixel(int x, int y);
+// Waits until the screen shows `colour` at `point`; true when it did within `timeoutMs`.
+bool WaitForPixel(POINT point, COLORREF colour, unsigned timeoutMs = 5000);
 
 // The folder screenshots go to: $VELMORA_SCREENSHOTS, created on first use.
 std::string ScreenshotFolder();
