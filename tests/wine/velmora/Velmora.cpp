@@ -133,17 +133,33 @@ int Velmora::selectedIndex() const { return static_cast<int>(SendMessageW(list()
 void Velmora::search(const std::string& text) const
 {
     SendMessageW(searchBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
-    click(kSearchIcon.x, kSearchIcon.y);
-    wt::Pause(300);
+    clickAndWaitForRefill(kSearchIcon);
 }
 
-void Velmora::showAll() const
+void Velmora::showAll() const { clickAndWaitForRefill(kShowAllIcon); }
+
+void Velmora::clickAndWaitForRefill(POINT icon) const
 {
-    click(kShowAllIcon.x, kShowAllIcon.y);
-    wt::Pause(300);
+    // A row the program never writes: it goes when the program empties the list to fill it afresh.
+    const std::string marker = "(the list before the click)";
+    SendMessageW(list(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wt::Widen(marker).c_str()));
+    const auto marked = [&] {
+        const std::vector<std::string> entries = listEntries();
+        return std::find(entries.begin(), entries.end(), marker) != entries.end();
+    };
+    EXPECT_TRUE(marked()) << "the list could not be marked";
+    click(icon.x, icon.y);
+    EXPECT_TRUE(wt::WaitUntil([&] { return !marked(); }, 5000)) << "the list was not filled again";
 }
 
 std::string Velmora::searchText() const { return wt::ControlText(searchBox()); }
+
+bool Velmora::waitForEarlierMessages() const
+{
+    const int next = selectedIndex() == -1 ? 0 : -1;
+    PostMessageW(list(), LB_SETCURSEL, static_cast<WPARAM>(next), 0);
+    return wt::WaitUntil([&] { return selectedIndex() == next; }, 5000);
+}
 
 RECT Velmora::rowRect(int index) const
 {
@@ -215,6 +231,15 @@ std::optional<std::string> WaitForHintText(const std::string& expected, unsigned
     return last;
 }
 
+HWND VisibleShellHint()
+{
+    for (HWND hint = FindWindowW(L"tooltips_class32", nullptr); hint;
+         hint = FindWindowExW(nullptr, hint, L"tooltips_class32", nullptr))
+        if (IsWindowVisible(hint))
+            return hint;
+    return nullptr;
+}
+
 POINT TrayIconPoint()
 {
     // Without a desktop shell, Wine keeps the icons in a small tray window of its own.
@@ -234,20 +259,18 @@ bool TrayHasIcon()
 
 std::optional<std::string> TrayHint()
 {
+    // Off the icon first, until the shell's hint has gone, so that resting on it starts afresh.
     wt::MovePointer({500, 700});
-    wt::Pause(200);
+    wt::WaitUntil([] { return !VisibleShellHint(); }, 3000);
     wt::MovePointer(TrayIconPoint());
     // Only the shell's hint: one of Velmora's own may still be on its way out.
     std::optional<std::string> text;
     wt::WaitUntil(
         [&] {
-            HWND hint = FindWindowW(L"tooltips_class32", nullptr);
-            for (; hint; hint = FindWindowExW(nullptr, hint, L"tooltips_class32", nullptr))
-                if (IsWindowVisible(hint)) {
-                    text = wt::ControlText(hint);
-                    return !text->empty();
-                }
-            return false;
+            HWND hint = VisibleShellHint();
+            if (hint)
+                text = wt::ControlText(hint);
+            return hint && !text->empty();
         },
         5000);
     if (text && text->empty())

@@ -50,10 +50,17 @@ public:
     // The list's entries as UTF-8, and its selection.
     std::vector<std::string> listEntries() const;
     int selectedIndex() const;
-    // Types `text` into the search box (replacing it) and clicks the search icon.
+    // Types `text` into the search box (replacing it), clicks the search icon and waits until
+    // the list is filled afresh.
     void search(const std::string& text) const;
+    // Clicks the show-all icon and waits until the list is filled afresh. As the program handles
+    // input in order, it has then also handled everything given before.
     void showAll() const;
     std::string searchText() const;
+    // Posts a change of the list's selection and waits until the list shows it. Posted messages
+    // are handled in order, so the program has then handled every message posted to it before,
+    // a hotkey included. The list must have rows.
+    bool waitForEarlierMessages() const;
     // The screen rectangle of list row `index` (while visible).
     RECT rowRect(int index) const;
 
@@ -61,6 +68,8 @@ public:
     void quitWith(int answer);
 
 private:
+    void clickAndWaitForRefill(POINT icon) const;
+
     wt::AppProcess process_;
     HWND main_ = nullptr;
 };
@@ -76,6 +85,8 @@ bool ExpectMessageBox(DWORD pid, const std::string& text, const std::string& cap
 std::optional<std::string> WaitForHint(unsigned timeoutMs);
 std::optional<std::string> WaitForHintText(const std::string& expected, unsigned timeoutMs);
 HWND VisibleHintWindow();
+// The shell's hint (the notification area's) while one is shown.
+HWND VisibleShellHint();
 // Rests the pointer on the notification-area icon and reads its hint.
 std::optional<std::string> TrayHint();
 // Where the program's icon sits in the notification area (screen point).
