@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using vt::Installation;
 using vt::Velmora;
 using wt::MessageBoxIcon;
@@ -40,13 +42,45 @@ HWND OtherVisibleMenu(HWND menu)
     return found;
 }
 
+// Waits until the menu has painted its row `itemsAbove` (an item, not a separator): the small
+// mark every idle row carries on its left, in the band colour.
+bool WaitForMenuRowPainted(HWND menu, int itemsAbove, int separatorsAbove)
+{
+    const RECT r = wt::WindowRect(menu);
+    const POINT mark = {r.left + 3 + 11, r.top + 3 + itemsAbove * 22 + separatorsAbove * 7 + 10};
+    return wt::WaitForPixel(mark, RGB(0, 128, 255), 3000);
+}
+
+HWND WaitForSubmenu(HWND menu)
+{
+    HWND submenu = nullptr;
+    wt::WaitUntil(
+        [&] {
+            submenu = OtherVisibleMenu(menu);
+            return submenu != nullptr;
+        },
+        3000);
+    return submenu;
+}
+
+// Waits until the window's top-left corner is at `at`, give or take the pointer's rounding.
+bool WaitForWindowAt(HWND window, POINT at)
+{
+    return wt::WaitUntil(
+        [&] {
+            const RECT r = wt::WindowRect(window);
+            return std::abs(r.left - at.x) <= 1 && std::abs(r.top - at.y) <= 1;
+        },
+        3000);
+}
+
 HWND OpenTrayMenu()
 {
     // The shell's icon window sometimes misses a press that comes with the very first
-    // move onto it: rest on the icon first, and press once more if no menu came.
+    // move onto it: rest on the icon until its hint shows, and press once more if no menu came.
     for (int attempt = 0; attempt < 2; ++attempt) {
         wt::MovePointer(vt::TrayIconPoint());
-        wt::Pause(300);
+        wt::WaitUntil([] { return vt::VisibleShellHint() != nullptr; }, 3000);
         wt::RightClick(vt::TrayIconPoint());
         if (HWND menu = WaitForMenu(3000))
             return menu;
@@ -121,7 +155,9 @@ TEST(MainWindow, CornersAndFrameAreSeeThroughAndClicksPassThem)
     Velmora velmora(app.folder);
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
-    wt::Pause(500);
+    const RECT frame = wt::WindowRect(main);
+    wt::WaitForPixel({frame.left + 2, frame.top + 200}, RGB(128, 128, 128));
+    wt::WaitForPixel({frame.left + 140, frame.top + 250}, RGB(255, 255, 255));
     const wt::Image shot = wt::CaptureWindow(main);
     wt::SaveScreenshot(shot, "main_window_over_green.png");
     wt::SaveScreenScreenshot("main_window_over_green_screen.png");
@@ -151,33 +187,25 @@ TEST(MainWindow, TheLeftButtonOnEitherBandMovesTheWindowTheRightDoesNot)
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
     const RECT start = wt::WindowRect(main);
+    const auto movedBy = [&](int dx, int dy) { return WaitForWindowAt(main, {start.left + dx, start.top + dy}); };
 
-    wt::Drag(velmora.screenPoint(150, 18), velmora.screenPoint(150 + 60, 18 + 40), wt::MouseButton::Right);
-    wt::Pause(300);
-    RECT now = wt::WindowRect(main);
-    EXPECT_EQ(now.left, start.left);
-    EXPECT_EQ(now.top, start.top);
-
+    // The drags that must not move it go along the bands only, so that the next press still
+    // lands on a band if they did, and the window would end up too far.
+    wt::Drag(velmora.screenPoint(150, 18), velmora.screenPoint(150 + 60, 18), wt::MouseButton::Right);
     wt::Drag(velmora.screenPoint(150, 18), velmora.screenPoint(150 + 60, 18 + 40));
-    wt::Pause(300);
-    now = wt::WindowRect(main);
-    // The pointer's own placement may round by a pixel.
-    EXPECT_NEAR(now.left, start.left + 60, 1);
-    EXPECT_NEAR(now.top, start.top + 40, 1);
+    EXPECT_TRUE(movedBy(60, 40)) << "the title band with the left button, and not with the right";
 
-    // The bottom band, and the title text.
     wt::Drag(velmora.screenPoint(100, 350), velmora.screenPoint(100 - 30, 350 - 20));
-    wt::Pause(300);
-    now = wt::WindowRect(main);
-    EXPECT_NEAR(now.left, start.left + 30, 1);
-    EXPECT_NEAR(now.top, start.top + 20, 1);
+    EXPECT_TRUE(movedBy(30, 20)) << "the bottom band";
+
+    wt::Drag(velmora.screenPoint(31 + 20, 11 + 6), velmora.screenPoint(31 + 20 + 40, 11 + 6 + 30));
+    EXPECT_TRUE(movedBy(70, 50)) << "the title text";
 
     // The list and the search box do not move it.
-    wt::Drag(velmora.screenPoint(100, 200), velmora.screenPoint(150, 250));
-    wt::Pause(300);
-    const RECT still = wt::WindowRect(main);
-    EXPECT_EQ(still.left, now.left);
-    EXPECT_EQ(still.top, now.top);
+    wt::Drag(velmora.screenPoint(100, 200), velmora.screenPoint(150, 200));
+    wt::Drag(velmora.screenPoint(60, 52), velmora.screenPoint(110, 52));
+    wt::Drag(velmora.screenPoint(200, 350), velmora.screenPoint(200 + 10, 350 + 10));
+    EXPECT_TRUE(movedBy(80, 60)) << "moved by the list or the search box";
 }
 
 TEST(MainWindow, MinimiseHidesWindowAndButtonAndShowComesBackInPlace)
@@ -186,8 +214,9 @@ TEST(MainWindow, MinimiseHidesWindowAndButtonAndShowComesBackInPlace)
     Velmora velmora(app.folder);
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
+    const RECT start = wt::WindowRect(main);
     wt::Drag(velmora.screenPoint(150, 18), velmora.screenPoint(100, 40));
-    wt::Pause(300);
+    ASSERT_TRUE(WaitForWindowAt(main, {start.left - 50, start.top + 22}));
     const RECT before = wt::WindowRect(main);
     EXPECT_TRUE(HasAnyTaskbarButton(velmora.pid()));
 
@@ -214,10 +243,9 @@ TEST(MainWindow, TrayMenuAndSystemMenu)
 
     HWND tray = OpenTrayMenu();
     ASSERT_TRUE(tray);
-    wt::Pause(300);
+    EXPECT_EQ(wt::Height(wt::WindowRect(tray)), 6 * 22 + 5 * 7 + 6);
+    EXPECT_TRUE(WaitForMenuRowPainted(tray, 5, 5));
     wt::SaveWindowScreenshot(tray, "tray_menu.png");
-    const RECT trayRect = wt::WindowRect(tray);
-    EXPECT_EQ(wt::Height(trayRect), 6 * 22 + 5 * 7 + 6);
     wt::PressKey(VK_ESCAPE);
     wt::Click(velmora.screenPoint(100, 200));
     wt::WaitForWindowGone(tray, 2000);
@@ -225,22 +253,27 @@ TEST(MainWindow, TrayMenuAndSystemMenu)
     velmora.click(242 + 8, 343 + 8);
     HWND system = WaitForMenu();
     ASSERT_TRUE(system) << "the system menu did not open";
-    wt::Pause(300);
     const RECT r = wt::WindowRect(system);
     const POINT expected = velmora.screenPoint(260, 359);
     EXPECT_EQ(r.left, expected.x);
     EXPECT_EQ(r.top, expected.y);
     EXPECT_EQ(wt::Height(r), 4 * 22 + 3 * 7 + 6);
+    EXPECT_TRUE(WaitForMenuRowPainted(system, 3, 3));
     wt::SaveScreenScreenshot("system_menu.png");
 
-    // The help submenu opens from its row.
-    wt::MovePointer(MenuItemPoint(system, 3, 3));
-    wt::Pause(800);
+    // The help submenu opens from its row: 关于系统, a separator, 系统帮助.
     wt::Click(MenuItemPoint(system, 3, 3));
-    wt::Pause(500);
+    HWND submenu = WaitForSubmenu(system);
+    ASSERT_TRUE(submenu) << "the help submenu did not open";
+    const RECT sr = wt::WindowRect(submenu);
+    EXPECT_EQ(wt::Height(sr), 2 * 22 + 1 * 7 + 6);
+    EXPECT_GE(sr.left, r.right - 6) << "the submenu opens beside the menu";
+    EXPECT_TRUE(WaitForMenuRowPainted(submenu, 1, 1));
     wt::SaveScreenScreenshot("system_menu_help_submenu.png");
     wt::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(wt::WaitForWindowGone(submenu, 2000));
     wt::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(wt::WaitForWindowGone(system, 2000));
 }
 
 TEST(MainWindow, IconHintsAndHandCursor)
@@ -248,11 +281,26 @@ TEST(MainWindow, IconHintsAndHandCursor)
     Installation app;
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
-    wt::MovePointer(velmora.screenPoint(218 + 8, 7 + 8));
-    EXPECT_EQ(vt::WaitForHintText("最小化", 5000), std::optional<std::string>("最小化"));
-    wt::MovePointer(velmora.screenPoint(242 + 8, 343 + 8));
-    EXPECT_EQ(vt::WaitForHintText("系统菜单", 5000), std::optional<std::string>("系统菜单"));
+    // The pointer's shape as the foreground program set it. Here a cursor handle of another
+    // process can neither be read nor compared with our own LoadCursor's, so the hand is told
+    // from the arrow by comparing the program's cursors with each other. A hint on show means
+    // the program has handled the pointer's arrival, and so set the shape.
+    const auto cursorWithHint = [&](POINT at, const std::string& hint) {
+        wt::MovePointer(velmora.screenPoint(at.x, at.y));
+        EXPECT_EQ(vt::WaitForHintText(hint, 5000), std::optional<std::string>(hint));
+        CURSORINFO info = {};
+        info.cbSize = sizeof info;
+        EXPECT_TRUE(GetCursorInfo(&info));
+        return info.hCursor;
+    };
+    const std::string title = "Velmora:一键输入常用回复,让每一次答复又快又准";
+    const HCURSOR arrow = cursorWithHint({9 + 8, 8 + 8}, title); // a picture that is no button
+    const HCURSOR hand = cursorWithHint({218 + 8, 7 + 8}, "最小化");
+    EXPECT_NE(hand, arrow) << "the minimise icon shows the arrow";
+    EXPECT_EQ(cursorWithHint({242 + 8, 343 + 8}, "系统菜单"), hand);
     wt::SaveScreenScreenshot("main_window_icon_hint.png");
+    EXPECT_EQ(cursorWithHint({2 + 202 + 8, 36 + 7 + 8}, "搜索"), hand);
+    EXPECT_EQ(cursorWithHint({9 + 8, 8 + 8}, title), arrow) << "the hand stays off the icons";
 }
 
 TEST(MainWindow, HelpItemsReportAMissingHelpFile)
@@ -267,14 +315,7 @@ TEST(MainWindow, HelpItemsReportAMissingHelpFile)
     HWND system = WaitForMenu();
     ASSERT_TRUE(system);
     wt::Click(MenuItemPoint(system, 3, 3)); // 系统帮助 submenu
-    wt::Pause(800);
-    HWND submenu = nullptr;
-    wt::WaitUntil(
-        [&] {
-            submenu = OtherVisibleMenu(system);
-            return submenu != nullptr;
-        },
-        3000);
+    HWND submenu = WaitForSubmenu(system);
     ASSERT_TRUE(submenu) << "the help submenu did not open";
     wt::Click(MenuItemPoint(submenu, 1, 1)); // its 系统帮助
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到相应的帮助文件!", "系统提示", MessageBoxIcon::Exclamation));
@@ -297,7 +338,11 @@ TEST(MainWindow, HelpItemAsksTheShellToOpenHelpChm)
         },
         10000));
     EXPECT_NE(opened.find(app.folder.file("Help.chm")), std::string::npos) << opened;
-    EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 500));
+    // A failure box would come before the program handles the next item.
+    ChooseTrayItem(4); // 关于系统
+    EXPECT_TRUE(wt::WaitForWindow(velmora.pid(), wt::HasClass("TAboutFrm"), 5000));
+    for (HWND window : wt::TopLevelWindows(velmora.pid()))
+        EXPECT_NE(wt::ClassName(window), "#32770") << "a box after the help file was opened";
 }
 
 TEST(MainWindow, AboutWindowShowsAndClosesByItsLabel)
@@ -318,7 +363,8 @@ TEST(MainWindow, AboutWindowShowsAndClosesByItsLabel)
     EXPECT_LE(std::abs(aboutCentre.x - mainCentre.x), 1);
     EXPECT_LE(std::abs(aboutCentre.y - mainCentre.y), 1);
     EXPECT_FALSE(IsWindowEnabled(main)) << "the about window is modal";
-    wt::Pause(400);
+    // The close label is painted last.
+    wt::WaitForPixel({client.left + 333 + 2, client.top + 170 + 8}, RGB(0, 128, 64));
     wt::SaveWindowScreenshot(about, "about_window.png");
 
     wt::Click({client.left + 333 + 16, client.top + 170 + 8});
