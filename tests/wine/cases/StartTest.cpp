@@ -18,6 +18,7 @@ const char kConnectError[] = "连接数据库出错:\r";
 // exactly as it was (or still absent).
 void ExpectConnectionError(const wt::ProgramFolder& folder, const std::string& reason)
 {
+    ASSERT_FALSE(reason.empty()) << "name the reason the box must give";
     const bool existed = folder.exists("DB.mdb");
     const std::string before = existed ? folder.readFile("DB.mdb") : "";
     Velmora velmora(folder);
@@ -56,7 +57,7 @@ TEST(Start, ShowsTheMainWindowCentredWithTheTrayHint)
     const RECT client = wt::ClientRectOnScreen(main);
     EXPECT_EQ(wt::Width(client), 270);
     EXPECT_EQ(wt::Height(client), 370);
-    wt::Pause(500);
+    wt::WaitForPixel(velmora.screenPoint(3, 20), RGB(0, 128, 255));
     wt::SaveWindowScreenshot(main, "start_main_window.png");
     EXPECT_EQ(vt::TrayHint(), std::optional<std::string>("打开程序快捷键 Ctrl+A"));
     velmora.quitWith(IDYES);
@@ -90,9 +91,12 @@ TEST(Start, QuitAsksAndOnlyYesEnds)
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
     velmora.quitWith(IDNO);
-    EXPECT_FALSE(velmora.process().waitForExit(1000));
+    // Still running, and shown, when asked again.
+    velmora.click(242 + 8, 7 + 8);
+    auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
+    ASSERT_TRUE(box) << "no question the second time";
     EXPECT_TRUE(wt::IsShown(velmora.mainWindow()));
-    velmora.quitWith(IDYES);
+    ASSERT_TRUE(wt::Answer(*box, IDYES));
     EXPECT_TRUE(velmora.process().waitForExit(10000));
 }
 
@@ -128,7 +132,7 @@ TEST(StartBadDatabase, EmptyFileTextFileAndDamagedFile)
     for (size_t i = 4096; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(0xA5);
     folder.writeFile("DB.mdb", bytes);
-    ExpectConnectionError(folder, "");
+    ExpectConnectionError(folder, "数据库文件已损坏");
 }
 
 TEST(StartBadDatabase, MissingTableOrColumnAndUnreadableValues)
@@ -178,9 +182,8 @@ TEST(StartConfigRow, MissingRowWarnsAndStartsWithDefaults)
     ASSERT_TRUE(velmora.waitForMainWindow());
     EXPECT_EQ(vt::TrayHint(), std::nullopt) << "the tray icon should have no hint";
     // The bands keep the layout's colour: the left edge of the title band.
-    wt::Pause(300);
-    const POINT band = velmora.screenPoint(3, 20);
-    EXPECT_EQ(wt::ScreenPixel(band.x, band.y), RGB(0, 128, 255));
+    EXPECT_TRUE(wt::WaitForPixel(velmora.screenPoint(3, 20), RGB(0, 128, 255)))
+        << std::hex << wt::ScreenPixel(velmora.screenPoint(3, 20).x, velmora.screenPoint(3, 20).y);
 }
 
 TEST(StartConfigRow, TwoRowsWarnTheSameWay)
@@ -193,9 +196,9 @@ TEST(StartConfigRow, TwoRowsWarnTheSameWay)
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "导入配置文件出错,请重新启动软件", "系统提示",
                                      MessageBoxIcon::Exclamation));
     ASSERT_TRUE(velmora.waitForMainWindow());
-    wt::Pause(300);
     const POINT band = velmora.screenPoint(3, 20);
-    EXPECT_EQ(wt::ScreenPixel(band.x, band.y), RGB(0, 128, 255)) << "the stored title colour must not apply";
+    EXPECT_TRUE(wt::WaitForPixel(band, RGB(0, 128, 255)))
+        << "the stored title colour must not apply: " << std::hex << wt::ScreenPixel(band.x, band.y);
 }
 
 TEST(StartConfigRow, StoredLetterAndTitleColourApply)
@@ -204,10 +207,9 @@ TEST(StartConfigRow, StoredLetterAndTitleColourApply)
     vt::RunSql(app.folder, "UPDATE Tconfig SET THotKeyInt=67, THotKeyItem=9, TTitleColor=32768");
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
-    wt::Pause(300);
     const POINT band = velmora.screenPoint(3, 20);
-    EXPECT_EQ(wt::ScreenPixel(band.x, band.y), RGB(0, 128, 0));
+    EXPECT_TRUE(wt::WaitForPixel(band, RGB(0, 128, 0))) << std::hex << wt::ScreenPixel(band.x, band.y);
     const POINT bottom = velmora.screenPoint(3, 350);
-    EXPECT_EQ(wt::ScreenPixel(bottom.x, bottom.y), RGB(0, 128, 0));
+    EXPECT_TRUE(wt::WaitForPixel(bottom, RGB(0, 128, 0))) << std::hex << wt::ScreenPixel(bottom.x, bottom.y);
     EXPECT_EQ(vt::TrayHint(), std::optional<std::string>("打开程序快捷键 Ctrl+C"));
 }
