@@ -28,9 +28,21 @@ TEST(List, EmptyTableGivesAnEmptyListAndNoHint)
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
     EXPECT_TRUE(velmora.listEntries().empty());
-    wt::MovePointer(velmora.screenPoint(130, 150));
-    wt::Pause(1500);
-    EXPECT_EQ(vt::VisibleHintWindow(), nullptr);
+    // How long a first hint takes here: the picture beside the title has one. Each rest starts
+    // off the window, with no hint on show.
+    const auto restOn = [&](POINT at) {
+        wt::MovePointer(velmora.screenPoint(135, 420));
+        ASSERT_TRUE(wt::WaitUntil([] { return !vt::VisibleHintWindow(); }, 3000));
+        wt::MovePointer(at);
+    };
+    restOn(velmora.screenPoint(9 + 8, 8 + 8));
+    const ULONGLONG start = GetTickCount64();
+    ASSERT_TRUE(vt::WaitForHint(5000));
+    const unsigned hintTime = static_cast<unsigned>(GetTickCount64() - start);
+    // Resting on the empty list three times as long brings none.
+    restOn(velmora.screenPoint(130, 150));
+    EXPECT_FALSE(wt::WaitUntil([] { return vt::VisibleHintWindow() != nullptr; }, 3 * hintTime + 500))
+        << vt::WaitForHint(0).value_or("(an empty hint)");
     wt::SaveWindowScreenshot(main, "list_0_templates.png");
 }
 
@@ -47,7 +59,10 @@ TEST(List, ShowsTemplatesInStoredOrder)
 
 TEST(List, SearchFindsTextAsTypedAndShowAllKeepsTheSearchText)
 {
-    Installation app({"it's fine", "100% sure", "1000 sure", "a_b", "axb", "c:\\temp", "您好,很高兴为您服务", "请稍等"});
+    // 乗 is 81 5C in code page 936, its second byte a backslash; 膩 is C4 81, so 膩\ holds the
+    // same two bytes without holding 乗.
+    Installation app({"it's fine", "100% sure", "1000 sure", "a_b", "axb", "c:\\temp", "您好,很高兴为您服务", "请稍等",
+                      "乗车指南", "膩\\备注"});
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
 
@@ -61,6 +76,10 @@ TEST(List, SearchFindsTextAsTypedAndShowAllKeepsTheSearchText)
     EXPECT_EQ(velmora.listEntries(), (Entries{"a_b"}));
     velmora.search(":\\");
     EXPECT_EQ(velmora.listEntries(), (Entries{"c:\\temp"}));
+    velmora.search("乗");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"乗车指南"}));
+    velmora.search("\\");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"c:\\temp", "膩\\备注"}));
     velmora.search("  高兴 \t");
     EXPECT_EQ(velmora.listEntries(), (Entries{"您好,很高兴为您服务"}));
     velmora.search("没有这样的模板");
@@ -68,7 +87,7 @@ TEST(List, SearchFindsTextAsTypedAndShowAllKeepsTheSearchText)
 
     velmora.showAll();
     const Entries all = velmora.listEntries();
-    EXPECT_EQ(all.size(), 8u);
+    EXPECT_EQ(all.size(), 10u);
     EXPECT_EQ(velmora.searchText(), "没有这样的模板");
 
     velmora.search(" \t  ");
@@ -84,17 +103,18 @@ TEST(List, RowsArePaintedInTheConfiguredColours)
     Velmora velmora(app.folder);
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
-    const RECT third = velmora.rowRect(2);
-    wt::Click({third.left + 200, (third.top + third.bottom) / 2});
-    wt::MovePointer(velmora.screenPoint(130, 320));
-    wt::Pause(500);
-    EXPECT_EQ(velmora.selectedIndex(), 2);
-
     const RECT first = velmora.rowRect(0);
     const RECT second = velmora.rowRect(1);
+    const RECT third = velmora.rowRect(2);
+    EXPECT_TRUE(wt::WaitForPixel({first.right - 3, first.top + 2}, RGB(240, 255, 240)));
+    EXPECT_TRUE(wt::WaitForPixel({second.right - 3, second.top + 2}, RGB(204, 255, 204)));
+    wt::Click({third.left + 200, (third.top + third.bottom) / 2});
+    wt::MovePointer(velmora.screenPoint(130, 320));
+    EXPECT_TRUE(wt::WaitForPixel({third.right - 3, third.top + 2}, RGB(255, 255, 153))) << "selected fill";
+    EXPECT_EQ(velmora.selectedIndex(), 2);
+
     EXPECT_EQ(wt::ScreenPixel(first.right - 3, first.top + 2), RGB(240, 255, 240));
     EXPECT_EQ(wt::ScreenPixel(second.right - 3, second.top + 2), RGB(204, 255, 204));
-    EXPECT_EQ(wt::ScreenPixel(third.right - 3, third.top + 2), RGB(255, 255, 153)) << "selected fill";
     EXPECT_EQ(wt::ScreenPixel(third.left, third.top + 10), RGB(255, 0, 0)) << "selected frame";
     EXPECT_EQ(wt::ScreenPixel(third.right - 1, third.top + 10), RGB(255, 0, 0));
     EXPECT_EQ(wt::ScreenPixel(third.left + 100, third.top), RGB(255, 0, 0));
@@ -109,16 +129,19 @@ TEST(List, TextColumnMovesRightWithTheTenthEntry)
         Installation app(templates);
         Velmora velmora(app.folder);
         HWND main = velmora.waitForMainWindow();
-        wt::Pause(400);
-        const RECT row = velmora.rowRect(0);
-        const wt::Image image = wt::CaptureScreenArea(row);
-        wt::SaveWindowScreenshot(main, shot);
         // Skip the number "1." (it ends before x = 20) and find the first dark pixel.
-        for (int x = 20; x < image.width; ++x)
-            for (int y = 0; y < image.height; ++y)
-                if (wt::ColourDistance(image.pixel(x, y), RGB(0, 0, 0)) < 100)
-                    return x;
-        return -1;
+        const auto firstDark = [&] {
+            const wt::Image image = wt::CaptureScreenArea(velmora.rowRect(0));
+            for (int x = 20; x < image.width; ++x)
+                for (int y = 0; y < image.height; ++y)
+                    if (wt::ColourDistance(image.pixel(x, y), RGB(0, 0, 0)) < 100)
+                        return x;
+            return -1;
+        };
+        int x = -1;
+        wt::WaitUntil([&] { return (x = firstDark()) >= 0; }, 5000);
+        wt::SaveWindowScreenshot(main, shot);
+        return x;
     };
     std::vector<std::string> nine = Numbered(9);
     for (std::string& t : nine)
@@ -169,7 +192,7 @@ TEST(List, ManyTemplatesAndTheRowHint)
 
     wt::Click({third.left + 100, (third.top + third.bottom) / 2});
     wt::MovePointer(velmora.screenPoint(130, 420));
-    wt::Pause(300);
+    EXPECT_TRUE(wt::WaitUntil([&] { return velmora.selectedIndex() == 2 && !vt::VisibleHintWindow(); }, 3000));
     wt::SaveWindowScreenshot(main, "list_25_templates.png");
 }
 
