@@ -12,6 +12,24 @@ namespace {
 
 const std::vector<std::string> kTemplates = {"ab", "你好", "line1\r\nline2", "a\tb", "quote ' and \\ backslash", ""};
 
+// Moves the target to the screen's top left, clear of Velmora, and waits until it is there.
+void PlaceTarget(wt::TargetProcess& target, int x = 20, int y = 60)
+{
+    SetWindowPos(target.window(), nullptr, x, y, 320, 220, SWP_NOZORDER);
+    EXPECT_TRUE(wt::WaitUntil([&] { return WindowFromPoint(target.editCentre()) == target.edit(); }, 3000));
+}
+
+// Puts the pointer on the target's text box and waits until the system has it there. Keys
+// pressed at once after the click that gave the focus can reach the text box before Wine
+// has finished the focus change, and nothing shows when it has: a short rest stays.
+void RestPointerOn(const wt::TargetProcess& target)
+{
+    const POINT at = target.editCentre();
+    wt::MovePointer(at);
+    wt::WaitUntil([&] { return wt::PointerPosition().x == at.x && wt::PointerPosition().y == at.y; }, 1000);
+    wt::Pause(100);
+}
+
 // A running Velmora and a target program to type into, side by side.
 class DeliveryTest : public ::testing::Test {
 protected:
@@ -20,16 +38,14 @@ protected:
         main = velmora.waitForMainWindow();
         ASSERT_TRUE(main);
         // Keep the target clear of Velmora's window, which starts in the middle of the screen.
-        SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
-        wt::Pause(300);
+        PlaceTarget(target);
     }
 
     // Gives the target's edit control the focus, rests the pointer on it and presses the hotkey.
     void pressHotKeyOverTarget(char letter = 'A', wt::Modifiers extra = wt::NoModifiers)
     {
         ASSERT_TRUE(target.focusEdit());
-        wt::MovePointer(target.editCentre());
-        wt::Pause(100);
+        RestPointerOn(target);
         wt::PressCtrlLetter(letter, extra);
     }
 
@@ -108,7 +124,7 @@ TEST_F(DeliveryTest, TypesEachByteIntoTheTargetAndHides)
 TEST_F(DeliveryTest, NothingIsSentWithoutAHotKeyPressSinceTheLastDelivery)
 {
     doubleClickRow(0); // shown at start, never armed
-    wt::Pause(800);
+    velmora.showAll(); // handled after the double-click
     EXPECT_TRUE(target.recordedChars().empty());
     EXPECT_TRUE(wt::IsShown(main));
 
@@ -122,7 +138,7 @@ TEST_F(DeliveryTest, NothingIsSentWithoutAHotKeyPressSinceTheLastDelivery)
     ShowWindow(main, SW_SHOWNORMAL); // what 显示界面 does
     ASSERT_TRUE(waitShown());
     doubleClickRow(0);
-    wt::Pause(800);
+    velmora.showAll();
     EXPECT_EQ(target.recordedChars().size(), 2u);
     EXPECT_TRUE(wt::IsShown(main));
 }
@@ -134,23 +150,24 @@ TEST_F(DeliveryTest, OtherModifierCombinationsDoNothing)
     pressHotKeyOverTarget('A', wt::Shift);
     pressHotKeyOverTarget('A', wt::Alt);
     pressHotKeyOverTarget('B');
-    wt::Pause(800);
+    ASSERT_TRUE(velmora.waitForEarlierMessages());
     EXPECT_FALSE(wt::IsShown(main));
+    // The same wait sees the hotkey itself handled.
     pressHotKeyOverTarget('A');
-    EXPECT_TRUE(waitShown());
+    ASSERT_TRUE(velmora.waitForEarlierMessages());
+    EXPECT_TRUE(wt::IsShown(main));
 }
 
 TEST_F(DeliveryTest, ASecondPressOverAnotherWindowChangesTheTarget)
 {
     wt::TargetProcess other;
-    SetWindowPos(other.window(), nullptr, 640, 420, 320, 220, SWP_NOZORDER);
+    PlaceTarget(other, 640, 420);
     pressHotKeyOverTarget();
     ASSERT_TRUE(waitShown());
     ASSERT_TRUE(other.focusEdit());
-    wt::MovePointer(other.editCentre());
-    wt::Pause(100);
+    RestPointerOn(other);
     wt::PressCtrlLetter('A');
-    wt::Pause(500);
+    ASSERT_TRUE(velmora.waitForEarlierMessages());
     doubleClickRow(0);
     ASSERT_TRUE(other.waitForChars(2, 5000));
     EXPECT_EQ(other.recordedChars(), (Chars{0x61, 0x62}));
@@ -175,11 +192,11 @@ TEST_F(DeliveryTest, AnEmptyTemplateSendsNothingAndDisarms)
     pressHotKeyOverTarget();
     ASSERT_TRUE(waitShown());
     doubleClickRow(5);
-    wt::Pause(800);
+    velmora.showAll(); // handled after the double-click
     EXPECT_TRUE(target.recordedChars().empty());
     EXPECT_TRUE(wt::IsShown(main));
     doubleClickRow(0);
-    wt::Pause(800);
+    velmora.showAll();
     EXPECT_TRUE(target.recordedChars().empty());
     EXPECT_TRUE(wt::IsShown(main));
 }
@@ -190,9 +207,8 @@ TEST_F(DeliveryTest, APressOverItsOwnListMakesTheListTheTarget)
     ASSERT_TRUE(waitShown());
     const RECT row = velmora.rowRect(3);
     wt::MovePointer({row.left + 120, (row.top + row.bottom) / 2});
-    wt::Pause(200);
     wt::PressCtrlLetter('A');
-    wt::Pause(500);
+    ASSERT_TRUE(velmora.waitForEarlierMessages());
     doubleClickRow(0);
     EXPECT_TRUE(wt::WaitForWindowGone(main, 3000));
     EXPECT_TRUE(target.recordedChars().empty());
@@ -206,9 +222,9 @@ TEST(DeliveryHungTarget, GivesUpAndStaysResponsive)
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
     wt::TargetProcess target(true);
-    SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
+    PlaceTarget(target);
     ASSERT_TRUE(target.focusEdit());
-    wt::MovePointer(target.editCentre());
+    RestPointerOn(target);
     wt::PressCtrlLetter('A');
     ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
     const RECT row = velmora.rowRect(0);
@@ -231,11 +247,11 @@ TEST(DeliveryHotKeyLetter, StoredLetterCIsTheHotKey)
     velmora.click(218 + 8, 7 + 8);
     ASSERT_TRUE(wt::WaitForWindowGone(main, 3000));
     wt::TargetProcess target;
-    SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
+    PlaceTarget(target);
     ASSERT_TRUE(target.focusEdit());
-    wt::MovePointer(target.editCentre());
+    RestPointerOn(target);
     wt::PressCtrlLetter('A');
-    wt::Pause(800);
+    ASSERT_TRUE(velmora.waitForEarlierMessages());
     EXPECT_FALSE(wt::IsShown(main));
     wt::PressCtrlLetter('C');
     EXPECT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
@@ -255,11 +271,9 @@ TEST(DeliveryLongTemplate, IsListedAndDeliveredWhole)
     velmora.click(218 + 8, 7 + 8);
     ASSERT_TRUE(wt::WaitForWindowGone(main, 3000));
     wt::TargetProcess target;
-    SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
-    wt::Pause(300);
+    PlaceTarget(target);
     ASSERT_TRUE(target.focusEdit());
-    wt::MovePointer(target.editCentre());
-    wt::Pause(100);
+    RestPointerOn(target);
     wt::PressCtrlLetter('A');
     ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
     const RECT row = velmora.rowRect(0);

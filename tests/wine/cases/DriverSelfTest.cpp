@@ -131,7 +131,9 @@ TEST(DriverTarget, HungTargetStillReportsWhatItReceived) {
     PostMessageW(target.edit(), WM_CHAR, 'b', 1);
 
     ASSERT_TRUE(target.waitForChars(1, 2000));
-    wt::Pause(500);
+    // Still in the first character's handler: a message sent now gets no answer, and 'b' waits.
+    DWORD_PTR result = 0;
+    EXPECT_FALSE(SendMessageTimeoutW(target.edit(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result));
     EXPECT_EQ(target.recordedChars(), std::vector<unsigned>{'a'});
     EXPECT_TRUE(target.process().running());
 }
@@ -198,12 +200,12 @@ TEST(DriverScreen, CapturesRealPixelsOfWindowsAndBackdrop) {
     wt::Backdrop backdrop(teal);
     wt::TargetProcess target;
     SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u4f60\u597d Velmora"));
-    wt::Pause(300);
 
     // The backdrop shows where no window is, and stays below the target.
     const RECT window = wt::WindowRect(target.window());
-    EXPECT_EQ(wt::ScreenPixel(window.right + 20, window.bottom + 20), teal);
-    EXPECT_NE(wt::ScreenPixel(wt::Centre(window).x, wt::Centre(window).y), teal);
+    const POINT centre = wt::Centre(window);
+    EXPECT_TRUE(wt::WaitForPixel({window.right + 20, window.bottom + 20}, teal));
+    EXPECT_TRUE(wt::WaitUntil([&] { return wt::ScreenPixel(centre.x, centre.y) != teal; }, 3000));
 
     const wt::Image screen = wt::CaptureScreen();
     EXPECT_FALSE(screen.allBlack());
