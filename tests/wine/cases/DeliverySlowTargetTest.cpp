@@ -14,11 +14,8 @@ TEST(DeliverySlowTarget, ReceivesEveryByteWhileVelmoraStaysResponsive)
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
     wt::TargetProcess target(false, 1500); // 1.5 s on the first character: busy, not hung
-    SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
-    ASSERT_TRUE(target.focusEdit());
-    wt::MovePointer(target.editCentre());
-    ASSERT_TRUE(wt::WaitUntil([&] { return WindowFromPoint(wt::PointerPosition()) == target.edit(); }, 3000));
-    wt::PressCtrlLetter('A');
+    vt::PlaceTarget(target);
+    ASSERT_TRUE(vt::PressHotKeyOver(target));
     ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
     const RECT row = velmora.rowRect(0);
     wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});

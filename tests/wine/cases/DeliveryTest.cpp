@@ -12,24 +12,6 @@ namespace {
 
 const std::vector<std::string> kTemplates = {"ab", "你好", "line1\r\nline2", "a\tb", "quote ' and \\ backslash", ""};
 
-// Moves the target to the screen's top left, clear of Velmora, and waits until it is there.
-void PlaceTarget(wt::TargetProcess& target, int x = 20, int y = 60)
-{
-    SetWindowPos(target.window(), nullptr, x, y, 320, 220, SWP_NOZORDER);
-    EXPECT_TRUE(wt::WaitUntil([&] { return WindowFromPoint(target.editCentre()) == target.edit(); }, 3000));
-}
-
-// Puts the pointer on the target's text box and waits until the system has it there. Keys
-// pressed at once after the click that gave the focus can reach the text box before Wine
-// has finished the focus change, and nothing shows when it has: a short rest stays.
-void RestPointerOn(const wt::TargetProcess& target)
-{
-    const POINT at = target.editCentre();
-    wt::MovePointer(at);
-    wt::WaitUntil([&] { return wt::PointerPosition().x == at.x && wt::PointerPosition().y == at.y; }, 1000);
-    wt::Pause(100);
-}
-
 // A running Velmora and a target program to type into, side by side.
 class DeliveryTest : public ::testing::Test {
 protected:
@@ -38,14 +20,14 @@ protected:
         main = velmora.waitForMainWindow();
         ASSERT_TRUE(main);
         // Keep the target clear of Velmora's window, which starts in the middle of the screen.
-        PlaceTarget(target);
+        vt::PlaceTarget(target);
     }
 
     // Gives the target's edit control the focus, rests the pointer on it and presses the hotkey.
     void pressHotKeyOverTarget(char letter = 'A', wt::Modifiers extra = wt::NoModifiers)
     {
         ASSERT_TRUE(target.focusEdit());
-        RestPointerOn(target);
+        vt::RestPointerOn(target);
         wt::PressCtrlLetter(letter, extra);
     }
 
@@ -161,11 +143,11 @@ TEST_F(DeliveryTest, OtherModifierCombinationsDoNothing)
 TEST_F(DeliveryTest, ASecondPressOverAnotherWindowChangesTheTarget)
 {
     wt::TargetProcess other;
-    PlaceTarget(other, 640, 420);
+    vt::PlaceTarget(other, 640, 420);
     pressHotKeyOverTarget();
     ASSERT_TRUE(waitShown());
     ASSERT_TRUE(other.focusEdit());
-    RestPointerOn(other);
+    vt::RestPointerOn(other);
     wt::PressCtrlLetter('A');
     ASSERT_TRUE(velmora.waitForEarlierMessages());
     doubleClickRow(0);
@@ -222,9 +204,9 @@ TEST(DeliveryHungTarget, GivesUpAndStaysResponsive)
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
     wt::TargetProcess target(true);
-    PlaceTarget(target);
+    vt::PlaceTarget(target);
     ASSERT_TRUE(target.focusEdit());
-    RestPointerOn(target);
+    vt::RestPointerOn(target);
     wt::PressCtrlLetter('A');
     ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
     const RECT row = velmora.rowRect(0);
@@ -247,9 +229,9 @@ TEST(DeliveryHotKeyLetter, StoredLetterCIsTheHotKey)
     velmora.click(218 + 8, 7 + 8);
     ASSERT_TRUE(wt::WaitForWindowGone(main, 3000));
     wt::TargetProcess target;
-    PlaceTarget(target);
+    vt::PlaceTarget(target);
     ASSERT_TRUE(target.focusEdit());
-    RestPointerOn(target);
+    vt::RestPointerOn(target);
     wt::PressCtrlLetter('A');
     ASSERT_TRUE(velmora.waitForEarlierMessages());
     EXPECT_FALSE(wt::IsShown(main));
@@ -271,9 +253,9 @@ TEST(DeliveryLongTemplate, IsListedAndDeliveredWhole)
     velmora.click(218 + 8, 7 + 8);
     ASSERT_TRUE(wt::WaitForWindowGone(main, 3000));
     wt::TargetProcess target;
-    PlaceTarget(target);
+    vt::PlaceTarget(target);
     ASSERT_TRUE(target.focusEdit());
-    RestPointerOn(target);
+    vt::RestPointerOn(target);
     wt::PressCtrlLetter('A');
     ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
     const RECT row = velmora.rowRect(0);

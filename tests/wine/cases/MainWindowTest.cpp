@@ -1,5 +1,6 @@
 // The main window's frame: see-through corners, moving, hiding to the tray and showing
 // again, the two menus, help, about, and the ways the program ends.
+#include "Menus.h"
 #include "Velmora.h"
 
 #include <gtest/gtest.h>
@@ -11,25 +12,6 @@ using vt::Velmora;
 using wt::MessageBoxIcon;
 
 namespace {
-
-// Owner-drawn menu geometry: items 22 pixels, separators 7, a 3-pixel menu border.
-POINT MenuItemPoint(HWND menu, int itemsAbove, int separatorsAbove)
-{
-    const RECT r = wt::WindowRect(menu);
-    return {r.left + 40, r.top + 3 + itemsAbove * 22 + separatorsAbove * 7 + 11};
-}
-
-HWND WaitForMenu(unsigned timeoutMs = 5000)
-{
-    HWND menu = nullptr;
-    wt::WaitUntil(
-        [&] {
-            menu = FindWindowW(L"#32768", nullptr);
-            return menu && IsWindowVisible(menu);
-        },
-        timeoutMs);
-    return menu && IsWindowVisible(menu) ? menu : nullptr;
-}
 
 // A visible pop-up menu window other than `menu`: its open submenu.
 HWND OtherVisibleMenu(HWND menu)
@@ -72,29 +54,6 @@ bool WaitForWindowAt(HWND window, POINT at)
             return std::abs(r.left - at.x) <= 1 && std::abs(r.top - at.y) <= 1;
         },
         3000);
-}
-
-HWND OpenTrayMenu()
-{
-    // The shell's icon window sometimes misses a press that comes with the very first
-    // move onto it: rest on the icon until its hint shows, and press once more if no menu came.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        wt::MovePointer(vt::TrayIconPoint());
-        wt::WaitUntil([] { return vt::VisibleShellHint() != nullptr; }, 3000);
-        wt::RightClick(vt::TrayIconPoint());
-        if (HWND menu = WaitForMenu(3000))
-            return menu;
-    }
-    return nullptr;
-}
-
-// Tray menu rows: 显示界面, 系统设置, 模板管理, 系统帮助, 关于系统, 退出系统, each after a separator.
-void ChooseTrayItem(int index)
-{
-    HWND menu = OpenTrayMenu();
-    ASSERT_TRUE(menu) << "the tray menu did not open";
-    wt::Click(MenuItemPoint(menu, index, index));
-    wt::WaitForWindowGone(menu, 3000);
 }
 
 bool HasAnyTaskbarButton(DWORD pid)
@@ -225,7 +184,7 @@ TEST(MainWindow, MinimiseHidesWindowAndButtonAndShowComesBackInPlace)
     EXPECT_FALSE(HasAnyTaskbarButton(velmora.pid()));
     EXPECT_TRUE(wt::TopLevelWindows(velmora.pid()).empty()) << "a window is still shown";
 
-    ChooseTrayItem(0); // 显示界面
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Show)); // 显示界面
     ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
     const RECT after = wt::WindowRect(main);
     EXPECT_EQ(after.left, before.left);
@@ -241,7 +200,7 @@ TEST(MainWindow, TrayMenuAndSystemMenu)
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
 
-    HWND tray = OpenTrayMenu();
+    HWND tray = vt::OpenTrayMenu();
     ASSERT_TRUE(tray);
     EXPECT_EQ(wt::Height(wt::WindowRect(tray)), 6 * 22 + 5 * 7 + 6);
     EXPECT_TRUE(WaitForMenuRowPainted(tray, 5, 5));
@@ -251,7 +210,7 @@ TEST(MainWindow, TrayMenuAndSystemMenu)
     wt::WaitForWindowGone(tray, 2000);
 
     velmora.click(242 + 8, 343 + 8);
-    HWND system = WaitForMenu();
+    HWND system = vt::WaitForMenu();
     ASSERT_TRUE(system) << "the system menu did not open";
     const RECT r = wt::WindowRect(system);
     const POINT expected = velmora.screenPoint(260, 359);
@@ -262,7 +221,7 @@ TEST(MainWindow, TrayMenuAndSystemMenu)
     wt::SaveScreenScreenshot("system_menu.png");
 
     // The help submenu opens from its row: 关于系统, a separator, 系统帮助.
-    wt::Click(MenuItemPoint(system, 3, 3));
+    wt::Click(vt::MenuItemPoint(system, 3, 3));
     HWND submenu = WaitForSubmenu(system);
     ASSERT_TRUE(submenu) << "the help submenu did not open";
     const RECT sr = wt::WindowRect(submenu);
@@ -308,16 +267,16 @@ TEST(MainWindow, HelpItemsReportAMissingHelpFile)
     Installation app;
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
-    ChooseTrayItem(3); // 系统帮助
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Help)); // 系统帮助
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到相应的帮助文件!", "系统提示", MessageBoxIcon::Exclamation));
 
     velmora.click(242 + 8, 343 + 8);
-    HWND system = WaitForMenu();
+    HWND system = vt::WaitForMenu();
     ASSERT_TRUE(system);
-    wt::Click(MenuItemPoint(system, 3, 3)); // 系统帮助 submenu
+    wt::Click(vt::MenuItemPoint(system, 3, 3)); // 系统帮助 submenu
     HWND submenu = WaitForSubmenu(system);
     ASSERT_TRUE(submenu) << "the help submenu did not open";
-    wt::Click(MenuItemPoint(submenu, 1, 1)); // its 系统帮助
+    wt::Click(vt::MenuItemPoint(submenu, 1, 1)); // its 系统帮助
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到相应的帮助文件!", "系统提示", MessageBoxIcon::Exclamation));
 }
 
@@ -329,7 +288,7 @@ TEST(MainWindow, HelpItemAsksTheShellToOpenHelpChm)
     DeleteFileW(wt::Widen(TempFile(kOpenedRecord)).c_str());
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
-    ChooseTrayItem(3); // 系统帮助
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Help)); // 系统帮助
     std::string opened;
     EXPECT_TRUE(wt::WaitUntil(
         [&] {
@@ -339,7 +298,7 @@ TEST(MainWindow, HelpItemAsksTheShellToOpenHelpChm)
         10000));
     EXPECT_NE(opened.find(app.folder.file("Help.chm")), std::string::npos) << opened;
     // A failure box would come before the program handles the next item.
-    ChooseTrayItem(4); // 关于系统
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::About)); // 关于系统
     EXPECT_TRUE(wt::WaitForWindow(velmora.pid(), wt::HasClass("TAboutFrm"), 5000));
     for (HWND window : wt::TopLevelWindows(velmora.pid()))
         EXPECT_NE(wt::ClassName(window), "#32770") << "a box after the help file was opened";
@@ -351,7 +310,7 @@ TEST(MainWindow, AboutWindowShowsAndClosesByItsLabel)
     Velmora velmora(app.folder);
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
-    ChooseTrayItem(4); // 关于系统
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::About)); // 关于系统
     HWND about = wt::WaitForWindow(velmora.pid(), wt::HasClass("TAboutFrm"), 5000);
     ASSERT_TRUE(about);
     EXPECT_EQ(wt::WindowText(about), "Velmora");
@@ -373,7 +332,7 @@ TEST(MainWindow, AboutWindowShowsAndClosesByItsLabel)
     EXPECT_TRUE(velmora.process().running());
 
     // The caption's close button closes it as well.
-    ChooseTrayItem(4);
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::About));
     about = wt::WaitForWindow(velmora.pid(), wt::HasClass("TAboutFrm"), 5000);
     ASSERT_TRUE(about);
     PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -58,11 +58,8 @@ TEST(ModalWindow, AboutFromTheTrayWhileHiddenOpensOnTheScreenOnceAndGivesTheInpu
 
     // The hotkey still works meanwhile: the list shows, the open window stays in front of it.
     wt::TargetProcess target;
-    SetWindowPos(target.window(), nullptr, 20, 60, 320, 220, SWP_NOZORDER);
-    ASSERT_TRUE(target.focusEdit());
-    wt::MovePointer(target.editCentre());
-    ASSERT_TRUE(wt::WaitUntil([&] { return WindowFromPoint(wt::PointerPosition()) == target.edit(); }, 3000));
-    wt::PressCtrlLetter('A');
+    vt::PlaceTarget(target);
+    ASSERT_TRUE(vt::PressHotKeyOver(target));
     EXPECT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
     EXPECT_TRUE(wt::WaitUntil([&] { return GetForegroundWindow() == about; }, 3000));
 

@@ -25,10 +25,10 @@ POINT MenuItemPoint(HWND menu, int itemsAbove, int separatorsAbove)
 HWND OpenTrayMenu()
 {
     // The shell's icon window sometimes misses a press that comes with the very first
-    // move onto it: rest on the icon first, and press once more if no menu came.
+    // move onto it: rest on the icon until its hint shows, and press once more if no menu came.
     for (int attempt = 0; attempt < 2; ++attempt) {
         wt::MovePointer(TrayIconPoint());
-        wt::Pause(300);
+        wt::WaitUntil([] { return VisibleShellHint() != nullptr; }, 3000);
         wt::RightClick(TrayIconPoint());
         if (HWND menu = WaitForMenu(3000))
             return menu;

@@ -278,4 +278,29 @@ std::optional<std::string> TrayHint()
     return text;
 }
 
+void PlaceTarget(wt::TargetProcess& target, int x, int y)
+{
+    SetWindowPos(target.window(), nullptr, x, y, 320, 220, SWP_NOZORDER);
+    EXPECT_TRUE(wt::WaitUntil([&] { return WindowFromPoint(target.editCentre()) == target.edit(); }, 3000));
+}
+
+// Keys pressed at once after the click that gave the focus can reach the text box before
+// Wine has finished the focus change, and nothing shows when it has: a short rest stays.
+void RestPointerOn(const wt::TargetProcess& target)
+{
+    const POINT at = target.editCentre();
+    wt::MovePointer(at);
+    wt::WaitUntil([&] { return wt::PointerPosition().x == at.x && wt::PointerPosition().y == at.y; }, 1000);
+    wt::Pause(100);
+}
+
+bool PressHotKeyOver(wt::TargetProcess& target, char letter)
+{
+    if (!target.focusEdit())
+        return false;
+    RestPointerOn(target);
+    wt::PressCtrlLetter(letter);
+    return true;
+}
+
 } // namespace vt

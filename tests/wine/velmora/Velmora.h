@@ -79,6 +79,16 @@ private:
 bool ExpectMessageBox(DWORD pid, const std::string& text, const std::string& caption, wt::MessageBoxIcon icon,
                       int answer = IDOK, unsigned timeoutMs = 15000);
 
+// --- A target program to type into ----------------------------------------------------
+
+// Moves the target to (x, y), clear of Velmora in the middle of the screen, and waits until it is there.
+void PlaceTarget(wt::TargetProcess& target, int x = 20, int y = 60);
+// Puts the pointer on the target's text box and waits until the system has it there.
+void RestPointerOn(const wt::TargetProcess& target);
+// Gives the target's text box the focus, rests the pointer on it and presses Ctrl+letter;
+// false when the text box did not take the focus.
+bool PressHotKeyOver(wt::TargetProcess& target, char letter = 'A');
+
 // --- Hints --------------------------------------------------------------------------------
 
 // The text of a hint window (of any process) shown now, waiting up to `timeoutMs`.
