@@ -71,10 +71,10 @@ int main()
             bytes += query.fieldText("TText").size();
     });
 
-    HWND list = CreateWindowExW(0, L"LISTBOX", L"",
-                                WS_POPUP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-                                    LBS_NOINTEGRALHEIGHT,
-                                0, 0, 266, 265, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND list =
+        CreateWindowExW(0, L"LISTBOX", L"",
+                        WS_POPUP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                        0, 0, 266, 265, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     const double full = Best([&] {
         SendMessageA(list, LB_RESETCONTENT, 0, 0);
         Query query(conn);
@@ -86,7 +86,8 @@ int main()
     conn.disconnect();
     DeleteFileW(path.c_str());
 
-    std::printf("list load of %d templates (best of %d, %ld rows listed)\n", kTemplates, kRounds, static_cast<long>(count));
+    std::printf("list load of %d templates (best of %d, %ld rows listed)\n", kTemplates, kRounds,
+                static_cast<long>(count));
     std::printf("  bare database read: %8.1f ms\n", bare * 1000);
     std::printf("  full list load:     %8.1f ms\n", full * 1000);
     std::printf("  ratio full / bare:  %8.2f\n", full / bare);

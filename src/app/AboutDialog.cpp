@@ -36,8 +36,13 @@ class TAboutFrm : public ModalWindow {
 protected:
     ModalFrame Frame() const override
     {
-        return {L"TAboutFrm", L"Velmora", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME,
-                392, 195, GetSysColorBrush(COLOR_BTNFACE)};
+        return {L"TAboutFrm",
+                L"Velmora",
+                WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                WS_EX_DLGMODALFRAME,
+                392,
+                195,
+                GetSysColorBrush(COLOR_BTNFACE)};
     }
 
     void OnCreated() override { SetTimer(hwnd(), kBlinkTimer, kBlinkMs, nullptr); }
@@ -59,10 +64,10 @@ protected:
         }
         case WM_TIMER:
             blinkRed_ = !blinkRed_;
-        {
-            const RECT label = ControlNamed(AboutLayout(), "RzLabel1").rect();
-            InvalidateRect(hwnd(), &label, FALSE);
-        }
+            {
+                const RECT label = ControlNamed(AboutLayout(), "RzLabel1").rect();
+                InvalidateRect(hwnd(), &label, FALSE);
+            }
             return 0;
         case WM_SETCURSOR:
             if (LOWORD(lParam) == HTCLIENT && ControlAtCursor()) {
@@ -78,8 +83,7 @@ protected:
                 ShellExecuteW(hwnd(), L"open", Widen(kHomePage).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
             return 0;
         }
-        default:
-            break;
+        default: break;
         }
         return ModalWindow::HandleMessage(msg, wParam, lParam);
     }

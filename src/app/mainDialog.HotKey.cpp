@@ -6,10 +6,7 @@
 namespace {
 
 // The target's window procedure has returned from the character: it is taken.
-void CALLBACK CharacterTaken(HWND, UINT, ULONG_PTR data, LRESULT)
-{
-    *reinterpret_cast<bool*>(data) = true;
-}
+void CALLBACK CharacterTaken(HWND, UINT, ULONG_PTR data, LRESULT) { *reinterpret_cast<bool*>(data) = true; }
 
 } // namespace
 
@@ -80,10 +77,7 @@ bool TMainFrm::targetResponding(WindowHandle target)
     return IsWindow(window) && !IsHungAppWindow(window);
 }
 
-void TMainFrm::CreateDelivery()
-{
-    delivery_ = std::make_unique<HotKeyDelivery>(*this, Config.THotKeyInt);
-}
+void TMainFrm::CreateDelivery() { delivery_ = std::make_unique<HotKeyDelivery>(*this, Config.THotKeyInt); }
 
 void TMainFrm::RegisterHotKeyOnce()
 {

@@ -39,8 +39,8 @@ bool TMainFrm::Create()
     const int height = kClientHeight + 2 * kFrame;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    if (!CreateWindowOf(L"TMainFrm", 0, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
-                        L"MainFrm", x, y, width, height, application_.hwnd()))
+    if (!CreateWindowOf(L"TMainFrm", 0, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, L"MainFrm", x, y,
+                        width, height, application_.hwnd()))
         return false;
     // The frame and the corners outside the panel's rounded border are painted in the
     // window colour clFuchsia and lie outside the window's region: they show what is
@@ -159,41 +159,27 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         InflateRect(&r, -MainLook::kFrame, -MainLook::kFrame);
         return 0;
     }
-    case WM_NCPAINT:
-        PaintFrame();
-        return 0;
-    case WM_NCACTIVATE:
-        return TRUE;
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_NCPAINT: PaintFrame(); return 0;
+    case WM_NCACTIVATE: return TRUE;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
         PaintGuard paint(hwnd());
         PaintContent(paint.dc());
         return 0;
     }
-    case WM_PRINTCLIENT:
-        PaintContent(reinterpret_cast<HDC>(wParam));
-        return 0;
+    case WM_PRINTCLIENT: PaintContent(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: // a quick second click on an icon is a click as well
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        OnMouseDown(point, msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK);
-        return 0;
-    case WM_LBUTTONUP:
-        OnMouseUp(point);
-        return 0;
+    case WM_MBUTTONDOWN: OnMouseDown(point, msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK); return 0;
+    case WM_LBUTTONUP: OnMouseUp(point); return 0;
     case WM_MOUSEMOVE:
-    case WM_MOUSELEAVE:
-        hints_.pointerMoved();
-        return 0;
+    case WM_MOUSELEAVE: hints_.pointerMoved(); return 0;
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor())
             return TRUE;
         break;
-    case WM_HOTKEY:
-        WMHotKey(lParam);
-        return 0;
+    case WM_HOTKEY: WMHotKey(lParam); return 0;
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lParam) == ListBox1 && HIWORD(wParam) == LBN_DBLCLK) {
             ListBox1DblClick();
@@ -216,23 +202,15 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (SkinMenu::Draw(reinterpret_cast<DRAWITEMSTRUCT*>(lParam), bandColour_))
             return TRUE;
         break;
-    case TrayIcon::kCallbackMessage:
-        OnTrayMessage(lParam);
-        return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;
-    case WM_ENDSESSION:
-        OnEndSession(wParam != 0);
-        return 0;
+    case TrayIcon::kCallbackMessage: OnTrayMessage(lParam); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION: OnEndSession(wParam != 0); return 0;
     case WM_CLOSE:
         if (!CloseOpenWindow())
             FormClose();
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        break;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: break;
     }
     return DefaultHandling(msg, wParam, lParam);
 }

@@ -98,8 +98,7 @@ private:
     void ListBox1DrawItem(const DRAWITEMSTRUCT& item);
     void ListBox1MouseMove(POINT listPoint);
     void PaintEmptyList();
-    static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                        DWORD_PTR data);
+    static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
 
     ApplicationWindow application_;
     WinMessageBoxes boxes_;

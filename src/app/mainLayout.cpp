@@ -34,12 +34,9 @@ const MenuItemLayout kSeparator = {"", 0, "", {}};
 const std::vector<MenuItemLayout>& TrayMenuLayout()
 {
     static const std::vector<MenuItemLayout> items = {
-        {"N15", cmdN15, "显示界面", {}}, kSeparator,
-        {"N1", cmdN1, "系统设置", {}},   kSeparator,
-        {"N3", cmdN3, "模板管理", {}},   kSeparator,
-        {"N5", cmdN5, "系统帮助", {}},   kSeparator,
-        {"N7", cmdN7, "关于系统", {}},   kSeparator,
-        {"N9", cmdN9, "退出系统", {}},
+        {"N15", cmdN15, "显示界面", {}}, kSeparator, {"N1", cmdN1, "系统设置", {}}, kSeparator,
+        {"N3", cmdN3, "模板管理", {}},   kSeparator, {"N5", cmdN5, "系统帮助", {}}, kSeparator,
+        {"N7", cmdN7, "关于系统", {}},   kSeparator, {"N9", cmdN9, "退出系统", {}},
     };
     return items;
 }
@@ -47,9 +44,12 @@ const std::vector<MenuItemLayout>& TrayMenuLayout()
 const std::vector<MenuItemLayout>& SystemMenuLayout()
 {
     static const std::vector<MenuItemLayout> items = {
-        {"N10", cmdN10, "系统设置", {}}, kSeparator,
-        {"N12", cmdN12, "模板管理", {}}, kSeparator,
-        {"N14", cmdN14, "数据还原", {}}, kSeparator,
+        {"N10", cmdN10, "系统设置", {}},
+        kSeparator,
+        {"N12", cmdN12, "模板管理", {}},
+        kSeparator,
+        {"N14", cmdN14, "数据还原", {}},
+        kSeparator,
         {"N20", 0, "系统帮助", {{"N18", cmdN18, "关于系统", {}}, kSeparator, {"N23", cmdN23, "系统帮助", {}}}},
     };
     return items;

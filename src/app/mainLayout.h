@@ -6,8 +6,8 @@
 const Layout& MainLayout();
 
 namespace MainLook {
-const COLORREF kKeyColour = RGB(255, 0, 255);      // clFuchsia, the window colour: outside the region
-const COLORREF kPanelBorder = RGB(128, 128, 128);  // clGray
+const COLORREF kKeyColour = RGB(255, 0, 255);     // clFuchsia, the window colour: outside the region
+const COLORREF kPanelBorder = RGB(128, 128, 128); // clGray
 const COLORREF kLayoutTitleColour = RGB(0, 128, 255);
 const int kFrame = 2;
 const int kClientWidth = 270;

@@ -43,7 +43,8 @@ int DaysInMonth(int y, int m)
 
 DateTime ToDateTime(const CivilTime& t)
 {
-    const long days = DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) - kEpochOffset;
+    const long days =
+        DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) - kEpochOffset;
     return static_cast<double>(days) + (t.hour * 3600 + t.minute * 60 + t.second) / 86400.0;
 }
 

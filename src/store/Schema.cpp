@@ -87,12 +87,11 @@ void CreateDeliveredDatabase(const std::string& utf8Path, const std::vector<std:
     Database db(utf8Path);
     db.exec(kCreateTables);
     const TConfigRecord d;
-    const std::string row = "INSERT INTO Tconfig VALUES (1, " + std::to_string(d.THotKeyInt) + ", " +
-                            std::to_string(d.THotKeyItem) + ", " + std::to_string(d.TTitleColor) + ", " +
-                            std::to_string(d.TBGColor) + ", " + std::to_string(d.TDifRowColor) + ", " +
-                            std::to_string(d.TSelRowColor) + ", " + std::to_string(d.TSelRowColorB) + ", " +
-                            std::to_string(d.TSaveDB) + ", " + std::to_string(d.TASaveDB) + ", " +
-                            std::to_string(d.TSaveDay) + ", '')";
+    const std::string row =
+        "INSERT INTO Tconfig VALUES (1, " + std::to_string(d.THotKeyInt) + ", " + std::to_string(d.THotKeyItem) + ", " +
+        std::to_string(d.TTitleColor) + ", " + std::to_string(d.TBGColor) + ", " + std::to_string(d.TDifRowColor) +
+        ", " + std::to_string(d.TSelRowColor) + ", " + std::to_string(d.TSelRowColorB) + ", " +
+        std::to_string(d.TSaveDB) + ", " + std::to_string(d.TASaveDB) + ", " + std::to_string(d.TSaveDay) + ", '')";
     db.exec("BEGIN");
     db.exec(row.c_str());
     for (const std::string& text : sampleTemplates)
@@ -103,12 +102,9 @@ void CreateDeliveredDatabase(const std::string& utf8Path, const std::vector<std:
 const std::vector<std::string>& SampleTemplates()
 {
     static const std::vector<std::string> samples = {
-        "您好,很高兴为您服务,请问有什么可以帮您?",
-        "请稍等,我马上为您查询。",
-        "您的订单已经发货,请注意查收。",
-        "感谢您的耐心等待!",
-        "如有其他问题,欢迎随时联系我们。",
-        "祝您生活愉快,再见!",
+        "您好,很高兴为您服务,请问有什么可以帮您?", "请稍等,我马上为您查询。",
+        "您的订单已经发货,请注意查收。",           "感谢您的耐心等待!",
+        "如有其他问题,欢迎随时联系我们。",         "祝您生活愉快,再见!",
     };
     return samples;
 }

@@ -21,7 +21,10 @@ void Hints::create(HWND owner)
                    0, owner);
 }
 
-void Hints::addArea(const RECT& rect, const std::string& utf8Text) { tools_.push_back({nullptr, rect, Widen(utf8Text)}); }
+void Hints::addArea(const RECT& rect, const std::string& utf8Text)
+{
+    tools_.push_back({nullptr, rect, Widen(utf8Text)});
+}
 
 void Hints::addWindow(HWND child, const std::string& utf8Text) { tools_.push_back({child, {}, Widen(utf8Text)}); }
 

@@ -7,13 +7,13 @@
 #include <vector>
 
 enum class ControlKind {
-    Panel,         // a painted area
-    GradientBand,  // start colour at the left edge to white at the right
-    Picture,       // a 17 x 17 picture
-    Label,         // painted text
-    Bevel,         // a lowered separator line
-    Edit,          // a single-line text box (a child window)
-    List,          // the owner-drawn list (a child window)
+    Panel,        // a painted area
+    GradientBand, // start colour at the left edge to white at the right
+    Picture,      // a 17 x 17 picture
+    Label,        // painted text
+    Bevel,        // a lowered separator line
+    Edit,         // a single-line text box (a child window)
+    List,         // the owner-drawn list (a child window)
 };
 
 struct ControlLayout {

@@ -111,7 +111,8 @@ TEST(ConnectionOpen, FindsTheDataSourceAmongOtherPairs)
     const std::string quoted = ConnectionTextFor(folder.deliveredDatabaseIn("x\";y")).substr(12);
     EXPECT_EQ(OpenError("Provider=Velmora;Data Source=" + plain + ";Mode=Share Deny None"), "");
     EXPECT_EQ(OpenError("Provider=\"a;b\"; data source = " + quoted + " ;Mode=x"), "");
-    for (const std::string& bad : {"Data Source=" + quoted + "junk", "Data Source=\"" + plain, std::string("Data Source= ;")})
+    for (const std::string& bad :
+         {"Data Source=" + quoted + "junk", "Data Source=\"" + plain, std::string("Data Source= ;")})
         EXPECT_NE(OpenError(bad), "") << bad;
 }
 
@@ -188,8 +189,8 @@ TEST_F(StoreTest, ContainsSearchMatchesTheTextAsTyped)
 {
     // 乗 is 81 5C in the code page: escaping its bytes there would turn the trail byte
     // into an escape character of the pattern.
-    for (const char* text :
-         {"it's here", "100% sure", "1000 sure", "a_b", "axb", "c:\\path", "c:path", "请稍等一下", "乗客", "乗\\行", "乗%off"})
+    for (const char* text : {"it's here", "100% sure", "1000 sure", "a_b", "axb", "c:\\path", "c:path", "请稍等一下",
+                             "乗客", "乗\\行", "乗%off"})
         insert(text);
     const std::string sql = "Select * from TText where TText like ? escape '\\'";
     auto search = [&](const std::string& utf8) { return AllTexts(conn, sql, {SqlParam::Contains(Gbk(utf8))}); };

@@ -11,9 +11,9 @@ namespace {
 class FakeDesktop : public DeliveryDesktop {
 public:
     WindowHandle underPointer = 0x1234;
-    int hangAfter = -1;   // characters taken before the target stops answering
-    int goneAfter = -1;   // characters taken before the target window is closed
-    int slowWaits = 0;    // waits before each character is taken
+    int hangAfter = -1;     // characters taken before the target stops answering
+    int goneAfter = -1;     // characters taken before the target window is closed
+    int slowWaits = 0;      // waits before each character is taken
     int hungAfterWaits = 3; // waits on a hanging target before the system calls it hung
     std::vector<std::string> calls;
     std::vector<unsigned> sent;

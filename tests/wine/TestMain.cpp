@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     if (result == 0 && testing::UnitTest::GetInstance()->test_to_run_count() == 0) {

@@ -14,8 +14,8 @@ const int kMargin = 20;
 const int kBandWidth = kWidth - 2 * kMargin;
 const COLORREF kBandBlue = RGB(0, 128, 255);
 
-const Picture kAll[] = {Picture::Logo, Picture::Minimise, Picture::Close,
-                        Picture::SystemMenu, Picture::Search, Picture::ShowAll};
+const Picture kAll[] = {Picture::Logo,       Picture::Minimise, Picture::Close,
+                        Picture::SystemMenu, Picture::Search,   Picture::ShowAll};
 const wchar_t* const kNames[] = {L"Logo", L"Minimise", L"Close", L"SystemMenu", L"Search", L"ShowAll"};
 
 Icon g_tray;
@@ -48,10 +48,7 @@ void Gradient(HDC dc, int x, int y, int w, int h)
     GradientFill(dc, v, 2, &rect, 1, GRADIENT_FILL_RECT_H);
 }
 
-void Label(HDC dc, int x, int y, const wchar_t* text)
-{
-    TextOutW(dc, x, y, text, lstrlenW(text));
-}
+void Label(HDC dc, int x, int y, const wchar_t* text) { TextOutW(dc, x, y, text, lstrlenW(text)); }
 
 // The 17 x 17 block at (x, y) of `dc` copied 4x larger to (toX, toY), pixels kept square.
 void Magnify(HDC dc, int x, int y, int size, int toX, int toY)
@@ -127,12 +124,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
         EndPaint(window, &ps);
         return 0;
     }
-    case WM_TIMER:
-        DestroyWindow(window);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_TIMER: DestroyWindow(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcW(window, msg, wParam, lParam);
 }
@@ -155,8 +148,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 
     RECT r = {0, 0, kWidth, kHeight};
     AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowW(wc.lpszClassName, L"Velmora pictures", WS_OVERLAPPEDWINDOW, 0, 0,
-                                r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowW(wc.lpszClassName, L"Velmora pictures", WS_OVERLAPPEDWINDOW, 0, 0, r.right - r.left,
+                                r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (window == nullptr)
         return 1;
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_small.get()));

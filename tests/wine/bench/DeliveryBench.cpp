@@ -68,7 +68,8 @@ int main(int argc, char** argv)
         char self[MAX_PATH];
         GetModuleFileNameA(nullptr, self, MAX_PATH);
         char handle[32];
-        std::snprintf(handle, sizeof handle, "%lx", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(target.edit())));
+        std::snprintf(handle, sizeof handle, "%lx",
+                      static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(target.edit())));
         wt::AppProcess helper(self, "C:\\", {"--bare", handle});
         wt::Pause(1000);
         const double start = Now();

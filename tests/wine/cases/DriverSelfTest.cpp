@@ -29,7 +29,8 @@ const IconCase kIconCases[] = {
 const wt::MessageBoxIcon kStandardIcons[] = {wt::MessageBoxIcon::Exclamation, wt::MessageBoxIcon::Error,
                                              wt::MessageBoxIcon::Question, wt::MessageBoxIcon::Information};
 
-HWND IconControlOf(HWND box) {
+HWND IconControlOf(HWND box)
+{
     for (HWND child : wt::ChildWindows(box)) {
         if (wt::ClassName(child) == "Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
             return child;
@@ -37,11 +38,12 @@ HWND IconControlOf(HWND box) {
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 // --- Message boxes -------------------------------------------------------------------------
 
-TEST(DriverMessageBox, ReadsChineseTextAndTellsEveryIconKindApart) {
+TEST(DriverMessageBox, ReadsChineseTextAndTellsEveryIconKindApart)
+{
     for (const IconCase& iconCase : kIconCases) {
         SCOPED_TRACE(std::string("expected icon ") + wt::IconName(iconCase.expected));
         wt::AppProcess process = wt::ShowTargetMessageBox(kChineseCaption, kChineseText, MB_OK | iconCase.flag);
@@ -68,8 +70,8 @@ TEST(DriverMessageBox, ReadsChineseTextAndTellsEveryIconKindApart) {
             }
             std::cout << '\n';
         }
-        wt::SaveWindowScreenshot(box->hwnd, std::string("driver_message_box_") + wt::IconName(iconCase.expected) +
-                                                ".png");
+        wt::SaveWindowScreenshot(box->hwnd,
+                                 std::string("driver_message_box_") + wt::IconName(iconCase.expected) + ".png");
 
         ASSERT_TRUE(wt::Answer(*box, IDOK));
         ASSERT_TRUE(process.waitForExit(5000));
@@ -77,7 +79,8 @@ TEST(DriverMessageBox, ReadsChineseTextAndTellsEveryIconKindApart) {
     }
 }
 
-TEST(DriverMessageBox, AnswersTheButtonAsked) {
+TEST(DriverMessageBox, AnswersTheButtonAsked)
+{
     const struct {
         unsigned flags;
         std::vector<int> buttons;
@@ -100,7 +103,8 @@ TEST(DriverMessageBox, AnswersTheButtonAsked) {
     }
 }
 
-TEST(DriverMessageBox, RefusesAButtonTheBoxDoesNotHave) {
+TEST(DriverMessageBox, RefusesAButtonTheBoxDoesNotHave)
+{
     wt::AppProcess process = wt::ShowTargetMessageBox("Note", "Done.", MB_OK);
     auto box = wt::WaitForMessageBox(process.pid(), 10000);
     ASSERT_TRUE(box);
@@ -111,21 +115,25 @@ TEST(DriverMessageBox, RefusesAButtonTheBoxDoesNotHave) {
 
 // --- The target window ---------------------------------------------------------------------
 
-TEST(DriverTarget, RecordsAnsiCharactersSentFromAnotherProcess) {
+TEST(DriverTarget, RecordsAnsiCharactersSentFromAnotherProcess)
+{
     wt::TargetProcess target;
     // 你好 in code page 936, one byte per message, as an ANSI program delivers it.
-    for (unsigned ansiByte : {0xC4u, 0xE3u, 0xBAu, 0xC3u}) SendMessageA(target.edit(), WM_CHAR, ansiByte, 1);
+    for (unsigned ansiByte : {0xC4u, 0xE3u, 0xBAu, 0xC3u})
+        SendMessageA(target.edit(), WM_CHAR, ansiByte, 1);
 
     ASSERT_TRUE(target.waitForChars(4, 2000));
     EXPECT_EQ(target.editText(), "你好");
     std::cout << "  recorded WM_CHAR:";
-    for (unsigned c : target.recordedChars()) std::cout << ' ' << std::hex << c;
+    for (unsigned c : target.recordedChars())
+        std::cout << ' ' << std::hex << c;
     std::cout << std::dec << '\n';
     EXPECT_EQ(target.recordedChars(), (std::vector<unsigned>{0xC4, 0xE3, 0xBA, 0xC3}));
     EXPECT_FALSE(wt::WaitForMessageBox(target.pid(), 200)) << "the target window is no message box";
 }
 
-TEST(DriverTarget, HungTargetStillReportsWhatItReceived) {
+TEST(DriverTarget, HungTargetStillReportsWhatItReceived)
+{
     wt::TargetProcess target(/*hangAfterFirstChar=*/true);
     PostMessageW(target.edit(), WM_CHAR, 'a', 1);
     PostMessageW(target.edit(), WM_CHAR, 'b', 1);
@@ -140,7 +148,8 @@ TEST(DriverTarget, HungTargetStillReportsWhatItReceived) {
 
 // --- Input ---------------------------------------------------------------------------------
 
-TEST(DriverInput, PointerLandsExactlyWhereAsked) {
+TEST(DriverInput, PointerLandsExactlyWhereAsked)
+{
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     for (POINT point : {POINT{0, 0}, POINT{width - 1, height - 1}, POINT{1, 2}, POINT{517, 383}, POINT{1000, 11}}) {
         wt::MovePointer(point);
@@ -150,19 +159,21 @@ TEST(DriverInput, PointerLandsExactlyWhereAsked) {
     }
 }
 
-TEST(DriverInput, TypedKeysReachTheFocusedWindow) {
+TEST(DriverInput, TypedKeysReachTheFocusedWindow)
+{
     wt::TargetProcess target;
     ASSERT_TRUE(target.focusEdit());
 
     wt::PressKey('H');
     wt::PressKey('I', wt::Shift);
-    wt::PressCtrlLetter('b');  // an edit control turns Ctrl+B into character 2
+    wt::PressCtrlLetter('b'); // an edit control turns Ctrl+B into character 2
 
     ASSERT_TRUE(target.waitForChars(3, 2000));
     EXPECT_EQ(target.recordedChars(), (std::vector<unsigned>{'h', 'I', 0x02}));
 }
 
-TEST(DriverInput, DoubleClickSelectsAWord) {
+TEST(DriverInput, DoubleClickSelectsAWord)
+{
     wt::TargetProcess target;
     target.setEditText("hello world");
     ASSERT_TRUE(target.focusEdit());
@@ -172,7 +183,8 @@ TEST(DriverInput, DoubleClickSelectsAWord) {
         << target.editSelection().first << ".." << target.editSelection().second;
 }
 
-TEST(DriverInput, DragSelectsWhatItPassesOver) {
+TEST(DriverInput, DragSelectsWhatItPassesOver)
+{
     wt::TargetProcess target;
     target.setEditText("hello world");
     ASSERT_TRUE(target.focusEdit());
@@ -182,7 +194,8 @@ TEST(DriverInput, DragSelectsWhatItPassesOver) {
         << target.editSelection().first << ".." << target.editSelection().second;
 }
 
-TEST(DriverInput, RightClickOpensTheContextMenu) {
+TEST(DriverInput, RightClickOpensTheContextMenu)
+{
     wt::TargetProcess target;
     ASSERT_TRUE(target.focusEdit());
 
@@ -195,7 +208,8 @@ TEST(DriverInput, RightClickOpensTheContextMenu) {
 
 // --- Screen and screenshots ----------------------------------------------------------------
 
-TEST(DriverScreen, CapturesRealPixelsOfWindowsAndBackdrop) {
+TEST(DriverScreen, CapturesRealPixelsOfWindowsAndBackdrop)
+{
     const COLORREF teal = RGB(0, 128, 128);
     wt::Backdrop backdrop(teal);
     wt::TargetProcess target;
@@ -218,7 +232,8 @@ TEST(DriverScreen, CapturesRealPixelsOfWindowsAndBackdrop) {
     wt::SaveWindowScreenshot(target.window(), "driver_target_window.png");
 }
 
-TEST(DriverScreen, PngChecksumsAreTheStandardOnes) {
+TEST(DriverScreen, PngChecksumsAreTheStandardOnes)
+{
     const std::string digits = "123456789";
     const std::string word = "Wikipedia";
     EXPECT_EQ(wt::Crc32(reinterpret_cast<const std::uint8_t*>(digits.data()), digits.size()), 0xCBF43926u);
@@ -227,7 +242,8 @@ TEST(DriverScreen, PngChecksumsAreTheStandardOnes) {
 
 // --- Program folders -----------------------------------------------------------------------
 
-TEST(DriverProgramFolder, ChineseFolderHoldsFilesRunsProgramsAndGoesAway) {
+TEST(DriverProgramFolder, ChineseFolderHoldsFilesRunsProgramsAndGoesAway)
+{
     std::string root;
     {
         wt::ProgramFolder folder("客服工具");

@@ -30,9 +30,8 @@ bool ListAreaIs(HWND list, COLORREF colour, int* odd)
 TEST(ListEdges, SystemColourReferencesAndOversizedValuesPaintTheirColour)
 {
     Installation app({"一", "二", "三"});
-    vt::RunSql(app.folder, "UPDATE Tconfig SET TBGColor=" + std::to_string(kHighlightReference) +
-                               ", TDifRowColor=" + std::to_string(0x120000FF) +
-                               ", TTitleColor=" + std::to_string(kHighlightReference));
+    vt::RunSql(app.folder, "UPDATE Tconfig SET TBGColor=" + std::to_string(kHighlightReference) + ", TDifRowColor=" +
+                               std::to_string(0x120000FF) + ", TTitleColor=" + std::to_string(kHighlightReference));
     Velmora velmora(app.folder);
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
@@ -74,8 +73,8 @@ TEST(ListEdges, AFailedFillIsReportedAndTheListStillPaints)
     // A row put in from outside is painted: the failed fill left the list's redraw on.
     SendMessageW(velmora.list(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"x"));
     const RECT first = velmora.rowRect(0);
-    EXPECT_TRUE(wt::WaitUntil(
-        [&] { return wt::ScreenPixel(first.right - 3, first.top + 2) == RGB(240, 255, 240); }, 3000))
+    EXPECT_TRUE(
+        wt::WaitUntil([&] { return wt::ScreenPixel(first.right - 3, first.top + 2) == RGB(240, 255, 240); }, 3000))
         << "the list no longer paints";
 
     // Mended behind the program's back: the next fill sees the table as it is now.

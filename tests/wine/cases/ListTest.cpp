@@ -12,8 +12,8 @@ namespace {
 std::vector<std::string> Numbered(int count)
 {
     std::vector<std::string> texts;
-    const char* const samples[] = {"您好,很高兴为您服务", "Order shipped today", "请稍等,我马上为您查询订单的最新物流状态",
-                                   "Thanks for waiting!", "祝您生活愉快"};
+    const char* const samples[] = {"您好,很高兴为您服务", "Order shipped today",
+                                   "请稍等,我马上为您查询订单的最新物流状态", "Thanks for waiting!", "祝您生活愉快"};
     for (int i = 0; i < count; ++i)
         texts.push_back(std::to_string(i + 1) + " " + samples[i % 5]);
     return texts;

@@ -76,8 +76,8 @@ std::string TempFile(const std::string& name)
 // Points the .chm file type at the recorder, as a help viewer would be.
 void RegisterHelpRecorder()
 {
-    const std::wstring command = L"\"" + wt::Widen(wt::RequiredEnvironmentPath("VELMORA_OPEN_RECORDER_EXE")) +
-                                 L"\" \"%1\"";
+    const std::wstring command =
+        L"\"" + wt::Widen(wt::RequiredEnvironmentPath("VELMORA_OPEN_RECORDER_EXE")) + L"\" \"%1\"";
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         HKEY key;
         RegCreateKeyExW(root, L"Software\\Classes\\.chm", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
@@ -268,7 +268,8 @@ TEST(MainWindow, HelpItemsReportAMissingHelpFile)
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
     ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Help)); // 系统帮助
-    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到相应的帮助文件!", "系统提示", MessageBoxIcon::Exclamation));
+    EXPECT_TRUE(
+        vt::ExpectMessageBox(velmora.pid(), "没有找到相应的帮助文件!", "系统提示", MessageBoxIcon::Exclamation));
 
     velmora.click(242 + 8, 343 + 8);
     HWND system = vt::WaitForMenu();
@@ -277,7 +278,8 @@ TEST(MainWindow, HelpItemsReportAMissingHelpFile)
     HWND submenu = WaitForSubmenu(system);
     ASSERT_TRUE(submenu) << "the help submenu did not open";
     wt::Click(vt::MenuItemPoint(submenu, 1, 1)); // its 系统帮助
-    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到相应的帮助文件!", "系统提示", MessageBoxIcon::Exclamation));
+    EXPECT_TRUE(
+        vt::ExpectMessageBox(velmora.pid(), "没有找到相应的帮助文件!", "系统提示", MessageBoxIcon::Exclamation));
 }
 
 TEST(MainWindow, HelpItemAsksTheShellToOpenHelpChm)

@@ -83,11 +83,13 @@ TEST(ModalWindow, QuitWhileAWindowIsOpenAsksThenClosesItAndEnds)
     ASSERT_TRUE(about);
 
     ASSERT_TRUE(vt::ChooseTrayItem(TrayItem::Quit));
-    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", "系统提示", wt::MessageBoxIcon::Question, IDNO));
+    EXPECT_TRUE(
+        vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", "系统提示", wt::MessageBoxIcon::Question, IDNO));
     // No: both windows stay. The sentinel: the next question comes only from a program still running.
     ASSERT_TRUE(vt::ChooseTrayItem(TrayItem::Quit));
     EXPECT_TRUE(IsWindow(about) && wt::IsShown(about));
-    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", "系统提示", wt::MessageBoxIcon::Question, IDYES));
+    EXPECT_TRUE(
+        vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", "系统提示", wt::MessageBoxIcon::Question, IDYES));
     EXPECT_TRUE(wt::WaitForWindowGone(about, 5000));
     EXPECT_TRUE(velmora.process().waitForExit(10000)) << "the close path did not follow";
 }

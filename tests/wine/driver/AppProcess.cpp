@@ -8,8 +8,10 @@
 
 namespace wt {
 
-std::wstring QuoteArgument(const std::wstring& argument) {
-    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+std::wstring QuoteArgument(const std::wstring& argument)
+{
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
+        return argument;
     std::wstring quoted = L"\"";
     size_t backslashes = 0;
     for (wchar_t c : argument) {
@@ -28,10 +30,12 @@ std::wstring QuoteArgument(const std::wstring& argument) {
 }
 
 AppProcess::AppProcess(const std::string& exe, const std::string& workingFolder,
-                       const std::vector<std::string>& arguments) {
+                       const std::vector<std::string>& arguments)
+{
     const std::wstring wideExe = Widen(exe);
     std::wstring commandLine = QuoteArgument(wideExe);
-    for (const std::string& argument : arguments) commandLine += L" " + QuoteArgument(Widen(argument));
+    for (const std::string& argument : arguments)
+        commandLine += L" " + QuoteArgument(Widen(argument));
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -46,11 +50,14 @@ AppProcess::AppProcess(const std::string& exe, const std::string& workingFolder,
     threadId_ = info.dwThreadId;
 }
 
-AppProcess::~AppProcess() {
-    if (process_) kill();
+AppProcess::~AppProcess()
+{
+    if (process_)
+        kill();
 }
 
-AppProcess& AppProcess::operator=(AppProcess&& other) noexcept {
+AppProcess& AppProcess::operator=(AppProcess&& other) noexcept
+{
     if (this != &other) {
         kill();
         process_ = std::move(other.process_);
@@ -62,22 +69,27 @@ AppProcess& AppProcess::operator=(AppProcess&& other) noexcept {
 
 bool AppProcess::running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
-bool AppProcess::waitForExit(unsigned ms) const {
+bool AppProcess::waitForExit(unsigned ms) const
+{
     return !process_ || WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0;
 }
 
-DWORD AppProcess::exitCode() const {
+DWORD AppProcess::exitCode() const
+{
     DWORD code = STILL_ACTIVE;
-    if (process_) GetExitCodeProcess(process_.get(), &code);
+    if (process_)
+        GetExitCodeProcess(process_.get(), &code);
     return code;
 }
 
-void AppProcess::kill() {
-    if (!running()) return;
+void AppProcess::kill()
+{
+    if (!running())
+        return;
     TerminateProcess(process_.get(), 1);
     WaitForSingleObject(process_.get(), 10000);
 }
 
 AppProcess StartProgram(const ProgramFolder& folder) { return AppProcess(folder.file("Velmora.exe"), folder.path()); }
 
-}  // namespace wt
+} // namespace wt

@@ -45,4 +45,4 @@ AppProcess StartProgram(const ProgramFolder& folder);
 // Builds a command line the way CommandLineToArgvW splits it.
 std::wstring QuoteArgument(const std::wstring& argument);
 
-}  // namespace wt
+} // namespace wt

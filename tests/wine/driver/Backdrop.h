@@ -30,4 +30,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace wt
+} // namespace wt

@@ -41,4 +41,4 @@ private:
     std::uint32_t* bits_ = nullptr;
 };
 
-}  // namespace wt
+} // namespace wt

@@ -11,8 +11,10 @@ public:
     explicit UniqueHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
     ~UniqueHandle() { reset(); }
     UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) reset(other.release());
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
         return *this;
     }
     UniqueHandle(const UniqueHandle&) = delete;
@@ -20,13 +22,16 @@ public:
 
     HANDLE get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
-    HANDLE release() {
+    HANDLE release()
+    {
         HANDLE handle = handle_;
         handle_ = nullptr;
         return handle;
     }
-    void reset(HANDLE handle = nullptr) {
-        if (handle_) CloseHandle(handle_);
+    void reset(HANDLE handle = nullptr)
+    {
+        if (handle_)
+            CloseHandle(handle_);
         handle_ = handle;
     }
 
@@ -34,4 +39,4 @@ private:
     HANDLE handle_ = nullptr;
 };
 
-}  // namespace wt
+} // namespace wt

@@ -6,26 +6,31 @@
 
 namespace wt {
 
-COLORREF Image::pixel(int x, int y) const {
+COLORREF Image::pixel(int x, int y) const
+{
     const std::uint32_t value = pixels.at(static_cast<std::size_t>(y) * width + x);
     return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
 }
 
-std::size_t Image::count(COLORREF colour) const {
+std::size_t Image::count(COLORREF colour) const
+{
     const std::uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
     return static_cast<std::size_t>(
         std::count_if(pixels.begin(), pixels.end(), [&](std::uint32_t p) { return (p & 0xFFFFFF) == wanted; }));
 }
 
-bool Image::allBlack() const {
+bool Image::allBlack() const
+{
     return std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p & 0xFFFFFF) == 0; });
 }
 
-Image Image::crop(const RECT& area) const {
+Image Image::crop(const RECT& area) const
+{
     const int left = std::max(0L, area.left), top = std::max(0L, area.top);
     const int right = std::min<long>(width, area.right), bottom = std::min<long>(height, area.bottom);
     Image part;
-    if (right <= left || bottom <= top) return part;
+    if (right <= left || bottom <= top)
+        return part;
     part.width = right - left;
     part.height = bottom - top;
     part.pixels.reserve(static_cast<std::size_t>(part.width) * part.height);
@@ -36,27 +41,32 @@ Image Image::crop(const RECT& area) const {
     return part;
 }
 
-int ColourDistance(COLORREF a, COLORREF b) {
+int ColourDistance(COLORREF a, COLORREF b)
+{
     return std::max({std::abs(GetRValue(a) - GetRValue(b)), std::abs(GetGValue(a) - GetGValue(b)),
                      std::abs(GetBValue(a) - GetBValue(b))});
 }
 
-std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc) {
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc)
+{
     static const std::array<std::uint32_t, 256> table = [] {
         std::array<std::uint32_t, 256> entries{};
         for (std::uint32_t n = 0; n < 256; ++n) {
             std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
             entries[n] = c;
         }
         return entries;
     }();
     crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    for (std::size_t i = 0; i < size; ++i)
+        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
 
-std::uint32_t Adler32(const std::uint8_t* data, std::size_t size, std::uint32_t adler) {
+std::uint32_t Adler32(const std::uint8_t* data, std::size_t size, std::uint32_t adler)
+{
     std::uint32_t a = adler & 0xFFFF, b = adler >> 16;
     for (std::size_t i = 0; i < size; ++i) {
         a = (a + data[i]) % 65521;
@@ -67,11 +77,14 @@ std::uint32_t Adler32(const std::uint8_t* data, std::size_t size, std::uint32_t 
 
 namespace {
 
-void PutBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+void PutBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
-void PutChunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data) {
+void PutChunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data)
+{
     PutBigEndian(out, static_cast<std::uint32_t>(data.size()));
     const std::size_t typeStart = out.size();
     out.insert(out.end(), type, type + 4);
@@ -79,9 +92,10 @@ void PutChunk(std::vector<std::uint8_t>& out, const char* type, const std::vecto
     PutBigEndian(out, Crc32(out.data() + typeStart, out.size() - typeStart));
 }
 
-}  // namespace
+} // namespace
 
-std::vector<std::uint8_t> EncodePng(const Image& image) {
+std::vector<std::uint8_t> EncodePng(const Image& image)
+{
     // Scanlines: filter type 0, then R G B per pixel.
     std::vector<std::uint8_t> raw;
     raw.reserve(static_cast<std::size_t>(image.height) * (1 + 3 * static_cast<std::size_t>(image.width)));
@@ -116,11 +130,11 @@ std::vector<std::uint8_t> EncodePng(const Image& image) {
     std::vector<std::uint8_t> header;
     PutBigEndian(header, static_cast<std::uint32_t>(image.width));
     PutBigEndian(header, static_cast<std::uint32_t>(image.height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, filter 0, no interlace
+    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, filter 0, no interlace
     PutChunk(png, "IHDR", header);
     PutChunk(png, "IDAT", zlib);
     PutChunk(png, "IEND", {});
     return png;
 }
 
-}  // namespace wt
+} // namespace wt

@@ -35,4 +35,4 @@ std::vector<std::uint8_t> EncodePng(const Image& image);
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0);
 std::uint32_t Adler32(const std::uint8_t* data, std::size_t size, std::uint32_t adler = 1);
 
-}  // namespace wt
+} // namespace wt

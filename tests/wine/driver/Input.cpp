@@ -13,19 +13,22 @@ namespace {
 // stay well inside the double-click time.
 const unsigned kEventGapMs = 30;
 
-void Send(INPUT input) {
+void Send(INPUT input)
+{
     SendInput(1, &input, sizeof input);
     Pause(kEventGapMs);
 }
 
-INPUT MouseInput(DWORD flags) {
+INPUT MouseInput(DWORD flags)
+{
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
     return input;
 }
 
-INPUT KeyInput(WORD virtualKey, bool release) {
+INPUT KeyInput(WORD virtualKey, bool release)
+{
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = virtualKey;
@@ -34,17 +37,22 @@ INPUT KeyInput(WORD virtualKey, bool release) {
     return input;
 }
 
-std::vector<WORD> ModifierKeys(Modifiers modifiers) {
+std::vector<WORD> ModifierKeys(Modifiers modifiers)
+{
     std::vector<WORD> keys;
-    if (modifiers & Ctrl) keys.push_back(VK_CONTROL);
-    if (modifiers & Shift) keys.push_back(VK_SHIFT);
-    if (modifiers & Alt) keys.push_back(VK_MENU);
+    if (modifiers & Ctrl)
+        keys.push_back(VK_CONTROL);
+    if (modifiers & Shift)
+        keys.push_back(VK_SHIFT);
+    if (modifiers & Alt)
+        keys.push_back(VK_MENU);
     return keys;
 }
 
-}  // namespace
+} // namespace
 
-void MovePointer(POINT to) {
+void MovePointer(POINT to)
+{
     // Absolute coordinates are 0..65535 across the primary screen; round to the pixel centre.
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     INPUT input = MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
@@ -53,21 +61,25 @@ void MovePointer(POINT to) {
     Send(input);
 }
 
-POINT PointerPosition() {
+POINT PointerPosition()
+{
     POINT position{};
     GetCursorPos(&position);
     return position;
 }
 
-void PressButton(MouseButton button) {
+void PressButton(MouseButton button)
+{
     Send(MouseInput(button == MouseButton::Left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN));
 }
 
-void ReleaseButton(MouseButton button) {
+void ReleaseButton(MouseButton button)
+{
     Send(MouseInput(button == MouseButton::Left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP));
 }
 
-void Click(POINT at, MouseButton button) {
+void Click(POINT at, MouseButton button)
+{
     MovePointer(at);
     PressButton(button);
     ReleaseButton(button);
@@ -75,7 +87,8 @@ void Click(POINT at, MouseButton button) {
 
 void RightClick(POINT at) { Click(at, MouseButton::Right); }
 
-void DoubleClick(POINT at) {
+void DoubleClick(POINT at)
+{
     MovePointer(at);
     for (int i = 0; i < 2; ++i) {
         PressButton(MouseButton::Left);
@@ -83,26 +96,32 @@ void DoubleClick(POINT at) {
     }
 }
 
-void Drag(POINT from, POINT to, MouseButton button, int steps) {
+void Drag(POINT from, POINT to, MouseButton button, int steps)
+{
     MovePointer(from);
     PressButton(button);
-    if (steps < 1) steps = 1;
+    if (steps < 1)
+        steps = 1;
     for (int i = 1; i <= steps; ++i) {
         MovePointer({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
     }
     ReleaseButton(button);
 }
 
-void PressKey(WORD virtualKey, Modifiers modifiers) {
+void PressKey(WORD virtualKey, Modifiers modifiers)
+{
     const std::vector<WORD> held = ModifierKeys(modifiers);
-    for (WORD key : held) Send(KeyInput(key, false));
+    for (WORD key : held)
+        Send(KeyInput(key, false));
     Send(KeyInput(virtualKey, false));
     Send(KeyInput(virtualKey, true));
-    for (auto key = held.rbegin(); key != held.rend(); ++key) Send(KeyInput(*key, true));
+    for (auto key = held.rbegin(); key != held.rend(); ++key)
+        Send(KeyInput(*key, true));
 }
 
-void PressCtrlLetter(char letter, Modifiers extra) {
+void PressCtrlLetter(char letter, Modifiers extra)
+{
     PressKey(static_cast<WORD>(std::toupper(static_cast<unsigned char>(letter))), Ctrl | extra);
 }
 
-}  // namespace wt
+} // namespace wt

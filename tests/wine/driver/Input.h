@@ -29,4 +29,4 @@ void PressKey(WORD virtualKey, Modifiers modifiers = NoModifiers);
 // Ctrl+letter ('A'..'Z', either case), Shift and Alt added when asked.
 void PressCtrlLetter(char letter, Modifiers extra = NoModifiers);
 
-}  // namespace wt
+} // namespace wt

@@ -22,11 +22,13 @@ const double kMatchLimit = 0.02;
 
 bool IsStatic(HWND control) { return ClassName(control) == "Static"; }
 
-bool IsIconStatic(HWND control) {
+bool IsIconStatic(HWND control)
+{
     return IsStatic(control) && (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
 }
 
-LPCWSTR StandardIconId(MessageBoxIcon kind) {
+LPCWSTR StandardIconId(MessageBoxIcon kind)
+{
     switch (kind) {
     case MessageBoxIcon::Exclamation: return IDI_EXCLAMATION;
     case MessageBoxIcon::Error: return IDI_HAND;
@@ -36,11 +38,12 @@ LPCWSTR StandardIconId(MessageBoxIcon kind) {
     }
 }
 
-MessageBoxIcon MatchStandardIcon(const Image& captured) {
+MessageBoxIcon MatchStandardIcon(const Image& captured)
+{
     MessageBoxIcon best = MessageBoxIcon::Unknown;
     double bestMismatch = kMatchLimit;
-    for (MessageBoxIcon kind : {MessageBoxIcon::Exclamation, MessageBoxIcon::Error, MessageBoxIcon::Question,
-                                MessageBoxIcon::Information}) {
+    for (MessageBoxIcon kind :
+         {MessageBoxIcon::Exclamation, MessageBoxIcon::Error, MessageBoxIcon::Question, MessageBoxIcon::Information}) {
         const double mismatch = IconMismatch(captured, kind);
         if (mismatch <= bestMismatch) {
             best = kind;
@@ -50,9 +53,10 @@ MessageBoxIcon MatchStandardIcon(const Image& captured) {
     return best;
 }
 
-}  // namespace
+} // namespace
 
-const char* IconName(MessageBoxIcon icon) {
+const char* IconName(MessageBoxIcon icon)
+{
     switch (icon) {
     case MessageBoxIcon::None: return "None";
     case MessageBoxIcon::Exclamation: return "Exclamation";
@@ -66,21 +70,26 @@ const char* IconName(MessageBoxIcon icon) {
 
 std::ostream& operator<<(std::ostream& out, MessageBoxIcon icon) { return out << IconName(icon); }
 
-bool MessageBoxInfo::hasButton(int id) const {
+bool MessageBoxInfo::hasButton(int id) const
+{
     for (int button : buttons) {
-        if (button == id) return true;
+        if (button == id)
+            return true;
     }
     return false;
 }
 
-std::string MessageBoxInfo::buttonText(int id) const {
+std::string MessageBoxInfo::buttonText(int id) const
+{
     HWND button = GetDlgItem(hwnd, id);
     return button ? WindowText(button) : std::string();
 }
 
-double IconMismatch(const Image& captured, MessageBoxIcon kind) {
+double IconMismatch(const Image& captured, MessageBoxIcon kind)
+{
     const LPCWSTR id = StandardIconId(kind);
-    if (!id || captured.empty()) return 1.0;
+    if (!id || captured.empty())
+        return 1.0;
     // The icons' corners are transparent, so the top-left pixel is the dialog's background.
     DibCanvas reference(captured.width, captured.height);
     reference.fill(captured.pixel(0, 0));
@@ -91,14 +100,17 @@ double IconMismatch(const Image& captured, MessageBoxIcon kind) {
         for (int x = 0; x < captured.width; ++x) {
             const std::uint32_t p = reference.pixels()[static_cast<size_t>(y) * captured.width + x];
             const COLORREF drawn = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-            if (ColourDistance(drawn, captured.pixel(x, y)) > kPixelTolerance) ++different;
+            if (ColourDistance(drawn, captured.pixel(x, y)) > kPixelTolerance)
+                ++different;
         }
     }
     return static_cast<double>(different) / (static_cast<double>(captured.width) * captured.height);
 }
 
-MessageBoxIcon DetectIcon(HWND iconControl) {
-    if (!iconControl || !IsWindowVisible(iconControl)) return MessageBoxIcon::None;
+MessageBoxIcon DetectIcon(HWND iconControl)
+{
+    if (!iconControl || !IsWindowVisible(iconControl))
+        return MessageBoxIcon::None;
     // A message box without an icon keeps its (empty) icon control: it holds no icon handle.
     DWORD_PTR icon = 0;
     if (!SendMessageTimeoutW(iconControl, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon) || icon == 0)
@@ -114,14 +126,16 @@ MessageBoxIcon DetectIcon(HWND iconControl) {
     return kind;
 }
 
-MessageBoxInfo ReadMessageBox(HWND box) {
+MessageBoxInfo ReadMessageBox(HWND box)
+{
     MessageBoxInfo info;
     info.hwnd = box;
     info.caption = WindowText(box);
     HWND iconControl = nullptr;
     HWND textControl = nullptr;
     for (HWND child : ChildWindows(box)) {
-        if (GetParent(child) != box || !IsWindowVisible(child)) continue;
+        if (GetParent(child) != box || !IsWindowVisible(child))
+            continue;
         if (ClassName(child) == "Button") {
             info.buttons.push_back(GetDlgCtrlID(child));
         } else if (IsIconStatic(child)) {
@@ -130,20 +144,24 @@ MessageBoxInfo ReadMessageBox(HWND box) {
             textControl = child;
         }
     }
-    if (textControl) info.text = WindowText(textControl);
+    if (textControl)
+        info.text = WindowText(textControl);
     info.icon = DetectIcon(iconControl);
     return info;
 }
 
-std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, unsigned timeoutMs) {
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, unsigned timeoutMs)
+{
     HWND box = WaitForWindow(pid, HasClass("#32770"), timeoutMs);
-    if (!box) return std::nullopt;
+    if (!box)
+        return std::nullopt;
     // Wait until the buttons exist: the dialog can be visible a moment before it is complete.
     WaitUntil([&] { return FindChild(box, "Button") != nullptr; }, 2000);
     return ReadMessageBox(box);
 }
 
-bool Answer(const MessageBoxInfo& box, int buttonId, unsigned timeoutMs) {
+bool Answer(const MessageBoxInfo& box, int buttonId, unsigned timeoutMs)
+{
     HWND button = GetDlgItem(box.hwnd, buttonId);
     if (!button || !box.hasButton(buttonId))
         throw std::invalid_argument("the message box \"" + box.caption + "\" has no button " +
@@ -153,4 +171,4 @@ bool Answer(const MessageBoxInfo& box, int buttonId, unsigned timeoutMs) {
     return WaitUntil([&] { return !IsWindow(box.hwnd); }, timeoutMs);
 }
 
-}  // namespace wt
+} // namespace wt

@@ -15,21 +15,21 @@ namespace wt {
 // The icon of a message box, by the MB_ICON... flag that asked for it.
 enum class MessageBoxIcon {
     None,
-    Exclamation,  // MB_ICONEXCLAMATION, MB_ICONWARNING
-    Error,        // MB_ICONHAND, MB_ICONERROR, MB_ICONSTOP
-    Question,     // MB_ICONQUESTION
-    Information,  // MB_ICONASTERISK, MB_ICONINFORMATION
-    Unknown,      // an icon that is none of the standard ones
+    Exclamation, // MB_ICONEXCLAMATION, MB_ICONWARNING
+    Error,       // MB_ICONHAND, MB_ICONERROR, MB_ICONSTOP
+    Question,    // MB_ICONQUESTION
+    Information, // MB_ICONASTERISK, MB_ICONINFORMATION
+    Unknown,     // an icon that is none of the standard ones
 };
 const char* IconName(MessageBoxIcon icon);
 std::ostream& operator<<(std::ostream& out, MessageBoxIcon icon);
 
 struct MessageBoxInfo {
     HWND hwnd = nullptr;
-    std::string caption;  // UTF-8
-    std::string text;     // UTF-8
+    std::string caption; // UTF-8
+    std::string text;    // UTF-8
     MessageBoxIcon icon = MessageBoxIcon::None;
-    std::vector<int> buttons;  // control ids in dialog order: IDOK, IDCANCEL, IDYES, IDNO, ...
+    std::vector<int> buttons; // control ids in dialog order: IDOK, IDCANCEL, IDYES, IDNO, ...
 
     bool hasButton(int id) const;
     std::string buttonText(int id) const;
@@ -54,4 +54,4 @@ MessageBoxIcon DetectIcon(HWND iconControl);
 // the same size on the captured background.
 double IconMismatch(const Image& captured, MessageBoxIcon kind);
 
-}  // namespace wt
+} // namespace wt

@@ -39,7 +39,7 @@ public:
     std::vector<std::string> list(const std::string& folder, const std::string& pattern = "*") const;
 
 private:
-    std::string root_;  // the unique parent, deleted in the destructor
+    std::string root_; // the unique parent, deleted in the destructor
     std::string path_;
 };
 
@@ -50,4 +50,4 @@ void MakeFolders(const std::string& path);
 // because a process that has just ended may still hold a file. Returns false on failure.
 bool RemoveFolderTree(const std::string& path);
 
-}  // namespace wt
+} // namespace wt

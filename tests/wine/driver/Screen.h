@@ -26,4 +26,4 @@ std::string SaveScreenshot(const Image& image, const std::string& fileName);
 std::string SaveWindowScreenshot(HWND window, const std::string& fileName);
 std::string SaveScreenScreenshot(const std::string& fileName);
 
-}  // namespace wt
+} // namespace wt

@@ -57,4 +57,4 @@ private:
 // The process's exit code is the id of the button that closed the box.
 AppProcess ShowTargetMessageBox(const std::string& caption, const std::string& text, unsigned flags);
 
-}  // namespace wt
+} // namespace wt

@@ -29,4 +29,4 @@ std::string RequiredEnvironmentPath(const char* name);
 // "text of the last Win32 error" for exception messages.
 std::string LastErrorText(const std::string& what);
 
-}  // namespace wt
+} // namespace wt

@@ -12,4 +12,4 @@ bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs, unsig
 // Lets `ms` milliseconds pass, dispatching the calling thread's messages.
 void Pause(unsigned ms);
 
-}  // namespace wt
+} // namespace wt

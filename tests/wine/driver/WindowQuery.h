@@ -58,4 +58,4 @@ bool BringToForeground(HWND window, unsigned timeoutMs = 2000);
 // The window with the keyboard focus in the thread that owns `window`.
 HWND FocusOfThreadOf(HWND window);
 
-}  // namespace wt
+} // namespace wt

@@ -31,35 +31,43 @@ const int kEditId = 100;
 class TargetWindow {
 public:
     TargetWindow(const std::wstring& recordPath, DWORD pauseAfterFirstCharMs)
-        : pauseAfterFirstCharMs_(pauseAfterFirstCharMs) {
+        : pauseAfterFirstCharMs_(pauseAfterFirstCharMs)
+    {
         record_ = CreateFileW(recordPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
-    ~TargetWindow() {
-        if (record_ != INVALID_HANDLE_VALUE) CloseHandle(record_);
-        if (font_) DeleteObject(font_);
+    ~TargetWindow()
+    {
+        if (record_ != INVALID_HANDLE_VALUE)
+            CloseHandle(record_);
+        if (font_)
+            DeleteObject(font_);
     }
     TargetWindow(const TargetWindow&) = delete;
     TargetWindow& operator=(const TargetWindow&) = delete;
 
-    bool create(HINSTANCE instance) {
+    bool create(HINSTANCE instance)
+    {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = WindowProc;
         windowClass.hInstance = instance;
         windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         windowClass.lpszClassName = kWindowClass;
-        if (!RegisterClassW(&windowClass)) return false;
+        if (!RegisterClassW(&windowClass))
+            return false;
         window_ = CreateWindowExW(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, 40, 40, 420, 260, nullptr, nullptr,
                                   instance, this);
-        if (!window_) return false;
+        if (!window_)
+            return false;
         ShowWindow(window_, SW_SHOWNORMAL);
         UpdateWindow(window_);
         return true;
     }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
         if (message == WM_NCCREATE) {
             auto* self = static_cast<TargetWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
             SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
@@ -69,7 +77,8 @@ private:
         return self ? self->handleMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
     }
 
-    static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
+    {
         auto* self = reinterpret_cast<TargetWindow*>(GetWindowLongPtrW(GetParent(edit), GWLP_USERDATA));
         LRESULT result = 0;
         if (message == WM_CHAR) {
@@ -86,7 +95,8 @@ private:
         return result;
     }
 
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+    {
         switch (message) {
         case WM_CREATE: return onCreate();
         case WM_SIZE: onSize(LOWORD(lParam), HIWORD(lParam)); return 0;
@@ -96,12 +106,14 @@ private:
         }
     }
 
-    LRESULT onCreate() {
-        edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0,
-                                0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), nullptr,
-                                nullptr);
-        if (!edit_) return -1;
+    LRESULT onCreate()
+    {
+        edit_ =
+            CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0, 0, 0,
+                            0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), nullptr, nullptr);
+        if (!edit_)
+            return -1;
         // SimSun, so that screenshots show the Chinese text that arrives.
         font_ = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"SimSun");
@@ -113,12 +125,14 @@ private:
 
     // Hands a byte of code page 936 on to the Unicode edit control: a lead byte waits for
     // its trail byte, and the two go on as one character.
-    LRESULT passCharOn(HWND edit, WPARAM byte, LPARAM lParam) {
+    LRESULT passCharOn(HWND edit, WPARAM byte, LPARAM lParam)
+    {
         if (leadByte_) {
             const char pair[2] = {static_cast<char>(leadByte_), static_cast<char>(byte)};
             leadByte_ = 0;
             wchar_t character = 0;
-            if (MultiByteToWideChar(936, 0, pair, 2, &character, 1) != 1) return 0;
+            if (MultiByteToWideChar(936, 0, pair, 2, &character, 1) != 1)
+                return 0;
             return CallWindowProcW(editProc_, edit, WM_CHAR, character, lParam);
         }
         if (byte >= 0x81 && byte <= 0xFE) {
@@ -130,8 +144,10 @@ private:
 
     void onSize(int width, int height) { MoveWindow(edit_, 8, 8, width - 16, height - 16, TRUE); }
 
-    void onEditChar(WPARAM character) {
-        if (record_ == INVALID_HANDLE_VALUE) return;
+    void onEditChar(WPARAM character)
+    {
+        if (record_ == INVALID_HANDLE_VALUE)
+            return;
         char line[16];
         const int length = wsprintfA(line, "%X\r\n", static_cast<unsigned>(character));
         DWORD written = 0;
@@ -147,9 +163,11 @@ private:
     unsigned leadByte_ = 0;
 };
 
-int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseAfterFirstCharMs) {
+int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseAfterFirstCharMs)
+{
     TargetWindow target(recordPath, pauseAfterFirstCharMs);
-    if (!target.create(instance)) return 2;
+    if (!target.create(instance))
+        return 2;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
@@ -158,9 +176,10 @@ int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseA
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::wstring> args(arguments, arguments + count);
