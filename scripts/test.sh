@@ -35,6 +35,8 @@ run_unit_tests() {
 }
 
 scripts/install-deps.sh
+# A file the formatter would change fails the run before anything is built.
+scripts/check-format.sh
 mkdir -p build
 scripts/build.sh
 
