@@ -11,10 +11,10 @@ struct Ink {
     BYTE red, green, blue, alpha;
 };
 
-// '.' is transparent. Upper case: opaque ink, the program's blue, white, pale blue.
-// Lower case: the same colour half transparent, for the outer anti-aliasing; it is
-// blended with whatever lies below. 'm' is ink half mixed into white, for the inner
-// anti-aliasing of an outline around a white fill.
+// '.' is transparent. Upper case: opaque ink, the program's dark and blue, white, pale blue, and
+// the green (add, done) and red (delete) of the template manager's tool bar. Lower case: the
+// same colour half transparent, for the outer anti-aliasing; it is blended with whatever lies below.
+// 'm' is ink half mixed into white, for the inner anti-aliasing of an outline around a white fill.
 constexpr char kClear = '.';
 // The tables below are drawn one row a line; keep the formatter off them.
 // clang-format off
@@ -26,6 +26,10 @@ constexpr Ink kInks[] = {
     {'b', 0, 102, 214, 140},
     {'W', 255, 255, 255, 255},
     {'L', 222, 236, 255, 255},
+    {'G', 24, 140, 60, 255},
+    {'g', 24, 140, 60, 140},
+    {'R', 208, 40, 40, 255},
+    {'r', 208, 40, 40, 140},
 };
 // clang-format on
 
@@ -37,7 +41,7 @@ constexpr const Ink* FindInk(char key)
     return nullptr;
 }
 
-// Every row is exactly as long as the map is tall and uses known keys only.
+// The map is square: every row is exactly as long as the map is tall and uses known keys only.
 template <std::size_t Rows, std::size_t Columns>
 constexpr bool IsWellFormed(const char (&map)[Rows][Columns])
 {
@@ -55,8 +59,10 @@ constexpr bool IsWellFormed(const char (&map)[Rows][Columns])
 
 constexpr int kSize = 17;
 constexpr int kIconSize = 16;
+constexpr int kSavingSize = 33;
 using PictureMap = char[kSize][kSize + 1];
 using IconMap = char[kIconSize][kIconSize + 1];
+using SavingMap = char[kSavingSize][kSavingSize + 1];
 
 // clang-format off
 // A speech bubble holding a "V": the canned reply.
@@ -202,6 +208,151 @@ constexpr PictureMap kShowAll = {
     ".................",
     ".................",
 };
+
+// The template manager's tool bar. Each sits left of its caption on white, so the strokes are
+// two or three pixels wide to read at 1:1.
+
+// A circular arrow turning clockwise, its head at the top.
+constexpr PictureMap kRefresh = {
+    ".................",
+    "........Bb.......",
+    "........BBB......",
+    ".....bBBBBBBb....",
+    "....bBBBBBBBb....",
+    "...bBBb.BBB......",
+    "...BBb..Bb.......",
+    "..bBB............",
+    "..bBb.......bBb..",
+    "..bBb.......bBb..",
+    "..bBB.......BBb..",
+    "...BBb.....bBB...",
+    "...bBBb...bBBb...",
+    "....bBBBBBBBb....",
+    ".....bBBBBBb.....",
+    ".................",
+    ".................",
+};
+
+// A green plus.
+constexpr PictureMap kAdd = {
+    ".................",
+    ".................",
+    ".......GGG.......",
+    ".......GGG.......",
+    ".......GGG.......",
+    ".......GGG.......",
+    ".......GGG.......",
+    "..GGGGGGGGGGGGG..",
+    "..GGGGGGGGGGGGG..",
+    "..GGGGGGGGGGGGG..",
+    ".......GGG.......",
+    ".......GGG.......",
+    ".......GGG.......",
+    ".......GGG.......",
+    ".......GGG.......",
+    ".................",
+    ".................",
+};
+
+// A pencil writing towards the lower left: blue body, pale wood, dark lead and end.
+constexpr PictureMap kEdit = {
+    ".................",
+    "............KK...",
+    "...........KKLK..",
+    "..........KKLLLK.",
+    ".........KKKLLKK.",
+    "........KKBBKKK..",
+    ".......KKBBBKK...",
+    "......KKBBBKK....",
+    ".....KKBBBKK.....",
+    "....KKBBBKK......",
+    "...kKBBBKK.......",
+    "...KLBBKK........",
+    "...KLLKK.........",
+    "..kKKKk..........",
+    "..kk.............",
+    ".................",
+    ".................",
+};
+
+// A red cross, heavier than the close cross of the title band.
+constexpr PictureMap kDelete = {
+    ".................",
+    ".................",
+    ".................",
+    "...RRr.....rRR...",
+    "...RRRr...rRRR...",
+    "...rRRRr.rRRRr...",
+    "....rRRRRRRRr....",
+    ".....rRRRRRr.....",
+    "......RRRRR......",
+    ".....rRRRRRr.....",
+    "....rRRRRRRRr....",
+    "...rRRRr.rRRRr...",
+    "...RRRr...rRRR...",
+    "...RRr.....rRR...",
+    ".................",
+    ".................",
+    ".................",
+};
+
+// A green check mark.
+constexpr PictureMap kDone = {
+    ".................",
+    ".................",
+    ".................",
+    ".............GGg.",
+    "............GGGg.",
+    "...........GGGG..",
+    "..........gGGG...",
+    "..gg.....gGGGg...",
+    ".gGGg....GGGg....",
+    ".gGGGg..GGGG.....",
+    "..gGGGgGGGG......",
+    "...gGGGGGG.......",
+    "....gGGGGg.......",
+    ".....gGGg........",
+    "......gg.........",
+    ".................",
+    ".................",
+};
+
+// The "please wait, saving" notice: a database drum, pale top and three blue discs.
+constexpr SavingMap kSaving = {
+    ".................................",
+    ".................................",
+    ".............kkkkkkk.............",
+    "........kkKKKKKKKKKKKKKkk........",
+    "......kKKKLLLLLLLLLLLLLKKKk......",
+    ".....KKLLLLLLLLLLLLLLLLLLLKK.....",
+    "....KLLLLLLLLLLLLLLLLLLLLLLLK....",
+    "....KLLLLLLLLLLLLLLLLLLLLLLLK....",
+    "....KKKLLLLLLLLLLLLLLLLLLLKKK....",
+    "....KBKKKLLLLLLLLLLLLLLLKKKBK....",
+    "....KBBBBKKKKKKKKKKKKKKKBBBBK....",
+    "....KBBBBBBBBBBKKKBBBBBBBBBBK....",
+    "....KBBBBBBBBBBBBBBBBBBBBBBBK....",
+    "....KWBBBBBBBBBBBBBBBBBBBBBWK....",
+    "....KWBBBBBBBBBBBBBBBBBBBBBWK....",
+    "....KWWWBBBBBBBBBBBBBBBBBWWWK....",
+    "....KWWWWWBBBBBBBBBBBBBWWWWWK....",
+    "....KBBBWWWWWWWWWWWWWWWWWBBBK....",
+    "....KBBBBBBBBWWWWWWWBBBBBBBBK....",
+    "....KBBBBBBBBBBBBBBBBBBBBBBBK....",
+    "....KWBBBBBBBBBBBBBBBBBBBBBWK....",
+    "....KWWBBBBBBBBBBBBBBBBBBBWWK....",
+    "....KWWWWBBBBBBBBBBBBBBBWWWWK....",
+    "....KBWWWWWWWWBBBBBWWWWWWWWBK....",
+    "....KBBBBBWWWWWWWWWWWWWBBBBBK....",
+    "....KBBBBBBBBBBBBBBBBBBBBBBBK....",
+    "....KBBBBBBBBBBBBBBBBBBBBBBBK....",
+    ".....KKBBBBBBBBBBBBBBBBBBBKK.....",
+    "......kKKBBBBBBBBBBBBBBBKKk......",
+    "........kkKKKKKKKKKKKKKkk........",
+    ".............kkkkkkk.............",
+    ".................................",
+    ".................................",
+};
 // clang-format on
 
 static_assert(IsWellFormed(kLogo), "kLogo");
@@ -211,6 +362,12 @@ static_assert(IsWellFormed(kClose), "kClose");
 static_assert(IsWellFormed(kSystemMenu), "kSystemMenu");
 static_assert(IsWellFormed(kSearch), "kSearch");
 static_assert(IsWellFormed(kShowAll), "kShowAll");
+static_assert(IsWellFormed(kRefresh), "kRefresh");
+static_assert(IsWellFormed(kAdd), "kAdd");
+static_assert(IsWellFormed(kEdit), "kEdit");
+static_assert(IsWellFormed(kDelete), "kDelete");
+static_assert(IsWellFormed(kDone), "kDone");
+static_assert(IsWellFormed(kSaving), "kSaving");
 
 const PictureMap& MapOf(Picture picture)
 {
@@ -221,6 +378,11 @@ const PictureMap& MapOf(Picture picture)
     case Picture::SystemMenu: return kSystemMenu;
     case Picture::Search: return kSearch;
     case Picture::ShowAll: return kShowAll;
+    case Picture::Refresh: return kRefresh;
+    case Picture::Add: return kAdd;
+    case Picture::Edit: return kEdit;
+    case Picture::Delete: return kDelete;
+    case Picture::Done: return kDone;
     }
     return kLogo;
 }
@@ -230,13 +392,14 @@ BYTE Mix(BYTE top, BYTE below, BYTE alpha)
     return static_cast<BYTE>((top * alpha + below * (255 - alpha) + 127) / 255);
 }
 
-} // namespace
-
-void DrawPicture(HDC dc, Picture picture, int x, int y)
+// Draws a square map of any size with its top-left corner at (x, y); transparent pixels are left untouched.
+template <std::size_t Rows, std::size_t Columns>
+void DrawMap(HDC dc, const char (&map)[Rows][Columns], int x, int y)
 {
-    const PictureMap& map = MapOf(picture);
-    for (int row = 0; row < kSize; ++row) {
-        for (int column = 0; column < kSize; ++column) {
+    static_assert(Columns == Rows + 1, "a square map of null-terminated rows");
+    constexpr int size = static_cast<int>(Rows);
+    for (int row = 0; row < size; ++row) {
+        for (int column = 0; column < size; ++column) {
             const Ink* ink = FindInk(map[row][column]);
             if (ink == nullptr)
                 continue;
@@ -252,6 +415,12 @@ void DrawPicture(HDC dc, Picture picture, int x, int y)
         }
     }
 }
+
+} // namespace
+
+void DrawPicture(HDC dc, Picture picture, int x, int y) { DrawMap(dc, MapOf(picture), x, y); }
+
+void DrawSavingPicture(HDC dc, int x, int y) { DrawMap(dc, kSaving, x, y); }
 
 Icon CreateAppIcon(int size)
 {

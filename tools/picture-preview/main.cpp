@@ -1,5 +1,6 @@
 // Shows every picture from ui/Pictures at 1:1 and at 4x, on white and on the blue-to-white
-// title gradient, the pictures in their places on mock bands, and the icons. Closes itself
+// title gradient, the pictures in their places on mock bands, the icons, and the template manager's
+// tool bar pictures and saving picture on a mock tool bar and notice. Closes itself
 // after five seconds (take the screenshot meanwhile). Built by hand:
 //   i686-w64-mingw32-g++-posix -std=c++17 -Wall -Wextra -Wshadow -DUNICODE -D_UNICODE -I src -static
 //       -mwindows -o picture-preview.exe tools/picture-preview/main.cpp src/ui/Pictures.cpp
@@ -9,7 +10,7 @@
 namespace {
 
 const int kWidth = 760;
-const int kHeight = 530;
+const int kHeight = 730;
 const int kMargin = 20;
 const int kBandWidth = kWidth - 2 * kMargin;
 const COLORREF kBandBlue = RGB(0, 128, 255);
@@ -17,6 +18,9 @@ const COLORREF kBandBlue = RGB(0, 128, 255);
 const Picture kAll[] = {Picture::Logo,       Picture::Minimise, Picture::Close,
                         Picture::SystemMenu, Picture::Search,   Picture::ShowAll};
 const wchar_t* const kNames[] = {L"Logo", L"Minimise", L"Close", L"SystemMenu", L"Search", L"ShowAll"};
+
+const Picture kToolBar[] = {Picture::Refresh, Picture::Add, Picture::Edit, Picture::Delete, Picture::Done};
+const wchar_t* const kToolBarNames[] = {L"Refresh", L"Add", L"Edit", L"Delete", L"Done"};
 
 Icon g_tray;
 Icon g_big;
@@ -50,7 +54,7 @@ void Gradient(HDC dc, int x, int y, int w, int h)
 
 void Label(HDC dc, int x, int y, const wchar_t* text) { TextOutW(dc, x, y, text, lstrlenW(text)); }
 
-// The 17 x 17 block at (x, y) of `dc` copied 4x larger to (toX, toY), pixels kept square.
+// The size x size block at (x, y) of `dc` copied 4x larger to (toX, toY), pixels kept square.
 void Magnify(HDC dc, int x, int y, int size, int toX, int toY)
 {
     SetStretchBltMode(dc, COLORONCOLOR);
@@ -105,6 +109,35 @@ void Paint(HDC dc)
         DrawIconEx(dc, x + 72, y + 8, g_small.get(), 16, 16, 0, nullptr, DI_NORMAL);
         Magnify(dc, x + 8, y + 8, 16, x + 100, y + 8);
     }
+
+    // The template manager: its tool bar in place (picture left of its caption on white), then each
+    // tool bar picture 1:1 and 4x on white and on the button face, and the saving notice 1:1 and 4x.
+    y = 540;
+    Label(dc, kMargin, y - 18, L"Template manager: tool bar, its pictures on white and button face, saving notice");
+    Fill(dc, kMargin, y, kBandWidth, 25, RGB(255, 255, 255));
+    SetTextColor(dc, RGB(0, 0, 0));
+    for (int i = 0; i < 5; ++i) {
+        const int x = kMargin + 4 + i * 90;
+        DrawPicture(dc, kToolBar[i], x, y + 4);
+        Label(dc, x + 21, y + 6, kToolBarNames[i]);
+    }
+    y += 35;
+    const COLORREF faces[2] = {RGB(255, 255, 255), GetSysColor(COLOR_BTNFACE)};
+    for (int band = 0; band < 2; ++band) {
+        const int top = y + band * 76;
+        Fill(dc, kMargin, top, 490, 76, faces[band]);
+        for (int i = 0; i < 5; ++i) {
+            const int x = kMargin + 8 + i * 96;
+            DrawPicture(dc, kToolBar[i], x, top + 4);
+            Magnify(dc, x, top + 4, 17, x + 24, top + 4);
+        }
+    }
+    const int noticeX = kMargin + 500;
+    Fill(dc, noticeX, y, kBandWidth - 500, 152, RGB(255, 255, 255));
+    DrawSavingPicture(dc, noticeX + 8, y + 8);
+    Label(dc, noticeX + 8, y + 48, L"Please wait,");
+    Label(dc, noticeX + 8, y + 62, L"saving...");
+    Magnify(dc, noticeX + 8, y + 8, 33, noticeX + 80, y + 10);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
