@@ -41,16 +41,22 @@ std::string DescribeFailure(int code, const std::string& engineMessage)
     throw StoreError(DescribeFailure(code, db ? sqlite3_errmsg(db) : sqlite3_errstr(code)));
 }
 
-Statement Prepare(Connection& connection, const std::string& ansiSql, const std::vector<SqlParam>& params)
+Statement Compile(Connection& connection, const std::string& ansiSql)
 {
     sqlite3* db = connection.handle();
-    const TextCodec& codec = connection.codec();
-    const std::string sql = codec.toUtf8(ansiSql);
+    const std::string sql = connection.codec().toUtf8(ansiSql);
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
     Statement stmt(raw);
     if (rc != SQLITE_OK)
         Fail(db, rc);
+    return stmt;
+}
+
+void Bind(Connection& connection, const Statement& stmt, const std::vector<SqlParam>& params)
+{
+    sqlite3_stmt* raw = stmt.get();
+    const TextCodec& codec = connection.codec();
     for (size_t i = 0; i < params.size(); ++i) {
         const SqlParam& param = params[i];
         const int index = static_cast<int>(i + 1);
@@ -66,9 +72,25 @@ Statement Prepare(Connection& connection, const std::string& ansiSql, const std:
             bound = sqlite3_bind_text(raw, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         }
         if (bound != SQLITE_OK)
-            Fail(db, bound);
+            Fail(sqlite3_db_handle(raw), bound);
     }
+}
+
+Statement Prepare(Connection& connection, const std::string& ansiSql, const std::vector<SqlParam>& params)
+{
+    Statement stmt = Compile(connection, ansiSql);
+    Bind(connection, stmt, params);
     return stmt;
+}
+
+// Steps a statement without a result set to its end.
+void RunToEnd(const Statement& stmt)
+{
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        Fail(sqlite3_db_handle(stmt.get()), rc);
 }
 
 // Decimal text with an optional sign and surrounding blanks, within the range of int.
@@ -223,12 +245,44 @@ sqlite3* Connection::handle()
 
 void Connection::execute(const std::string& sql, const std::vector<SqlParam>& params)
 {
-    Statement stmt = Prepare(*this, sql, params);
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE)
-        Fail(db_, rc);
+    RunToEnd(Prepare(*this, sql, params));
+}
+
+Transaction::Transaction(Connection& connection) : connection_(connection)
+{
+    connection_.execute("BEGIN IMMEDIATE");
+    open_ = true;
+}
+
+Transaction::~Transaction()
+{
+    // A failed statement may already have ended the transaction; then there is nothing
+    // to undo. A closed connection has nothing to undo either, and must not reopen here.
+    if (open_ && connection_.connected() && !sqlite3_get_autocommit(connection_.handle()))
+        sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::commit()
+{
+    connection_.execute("COMMIT");
+    open_ = false;
+}
+
+Command::Command(Connection& connection, const std::string& sql)
+    : connection_(connection), statement_(std::make_unique<Statement>(Compile(connection, sql)))
+{
+}
+
+Command::~Command() = default;
+
+void Command::run(const std::vector<SqlParam>& params)
+{
+    sqlite3_stmt* raw = statement_->get();
+    // The reset reports the previous run's failure again; that one has been raised already.
+    sqlite3_reset(raw);
+    sqlite3_clear_bindings(raw);
+    Bind(connection_, *statement_, params);
+    RunToEnd(*statement_);
 }
 
 void Query::open(const std::string& sql, const std::vector<SqlParam>& params)

@@ -11,6 +11,7 @@
 #include <vector>
 
 struct sqlite3;
+class Statement;
 class TextCodec;
 
 // The connection text that names the database file: "Data Source=<path>", where
@@ -68,6 +69,41 @@ private:
     const TextCodec& codec_;
     std::string connectionText_;
     sqlite3* db_ = nullptr;
+};
+
+// A transaction for a set of changes that must land whole: begun when made, undone when
+// it ends without commit(). It takes the write lock at once, so another program holding
+// the file makes it wait (and then fail) before anything is written. The destructor
+// never throws.
+class Transaction {
+public:
+    explicit Transaction(Connection& connection);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+
+private:
+    Connection& connection_;
+    bool open_ = false;
+};
+
+// One statement prepared once and run many times with new parameters, for the loops
+// that write row after row. It lives only for its one operation.
+class Command {
+public:
+    Command(Connection& connection, const std::string& sql);
+    ~Command();
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+    // Runs the statement with `params`; throws StoreError when the database refuses it.
+    void run(const std::vector<SqlParam>& params);
+
+private:
+    Connection& connection_;
+    std::unique_ptr<Statement> statement_;
 };
 
 // One query per operation: open, read the rows by column name, and let it go.
