@@ -12,6 +12,20 @@ inline const char* const kConnectError = "连接数据库出错:\r";
 inline const char* const kConfigRowError = "导入配置文件出错,请重新启动软件";
 inline const char* const kQuitQuestion = "是否想退出系统？";
 inline const char* const kHelpMissing = "没有找到相应的帮助文件!";
+
+// The template manager.
+inline const char* const kTemplateEmpty = "添加模板内容不能为空！";
+inline const char* const kTemplateExists = "已经有相同模板存在！";
+inline const char* const kNoTemplateToModify = "没有选择要修改的模板!";
+inline const char* const kNoTemplateToDelete = "没有选择要删除的模板!";
+inline const char* const kDeleteQuestion = "是否要删除选择模板数据!";
+inline const char* const kTemplateAdded = "添加模板成功.";
+inline const char* const kTemplateModified = "修改模板成功.";
+inline const char* const kTemplateDeleted = "删除模板成功.";
+// Followed by the database's reason; the memo keeps the user's text.
+inline const char* const kAddFailed = "添加模板失败,数据库没有保存这条模板: ";
+inline const char* const kModifyFailed = "修改模板失败,数据库没有保存这次修改: ";
+inline const char* const kDeleteFailed = "删除模板失败,数据库没有删除这条模板: ";
 } // namespace Texts
 
 // Icon of a notice box.
