@@ -1,0 +1,197 @@
+#include "TestSupport.h"
+
+#include "templates/TemplateManager.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class FakeBoxes : public MessageBoxes {
+public:
+    void notice(const std::string& text, NoticeType type) override
+    {
+        shown.push_back((type == NoticeType::Exclamation ? "notice! " : "notice? ") + text);
+    }
+    bool question(const std::string& text) override
+    {
+        shown.push_back("question " + text);
+        return answer;
+    }
+    void plain(const std::string& text) override { shown.push_back("plain " + text); }
+    // What was shown since the last call.
+    Lines take() { return std::exchange(shown, {}); }
+
+    Lines shown;
+    bool answer = true;
+};
+
+std::string Notice(const std::string& text) { return "notice! " + text; }
+std::string Plain(const std::string& text) { return "plain " + text; }
+
+class TemplateManagerTest : public ::testing::Test {
+protected:
+    // A database with `utf8Templates` at TSortID 0, 1, 2... and a manager listing them.
+    TemplateManager& open(const Lines& utf8Templates)
+    {
+        conn.setConnectionText(ConnectionTextFor(folder.deliveredDatabase(utf8Templates)));
+        manager.Refresh();
+        return manager;
+    }
+    // "text=TSortID" of every stored template, by ID.
+    Lines stored()
+    {
+        Query query(conn);
+        query.open("select * from TText order by ID");
+        Lines rows;
+        for (; !query.eof(); query.next())
+            rows.push_back(query.fieldText("TText") + "=" + query.fieldText("TSortID"));
+        return rows;
+    }
+
+    TempFolder folder;
+    Connection conn{Codec()};
+    FakeBoxes boxes;
+    TemplateManager manager{conn, boxes};
+};
+
+} // namespace
+
+TEST_F(TemplateManagerTest, AddAndModifyTrimTheTextAndRefuseEmptyAndDuplicateTexts)
+{
+    TemplateManager& m = open({"a", "it's \"quoted\""});
+    std::string memo = " \r\n\t ";
+    m.AddTemplate(memo);
+    memo = Gbk(" \r\n新的\t\r\n");
+    m.AddTemplate(memo);
+    EXPECT_EQ(memo, "");
+    for (const std::string& again : {Gbk("新的"), Gbk("\r\n新的\r\n")}) {
+        memo = again;
+        m.AddTemplate(memo);
+        EXPECT_EQ(memo, again);
+    }
+    EXPECT_EQ(boxes.take(), (Lines{Notice("添加模板内容不能为空！"), Plain("添加模板成功."),
+                                   Notice("已经有相同模板存在！"), Notice("已经有相同模板存在！")}));
+    EXPECT_EQ(m.Rows(), (Lines{"a", "it's \"quoted\"", Gbk("新的")}));
+
+    EXPECT_FALSE(m.Choose(3, memo));
+    m.ModifyTemplate(memo); // nothing chosen yet
+    ASSERT_TRUE(m.Choose(1, memo));
+    EXPECT_EQ(memo, "it's \"quoted\"");
+    m.ModifyTemplate(memo); // its own text
+    memo = " it''s 'new'\r\n";
+    m.ModifyTemplate(memo);
+    memo = "again";
+    m.ModifyTemplate(memo); // the chosen text is gone
+    EXPECT_EQ(memo, "again");
+    m.Choose(0, memo);
+    memo = "";
+    m.ModifyTemplate(memo);
+    m.Choose(2, memo);
+    memo = " ";
+    m.ModifyTemplate(memo); // an empty template exists now
+    EXPECT_EQ(boxes.take(),
+              (Lines{Notice("没有选择要修改的模板!"), Notice("已经有相同模板存在！"), Plain("修改模板成功."),
+                     Notice("没有选择要修改的模板!"), Plain("修改模板成功."), Notice("已经有相同模板存在！")}));
+    EXPECT_EQ(stored(), (Lines{"=0", "it''s 'new'=1", Gbk("新的") + "=2"}));
+}
+
+TEST_F(TemplateManagerTest, DeleteRemovesOnlyTheChosenTemplateAndAFailureKeepsTheMemo)
+{
+    TemplateManager& m = open({"one", "it's", "three"});
+    std::string memo;
+    m.Choose(1, memo);
+    boxes.answer = false;
+    m.DeleteTemplate(memo);
+    EXPECT_EQ(memo, "it's");
+    boxes.answer = true;
+    m.DeleteTemplate(memo);
+    EXPECT_EQ(memo, "");
+    m.DeleteTemplate(memo);
+    const std::string question = "question 是否要删除选择模板数据!";
+    EXPECT_EQ(boxes.take(), (Lines{question, question, Plain("删除模板成功."), Notice("没有选择要删除的模板!")}));
+    EXPECT_EQ(stored(), (Lines{"one=0", "three=2"}));
+
+    // A new manager starts with nothing chosen or dragged.
+    m.Choose(0, memo);
+    m.RecordDragRow(0);
+    TemplateManager next(conn, boxes);
+    EXPECT_EQ(next.ChosenText() + next.DragText(), "");
+    next.DeleteTemplate(memo);
+    EXPECT_EQ(boxes.take(), Lines{Notice("没有选择要删除的模板!")});
+
+    conn.execute("CREATE TRIGGER refuse BEFORE INSERT ON TText BEGIN SELECT RAISE(ABORT, 'refused for the test'); END");
+    m.Search("three");
+    memo = "new one";
+    m.AddTemplate(memo);
+    EXPECT_EQ(boxes.take(), Lines{Notice("添加模板失败,数据库没有保存这条模板: refused for the test")});
+    EXPECT_EQ(memo, "new one");
+    EXPECT_EQ(m.Rows(), (Lines{"one", "three"}));
+}
+
+TEST_F(TemplateManagerTest, DraggedRowTakesThePlaceOfEachRowItPasses)
+{
+    TemplateManager& m = open({"r1", "r2", "r3", "r4", "r5"});
+    EXPECT_EQ(m.DragOver(0), -1); // nothing recorded yet
+    m.RecordDragRow(4);
+    EXPECT_EQ(m.DragOver(3), 4);
+    EXPECT_EQ(m.DragOver(2), 3);
+    EXPECT_EQ(m.DragOver(1), 2);
+    EXPECT_EQ(m.DragOver(-1), -1);
+    EXPECT_EQ(m.Rows(), (Lines{"r1", "r5", "r2", "r3", "r4"}));
+    m.RecordDragRow(0);
+    EXPECT_EQ(m.DragOver(4), 0);
+    EXPECT_EQ(m.Rows(), (Lines{"r5", "r2", "r3", "r4", "r1"}));
+
+    conn.execute("delete from TText where TText='r1'");
+    m.Refresh();
+    EXPECT_EQ(m.DragOver(0), -1);
+    EXPECT_EQ(m.Rows(), (Lines{"r2", "r3", "r4", "r5"}));
+}
+
+TEST_F(TemplateManagerTest, SaveOrderNumbersTheListedRowsOnlyAndLandsWholeOrNotAtAll)
+{
+    TemplateManager& m = open({"r0", "r1", "pick", "r3", "r4", "r5", "r6", "pick too", "r8", "r9"});
+    int written = 0;
+    m.Search("nothing like it");
+    m.SaveOrder([&] { ++written; });
+    m.Search("pick");
+    m.SaveOrder([&] { ++written; });
+    EXPECT_EQ(written, 2);
+    const Lines expected = {"r0=0", "r1=1", "pick=0", "r3=3", "r4=4", "r5=5", "r6=6", "pick too=1", "r8=8", "r9=9"};
+    EXPECT_EQ(stored(), expected);
+
+    m.Refresh();
+    m.RecordDragRow(9);
+    m.DragOver(0);
+    conn.execute("CREATE TRIGGER halt BEFORE UPDATE OF TSortID ON TText WHEN NEW.TSortID = 5 "
+                 "BEGIN SELECT RAISE(ABORT, 'halted'); END");
+    EXPECT_THROW(m.SaveOrder(), StoreError);
+    EXPECT_EQ(stored(), expected);
+    conn.execute("DROP TRIGGER halt");
+    m.SaveOrder(); // the failed store left no transaction open
+    EXPECT_EQ(stored().back(), "r9=0");
+}
+
+TEST_F(TemplateManagerTest, TransactionUndoesUnlessCommittedAndCommandRunsAgainAfterARefusal)
+{
+    open({});
+    {
+        Transaction transaction(conn);
+        Command insert(conn, "insert into TText (TText) values (?)");
+        insert.run({SqlParam::Text("x")});
+        insert.run({SqlParam::Text("y")});
+    }
+    EXPECT_EQ(stored(), Lines{});
+    conn.execute("CREATE TRIGGER refuse BEFORE INSERT ON TText WHEN NEW.TText = 'bad' "
+                 "BEGIN SELECT RAISE(ABORT, 'no'); END");
+    Transaction transaction(conn);
+    Command insert(conn, "insert into TText (TText) values (?)");
+    EXPECT_THROW(insert.run({SqlParam::Text("bad")}), StoreError);
+    insert.run({SqlParam::Text("z")});
+    transaction.commit();
+    EXPECT_EQ(stored(), Lines{"z=0"});
+}
