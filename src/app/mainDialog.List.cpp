@@ -7,6 +7,7 @@
 #include "store/ConfigRecord.h"
 #include "ui/FailureReport.h"
 #include "ui/ListFill.h"
+#include "ui/TemplateRows.h"
 #include "ui/WinText.h"
 
 #include <commctrl.h>
@@ -51,41 +52,9 @@ void TMainFrm::Image6Click() { LoadTemplates(0, ""); }
 
 void TMainFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
 {
-    if (item.itemID == static_cast<UINT>(-1))
-        return;
-    HDC dc = item.hDC;
-    const RECT& r = item.rcItem;
-    const int index = static_cast<int>(item.itemID);
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-
-    const COLORREF rowColour = StoredColour(index % 2 == 0 ? Config.TBGColor : Config.TDifRowColor);
-    FillSolid(dc, r, rowColour);
-    SelectGuard font(dc, font_.get());
-    SetTextColor(dc, RGB(0, 0, 0));
-    Pen outline(CreatePen(PS_SOLID, 1, StoredColour(Config.TSelRowColorB)));
-    COLORREF textBackground = rowColour;
-    if (selected) {
-        Brush fill(CreateSolidBrush(StoredColour(Config.TSelRowColor)));
-        SelectGuard brushGuard(dc, fill.get());
-        SelectGuard penGuard(dc, outline.get());
-        Rectangle(dc, r.left, r.top, r.right, r.bottom);
-        textBackground = StoredColour(Config.TSelRowColor);
-    }
-    SetBkMode(dc, OPAQUE);
-    SetBkColor(dc, textBackground);
-
-    SIZE letter = {};
-    GetTextExtentPoint32A(dc, "A", 1, &letter);
-    const int count = static_cast<int>(SendMessageA(ListBox1, LB_GETCOUNT, 0, 0));
-    const RowPlaces places = PlaceRow(count, {r.left, r.top, r.right, r.bottom}, letter.cy, [dc](const std::string& s) {
-        SIZE size = {};
-        GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
-        return static_cast<int>(size.cx);
-    });
-    const std::string number = RowNumberText(index);
-    TextOutA(dc, places.numberX, places.y, number.c_str(), static_cast<int>(number.size()));
-    const std::string shown = ShortenText(EntryText(index), kShownCharacters, SystemCodec());
-    TextOutA(dc, places.textX, places.y, shown.c_str(), static_cast<int>(shown.size()));
+    const RowColours colours = {StoredColour(Config.TBGColor), StoredColour(Config.TDifRowColor),
+                                StoredColour(Config.TSelRowColor), StoredColour(Config.TSelRowColorB)};
+    PaintTemplateRow(item, font_.get(), colours, kShownCharacters);
 }
 
 void TMainFrm::ListBox1MouseMove(POINT listPoint)
@@ -107,42 +76,18 @@ void TMainFrm::ListBox1MouseMove(POINT listPoint)
     hints_.setWindowHint(ListBox1, Utf8FromWide(WidenAnsi(EntryText(hintRow_))));
 }
 
-// An empty list paints only its background: the list's own painting would draw a
-// dotted focus frame where no row is.
-void TMainFrm::PaintEmptyList()
-{
-    PaintGuard paint(ListBox1);
-    RECT client;
-    GetClientRect(ListBox1, &client);
-    FillSolid(paint.dc(), client, GetSysColor(COLOR_WINDOW));
-}
-
 LRESULT CALLBACK TMainFrm::ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
     auto* self = reinterpret_cast<TMainFrm*>(data);
     return GuardedCall(hwnd, msg, [&]() -> LRESULT {
-        // Asked of the list itself, past this procedure, and only where it matters.
-        const auto empty = [&] { return DefSubclassProc(hwnd, LB_GETCOUNT, 0, 0) <= 0; };
+        LRESULT result = 0;
+        if (EmptyListMessage(hwnd, msg, wParam, lParam, result))
+            return result;
         switch (msg) {
         case WM_MOUSELEAVE: self->hints_.pointerMoved(); break;
         case WM_MOUSEMOVE:
             self->ListBox1MouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
             self->hints_.pointerMoved();
-            break;
-        case WM_PAINT:
-            if (empty()) {
-                self->PaintEmptyList();
-                return 0;
-            }
-            break;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            if (empty()) {
-                // The list draws its focus frame straight away on a focus change.
-                const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
-                RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-                return result;
-            }
             break;
         default: break;
         }

@@ -97,7 +97,6 @@ private:
     void Image6Click();
     void ListBox1DrawItem(const DRAWITEMSTRUCT& item);
     void ListBox1MouseMove(POINT listPoint);
-    void PaintEmptyList();
     static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
 
     ApplicationWindow application_;

@@ -19,7 +19,7 @@ template <typename MeasureDigits>
 RowPlaces PlaceRow(int count, const Cell& cell, int textHeight, MeasureDigits digitWidth)
 {
     const int w = digitWidth(std::to_string(count));
-    const int dy = (kListRowHeight - textHeight) / 2;
+    const int dy = (cell.bottom - cell.top - textHeight) / 2;
     return {cell.left + 5, cell.left + 3 + w + 10, cell.top + dy};
 }
 
