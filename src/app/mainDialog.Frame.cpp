@@ -4,6 +4,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/mainLayout.h"
+#include "templates/MbDialog.h"
 #include "common/FunPub.h"
 #include "common/RowGeometry.h"
 #include "ui/ExecutableFolder.h"
@@ -284,7 +285,12 @@ void TMainFrm::ShowAbout() { RunModal(*NewAboutWindow()); }
 
 // The settings, template manager and restore windows open here once they exist.
 void TMainFrm::OpenSettings() {}
-void TMainFrm::OpenTemplateManager() {}
+void TMainFrm::OpenTemplateManager()
+{
+    RunModal(*NewTemplateManager(_conn, hwnd()));
+    // The list follows the order stored at the manager's close; the search box keeps its text.
+    LoadTemplates(0, "");
+}
 void TMainFrm::OpenRestore() {}
 
 void TMainFrm::OnEndSession(bool ending)

@@ -33,6 +33,15 @@ void FillListFromQuery(HWND list, Query& query, const char* column)
     }
 }
 
+void FillList(HWND list, const std::vector<std::string>& ansiRows)
+{
+    RedrawOff redraw(list);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(ansiRows.size()), 0);
+    for (const std::string& row : ansiRows)
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WidenAnsi(row).c_str()));
+}
+
 std::string ListEntryText(HWND list, int index)
 {
     // The wide calls: some systems copy an ANSI request through a fixed 512-character

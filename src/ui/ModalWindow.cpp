@@ -107,6 +107,8 @@ void ModalWindow::RunLoop()
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        if (PreTranslate(msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

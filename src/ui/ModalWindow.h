@@ -39,6 +39,10 @@ protected:
     // here is reported and keeps it open too.
     virtual bool OnCloseRequest() { return true; }
 
+    // A message of the window's loop before it is dispatched; true when it was handled
+    // (keyboard navigation between controls, for one).
+    virtual bool PreTranslate(MSG&) { return false; }
+
     // WM_CLOSE runs RequestClose; everything else goes to the default handling.
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

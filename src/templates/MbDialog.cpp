@@ -1,0 +1,379 @@
+// The template manager window: its frame, tool bar and commands. The list and the drag
+// live in MbDialog.List.cpp, the operations themselves in TemplateManager.
+#include "templates/MbDialog.h"
+
+#include "templates/MbLayout.h"
+#include "templates/infoDialog.h"
+#include "ui/Pictures.h"
+#include "ui/WinText.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const ControlLayout& Control(const char* name) { return ControlNamed(MbLayout(), name); }
+
+bool Named(const char* name, const char* expected) { return name && std::string(name) == expected; }
+
+// The Windows text of a control, in the system code page.
+std::string AnsiText(HWND control)
+{
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return AnsiFromWide(text);
+}
+
+// While the order is stored the manager takes no input; it gets it back however the
+// store ends.
+class InputOff {
+public:
+    explicit InputOff(HWND window) : window_(window) { EnableWindow(window_, FALSE); }
+    ~InputOff() { EnableWindow(window_, TRUE); }
+    InputOff(const InputOff&) = delete;
+    InputOff& operator=(const InputOff&) = delete;
+
+private:
+    HWND window_;
+};
+
+// Lets the pending window messages through, so the notice and the windows behind it
+// keep painting while the rows are written.
+void ProcessPendingMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+} // namespace
+
+TMBFrm::TMBFrm(Connection& connection, HWND mainWindow) : mainWindow_(mainWindow), manager_(connection, boxes_) {}
+
+std::unique_ptr<ModalWindow> NewTemplateManager(Connection& connection, HWND mainWindow)
+{
+    return std::make_unique<TMBFrm>(connection, mainWindow);
+}
+
+ModalFrame TMBFrm::Frame() const
+{
+    return {L"TMBFrm", L"文本模板管理", WS_POPUP | WS_CLIPCHILDREN, 0, MbLook::kClientWidth, MbLook::kClientHeight,
+            nullptr};
+}
+
+void TMBFrm::OnCreated()
+{
+    boxes_.setOwner(hwnd());
+    // The corners outside the panel's rounded border are not part of the window.
+    SetWindowRgn(hwnd(),
+                 CreateRoundRectRgn(0, 0, MbLook::kClientWidth + 1, MbLook::kClientHeight + 1, MbLook::kCornerDiameter,
+                                    MbLook::kCornerDiameter),
+                 FALSE);
+    CreateControls();
+    FormShow();
+}
+
+void TMBFrm::CreateControls()
+{
+    font_ = MakeFont(L"宋体", MbLook::kFontHeight);
+    titleFont_ = MakeFont(L"宋体", MbLook::kTitleFontHeight, true);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+
+    const ControlLayout& edit = Control("Edit1");
+    Edit1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                            edit.left, edit.top, edit.width, edit.height, hwnd(), nullptr, instance, nullptr);
+    const ControlLayout& list = Control("ListBox1");
+    ListBox1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
+                                   LBS_HASSTRINGS | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT,
+                               list.left, list.top, list.width, list.height, hwnd(), nullptr, instance, nullptr);
+    SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, MbLook::kRowHeight);
+    SetWindowSubclass(ListBox1, ListBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    const ControlLayout& memo = Control("Memo1");
+    Memo1 =
+        CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+                        memo.left, memo.top, memo.width, memo.height, hwnd(), nullptr, instance, nullptr);
+    for (HWND control : {Edit1, ListBox1, Memo1})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+    hints_.create(hwnd());
+    for (const ControlLayout& control : MbLayout())
+        if (*control.hint)
+            hints_.addArea(control.rect(), control.hint);
+}
+
+void TMBFrm::PaintContent(HDC dc)
+{
+    const RECT client = Control("RzPanel1").rect();
+    FillSolid(dc, client, RGB(255, 255, 255));
+    {
+        Pen border(CreatePen(PS_SOLID, 1, MbLook::kPanelBorder));
+        SelectGuard brush(dc, GetStockObject(NULL_BRUSH));
+        SelectGuard pen(dc, border.get());
+        RoundRect(dc, client.left, client.top, client.right, client.bottom, MbLook::kCornerDiameter,
+                  MbLook::kCornerDiameter);
+    }
+    PaintGradient(dc, Control("RzBackground1").rect(), MbLook::kHeaderColour);
+    SetBkMode(dc, TRANSPARENT);
+    for (const ControlLayout& control : MbLayout()) {
+        if (control.kind != ControlKind::Label)
+            continue;
+        const bool title = Named(control.name, "Label1");
+        SelectGuard font(dc, title ? titleFont_.get() : font_.get());
+        SetTextColor(dc, title ? RGB(255, 255, 255) : RGB(0, 0, 0));
+        const std::wstring text = Widen(control.text);
+        TextOutW(dc, control.left, control.top, text.c_str(), static_cast<int>(text.size()));
+    }
+    DrawPicture(dc, Picture::Close, Control("Image3").left, Control("Image3").top);
+    DrawPicture(dc, Picture::Search, Control("Image5").left, Control("Image5").top);
+    PaintToolBar(dc);
+}
+
+void TMBFrm::PaintToolBar(HDC dc)
+{
+    SelectGuard font(dc, font_.get());
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    for (const ToolButtonLayout& button : MbToolButtons()) {
+        const RECT r = {button.left, MbLook::kToolTop, button.left + button.width,
+                        MbLook::kToolTop + MbLook::kToolHeight};
+        // A pressed button shows sunk while the left button is held on it.
+        if (Named(pressed_, button.name)) {
+            RECT edge = r;
+            DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
+        }
+        const std::wstring caption = Widen(button.caption);
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+        const int contentWidth = 17 + 3 + size.cx;
+        const int x = r.left + (button.width - contentWidth) / 2;
+        DrawPicture(dc, button.picture, x, r.top + (MbLook::kToolHeight - 17) / 2);
+        TextOutW(dc, x + 20, r.top + (MbLook::kToolHeight - size.cy) / 2, caption.c_str(),
+                 static_cast<int>(caption.size()));
+    }
+    for (int groove : MbToolGrooves()) {
+        const RECT line = {groove, MbLook::kToolTop + 2, groove + 2, MbLook::kToolTop + MbLook::kToolHeight - 2};
+        RECT edge = line;
+        DrawEdge(dc, &edge, EDGE_ETCHED, BF_LEFT);
+    }
+}
+
+const char* TMBFrm::ControlAt(POINT p) const
+{
+    for (const ToolButtonLayout& button : MbToolButtons())
+        if (p.x >= button.left && p.x < button.left + button.width && p.y >= MbLook::kToolTop &&
+            p.y < MbLook::kToolTop + MbLook::kToolHeight)
+            return button.name;
+    // Pictures and the title lie on the header: the last control that holds the point wins.
+    const char* found = nullptr;
+    for (const ControlLayout& control : MbLayout())
+        if (control.contains(p) && control.kind != ControlKind::Panel)
+            found = control.name;
+    if (!found && Control("RzToolbar1").contains(p))
+        found = "RzToolbar1";
+    return found;
+}
+
+void TMBFrm::OnMouseDown(POINT p)
+{
+    const char* control = ControlAt(p);
+    if (Named(control, "RzBackground1") || Named(control, "Label1")) {
+        // RzBackground1MouseDown: the system moves the window with the pointer.
+        pressed_ = nullptr;
+        ReleaseCapture();
+        SendMessageW(hwnd(), WM_SYSCOMMAND, 0xF012, 0);
+        return;
+    }
+    pressed_ = control;
+    if (control) {
+        SetCapture(hwnd());
+        InvalidateRect(hwnd(), nullptr, FALSE);
+    }
+}
+
+void TMBFrm::OnMouseUp(POINT p)
+{
+    const char* pressed = pressed_;
+    pressed_ = nullptr;
+    if (GetCapture() == hwnd())
+        ReleaseCapture();
+    if (!pressed)
+        return;
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    const char* control = ControlAt(p);
+    if (!control || std::string(control) != pressed)
+        return;
+    const std::string name = control;
+    if (name == "Image3" || name == "BtnOK")
+        BtnOKClick();
+    else if (name == "Image5")
+        Image5Click();
+    else if (name == "BtnRefresh")
+        BtnRefreshClick();
+    else if (name == "BtnNew")
+        BtnNewClick();
+    else if (name == "BtnEdit")
+        BtnEditClick();
+    else if (name == "BtnCancel")
+        BtnCancelClick();
+}
+
+bool TMBFrm::OnSetCursor()
+{
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(hwnd(), &p);
+    const char* control = ControlAt(p);
+    if (!control)
+        return false;
+    bool hand = false;
+    for (const ToolButtonLayout& button : MbToolButtons())
+        hand = hand || Named(control, button.name);
+    for (const ControlLayout& layout : MbLayout())
+        hand = hand || (Named(control, layout.name) && layout.handCursor);
+    if (!hand)
+        return false;
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+    return true;
+}
+
+void TMBFrm::FormShow()
+{
+    manager_.LoadTemplates(LoadMode::All, "");
+    ShowRows();
+}
+
+bool TMBFrm::OnCloseRequest()
+{
+    // A close asked for while the order is being stored waits for the store to end.
+    if (saving_)
+        return false;
+    FormClose();
+    return true;
+}
+
+void TMBFrm::FormClose() { SaveOrder(); }
+
+void TMBFrm::SaveOrder()
+{
+    saving_ = true;
+    struct Saving {
+        bool& flag;
+        ~Saving() { flag = false; }
+    } saving{saving_};
+    InputOff input(hwnd());
+    TinfoFrm notice;
+    notice.Show(hwnd(), mainWindow_);
+    ProcessPendingMessages();
+    ULONGLONG lastPass = GetTickCount64();
+    manager_.SaveOrder([&] {
+        // Often enough to keep the windows painted, rarely enough not to slow the store.
+        const ULONGLONG now = GetTickCount64();
+        if (now - lastPass >= 50) {
+            lastPass = now;
+            ProcessPendingMessages();
+        }
+    });
+}
+
+void TMBFrm::BtnOKClick() { SendMessageA(hwnd(), WM_CLOSE, 0, 0); }
+
+void TMBFrm::BtnRefreshClick()
+{
+    manager_.Refresh();
+    ShowRows();
+}
+
+void TMBFrm::Image5Click()
+{
+    manager_.Search(AnsiText(Edit1));
+    ShowRows();
+}
+
+void TMBFrm::BtnNewClick()
+{
+    std::string memo = MemoText();
+    manager_.AddTemplate(memo);
+    SetMemoText(memo);
+    ShowRows();
+}
+
+void TMBFrm::BtnEditClick()
+{
+    std::string memo = MemoText();
+    manager_.ModifyTemplate(memo);
+    SetMemoText(memo);
+    ShowRows();
+}
+
+void TMBFrm::BtnCancelClick()
+{
+    std::string memo = MemoText();
+    manager_.DeleteTemplate(memo);
+    SetMemoText(memo);
+    ShowRows();
+}
+
+std::string TMBFrm::MemoText() const { return AnsiText(Memo1); }
+
+void TMBFrm::SetMemoText(const std::string& ansi)
+{
+    if (ansi != MemoText())
+        SetWindowTextW(Memo1, WidenAnsi(ansi).c_str());
+}
+
+bool TMBFrm::PreTranslate(MSG& msg)
+{
+    // Tab moves between the search box, the list and the memo; there are no shortcuts.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB)
+        return IsDialogMessageW(hwnd(), &msg) != FALSE;
+    return false;
+}
+
+LRESULT TMBFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    switch (msg) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        PaintGuard paint(hwnd());
+        PaintContent(paint.dc());
+        return 0;
+    }
+    case WM_PRINTCLIENT: PaintContent(reinterpret_cast<HDC>(wParam)); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: OnMouseDown(point); return 0;
+    case WM_LBUTTONUP: OnMouseUp(point); return 0;
+    case WM_MOUSEMOVE:
+    case WM_MOUSELEAVE: hints_.pointerMoved(); return 0;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor())
+            return TRUE;
+        break;
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lParam) == ListBox1) {
+            if (HIWORD(wParam) == LBN_SELCHANGE)
+                ListBox1Click();
+            else if (HIWORD(wParam) == LBN_DBLCLK)
+                ListBox1DblClick();
+            return 0;
+        }
+        break;
+    case WM_DRAWITEM:
+        if (reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem == ListBox1) {
+            ListBox1DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        break;
+    default: break;
+    }
+    return ModalWindow::HandleMessage(msg, wParam, lParam);
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The template manager window TMBFrm: lists, searches, adds, modifies and deletes the
+// templates, reorders them by dragging, and stores the order when it closes.
+#include "templates/TemplateManager.h"
+#include "ui/Gdi.h"
+#include "ui/Hints.h"
+#include "ui/ModalWindow.h"
+#include "ui/WinMessageBoxes.h"
+
+#include <memory>
+
+class TMBFrm : public ModalWindow {
+public:
+    // `mainWindow`: the saving notice is centred over it.
+    TMBFrm(Connection& connection, HWND mainWindow);
+
+protected:
+    ModalFrame Frame() const override;
+    void OnCreated() override;
+    bool OnCloseRequest() override;
+    bool PreTranslate(MSG& msg) override;
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // The window (MbDialog.cpp).
+    void CreateControls();
+    void PaintContent(HDC dc);
+    void PaintToolBar(HDC dc);
+    const char* ControlAt(POINT p) const;
+    void OnMouseDown(POINT p);
+    void OnMouseUp(POINT p);
+    bool OnSetCursor();
+    void FormShow();
+    void FormClose();
+    void SaveOrder();
+    void BtnOKClick();
+    void BtnRefreshClick();
+    void BtnNewClick();
+    void BtnEditClick();
+    void BtnCancelClick();
+    void Image5Click();
+    std::string MemoText() const;
+    void SetMemoText(const std::string& ansi);
+    void ShowRows();
+
+    // The list and the drag (MbDialog.List.cpp).
+    void ListBox1Click();
+    void ListBox1DblClick();
+    void ListBox1DrawItem(const DRAWITEMSTRUCT& item);
+    int CurrentRow() const;
+    int RowAt(POINT listPoint) const;
+    // The list's mouse while the left button is down: true when the message was taken.
+    bool ListMouse(UINT msg, POINT listPoint);
+    void ListBox1DragOver(POINT listPoint);
+    static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+
+    HWND mainWindow_;
+    WinMessageBoxes boxes_;
+    TemplateManager manager_;
+    Hints hints_;
+    Font font_;
+    Font titleFont_;
+    HWND Edit1 = nullptr;
+    HWND ListBox1 = nullptr;
+    HWND Memo1 = nullptr;
+    const char* pressed_ = nullptr;
+    POINT pressPoint_ = {};
+    bool pressArmed_ = false;
+    bool dragging_ = false;
+    bool saving_ = false;
+};
+
+std::unique_ptr<ModalWindow> NewTemplateManager(Connection& connection, HWND mainWindow);

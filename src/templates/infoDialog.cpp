@@ -1,0 +1,50 @@
+#include "templates/infoDialog.h"
+
+#include "ui/Gdi.h"
+#include "ui/ModalWindow.h"
+#include "ui/Pictures.h"
+
+namespace {
+const int kWidth = 330;
+const int kHeight = 83;
+} // namespace
+
+void TinfoFrm::Show(HWND owner, HWND centreOver)
+{
+    const POINT at = CentredOver(centreOver, kWidth, kHeight);
+    if (!CreateWindowOf(L"TinfoFrm", WS_EX_TOOLWINDOW, WS_POPUP, L"", at.x, at.y, kWidth, kHeight, owner))
+        return; // the notice is a courtesy: the order is stored without it
+    ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+    UpdateWindow(hwnd());
+}
+
+LRESULT TinfoFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        PaintGuard paint(hwnd());
+        PaintContent(paint.dc());
+        return 0;
+    }
+    case WM_PRINTCLIENT: PaintContent(reinterpret_cast<HDC>(wParam)); return 0;
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    default: return DefaultHandling(msg, wParam, lParam);
+    }
+}
+
+void TinfoFrm::PaintContent(HDC dc)
+{
+    // A rectangle filling the window: white inside a 1-pixel black frame.
+    RECT all = {0, 0, kWidth, kHeight};
+    FillSolid(dc, all, RGB(0, 0, 0));
+    InflateRect(&all, -1, -1);
+    FillSolid(dc, all, RGB(255, 255, 255));
+    DrawSavingPicture(dc, 27, 21);
+    Font font = MakeFont(L"宋体", 12);
+    SelectGuard select(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    const wchar_t text[] = L"请稍后，系统正在保存数据......";
+    TextOutW(dc, 78, 35, text, static_cast<int>(wcslen(text)));
+}

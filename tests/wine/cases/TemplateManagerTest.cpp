@@ -1,0 +1,220 @@
+// The template manager: its messages, the drag that reorders the templates, and the
+// order stored when it closes.
+#include "Manager.h"
+#include "Menus.h"
+#include "Velmora.h"
+
+#include <gtest/gtest.h>
+
+using vt::Installation;
+using vt::Manager;
+using vt::Velmora;
+using wt::MessageBoxIcon;
+using Rows = std::vector<std::string>;
+
+namespace {
+
+const char kCaption[] = "系统提示";
+
+bool Notice(Velmora& velmora, const std::string& text)
+{
+    return vt::ExpectMessageBox(velmora.pid(), text, kCaption, MessageBoxIcon::Exclamation);
+}
+
+// The plain confirmation: no icon, captioned with the program's title.
+bool Confirmation(Velmora& velmora, const std::string& text)
+{
+    return vt::ExpectMessageBox(velmora.pid(), text, "Velmora", MessageBoxIcon::None);
+}
+
+bool RowsBecome(const Manager& manager, const Rows& expected)
+{
+    return wt::WaitUntil([&] { return manager.rows() == expected; }, 5000);
+}
+
+// The stored order, by the texts.
+Rows StoredOrder(const wt::ProgramFolder& folder)
+{
+    const std::string joined =
+        vt::QueryValue(folder, "SELECT group_concat(TText, '|') FROM (SELECT TText FROM TText ORDER BY TSortID, ID)");
+    Rows rows;
+    size_t start = 0;
+    for (size_t bar; (bar = joined.find('|', start)) != std::string::npos; start = bar + 1)
+        rows.push_back(joined.substr(start, bar - start));
+    rows.push_back(joined.substr(start));
+    return rows;
+}
+
+// Drags list row `from` onto row `to` with the mouse, passing every row between.
+void DragRow(const Manager& manager, int from, int to)
+{
+    const RECT a = manager.rowRect(from);
+    const RECT b = manager.rowRect(to);
+    wt::Drag({a.left + 100, (a.top + a.bottom) / 2}, {b.left + 100, (b.top + b.bottom) / 2}, wt::MouseButton::Left,
+             4 * std::abs(from - to));
+}
+
+} // namespace
+
+TEST(TemplateManager, AddModifyAndDeleteWithEveryMessage)
+{
+    Installation app({"您好", "it's ok"});
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    Manager manager(velmora);
+    ASSERT_TRUE(manager.window());
+    EXPECT_EQ(wt::WindowText(manager.window()), "文本模板管理");
+    EXPECT_EQ(wt::Width(wt::ClientRectOnScreen(manager.window())), 419);
+    EXPECT_EQ(wt::Height(wt::ClientRectOnScreen(manager.window())), 451);
+    EXPECT_TRUE(RowsBecome(manager, {"您好", "it's ok"}));
+
+    manager.clickButton("BtnNew");
+    EXPECT_TRUE(Notice(velmora, "添加模板内容不能为空！"));
+    manager.setMemoText(" \r\n ");
+    manager.clickButton("BtnNew");
+    EXPECT_TRUE(Notice(velmora, "添加模板内容不能为空！"));
+    manager.setMemoText("  请稍等 \r\n");
+    manager.clickButton("BtnNew");
+    EXPECT_TRUE(Confirmation(velmora, "添加模板成功."));
+    EXPECT_TRUE(RowsBecome(manager, {"您好", "it's ok", "请稍等"}));
+    EXPECT_EQ(manager.memoText(), "");
+    manager.setMemoText("\r\n您好\r\n");
+    manager.clickButton("BtnNew");
+    EXPECT_TRUE(Notice(velmora, "已经有相同模板存在！"));
+    EXPECT_EQ(manager.memoText(), "\r\n您好\r\n") << "the user corrects the text";
+
+    manager.clickButton("BtnEdit");
+    EXPECT_TRUE(Notice(velmora, "没有选择要修改的模板!"));
+    manager.clickButton("BtnCancel");
+    EXPECT_TRUE(Notice(velmora, "没有选择要删除的模板!"));
+
+    manager.doubleClickRow(1);
+    EXPECT_TRUE(wt::WaitUntil([&] { return manager.memoText() == "it's ok"; }, 3000));
+    manager.clickButton("BtnEdit");
+    EXPECT_TRUE(Notice(velmora, "已经有相同模板存在！")) << "its own text";
+    manager.setMemoText("it's \"fine\"");
+    manager.clickButton("BtnEdit");
+    EXPECT_TRUE(Confirmation(velmora, "修改模板成功."));
+    EXPECT_TRUE(RowsBecome(manager, {"您好", "it's \"fine\"", "请稍等"}));
+
+    manager.doubleClickRow(1);
+    manager.clickButton("BtnCancel");
+    EXPECT_TRUE(
+        vt::ExpectMessageBox(velmora.pid(), "是否要删除选择模板数据!", kCaption, MessageBoxIcon::Question, IDNO));
+    manager.clickButton("BtnCancel");
+    EXPECT_TRUE(
+        vt::ExpectMessageBox(velmora.pid(), "是否要删除选择模板数据!", kCaption, MessageBoxIcon::Question, IDYES));
+    EXPECT_TRUE(Confirmation(velmora, "删除模板成功."));
+    EXPECT_TRUE(RowsBecome(manager, {"您好", "请稍等"}));
+    manager.clickButton("BtnCancel");
+    EXPECT_TRUE(Notice(velmora, "没有选择要删除的模板!")) << "no new choice since the delete";
+
+    // A statement the database refuses: the user is told why and keeps the typed text.
+    vt::RunSql(app.folder, "CREATE TRIGGER refuse BEFORE INSERT ON TText BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    manager.setMemoText("谢谢");
+    manager.clickButton("BtnNew");
+    auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, kCaption);
+    EXPECT_EQ(box->icon, MessageBoxIcon::Exclamation);
+    EXPECT_NE(box->text.find("disk full"), std::string::npos) << box->text;
+    wt::SaveWindowScreenshot(box->hwnd, "manager_refused_insert.png");
+    wt::Answer(*box, IDOK);
+    EXPECT_TRUE(RowsBecome(manager, {"您好", "请稍等"}));
+    EXPECT_EQ(manager.memoText(), "谢谢");
+    wt::SaveWindowScreenshot(manager.window(), "manager_2_templates.png");
+}
+
+TEST(TemplateManager, DragReordersAndTheOrderIsStoredAtClose)
+{
+    Installation app({"一", "二", "三", "四", "五", "六"});
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    velmora.search("三"); // the main list reloads in stored order after the manager, search text kept
+    Manager manager(velmora);
+    ASSERT_TRUE(manager.window());
+    ASSERT_TRUE(RowsBecome(manager, {"一", "二", "三", "四", "五", "六"}));
+
+    DragRow(manager, 4, 1);
+    EXPECT_TRUE(RowsBecome(manager, {"一", "五", "二", "三", "四", "六"}));
+    // Below the last row nothing moves.
+    const RECT last = manager.rowRect(5);
+    wt::Drag({last.left + 100, (last.top + last.bottom) / 2}, manager.screenPoint(200, 73 + 192 - 8));
+    EXPECT_TRUE(RowsBecome(manager, {"一", "五", "二", "三", "四", "六"}));
+    wt::SaveWindowScreenshot(manager.window(), "manager_after_drag.png");
+    EXPECT_EQ(StoredOrder(app.folder), (Rows{"一", "二", "三", "四", "五", "六"})) << "nothing stored while dragging";
+
+    manager.clickButton("BtnOK");
+    EXPECT_TRUE(wt::WaitForWindowGone(manager.window(), 10000));
+    EXPECT_EQ(StoredOrder(app.folder), (Rows{"一", "五", "二", "三", "四", "六"}));
+    EXPECT_EQ(
+        vt::QueryValue(app.folder, "SELECT group_concat(TSortID) FROM (SELECT TSortID FROM TText ORDER BY TSortID)"),
+        "0,1,2,3,4,5");
+    EXPECT_TRUE(wt::WaitUntil([&] { return velmora.listEntries() == Rows{"一", "五", "二", "三", "四", "六"}; }, 5000));
+    EXPECT_EQ(velmora.searchText(), "三");
+    EXPECT_TRUE(IsWindowEnabled(velmora.mainWindow()));
+}
+
+TEST(TemplateManager, QuitWhileItIsOpenStoresTheOrderAndEnds)
+{
+    Installation app({"a", "b", "c"});
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    Manager manager(velmora);
+    ASSERT_TRUE(manager.window());
+    ASSERT_TRUE(RowsBecome(manager, {"a", "b", "c"}));
+    DragRow(manager, 2, 0);
+    ASSERT_TRUE(RowsBecome(manager, {"c", "a", "b"}));
+
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Quit));
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", kCaption, MessageBoxIcon::Question, IDYES));
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
+    EXPECT_EQ(StoredOrder(app.folder), (Rows{"c", "a", "b"}));
+}
+
+TEST(TemplateManager, ListsOfSeveralSizesAndTheSavingNotice)
+{
+    for (int count : {0, 9, 10, 30}) {
+        Rows texts;
+        for (int i = 1; i <= count; ++i)
+            texts.push_back(std::to_string(i) +
+                            (i % 3 ? " 您好,很高兴为您服务,请问有什么可以帮您的吗" : " Order shipped"));
+        Installation app(texts);
+        Velmora velmora(app.folder);
+        ASSERT_TRUE(velmora.waitForMainWindow());
+        Manager manager(velmora);
+        ASSERT_TRUE(manager.window());
+        ASSERT_TRUE(RowsBecome(manager, texts));
+        if (count > 2) {
+            // The selected row's fill, the even and the odd rows' fixed colours.
+            wt::Click({manager.rowRect(2).left + 100, manager.rowRect(2).top + 10});
+            const RECT first = manager.rowRect(0), second = manager.rowRect(1), third = manager.rowRect(2);
+            EXPECT_TRUE(wt::WaitForPixel({first.right - 3, first.top + 2}, RGB(255, 255, 255), 3000));
+            EXPECT_TRUE(wt::WaitForPixel({second.right - 3, second.top + 2}, RGB(230, 230, 242), 3000));
+            EXPECT_TRUE(wt::WaitForPixel({third.right - 3, third.top + 2}, RGB(255, 206, 157), 3000));
+            EXPECT_TRUE(wt::WaitForPixel({third.left, third.top + 10}, RGB(255, 128, 0), 3000));
+        }
+        wt::SaveWindowScreenshot(manager.window(), "manager_" + std::to_string(count) + "_templates.png");
+        manager.clickButton("BtnOK");
+        EXPECT_TRUE(wt::WaitForWindowGone(manager.window(), 10000));
+    }
+
+    // Enough rows that the notice stays up long enough to be seen.
+    Installation app;
+    vt::RunSql(app.folder, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                           "INSERT INTO TText (TText, TSortID) SELECT '模板 ' || i, 20000 - i FROM n");
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow(30000));
+    Manager manager(velmora);
+    ASSERT_TRUE(manager.window());
+    ASSERT_TRUE(wt::WaitUntil([&] { return SendMessageW(manager.list(), LB_GETCOUNT, 0, 0) == 20000; }, 30000));
+    manager.clickButton("BtnOK");
+    HWND notice = wt::WaitForWindow(velmora.pid(), wt::HasClass("TinfoFrm"), 5000);
+    ASSERT_TRUE(notice) << "no saving notice while 20,000 rows were stored";
+    EXPECT_EQ(wt::Width(wt::WindowRect(notice)), 330);
+    EXPECT_EQ(wt::Height(wt::WindowRect(notice)), 83);
+    EXPECT_FALSE(IsWindowEnabled(manager.window())) << "the manager takes no input while it stores";
+    wt::SaveWindowScreenshot(notice, "manager_saving_notice.png");
+    EXPECT_TRUE(wt::WaitForWindowGone(manager.window(), 30000));
+    EXPECT_EQ(vt::QueryValue(app.folder, "SELECT TText FROM TText WHERE TSortID = 1"), "模板 19999");
+}
