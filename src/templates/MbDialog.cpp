@@ -4,6 +4,7 @@
 
 #include "templates/MbLayout.h"
 #include "templates/infoDialog.h"
+#include "ui/FailureReport.h"
 #include "ui/Pictures.h"
 #include "ui/WinText.h"
 
@@ -77,7 +78,11 @@ void TMBFrm::OnCreated()
                                     MbLook::kCornerDiameter),
                  FALSE);
     CreateControls();
-    FormShow();
+    // A list that cannot be read is reported and stays empty; the window still opens.
+    GuardedCall(hwnd(), WM_SHOWWINDOW, [this] {
+        FormShow();
+        return LRESULT{0};
+    });
 }
 
 void TMBFrm::CreateControls()
@@ -247,8 +252,7 @@ bool TMBFrm::OnSetCursor()
 
 void TMBFrm::FormShow()
 {
-    manager_.LoadTemplates(LoadMode::All, "");
-    ShowRows();
+    ShowRowsAfter([this] { manager_.LoadTemplates(LoadMode::All, ""); });
 }
 
 bool TMBFrm::OnCloseRequest()
@@ -286,40 +290,40 @@ void TMBFrm::SaveOrder()
 
 void TMBFrm::BtnOKClick() { SendMessageA(hwnd(), WM_CLOSE, 0, 0); }
 
+void TMBFrm::ShowRowsAfter(const std::function<void()>& operation)
+{
+    // The list shows the rows as they are however the operation ended: a load that
+    // failed leaves it empty, as the rows are.
+    struct Show {
+        TMBFrm& window;
+        ~Show() { window.ShowRows(); }
+    } show{*this};
+    operation();
+}
+
 void TMBFrm::BtnRefreshClick()
 {
-    manager_.Refresh();
-    ShowRows();
+    ShowRowsAfter([this] { manager_.Refresh(); });
 }
 
 void TMBFrm::Image5Click()
 {
-    manager_.Search(AnsiText(Edit1));
-    ShowRows();
+    ShowRowsAfter([this] { manager_.Search(AnsiText(Edit1)); });
 }
 
-void TMBFrm::BtnNewClick()
-{
-    std::string memo = MemoText();
-    manager_.AddTemplate(memo);
-    SetMemoText(memo);
-    ShowRows();
-}
+void TMBFrm::BtnNewClick() { RunOnMemo(&TemplateManager::AddTemplate); }
 
-void TMBFrm::BtnEditClick()
-{
-    std::string memo = MemoText();
-    manager_.ModifyTemplate(memo);
-    SetMemoText(memo);
-    ShowRows();
-}
+void TMBFrm::BtnEditClick() { RunOnMemo(&TemplateManager::ModifyTemplate); }
 
-void TMBFrm::BtnCancelClick()
+void TMBFrm::BtnCancelClick() { RunOnMemo(&TemplateManager::DeleteTemplate); }
+
+void TMBFrm::RunOnMemo(void (TemplateManager::*operation)(std::string&))
 {
-    std::string memo = MemoText();
-    manager_.DeleteTemplate(memo);
-    SetMemoText(memo);
-    ShowRows();
+    ShowRowsAfter([this, operation] {
+        std::string memo = MemoText();
+        (manager_.*operation)(memo);
+        SetMemoText(memo);
+    });
 }
 
 std::string TMBFrm::MemoText() const { return AnsiText(Memo1); }

@@ -7,6 +7,7 @@
 #include "ui/ModalWindow.h"
 #include "ui/WinMessageBoxes.h"
 
+#include <functional>
 #include <memory>
 
 class TMBFrm : public ModalWindow {
@@ -42,6 +43,9 @@ private:
     std::string MemoText() const;
     void SetMemoText(const std::string& ansi);
     void ShowRows();
+    void ShowRowsAfter(const std::function<void()>& operation);
+    // Add, modify or delete with the memo's text; the memo shows what the operation left.
+    void RunOnMemo(void (TemplateManager::*operation)(std::string&));
 
     // The list and the drag (MbDialog.List.cpp).
     void ListBox1Click();

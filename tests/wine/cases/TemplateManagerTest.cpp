@@ -67,6 +67,8 @@ TEST(TemplateManager, AddModifyAndDeleteWithEveryMessage)
     EXPECT_EQ(wt::Width(wt::ClientRectOnScreen(manager.window())), 419);
     EXPECT_EQ(wt::Height(wt::ClientRectOnScreen(manager.window())), 451);
     EXPECT_TRUE(RowsBecome(manager, {"您好", "it's ok"}));
+    wt::MovePointer(manager.screenPoint(386 + 8, 9 + 8));
+    EXPECT_EQ(vt::WaitForHintText("关闭系统", 5000), std::optional<std::string>("关闭系统"));
 
     manager.clickButton("BtnNew");
     EXPECT_TRUE(Notice(velmora, "添加模板内容不能为空！"));
@@ -123,6 +125,13 @@ TEST(TemplateManager, AddModifyAndDeleteWithEveryMessage)
     EXPECT_TRUE(RowsBecome(manager, {"您好", "请稍等"}));
     EXPECT_EQ(manager.memoText(), "谢谢");
     wt::SaveWindowScreenshot(manager.window(), "manager_2_templates.png");
+
+    // A query that fails reaches the general error report; the window stays.
+    vt::RunSql(app.folder, "ALTER TABLE TText RENAME TO Gone");
+    manager.clickButton("BtnRefresh");
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "no such table: TText", "Velmora", MessageBoxIcon::Error));
+    EXPECT_TRUE(RowsBecome(manager, {}));
+    EXPECT_TRUE(IsWindow(manager.window()));
 }
 
 TEST(TemplateManager, DragReordersAndTheOrderIsStoredAtClose)
