@@ -26,6 +26,11 @@ inline const char* const kTemplateDeleted = "删除模板成功.";
 inline const char* const kAddFailed = "添加模板失败,数据库没有保存这条模板: ";
 inline const char* const kModifyFailed = "修改模板失败,数据库没有保存这次修改: ";
 inline const char* const kDeleteFailed = "删除模板失败,数据库没有删除这条模板: ";
+
+// The settings dialog.
+inline const char* const kSettingsSaved = "保存设置成功,重启系统后生效.";
+// The letter list's text holds no letter and no item is selected: nothing is saved.
+inline const char* const kNoHotKeyLetter = "请选择快捷键字母!";
 } // namespace Texts
 
 // Icon of a notice box.
