@@ -6,7 +6,7 @@
 namespace {
 
 // Days from 1970-01-01 to the given civil date (proleptic Gregorian calendar).
-long DaysFromCivil(long y, unsigned m, unsigned d)
+constexpr long DaysFromCivil(long y, unsigned m, unsigned d)
 {
     y -= m <= 2;
     const long era = (y >= 0 ? y : y - 399) / 400;
@@ -29,7 +29,8 @@ void CivilFromDays(long z, int& year, int& month, int& day)
     year = static_cast<int>(yoe + era * 400 + (month <= 2));
 }
 
-const long kEpochOffset = DaysFromCivil(1899, 12, 30);
+// A constant of the compiler's: other files' start-up code may read dates before this file's.
+constexpr long kEpochOffset = DaysFromCivil(1899, 12, 30);
 
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
