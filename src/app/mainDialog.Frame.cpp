@@ -4,6 +4,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/mainLayout.h"
+#include "settings/SysDialog.h"
 #include "templates/MbDialog.h"
 #include "common/FunPub.h"
 #include "common/RowGeometry.h"
@@ -58,7 +59,7 @@ void TMainFrm::CreateControls()
                                list.left, list.top, list.width, list.height, hwnd(), nullptr, instance, nullptr);
     SendMessageW(ListBox1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, kListRowHeight);
-    SetWindowSubclass(ListBox1, ListBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    listHook_.attach(ListBox1, ListBoxProc, this);
 
     hints_.create(hwnd());
     for (const ControlLayout& control : MainLayout())
@@ -284,7 +285,12 @@ void TMainFrm::ShowHelp()
 void TMainFrm::ShowAbout() { RunModal(*NewAboutWindow()); }
 
 // The settings, template manager and restore windows open here once they exist.
-void TMainFrm::OpenSettings() {}
+void TMainFrm::OpenSettings()
+{
+    RunModal(*NewSettingsDialog(_conn));
+    // Saved list colours show at once; the rest of the settings apply at the next start.
+    InvalidateRect(ListBox1, nullptr, TRUE);
+}
 void TMainFrm::OpenTemplateManager()
 {
     RunModal(*NewTemplateManager(_conn, hwnd()));

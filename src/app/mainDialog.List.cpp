@@ -5,12 +5,9 @@
 #include "common/Text.h"
 #include "common/TextCodec.h"
 #include "store/ConfigRecord.h"
-#include "ui/FailureReport.h"
 #include "ui/ListFill.h"
 #include "ui/TemplateRows.h"
 #include "ui/WinText.h"
-
-#include <commctrl.h>
 
 namespace {
 const int kShownCharacters = 20;
@@ -76,21 +73,19 @@ void TMainFrm::ListBox1MouseMove(POINT listPoint)
     hints_.setWindowHint(ListBox1, Utf8FromWide(WidenAnsi(EntryText(hintRow_))));
 }
 
-LRESULT CALLBACK TMainFrm::ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+LRESULT TMainFrm::ListBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = reinterpret_cast<TMainFrm*>(data);
-    return GuardedCall(hwnd, msg, [&]() -> LRESULT {
-        LRESULT result = 0;
-        if (EmptyListMessage(hwnd, msg, wParam, lParam, result))
-            return result;
-        switch (msg) {
-        case WM_MOUSELEAVE: self->hints_.pointerMoved(); break;
-        case WM_MOUSEMOVE:
-            self->ListBox1MouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-            self->hints_.pointerMoved();
-            break;
-        default: break;
-        }
-        return DefSubclassProc(hwnd, msg, wParam, lParam);
-    });
+    auto* self = static_cast<TMainFrm*>(hook.owner());
+    LRESULT result = 0;
+    if (EmptyListMessage(hook, hwnd, msg, wParam, lParam, result))
+        return result;
+    switch (msg) {
+    case WM_MOUSELEAVE: self->hints_.pointerMoved(); break;
+    case WM_MOUSEMOVE:
+        self->ListBox1MouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        self->hints_.pointerMoved();
+        break;
+    default: break;
+    }
+    return hook.CallOriginal(hwnd, msg, wParam, lParam);
 }

@@ -4,6 +4,7 @@
 #include "app/HotKeyDelivery.h"
 #include "store/Connection.h"
 #include "ui/ApplicationWindow.h"
+#include "ui/ControlHook.h"
 #include "ui/Gdi.h"
 #include "ui/Hints.h"
 #include "ui/Layout.h"
@@ -97,7 +98,7 @@ private:
     void Image6Click();
     void ListBox1DrawItem(const DRAWITEMSTRUCT& item);
     void ListBox1MouseMove(POINT listPoint);
-    static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+    static LRESULT ListBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     ApplicationWindow application_;
     WinMessageBoxes boxes_;
@@ -110,6 +111,7 @@ private:
     Font titleFont_;
     HWND Edit1 = nullptr;
     HWND ListBox1 = nullptr;
+    ControlHook listHook_;
     COLORREF bandColour_;
     const ControlLayout* pressed_ = nullptr;
     std::unique_ptr<HotKeyDelivery> delivery_;

@@ -3,12 +3,9 @@
 #include "templates/MbDialog.h"
 
 #include "templates/MbLayout.h"
-#include "ui/FailureReport.h"
 #include "ui/ListFill.h"
 #include "ui/TemplateRows.h"
 #include "ui/WinText.h"
-
-#include <commctrl.h>
 
 void TMBFrm::ShowRows() { FillList(ListBox1, manager_.Rows()); }
 
@@ -91,24 +88,22 @@ bool TMBFrm::ListMouse(UINT msg, POINT listPoint)
     }
 }
 
-LRESULT CALLBACK TMBFrm::ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+LRESULT TMBFrm::ListBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = reinterpret_cast<TMBFrm*>(data);
-    return GuardedCall(hwnd, msg, [&]() -> LRESULT {
-        LRESULT result = 0;
-        if (EmptyListMessage(hwnd, msg, wParam, lParam, result))
-            return result;
-        const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (msg == WM_LBUTTONDOWN) {
-            // The press makes its row current at once (the list tells only when the button
-            // is released): a drag that starts now moves that row.
-            const LRESULT pressed = DefSubclassProc(hwnd, msg, wParam, lParam);
-            self->ListBox1Click();
-            self->ListMouse(msg, point);
-            return pressed;
-        }
-        if ((msg == WM_MOUSEMOVE || msg == WM_LBUTTONUP || msg == WM_CAPTURECHANGED) && self->ListMouse(msg, point))
-            return 0;
-        return DefSubclassProc(hwnd, msg, wParam, lParam);
-    });
+    auto* self = static_cast<TMBFrm*>(hook.owner());
+    LRESULT result = 0;
+    if (EmptyListMessage(hook, hwnd, msg, wParam, lParam, result))
+        return result;
+    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (msg == WM_LBUTTONDOWN) {
+        // The press makes its row current at once (the list tells only when the button
+        // is released): a drag that starts now moves that row.
+        const LRESULT pressed = hook.CallOriginal(hwnd, msg, wParam, lParam);
+        self->ListBox1Click();
+        self->ListMouse(msg, point);
+        return pressed;
+    }
+    if ((msg == WM_MOUSEMOVE || msg == WM_LBUTTONUP || msg == WM_CAPTURECHANGED) && self->ListMouse(msg, point))
+        return 0;
+    return hook.CallOriginal(hwnd, msg, wParam, lParam);
 }

@@ -100,7 +100,7 @@ void TMBFrm::CreateControls()
                                    LBS_HASSTRINGS | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT,
                                list.left, list.top, list.width, list.height, hwnd(), nullptr, instance, nullptr);
     SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, MbLook::kRowHeight);
-    SetWindowSubclass(ListBox1, ListBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    listHook_.attach(ListBox1, ListBoxProc, this);
     const ControlLayout& memo = Control("Memo1");
     Memo1 =
         CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",

@@ -2,6 +2,7 @@
 // The template manager window TMBFrm: lists, searches, adds, modifies and deletes the
 // templates, reorders them by dragging, and stores the order when it closes.
 #include "templates/TemplateManager.h"
+#include "ui/ControlHook.h"
 #include "ui/Gdi.h"
 #include "ui/Hints.h"
 #include "ui/ModalWindow.h"
@@ -56,7 +57,7 @@ private:
     // The list's mouse while the left button is down: true when the message was taken.
     bool ListMouse(UINT msg, POINT listPoint);
     void ListBox1DragOver(POINT listPoint);
-    static LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+    static LRESULT ListBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND mainWindow_;
     WinMessageBoxes boxes_;
@@ -66,6 +67,7 @@ private:
     Font titleFont_;
     HWND Edit1 = nullptr;
     HWND ListBox1 = nullptr;
+    ControlHook listHook_;
     HWND Memo1 = nullptr;
     const char* pressed_ = nullptr;
     POINT pressPoint_ = {};

@@ -14,6 +14,12 @@ enum class ControlKind {
     Bevel,        // a lowered separator line
     Edit,         // a single-line text box (a child window)
     List,         // the owner-drawn list (a child window)
+    GroupBox,     // a framed group with its caption
+    ComboBox,     // a drop-down with an edit part
+    CheckBox,     // a tick box with its caption
+    Button,       // a push button
+    ColourPanel,  // a flat rectangle filled with a colour, clicked to pick another
+    Image,        // a picture from the program's resources
 };
 
 struct ControlLayout {

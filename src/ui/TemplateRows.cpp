@@ -6,8 +6,6 @@
 #include "ui/Gdi.h"
 #include "ui/ListFill.h"
 
-#include <commctrl.h>
-
 void PaintTemplateRow(const DRAWITEMSTRUCT& item, HFONT font, const RowColours& colours, int shownCharacters)
 {
     if (item.itemID == static_cast<UINT>(-1))
@@ -47,12 +45,12 @@ void PaintTemplateRow(const DRAWITEMSTRUCT& item, HFONT font, const RowColours& 
     TextOutA(dc, places.textX, places.y, shown.c_str(), static_cast<int>(shown.size()));
 }
 
-bool EmptyListMessage(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool EmptyListMessage(const ControlHook& hook, HWND list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (msg != WM_PAINT && msg != WM_SETFOCUS && msg != WM_KILLFOCUS)
         return false;
-    // Asked of the list itself, past the subclass.
-    if (DefSubclassProc(list, LB_GETCOUNT, 0, 0) > 0)
+    // Asked of the list itself, past our own procedure.
+    if (hook.CallOriginal(list, LB_GETCOUNT, 0, 0) > 0)
         return false;
     if (msg == WM_PAINT) {
         PaintGuard paint(list);
@@ -63,7 +61,7 @@ bool EmptyListMessage(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     }
     // The list draws its focus frame straight away on a focus change: paint over it.
-    result = DefSubclassProc(list, msg, wParam, lParam);
+    result = hook.CallOriginal(list, msg, wParam, lParam);
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     return true;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // One row of a template list, painted the same way in the main window and in the
 // template manager; only the colours and the length of the shown text differ.
+#include "ui/ControlHook.h"
+
 #include <windows.h>
 
 struct RowColours {
@@ -18,4 +20,4 @@ void PaintTemplateRow(const DRAWITEMSTRUCT& item, HFONT font, const RowColours& 
 // For the subclass of such a list: an empty list paints only its background, where the
 // list's own painting would draw a dotted focus frame with no row in it. True when the
 // message was handled here, with its result in `result`.
-bool EmptyListMessage(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+bool EmptyListMessage(const ControlHook& hook, HWND list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -1,0 +1,257 @@
+#include "settings/SysDialog.h"
+
+#include "common/FunPub.h"
+#include "settings/SysLayout.h"
+#include "store/ConfigRecord.h"
+#include "ui/JpegPicture.h"
+#include "ui/WinText.h"
+
+#include "../resources/resource.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+namespace {
+
+// Control ids: 100 + the control's place in the layout (never IDOK or IDCANCEL).
+const int kFirstId = 100;
+
+const char* const kPanels[5] = {"Panel1", "Panel2", "Panel3", "Panel4", "Panel5"};
+
+int IdOf(const std::string& name)
+{
+    const Layout& layout = SysLayout();
+    for (size_t i = 0; i < layout.size(); ++i)
+        if (name == layout[i].name)
+            return kFirstId + static_cast<int>(i);
+    return 0;
+}
+
+DateTime LocalNow()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return ToDateTime({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
+}
+
+std::string ComboText(HWND combo)
+{
+    const int length = GetWindowTextLengthW(combo);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(combo, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return AnsiFromWide(text);
+}
+
+} // namespace
+
+TSysFrm::TSysFrm(Connection& connection) : connection_(connection) {}
+
+std::unique_ptr<ModalWindow> NewSettingsDialog(Connection& connection) { return std::make_unique<TSysFrm>(connection); }
+
+ModalFrame TSysFrm::Frame() const
+{
+    return {L"TSysFrm",
+            L"系统设置",
+            WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+            WS_EX_DLGMODALFRAME,
+            SysLook::kClientWidth,
+            SysLook::kClientHeight,
+            GetSysColorBrush(COLOR_BTNFACE)};
+}
+
+void TSysFrm::OnCreated()
+{
+    boxes_.setOwner(hwnd());
+    CreateControls();
+    FormShow();
+}
+
+void TSysFrm::CreateControls()
+{
+    font_ = MakeFont(L"宋体", SysLook::kFontHeight);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const Layout& layout = SysLayout();
+    for (size_t i = 0; i < layout.size(); ++i) {
+        const ControlLayout& c = layout[i];
+        const int id = kFirstId + static_cast<int>(i);
+        const std::wstring text = Widen(c.text);
+        const wchar_t* kind = L"STATIC";
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        int height = c.height;
+        switch (c.kind) {
+        case ControlKind::GroupBox:
+            kind = L"BUTTON";
+            style |= BS_GROUPBOX;
+            break;
+        case ControlKind::Label: style |= SS_LEFT | SS_NOPREFIX; break;
+        case ControlKind::ComboBox:
+            kind = L"COMBOBOX";
+            style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+            height = SysLook::kDropDownHeight;
+            break;
+        case ControlKind::CheckBox:
+            kind = L"BUTTON";
+            style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+            break;
+        case ControlKind::Button:
+            kind = L"BUTTON";
+            style |= WS_TABSTOP | BS_PUSHBUTTON;
+            break;
+        case ControlKind::Bevel: style |= SS_ETCHEDFRAME; break;
+        case ControlKind::Image: style |= SS_BITMAP; break;
+        case ControlKind::ColourPanel: {
+            const size_t panel = static_cast<size_t>(c.name[5] - '1');
+            panels_[panel].Create(hwnd(), id, c.rect());
+            continue;
+        }
+        default: continue;
+        }
+        HWND control = CreateWindowExW(0, kind, text.c_str(), style, c.left, c.top, c.width, height, hwnd(),
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+    // The bevel frames its four controls: it lies behind them.
+    SetWindowPos(Child("Bevel1"), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    HWND letters = Child("ComboBox1");
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const wchar_t item[2] = {static_cast<wchar_t>(letter), 0};
+        SendMessageW(letters, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    }
+    HWND periods = Child("ComboBox2");
+    for (const char* period : {"每周", "每月"})
+        SendMessageW(periods, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(period).c_str()));
+    for (size_t i = 0; i < typingHooks_.size(); ++i) {
+        HWND combo = i == 0 ? letters : periods;
+        SendMessageW(combo, CB_SETCURSEL, 0, 0);
+        // ComboBox1KeyPress, ComboBox2KeyPress: every typed character is discarded.
+        COMBOBOXINFO info = {};
+        info.cbSize = sizeof info;
+        if (GetComboBoxInfo(combo, &info) && info.hwndItem)
+            typingHooks_[i].attach(info.hwndItem, DiscardTypingProc, this);
+    }
+
+    // A picture that cannot be read leaves its place empty.
+    illustration_ = LoadJpegResource(IDR_SETTINGS_ILLUSTRATION);
+    if (illustration_.get())
+        SendMessageW(Child("Image1"), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(illustration_.get()));
+}
+
+HWND TSysFrm::Child(const char* name) const { return GetDlgItem(hwnd(), IdOf(name)); }
+
+void TSysFrm::FormShow() { LoadControls(); }
+
+void TSysFrm::LoadControls()
+{
+    const SettingsControls controls = ::LoadControls(Config);
+    for (size_t i = 0; i < panels_.size(); ++i)
+        panels_[i].setColour(static_cast<COLORREF>(controls.colours[i]));
+    HWND letters = Child("ComboBox1");
+    SendMessageW(letters, CB_SETCURSEL, static_cast<WPARAM>(controls.letterItem), 0);
+    SetWindowTextW(letters, WidenAnsi(controls.letterText).c_str());
+    SendMessageW(Child("CheckBox1"), BM_SETCHECK, controls.saveDb ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Child("CheckBox2"), BM_SETCHECK, controls.askSaveDb ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Child("ComboBox2"), CB_SETCURSEL, static_cast<WPARAM>(controls.periodItem), 0);
+}
+
+SettingsControls TSysFrm::ReadControls() const
+{
+    SettingsControls controls;
+    HWND letters = Child("ComboBox1");
+    controls.letterText = ComboText(letters);
+    controls.letterItem = static_cast<int>(SendMessageW(letters, CB_GETCURSEL, 0, 0));
+    for (size_t i = 0; i < panels_.size(); ++i)
+        controls.colours[i] = static_cast<int>(panels_[i].colour());
+    controls.saveDb = SendMessageW(Child("CheckBox1"), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    controls.askSaveDb = SendMessageW(Child("CheckBox2"), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    controls.periodItem = static_cast<int>(SendMessageW(Child("ComboBox2"), CB_GETCURSEL, 0, 0));
+    return controls;
+}
+
+void TSysFrm::PanelClick(int panel)
+{
+    CHOOSECOLORA choose = {};
+    choose.lStructSize = sizeof choose;
+    choose.hwndOwner = hwnd();
+    choose.rgbResult = lastPicked_;
+    choose.lpCustColors = customColours_;
+    choose.Flags = CC_RGBINIT;
+    if (!ChooseColorA(&choose))
+        return; // cancelled: nothing changes
+    lastPicked_ = choose.rgbResult;
+    panels_[static_cast<size_t>(panel)].setColour(choose.rgbResult);
+}
+
+void TSysFrm::BitBtn1Click()
+{
+    if (SaveConfig(connection_, Config, ReadControls(), LocalNow()) == SaveResult::NoLetter) {
+        boxes_.notice(Texts::kNoHotKeyLetter, NoticeType::Exclamation);
+        return;
+    }
+    // The plain box, centred on the screen; the dialog takes no input meanwhile.
+    ShowMessageBox(nullptr, Texts::kSettingsSaved, ApplicationTitle(), MB_OK | MB_TASKMODAL);
+}
+
+void TSysFrm::BitBtn2Click()
+{
+    SettingsControls controls = ReadControls();
+    RestoreDefaultColours(controls);
+    for (size_t i = 0; i < panels_.size(); ++i)
+        panels_[i].setColour(static_cast<COLORREF>(controls.colours[i]));
+}
+
+void TSysFrm::OnCommand(int id, int code)
+{
+    if (code != BN_CLICKED)
+        return;
+    for (int panel = 0; panel < 5; ++panel)
+        if (id == IdOf(kPanels[panel]))
+            PanelClick(panel);
+    if (id == IdOf("BitBtn1"))
+        BitBtn1Click();
+    else if (id == IdOf("BitBtn2"))
+        BitBtn2Click();
+}
+
+bool TSysFrm::PreTranslate(MSG& msg)
+{
+    // Tab and the arrow keys move between the controls as in any dialog.
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)
+        return IsDialogMessageW(hwnd(), &msg) != FALSE;
+    return false;
+}
+
+LRESULT TSysFrm::DiscardTypingProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_CHAR || msg == WM_IME_CHAR)
+        return 0;
+    return hook.CallOriginal(hwnd, msg, wParam, lParam);
+}
+
+LRESULT TSysFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_COMMAND:
+        if (lParam != 0)
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_SETCURSOR: {
+        HWND over = reinterpret_cast<HWND>(wParam);
+        if (over == Child("BitBtn1") || over == Child("BitBtn2")) {
+            SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+            return TRUE;
+        }
+        break;
+    }
+    default: break;
+    }
+    return ModalWindow::HandleMessage(msg, wParam, lParam);
+}
