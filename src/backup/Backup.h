@@ -1,4 +1,75 @@
 #pragma once
+// Backups of DB.mdb: the copies made when the program ends (BackupAtExit) and the check
+// and copy that put one back (the restore dialog). The desktop is reached through the
+// small interfaces below, which the program implements with Win32 and the tests fake.
+#include "common/DateTime.h"
+#include "common/FunPub.h"
 
-// The exit-time backup policy, run by the main window's close path.
-void BackupAtExit();
+#include <string>
+#include <vector>
+
+class Connection;
+struct TConfigRecord;
+
+// The clock: each call is its own reading of the local time.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual DateTime now() = 0;
+};
+
+// Files, by UTF-8 paths. A failure is reported by the result and `error` (a sentence in
+// plain words with the system's reason), never by an exception.
+class Files {
+public:
+    virtual ~Files() = default;
+    virtual bool isFile(const std::string& path) = 0;
+    virtual bool isFolder(const std::string& path) = 0;
+    virtual bool makeFolder(const std::string& path, std::string& error) = 0;
+    // Copies `from` to `to`, replacing `to`.
+    virtual bool copyReplacing(const std::string& from, const std::string& to, std::string& error) = 0;
+    // Puts `from` in the place of `to` in one step (a rename that replaces).
+    virtual bool moveReplacing(const std::string& from, const std::string& to, std::string& error) = 0;
+    virtual bool remove(const std::string& path) = 0;
+    // The names (without folder) of the folder's files matching "*.bk", in ascending order.
+    virtual std::vector<std::string> backupNames(const std::string& folder) = 0;
+};
+
+// Where the program keeps its data: the program folder ending in a path separator.
+struct BackupPlaces {
+    std::string programFolder; // UTF-8
+    std::string database() const { return programFolder + "DB.mdb"; }
+    std::string backupFolder() const { return programFolder + "DatabackUp"; }
+    std::string backupPath(const std::string& name) const;
+};
+
+// "YYYYMMDDHHMMSS" + "Bk.bk": the name of a backup made at `moment`.
+std::string BackupFileName(DateTime moment);
+// "Update Tconfig set TDeadDay='YYYY-MM-DD HH:MM:SS' where TID=1".
+std::string StampStatement(DateTime moment);
+
+struct BackupContext {
+    Connection& connection; // _conn
+    const TConfigRecord& config;
+    BackupPlaces places;
+    Clock& clock;
+    Files& files;
+    MessageBoxes& boxes;
+};
+
+// The exit-time policy: a periodic backup when more than TSaveDay days have passed since
+// TDeadDay (TSaveDB = 1), then the question when TASaveDB = 1. Never raises: a failure
+// is shown as a notice and the close goes on.
+void BackupAtExit(BackupContext& context);
+
+// Whether the file at `path` is a database this program can work on: an SQLite file that
+// passes a quick integrity check and has TText and Tconfig with the columns the program
+// reads. False with the reason in `reason` otherwise.
+bool IsSoundDatabase(const std::string& path, std::string& reason);
+
+// Puts the backup `name` in place of DB.mdb: the connection is closed, the backup is copied
+// beside DB.mdb and then put in its place in one step; a journal left beside DB.mdb goes
+// first so it is never replayed onto the restored file. False with the reason in
+// `error`; DB.mdb is then as it was.
+bool RestoreBackup(Connection& connection, const BackupPlaces& places, const std::string& name, Files& files,
+                   std::string& error);

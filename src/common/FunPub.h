@@ -31,6 +31,26 @@ inline const char* const kDeleteFailed = "删除模板失败,数据库没有删�
 inline const char* const kSettingsSaved = "保存设置成功,重启系统后生效.";
 // The letter list's text holds no letter and no item is selected: nothing is saved.
 inline const char* const kNoHotKeyLetter = "请选择快捷键字母!";
+
+// Backups at exit.
+inline const char* const kBackupQuestion = "是否要备份数据库?";
+// Each followed by the reason; the folder and file texts first by the folder's path or the file's name and ": ".
+inline const char* const kBackupStampFailed = "数据库备份失败,无法记录备份时间: ";
+inline const char* const kBackupFolderFailed = "数据库备份失败,无法创建备份文件夹 ";
+inline const char* const kBackupCopyFailed = "数据库备份失败,无法写入备份文件 ";
+inline const char* const kBackupFailed = "数据库备份失败: ";
+// Added to a failed backup's notice when the previous backup time could not be put back either.
+inline const char* const kBackupTimeNotRestored = "\r上次备份时间也没有恢复: ";
+
+// The restore dialog.
+inline const char* const kNoBackupFile = "没有找到备份文件!";
+inline const char* const kRestoreQuestion = "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.";
+inline const char* const kRestored = "还原数据库成功!";
+// Followed by the reason the chosen file is not a database of this program.
+inline const char* const kRestoreRefused = "选择的备份文件不能还原: ";
+// kRestoreFailed, the reason, then kRestoreFailedEnd.
+inline const char* const kRestoreFailed = "还原数据库失败: ";
+inline const char* const kRestoreFailedEnd = " 数据库没有改变,系统将关闭.";
 } // namespace Texts
 
 // Icon of a notice box.

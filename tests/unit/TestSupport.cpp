@@ -2,11 +2,13 @@
 
 #include "store/Schema.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <strings.h>
 
 const HostCodec& Codec()
 {
@@ -52,4 +54,65 @@ std::string TempFolder::readFile(const std::string& name) const
     std::stringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+namespace fs = std::filesystem;
+
+bool HostFiles::isFile(const std::string& path)
+{
+    std::error_code ignored;
+    return fs::is_regular_file(path, ignored);
+}
+
+bool HostFiles::isFolder(const std::string& path)
+{
+    std::error_code ignored;
+    return fs::is_directory(path, ignored);
+}
+
+bool HostFiles::makeFolder(const std::string& path, std::string& error)
+{
+    std::error_code failure;
+    if (fs::create_directory(path, failure) || (!failure && fs::is_directory(path)))
+        return true;
+    error = "无法创建文件夹 (" + (failure ? failure.message() : std::string("已有同名文件")) + ")";
+    return false;
+}
+
+bool HostFiles::copyReplacing(const std::string& from, const std::string& to, std::string& error)
+{
+    std::error_code failure;
+    if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, failure))
+        return true;
+    error = "无法复制文件 (" + failure.message() + ")";
+    return false;
+}
+
+bool HostFiles::moveReplacing(const std::string& from, const std::string& to, std::string& error)
+{
+    std::error_code failure;
+    fs::rename(from, to, failure);
+    if (!failure)
+        return true;
+    error = "无法替换文件 (" + failure.message() + ")";
+    return false;
+}
+
+bool HostFiles::remove(const std::string& path)
+{
+    std::error_code ignored;
+    return fs::remove(path, ignored);
+}
+
+std::vector<std::string> HostFiles::backupNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (fs::directory_iterator it(folder, ignored), end; !ignored && it != end; it.increment(ignored)) {
+        const std::string name = it->path().filename().string();
+        if (it->is_regular_file() && name.size() > 3 && strcasecmp(name.c_str() + name.size() - 3, ".bk") == 0)
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // A temporary folder with a delivered database in it, removed after the test.
+#include "backup/Backup.h"
 #include "common/HostCodec.h"
 
 #include <string>
@@ -27,3 +28,15 @@ private:
 };
 
 const HostCodec& Codec();
+
+// Files on this machine's file system, doing what the program's own do on Windows.
+class HostFiles : public Files {
+public:
+    bool isFile(const std::string& path) override;
+    bool isFolder(const std::string& path) override;
+    bool makeFolder(const std::string& path, std::string& error) override;
+    bool copyReplacing(const std::string& from, const std::string& to, std::string& error) override;
+    bool moveReplacing(const std::string& from, const std::string& to, std::string& error) override;
+    bool remove(const std::string& path) override;
+    std::vector<std::string> backupNames(const std::string& folder) override;
+};

@@ -1,0 +1,407 @@
+#include "TestSupport.h"
+
+#include "backup/Backup.h"
+#include "store/ConfigRecord.h"
+#include "store/Connection.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <utility>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class FakeBoxes : public MessageBoxes {
+public:
+    void notice(const std::string& text, NoticeType type) override
+    {
+        shown.push_back((type == NoticeType::Exclamation ? "notice! " : "notice? ") + text);
+    }
+    bool question(const std::string& text) override
+    {
+        shown.push_back("question " + text);
+        return answer;
+    }
+    void plain(const std::string& text) override { shown.push_back("plain " + text); }
+    Lines take() { return std::exchange(shown, {}); }
+
+    Lines shown;
+    bool answer = true;
+};
+
+// Hands out the given readings, one per call.
+class ScriptedClock : public Clock {
+public:
+    DateTime now() override
+    {
+        if (readings.empty()) {
+            ADD_FAILURE() << "the clock was read once more than expected";
+            return 0;
+        }
+        const DateTime next = readings.front();
+        readings.erase(readings.begin());
+        return next;
+    }
+    std::vector<DateTime> readings;
+};
+
+// The real files, except that copy number `failingCopy` writes a piece of the file and fails,
+// as on a full disk, and a move onto `failingMoveTarget` fails.
+class FlakyFiles : public HostFiles {
+public:
+    bool copyReplacing(const std::string& from, const std::string& to, std::string& error) override
+    {
+        if (++copies != failingCopy)
+            return HostFiles::copyReplacing(from, to, error);
+        std::ofstream(to, std::ios::binary) << "partial";
+        error = "磁盘空间不足";
+        return false;
+    }
+    bool moveReplacing(const std::string& from, const std::string& to, std::string& error) override
+    {
+        if (to == failingMoveTarget) {
+            error = "文件正被使用";
+            return false;
+        }
+        return HostFiles::moveReplacing(from, to, error);
+    }
+
+    int copies = 0;
+    int failingCopy = 0;
+    std::string failingMoveTarget;
+};
+
+DateTime At(int year, int month, int day, int hour, int minute, int second)
+{
+    return ToDateTime(CivilTime{year, month, day, hour, minute, second});
+}
+
+// Monday 4 May 2026 09:00:00, the last backup in most cases here.
+const DateTime kMonday = At(2026, 5, 4, 9, 0, 0);
+
+void WriteFile(const std::string& path, const std::string& content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+// Creates an SQLite file at `path` holding what `sql` makes.
+void MakeDatabase(const std::string& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+class BackupTest : public ::testing::Test {
+protected:
+    BackupTest()
+    {
+        conn.setConnectionText(ConnectionTextFor(folder.deliveredDatabase()));
+        conn.connect();
+    }
+
+    // One exit with the clock giving `readings`, every one of which must be taken.
+    void exitAt(const std::vector<DateTime>& readings)
+    {
+        clock.readings = readings;
+        BackupAtExit(context);
+        EXPECT_TRUE(clock.readings.empty()) << clock.readings.size() << " clock readings left";
+    }
+    Lines backups() { return files.backupNames(places.backupFolder()); }
+    std::string deadDay()
+    {
+        Query query(conn);
+        query.open("select TDeadDay from Tconfig where TID=1");
+        return query.fieldText("TDeadDay");
+    }
+    std::string backupBytes(const std::string& name) { return folder.readFile("DatabackUp/" + name); }
+
+    TempFolder folder;
+    Connection conn{Codec()};
+    TConfigRecord config;
+    ScriptedClock clock;
+    FlakyFiles files;
+    FakeBoxes boxes;
+    BackupPlaces places{folder.path("")};
+    BackupContext context{conn, config, places, clock, files, boxes};
+};
+
+std::string Notice(const std::string& text) { return "notice! " + text; }
+const std::string kQuestion = "question 是否要备份数据库?";
+
+} // namespace
+
+TEST(BackupNames, NameStampAndPathsAreFormedFromTheMoment)
+{
+    const DateTime moment = At(2026, 5, 6, 14, 30, 15);
+    EXPECT_EQ(BackupFileName(moment), "20260506143015Bk.bk");
+    EXPECT_EQ(BackupFileName(moment).size(), 19u);
+    // A reading a hair before the next second is that second, as the stamp shows it.
+    const DateTime lateInTheYear = At(2026, 12, 31, 23, 59, 59) + 0.9999 / 86400;
+    EXPECT_EQ(BackupFileName(lateInTheYear), "20270101000000Bk.bk");
+    EXPECT_EQ(StampStatement(lateInTheYear), "Update Tconfig set TDeadDay='2027-01-01 00:00:00' where TID=1");
+    EXPECT_EQ(StampStatement(moment), "Update Tconfig set TDeadDay='2026-05-06 14:30:15' where TID=1");
+
+    EXPECT_EQ(BackupPlaces{"C:\\Tools\\"}.backupPath("x.bk"), "C:\\Tools\\DatabackUp\\x.bk");
+    EXPECT_EQ(BackupPlaces{"C:\\Tools\\"}.database(), "C:\\Tools\\DB.mdb");
+    EXPECT_EQ(BackupPlaces{"/tmp/x/"}.backupPath("x.bk"), "/tmp/x/DatabackUp/x.bk");
+}
+
+TEST_F(BackupTest, PeriodicBackupOnlyWhenMoreThanThePeriodHasPassed)
+{
+    config.TSaveDB = 1;
+    config.TSaveDay = 7;
+    config.TDeadDay = kMonday;
+    exitAt({At(2026, 5, 11, 8, 0, 0)}); // 6 days 23 hours
+    exitAt({At(2026, 5, 11, 9, 0, 0)}); // 7 days to the second
+    exitAt({kMonday + 7});
+    exitAt({At(2026, 5, 11, 9, 0, 0) + 0.4 / 86400}); // what the stamp would show as 7 days
+    EXPECT_FALSE(files.isFolder(places.backupFolder()));
+    EXPECT_TRUE(conn.connected());
+    EXPECT_EQ(deadDay(), "");
+
+    // 7 days and 1 second: the stamp and the name each read the clock.
+    exitAt({At(2026, 5, 11, 9, 0, 1), At(2026, 5, 11, 9, 0, 1), At(2026, 5, 11, 9, 0, 2)});
+    EXPECT_FALSE(conn.connected());
+    ASSERT_EQ(backups(), Lines{"20260511090002Bk.bk"});
+    EXPECT_EQ(backupBytes("20260511090002Bk.bk"), folder.readFile("DB.mdb"));
+    EXPECT_EQ(deadDay(), "2026-05-11 09:00:01");
+    EXPECT_EQ(boxes.take(), Lines{});
+}
+
+TEST_F(BackupTest, NoBackupYetOrPeriodZeroBacksUpAtEveryExitIntoTheSameFolder)
+{
+    config.TSaveDB = 1;
+    config.TSaveDay = 30;
+    config.TDeadDay = 0; // TDeadDay empty in the row
+    exitAt({kMonday, kMonday, kMonday});
+    config.TSaveDay = 0;
+    config.TDeadDay = kMonday;
+    const DateTime later = kMonday + 1.0 / 86400;
+    exitAt({later, later, later});
+    EXPECT_EQ(backups(), (Lines{"20260504090000Bk.bk", "20260504090001Bk.bk"}));
+    EXPECT_EQ(deadDay(), "2026-05-04 09:00:01");
+    EXPECT_EQ(boxes.take(), Lines{});
+}
+
+TEST_F(BackupTest, QuestionAtExitAndSwitchesOtherThanOne)
+{
+    // Switches off, or any value but 1: nothing is read, asked or copied.
+    for (int value : {0, 2}) {
+        config.TSaveDB = config.TASaveDB = value;
+        exitAt({});
+    }
+    EXPECT_TRUE(conn.connected());
+    EXPECT_EQ(boxes.take(), Lines{});
+
+    config.TASaveDB = 1;
+    boxes.answer = false;
+    exitAt({});
+    EXPECT_EQ(boxes.take(), Lines{kQuestion});
+    EXPECT_TRUE(conn.connected());
+    EXPECT_FALSE(files.isFolder(places.backupFolder()));
+    EXPECT_EQ(deadDay(), "");
+
+    boxes.answer = true;
+    const DateTime moment = At(2026, 5, 6, 14, 30, 15);
+    exitAt({moment, moment});
+    EXPECT_EQ(boxes.take(), Lines{kQuestion});
+    EXPECT_EQ(backups(), Lines{"20260506143015Bk.bk"});
+    EXPECT_EQ(deadDay(), "2026-05-06 14:30:15");
+}
+
+TEST_F(BackupTest, BothSwitchesOnAndDueMakeABackupThenAskForAnother)
+{
+    config.TSaveDB = config.TASaveDB = 1;
+    config.TSaveDay = 7;
+    config.TDeadDay = kMonday;
+    const DateTime due = At(2026, 5, 12, 10, 0, 0);
+    const DateTime second = due + 1.0 / 86400;
+    exitAt({due, due, due, second, second});
+    EXPECT_EQ(boxes.take(), Lines{kQuestion});
+    EXPECT_EQ(backups(), (Lines{"20260512100000Bk.bk", "20260512100001Bk.bk"}));
+    EXPECT_EQ(deadDay(), "2026-05-12 10:00:01");
+    // The second copy holds the second stamp; the first, its own.
+    EXPECT_EQ(backupBytes("20260512100001Bk.bk"), folder.readFile("DB.mdb"));
+    EXPECT_NE(backupBytes("20260512100000Bk.bk"), folder.readFile("DB.mdb"));
+
+    // Both copies within one second: one name, the second replaces the first.
+    const DateTime next = At(2026, 6, 1, 8, 0, 0);
+    exitAt({next, next, next, next, next});
+    EXPECT_EQ(backups().size(), 3u);
+    EXPECT_EQ(backupBytes("20260601080000Bk.bk"), folder.readFile("DB.mdb"));
+}
+
+TEST_F(BackupTest, AFailedCopyLeavesNoFileAndPutsTheLastBackupsStampBack)
+{
+    conn.execute(StampStatement(kMonday));
+    config.TSaveDB = config.TASaveDB = 1;
+    config.TSaveDay = 7;
+    config.TDeadDay = kMonday;
+    const DateTime due = At(2026, 5, 12, 10, 0, 0);
+    files.failingCopy = 1;
+    exitAt({due, due, due}); // the question is not asked after the failure
+    EXPECT_EQ(boxes.take(), Lines{Notice("数据库备份失败,无法写入备份文件 20260512100000Bk.bk: 磁盘空间不足")});
+    EXPECT_TRUE(files.isFolder(places.backupFolder()));
+    EXPECT_EQ(backups(), Lines{});
+    EXPECT_FALSE(conn.connected());
+    EXPECT_EQ(deadDay(), "2026-05-04 09:00:00");
+
+    // The first backup made, the second failing: the first one's stamp holds.
+    const DateTime second = due + 1.0 / 86400;
+    files.copies = 0;
+    files.failingCopy = 2;
+    exitAt({due, due, due, second, second});
+    EXPECT_EQ(boxes.take(),
+              (Lines{kQuestion, Notice("数据库备份失败,无法写入备份文件 20260512100001Bk.bk: 磁盘空间不足")}));
+    EXPECT_EQ(backups(), Lines{"20260512100000Bk.bk"});
+    EXPECT_EQ(deadDay(), "2026-05-12 10:00:00");
+
+    // The same, within one second: the first backup is overwritten and gone, so is its stamp.
+    const DateTime later = At(2026, 6, 1, 8, 0, 0);
+    files.copies = 0;
+    exitAt({later, later, later, later, later});
+    boxes.take();
+    EXPECT_EQ(backups(), Lines{"20260512100000Bk.bk"});
+    EXPECT_EQ(deadDay(), "2026-05-04 09:00:00");
+
+    // With no backup before, the row gets its empty value back, which reads as 0.
+    config.TDeadDay = 0;
+    files.copies = 0;
+    files.failingCopy = 1;
+    exitAt({due, due, due});
+    boxes.take();
+    EXPECT_EQ(deadDay(), "");
+    TConfigRecord stored;
+    stored.TDeadDay = 1;
+    ASSERT_EQ(ReadConfigRecord(conn, stored), ConfigLoad::Loaded);
+    EXPECT_EQ(stored.TDeadDay, 0);
+}
+
+TEST_F(BackupTest, AStampOrFolderFailureStopsTheExitWithANotice)
+{
+    config.TSaveDB = config.TASaveDB = 1;
+    config.TSaveDay = 7;
+    config.TDeadDay = kMonday;
+    const DateTime due = At(2026, 5, 12, 10, 0, 0);
+    const std::string database = conn.connectionText();
+    conn.disconnect();
+    conn.setConnectionText(ConnectionTextFor(folder.path("gone.mdb")));
+    exitAt({due, due}); // no reading for a name
+    Lines shown = boxes.take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind(Notice("数据库备份失败,无法记录备份时间: "), 0), 0u) << shown[0];
+    EXPECT_FALSE(files.isFolder(places.backupFolder()));
+    EXPECT_FALSE(files.isFile(folder.path("gone.mdb")));
+
+    // A file where the folder belongs: no copy, and the stamp just written is taken back.
+    conn.setConnectionText(database);
+    conn.execute(StampStatement(kMonday));
+    WriteFile(places.backupFolder(), "not a folder");
+    exitAt({due, due, due});
+    shown = boxes.take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind(Notice("数据库备份失败,无法创建备份文件夹 " + places.backupFolder() + ": "), 0), 0u)
+        << shown[0];
+    EXPECT_EQ(files.copies, 0);
+    EXPECT_EQ(deadDay(), "2026-05-04 09:00:00");
+}
+
+TEST(RestoreCheck, OnlyADatabaseOfThisProgramIsSound)
+{
+    TempFolder folder;
+    std::string reason;
+    // Characters that mean something in a URI must reach the file system as they are.
+    const std::string good = folder.deliveredDatabaseIn("备份 #1?%20");
+    // A journal beside the file is neither played back nor touched: the file is checked as it
+    // will be copied.
+    const std::string journal = good + "-journal";
+    WriteFile(journal, std::string(512, 'j'));
+    const std::string before = folder.readFile("备份 #1?%20/DB.mdb");
+    EXPECT_TRUE(IsSoundDatabase(good, reason)) << reason;
+    EXPECT_EQ(folder.readFile("备份 #1?%20/DB.mdb"), before);
+    EXPECT_EQ(folder.readFile("备份 #1?%20/DB.mdb-journal"), std::string(512, 'j'));
+
+    const auto refused = [&reason](const std::string& path) {
+        reason.clear();
+        EXPECT_FALSE(IsSoundDatabase(path, reason)) << path;
+        return reason;
+    };
+    EXPECT_EQ(refused(folder.path("missing.bk")), "无法打开文件");
+    EXPECT_FALSE(HostFiles().isFile(folder.path("missing.bk")));
+
+    WriteFile(folder.path("garbage.bk"), std::string(8192, 'x'));
+    EXPECT_EQ(refused(folder.path("garbage.bk")), "文件不是有效的数据库");
+
+    ASSERT_GT(before.size(), 4096u);
+    WriteFile(folder.path("cut.bk"), before.substr(0, 4096));
+    EXPECT_EQ(refused(folder.path("cut.bk")), "数据库文件已损坏");
+
+    // Damage inside a page that the engine still reads: only the integrity check finds it.
+    std::vector<std::string> many(500, "这是一条用来填满数据页的模板");
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] += std::to_string(i);
+    TempFolder full;
+    full.deliveredDatabase(many);
+    std::string damaged = full.readFile("DB.mdb");
+    const size_t middle = damaged.size() / 4096 / 2 * 4096;
+    damaged.replace(middle + 2000, 100, 100, '\xFF');
+    WriteFile(folder.path("damaged.bk"), damaged);
+    EXPECT_EQ(refused(folder.path("damaged.bk")), "数据库文件已损坏");
+
+    WriteFile(folder.path("empty.bk"), "");
+    EXPECT_EQ(refused(folder.path("empty.bk")), "缺少表 TText");
+    MakeDatabase(folder.path("other.bk"), "create table Other (ID integer); create table TText (ID, TText, TSortID)");
+    EXPECT_EQ(refused(folder.path("other.bk")), "缺少表 Tconfig");
+    const std::string older = folder.deliveredDatabaseIn("older");
+    MakeDatabase(older, "alter table Tconfig drop column TSaveDay");
+    EXPECT_EQ(refused(older), "表 Tconfig 缺少字段 TSaveDay");
+}
+
+TEST_F(BackupTest, RestorePutsTheBackupInPlaceOfTheDatabaseOrLeavesItAsItWas)
+{
+    TempFolder elsewhere;
+    const std::string name = "20260506143015Bk.bk";
+    elsewhere.deliveredDatabase({"您好", "再见"});
+    const std::string backup = elsewhere.readFile("DB.mdb");
+    std::string error;
+    ASSERT_TRUE(files.makeFolder(places.backupFolder(), error));
+    WriteFile(places.backupPath(name), backup);
+    const std::string original = folder.readFile("DB.mdb");
+    ASSERT_NE(original, backup);
+    const std::string journal = places.database() + "-journal";
+    const std::string temporary = places.database() + ".restoring";
+
+    // The move fails: DB.mdb and its journal as before, no file left behind.
+    WriteFile(journal, "old journal");
+    WriteFile(temporary, "stale");
+    files.failingMoveTarget = places.database();
+    EXPECT_FALSE(RestoreBackup(conn, places, name, files, error));
+    EXPECT_EQ(error, "文件正被使用");
+    EXPECT_FALSE(conn.connected());
+    EXPECT_EQ(folder.readFile("DB.mdb"), original);
+    EXPECT_EQ(folder.readFile("DB.mdb-journal"), "old journal");
+    EXPECT_FALSE(files.isFile(temporary));
+
+    // The backup cannot be read.
+    files.failingMoveTarget.clear();
+    error.clear();
+    EXPECT_FALSE(RestoreBackup(conn, places, "missing.bk", files, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(folder.readFile("DB.mdb"), original);
+    EXPECT_FALSE(files.isFile(temporary));
+
+    WriteFile(temporary, "stale");
+    conn.connect();
+    EXPECT_TRUE(RestoreBackup(conn, places, name, files, error)) << error;
+    EXPECT_FALSE(conn.connected());
+    EXPECT_EQ(folder.readFile("DB.mdb"), backup);
+    EXPECT_FALSE(files.isFile(journal));
+    EXPECT_FALSE(files.isFile(temporary));
+    EXPECT_FALSE(files.isFile(journal + ".restoring"));
+    EXPECT_EQ(backupBytes(name), backup);
+}
