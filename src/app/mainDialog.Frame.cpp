@@ -4,6 +4,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/mainLayout.h"
+#include "backup/BkDialog.h"
 #include "settings/SysDialog.h"
 #include "templates/MbDialog.h"
 #include "common/FunPub.h"
@@ -297,7 +298,11 @@ void TMainFrm::OpenTemplateManager()
     // The list follows the order stored at the manager's close; the search box keeps its text.
     LoadTemplates(0, "");
 }
-void TMainFrm::OpenRestore() {}
+void TMainFrm::OpenRestore()
+{
+    // A restore ends the program from inside the dialog; nothing follows here.
+    RunModal(*NewRestoreDialog(_conn, BackupPlaces{ExecutableFolderUtf8()}));
+}
 
 void TMainFrm::OnEndSession(bool ending)
 {

@@ -5,6 +5,7 @@
 #include "common/FunPub.h"
 #include "store/ConfigRecord.h"
 #include "ui/ExecutableFolder.h"
+#include "ui/WinFiles.h"
 #include "ui/Pictures.h"
 #include "ui/WinText.h"
 
@@ -94,6 +95,7 @@ bool TMainFrm::OpenDatabase()
         _conn.setConnectionText(ConnectionTextFor(path));
         _conn.connect();
         LoadConfig();
+        databaseOpened_ = true;
         return true;
     } catch (const std::exception& e) {
         boxes_.notice(std::string(Texts::kConnectError) + e.what(), NoticeType::Exclamation);
@@ -142,7 +144,13 @@ void TMainFrm::FormClose()
         return;
     closed_ = true;
     UnregisterHotKeyOnce();
-    BackupAtExit();
+    // A start that could not open the database has no policy to follow: nothing is asked.
+    if (databaseOpened_) {
+        WinClock clock;
+        WinFiles files;
+        BackupContext backup{_conn, Config, BackupPlaces{ExecutableFolderUtf8()}, clock, files, boxes_};
+        BackupAtExit(backup);
+    }
     RzTrayIcon1.remove();
     DestroyWindow(hwnd());
 }

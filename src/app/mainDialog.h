@@ -120,5 +120,6 @@ private:
     ATOM hotKeyAtom_ = 0;
     bool closed_ = false;
     bool closeAfterWindow_ = false;
+    bool databaseOpened_ = false;
     bool characterTaken_ = false;
 };

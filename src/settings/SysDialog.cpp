@@ -4,6 +4,7 @@
 #include "settings/SysLayout.h"
 #include "store/ConfigRecord.h"
 #include "ui/JpegPicture.h"
+#include "ui/WinFiles.h"
 #include "ui/WinText.h"
 
 #include "../resources/resource.h"
@@ -25,13 +26,6 @@ int IdOf(const std::string& name)
         if (name == layout[i].name)
             return kFirstId + static_cast<int>(i);
     return 0;
-}
-
-DateTime LocalNow()
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return ToDateTime({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
 }
 
 std::string ComboText(HWND combo)
@@ -185,7 +179,7 @@ void TSysFrm::PanelClick(int panel)
 
 void TSysFrm::BitBtn1Click()
 {
-    if (SaveConfig(connection_, Config, ReadControls(), LocalNow()) == SaveResult::NoLetter) {
+    if (SaveConfig(connection_, Config, ReadControls(), WinClock().now()) == SaveResult::NoLetter) {
         boxes_.notice(Texts::kNoHotKeyLetter, NoticeType::Exclamation);
         return;
     }

@@ -28,6 +28,19 @@ std::string TextOf(HWND control)
     return wt::Narrow(text);
 }
 
+// Waits until the keyboard focus of the dialog's thread is on `control` (or its edit part).
+bool FocusComesTo(HWND dialog, HWND control)
+{
+    return wt::WaitUntil(
+        [&] {
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof info;
+            GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+            return info.hwndFocus == control || GetParent(info.hwndFocus) == control;
+        },
+        3000);
+}
+
 POINT CentreOf(HWND control) { return wt::Centre(wt::WindowRect(control)); }
 
 COLORREF PanelColour(HWND dialog, int id)
@@ -82,9 +95,22 @@ TEST(Settings, ShowsTheStoredValuesTakesPicksAndSaves)
     EXPECT_LT(wt::ColourDistance(wt::ScreenPixel(image.left + 4, image.top + 6), RGB(0, 128, 255)), 60);
     wt::SaveWindowScreenshot(dialog, "settings_dialog.png");
 
-    // Typed letters are discarded; the arrow keys still choose.
+    // Typed letters are discarded: after a letter, Tab must reach the next control with the
+    // text unchanged. The arrow keys still choose.
     wt::Click(CentreOf(Item(dialog, kComboBox1)));
+    EXPECT_TRUE(FocusComesTo(dialog, Item(dialog, kComboBox1)));
     wt::PressKey('X');
+    wt::PressKey(VK_TAB);
+    EXPECT_TRUE(FocusComesTo(dialog, Item(dialog, kComboBox2)));
+    EXPECT_EQ(TextOf(Item(dialog, kComboBox1)), "C");
+    wt::PressKey('Y');
+    wt::PressKey(VK_TAB);
+    EXPECT_TRUE(FocusComesTo(dialog, Item(dialog, kCheckBox1)));
+    EXPECT_EQ(TextOf(Item(dialog, kComboBox2)), "每月");
+    // Away from the first click's place, so the two clicks are not taken for a double-click.
+    const RECT letters = wt::WindowRect(Item(dialog, kComboBox1));
+    wt::Click({letters.left + 8, (letters.top + letters.bottom) / 2});
+    EXPECT_TRUE(FocusComesTo(dialog, Item(dialog, kComboBox1)));
     wt::PressKey(VK_DOWN);
     EXPECT_TRUE(wt::WaitUntil([&] { return TextOf(Item(dialog, kComboBox1)) == "D"; }, 3000))
         << TextOf(Item(dialog, kComboBox1));

@@ -1,0 +1,94 @@
+#include "ui/WinFiles.h"
+
+#include "ui/WinText.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+// The system's description of the last error, in UTF-8.
+std::string LastErrorText()
+{
+    const DWORD code = GetLastError();
+    wchar_t* text = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length && text ? std::wstring(text, length) : L"";
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    if (message.empty())
+        message = L"错误 " + std::to_wstring(code);
+    return Utf8FromWide(message);
+}
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
+
+} // namespace
+
+bool WinFiles::isFile(const std::string& path)
+{
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WinFiles::isFolder(const std::string& path)
+{
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WinFiles::makeFolder(const std::string& path, std::string& error)
+{
+    if (CreateDirectoryW(Widen(path).c_str(), nullptr) || isFolder(path))
+        return true;
+    error = LastErrorText();
+    return false;
+}
+
+bool WinFiles::copyReplacing(const std::string& from, const std::string& to, std::string& error)
+{
+    if (CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
+        return true;
+    error = LastErrorText();
+    return false;
+}
+
+bool WinFiles::moveReplacing(const std::string& from, const std::string& to, std::string& error)
+{
+    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    error = LastErrorText();
+    return false;
+}
+
+bool WinFiles::remove(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != FALSE; }
+
+std::vector<std::string> WinFiles::backupNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Widen(folder + "\\*.bk").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        // The pattern also matches by a file's short name: keep the names that really end in ".bk".
+        const std::wstring name = found.cFileName;
+        const bool endsInBk = name.size() > 3 && _wcsicmp(name.c_str() + name.size() - 3, L".bk") == 0;
+        if (endsInBk && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(Utf8FromWide(name));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+DateTime WinClock::now()
+{
+    SYSTEMTIME time;
+    GetLocalTime(&time);
+    return ToDateTime({time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond});
+}

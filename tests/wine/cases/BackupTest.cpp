@@ -1,0 +1,217 @@
+// Backups made when the program ends, and the restore dialog that puts one back.
+#include "Menus.h"
+#include "Velmora.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using vt::Installation;
+using vt::Velmora;
+using wt::MessageBoxIcon;
+
+namespace {
+
+const char kCaption[] = "系统提示";
+const int kListId = 101, kButtonId = 102;
+
+std::vector<std::string> BackupNames(const wt::ProgramFolder& folder)
+{
+    return folder.exists("DatabackUp") ? folder.list("DatabackUp", "*.bk") : std::vector<std::string>{};
+}
+
+// Quits through the close icon, answering the quit question with Yes.
+void Quit(Velmora& velmora)
+{
+    velmora.click(242 + 8, 7 + 8);
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", kCaption, MessageBoxIcon::Question, IDYES));
+}
+
+HWND OpenRestoreDialog(Velmora& velmora)
+{
+    velmora.click(242 + 8, 343 + 8);
+    HWND menu = vt::WaitForMenu();
+    if (!menu)
+        return nullptr;
+    wt::Click(vt::MenuItemPoint(menu, 2, 2)); // 数据还原
+    return wt::WaitForWindow(velmora.pid(), wt::HasClass("TBkFrm"), 5000);
+}
+
+void SelectRow(HWND dialog, int row)
+{
+    RECT r = {};
+    HWND list = GetDlgItem(dialog, kListId);
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    wt::Click({r.left + 40, (r.top + r.bottom) / 2});
+    wt::WaitUntil([&] { return SendMessageW(list, LB_GETCURSEL, 0, 0) == row; }, 3000);
+}
+
+void ClickRestore(HWND dialog) { wt::Click(wt::Centre(wt::WindowRect(GetDlgItem(dialog, kButtonId)))); }
+
+// "YYYYMMDDHHMMSSBk.bk" for the local time `seconds` from now.
+std::string NameInSeconds(int seconds)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    FILETIME file;
+    SystemTimeToFileTime(&now, &file);
+    ULARGE_INTEGER ticks = {{file.dwLowDateTime, file.dwHighDateTime}};
+    ticks.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000ULL;
+    file = {ticks.LowPart, ticks.HighPart};
+    SYSTEMTIME later;
+    FileTimeToSystemTime(&file, &later);
+    char name[32];
+    std::snprintf(name, sizeof name, "%04d%02d%02d%02d%02d%02dBk.bk", later.wYear, later.wMonth, later.wDay,
+                  later.wHour, later.wMinute, later.wSecond);
+    return name;
+}
+
+} // namespace
+
+TEST(BackupAtExit, ADueBackupIsAnExactCopyAndStartsANewPeriod)
+{
+    Installation app({"一", "二"});
+    vt::RunSql(app.folder, "UPDATE Tconfig SET TSaveDB=1, TSaveDay=7, TDeadDay='2020-01-01 00:00:00', TASaveDB=0");
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    Quit(velmora);
+    ASSERT_TRUE(velmora.process().waitForExit(10000));
+    const std::vector<std::string> names = BackupNames(app.folder);
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].size(), 19u);
+    EXPECT_EQ(names[0].substr(14), "Bk.bk");
+    EXPECT_EQ(app.folder.readFile("DatabackUp\\" + names[0]), app.folder.readFile("DB.mdb"));
+    // The stamp in the row is the backup's own moment, to the second or one before.
+    const std::string stamp = vt::QueryValue(app.folder, "SELECT TDeadDay FROM Tconfig");
+    EXPECT_EQ(stamp.substr(0, 4), names[0].substr(0, 4)) << stamp;
+    EXPECT_NE(stamp, "2020-01-01 00:00:00");
+}
+
+TEST(BackupAtExit, TheQuestionMakesABackupOnlyOnYes)
+{
+    Installation app({"a"});
+    vt::RunSql(app.folder, "UPDATE Tconfig SET TSaveDB=0, TASaveDB=1, TDeadDay='2020-01-01 00:00:00'");
+    {
+        Velmora velmora(app.folder);
+        ASSERT_TRUE(velmora.waitForMainWindow());
+        Quit(velmora);
+        EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否要备份数据库?", kCaption, MessageBoxIcon::Question, IDNO));
+        ASSERT_TRUE(velmora.process().waitForExit(10000));
+    }
+    EXPECT_TRUE(BackupNames(app.folder).empty());
+    EXPECT_EQ(vt::QueryValue(app.folder, "SELECT TDeadDay FROM Tconfig"), "2020-01-01 00:00:00");
+
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    Quit(velmora);
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否要备份数据库?", kCaption, MessageBoxIcon::Question, IDYES));
+    ASSERT_TRUE(velmora.process().waitForExit(10000));
+    EXPECT_EQ(BackupNames(app.folder).size(), 1u);
+}
+
+TEST(BackupAtExit, ACopyThatCannotBeWrittenIsReportedAndTheStampPutBack)
+{
+    Installation app({"a"});
+    vt::RunSql(app.folder, "UPDATE Tconfig SET TSaveDB=1, TSaveDay=7, TDeadDay='2020-01-01 00:00:00'");
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    // Every name the next 20 seconds could give is taken by a folder: the copy cannot be written.
+    app.folder.makeFolder("DatabackUp");
+    for (int second = 0; second < 20; ++second)
+        CreateDirectoryW(wt::Widen(app.folder.file("DatabackUp\\" + NameInSeconds(second))).c_str(), nullptr);
+    Quit(velmora);
+    auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, kCaption);
+    EXPECT_EQ(box->icon, MessageBoxIcon::Exclamation);
+    EXPECT_NE(box->text.find("Bk.bk"), std::string::npos) << "names the file: " << box->text;
+    wt::SaveWindowScreenshot(box->hwnd, "backup_copy_failed.png");
+    wt::Answer(*box, IDOK);
+    EXPECT_TRUE(velmora.process().waitForExit(10000)) << "the program still ends";
+    EXPECT_EQ(vt::QueryValue(app.folder, "SELECT TDeadDay FROM Tconfig"), "2020-01-01 00:00:00");
+}
+
+TEST(Restore, AGoodBackupReplacesTheDatabaseAndTheProgramEnds)
+{
+    Installation app({"现在的模板"});
+    // The backup: a database of this program with other templates.
+    Installation other({"备份里的模板一", "备份里的模板二"});
+    app.folder.makeFolder("DatabackUp");
+    app.folder.writeFile("DatabackUp\\20260101120000Bk.bk", other.folder.readFile("DB.mdb"));
+    app.folder.writeFile("DatabackUp\\20250101120000Bk.bk", other.folder.readFile("DB.mdb"));
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    HWND dialog = OpenRestoreDialog(velmora);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(wt::WindowText(dialog), "模板数据库还原");
+    EXPECT_EQ(wt::Width(wt::ClientRectOnScreen(dialog)), 363);
+    EXPECT_EQ(wt::Height(wt::ClientRectOnScreen(dialog)), 240);
+    HWND list = GetDlgItem(dialog, kListId);
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), LB_ERR) << "no row selected at first";
+    wt::SaveWindowScreenshot(dialog, "restore_dialog.png");
+
+    ClickRestore(dialog);
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到备份文件!", kCaption, MessageBoxIcon::Exclamation));
+    SelectRow(dialog, 1);
+    ClickRestore(dialog);
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(),
+                                     "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.",
+                                     kCaption, MessageBoxIcon::Question, IDNO));
+    EXPECT_TRUE(IsWindow(dialog));
+    ClickRestore(dialog);
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(),
+                                     "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.",
+                                     kCaption, MessageBoxIcon::Question, IDYES));
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "还原数据库成功!", kCaption, MessageBoxIcon::None));
+    ASSERT_TRUE(velmora.process().waitForExit(10000));
+    EXPECT_EQ(app.folder.readFile("DB.mdb"), other.folder.readFile("DB.mdb"));
+    EXPECT_EQ(BackupNames(app.folder).size(), 2u) << "no backup at this end";
+
+    Velmora again(app.folder);
+    ASSERT_TRUE(again.waitForMainWindow());
+    EXPECT_EQ(again.listEntries(), (std::vector<std::string>{"备份里的模板一", "备份里的模板二"}));
+}
+
+TEST(Restore, DamagedForeignAndVanishedFilesAreRefusedAndTheDatabaseIsKept)
+{
+    Installation app({"现在的模板"});
+    const std::string good = app.folder.readFile("DB.mdb");
+    app.folder.makeFolder("DatabackUp");
+    app.folder.writeFile("DatabackUp\\1-garbage.bk", "这不是数据库 not a database at all");
+    app.folder.writeFile("DatabackUp\\2-truncated.bk", good.substr(0, 4096));
+    app.folder.writeFile("DatabackUp\\4-vanishing.bk", good);
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    {
+        // A file of another program: an SQLite database without this program's tables.
+        wt::ProgramFolder scratch;
+        vt::WriteDatabase(scratch);
+        vt::RunSql(scratch, "DROP TABLE TText; CREATE TABLE Notes (Body TEXT)");
+        app.folder.writeFile("DatabackUp\\3-foreign.bk", scratch.readFile("DB.mdb"));
+    }
+    HWND dialog = OpenRestoreDialog(velmora);
+    ASSERT_TRUE(dialog);
+    ASSERT_EQ(SendMessageW(GetDlgItem(dialog, kListId), LB_GETCOUNT, 0, 0), 4);
+    for (int row = 0; row < 3; ++row) {
+        SelectRow(dialog, row);
+        ClickRestore(dialog);
+        auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
+        ASSERT_TRUE(box) << "row " << row;
+        EXPECT_EQ(box->caption, kCaption);
+        EXPECT_EQ(box->icon, MessageBoxIcon::Exclamation);
+        EXPECT_EQ(box->text.find("是否要还原"), std::string::npos) << "no question for a bad file: " << box->text;
+        if (row == 0)
+            wt::SaveWindowScreenshot(box->hwnd, "restore_refused.png");
+        wt::Answer(*box, IDOK);
+    }
+    // Removed after the dialog listed it.
+    DeleteFileW(wt::Widen(app.folder.file("DatabackUp\\4-vanishing.bk")).c_str());
+    SelectRow(dialog, 3);
+    ClickRestore(dialog);
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到备份文件!", kCaption, MessageBoxIcon::Exclamation));
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_TRUE(velmora.process().running());
+    EXPECT_EQ(app.folder.readFile("DB.mdb"), good);
+}
