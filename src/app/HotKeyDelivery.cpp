@@ -29,27 +29,35 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
     if (target_ != 0) {
         delivering_ = true;
         desktop_.activate(target_);
-        for (char c : text)
-            if (!SendByte(static_cast<unsigned char>(c)))
-                break; // a hung or closed target: give up on the rest
+        size_t typed = 0;
+        CharacterSent stop = CharacterSent::Taken;
+        for (; typed < text.size() && stop == CharacterSent::Taken; ++typed)
+            stop = SendByte(static_cast<unsigned char>(text[typed]));
         delivering_ = false;
+        if (stop == CharacterSent::Refused) {
+            // Nothing more can reach that window: the user is told, and the list stays
+            // for another try once Velmora runs with the same rights.
+            desktop_.reportRefused(text.substr(0, typed - 1), text);
+            return;
+        }
+        // Otherwise everything went, or a hung or closed target took what it could.
     }
     desktop_.hideToTray();
     armed_ = false;
 }
 
-bool HotKeyDelivery::SendByte(unsigned char value)
+CharacterSent HotKeyDelivery::SendByte(unsigned char value)
 {
     const CharacterSent sent = desktop_.sendCharacter(target_, value);
     if (sent != CharacterSent::Pending)
-        return sent == CharacterSent::Taken;
+        return sent;
     for (;;) {
         switch (desktop_.waitForTarget(kPollMs)) {
-        case TargetWait::Taken: return true;
-        case TargetWait::ProgramEnding: return false;
+        case TargetWait::Taken: return CharacterSent::Taken;
+        case TargetWait::ProgramEnding: return CharacterSent::Gone;
         case TargetWait::StillWaiting: break;
         }
         if (!desktop_.targetResponding(target_))
-            return false;
+            return CharacterSent::Gone;
     }
 }

@@ -11,7 +11,8 @@ using WindowHandle = std::uintptr_t;
 enum class CharacterSent {
     Taken,   // the target has it (or keeps the lead byte of a two-byte character)
     Pending, // on its way: waitForTarget tells when it is taken
-    Gone     // the target window no longer exists
+    Gone,    // the target window no longer exists
+    Refused  // the system refused it: the target runs with higher rights than Velmora
 };
 
 enum class TargetWait {
@@ -38,6 +39,9 @@ public:
     // not looked at its messages for several seconds). A slow target is still responding.
     virtual bool targetResponding(WindowHandle target) = 0;
     virtual void hideToTray() = 0;
+    // The target refused the text after `typed` of `whole` had been typed (both bytes
+    // of the code page; `typed` may be empty). The list stays shown.
+    virtual void reportRefused(const std::string& typed, const std::string& whole) = 0;
 };
 
 const unsigned kModControl = 2;
@@ -64,8 +68,8 @@ public:
     static const unsigned kPollMs = 100;
 
 private:
-    // False when the target stopped taking characters.
-    bool SendByte(unsigned char value);
+    // Taken, or why the rest of the text is not sent.
+    CharacterSent SendByte(unsigned char value);
 
     DeliveryDesktop& desktop_;
     int registeredKey_;

@@ -1,6 +1,8 @@
 // The hotkey and the delivery of a template into the captured window.
 #include "app/mainDialog.h"
 
+#include "common/Text.h"
+#include "common/TextCodec.h"
 #include "store/ConfigRecord.h"
 
 namespace {
@@ -43,6 +45,9 @@ CharacterSent TMainFrm::sendCharacter(WindowHandle target, unsigned char value)
     SetLastError(ERROR_SUCCESS);
     if (SendMessageCallbackA(window, WM_CHAR, value, 0, CharacterTaken, reinterpret_cast<ULONG_PTR>(&characterTaken_)))
         return characterTaken_ ? CharacterSent::Taken : CharacterSent::Pending;
+    // The system keeps a program from typing into one that runs with higher rights.
+    if (GetLastError() == ERROR_ACCESS_DENIED)
+        return CharacterSent::Refused;
     // The lead byte of a two-byte character is kept until its trail byte comes and
     // nothing is sent yet; only a reported error (a closed window) is a failure.
     return GetLastError() == ERROR_SUCCESS && IsWindow(window) ? CharacterSent::Taken : CharacterSent::Gone;
@@ -77,6 +82,13 @@ bool TMainFrm::targetResponding(WindowHandle target)
     return IsWindow(window) && !IsHungAppWindow(window);
 }
 
+void TMainFrm::reportRefused(const std::string& typed, const std::string& whole)
+{
+    const TextCodec& codec = SystemCodec();
+    boxes_.notice(TypingRefusedNotice(CharacterCount(typed, codec), CharacterCount(whole, codec)),
+                  NoticeType::Exclamation);
+}
+
 void TMainFrm::CreateDelivery() { delivery_ = std::make_unique<HotKeyDelivery>(*this, Config.THotKeyInt); }
 
 void TMainFrm::RegisterHotKeyOnce()
@@ -84,8 +96,13 @@ void TMainFrm::RegisterHotKeyOnce()
     // The atom is system-wide and outlives the process unless deleted: the close path does that.
     hotKeyAtom_ = GlobalAddAtomA("Exe");
     HotKeyId = static_cast<int>(static_cast<unsigned short>(hotKeyAtom_)) - 0xC000;
-    RegisterHotKey(hwnd(), HotKeyId, MOD_CONTROL, static_cast<UINT>(Config.THotKeyInt));
     delivery_->setRegisteredKey(Config.THotKeyInt);
+    if (RegisterHotKey(hwnd(), HotKeyId, MOD_CONTROL, static_cast<UINT>(Config.THotKeyInt)))
+        return;
+    // Another program holds the letter: the hint must not promise it, and the user learns
+    // once, at start, where to choose another.
+    RzTrayIcon1.setHint(HotKeyTakenHint(Config.THotKeyInt));
+    boxes_.notice(HotKeyTakenNotice(Config.THotKeyInt), NoticeType::Exclamation);
 }
 
 void TMainFrm::UnregisterHotKeyOnce()

@@ -6,3 +6,33 @@ std::string TrayHintText(int hotKeyInt)
     const char letter = hotKeyInt > 0 && hotKeyInt < 128 ? static_cast<char>(hotKeyInt) : '?';
     return std::string("打开程序快捷键 Ctrl+") + letter;
 }
+
+namespace {
+std::string Letter(int hotKeyInt) { return std::string(1, hotKeyInt > 0 && hotKeyInt < 128 ? char(hotKeyInt) : '?'); }
+} // namespace
+
+std::string HotKeyTakenHint(int hotKeyInt) { return "快捷键 Ctrl+" + Letter(hotKeyInt) + " 已被其他程序占用"; }
+
+std::string HotKeyTakenNotice(int hotKeyInt)
+{
+    return "快捷键 Ctrl+" + Letter(hotKeyInt) +
+           " 已被其他程序占用,Velmora 无法使用它。\r请在\"系统设置\"中选择其他字母,然后重新启动 Velmora。";
+}
+
+std::string TypingRefusedNotice(int typedCharacters, int allCharacters)
+{
+    std::string text = "目标窗口属于以管理员身份运行的程序,不接受 Velmora 输入的文字。\r"
+                       "请以同样的权限(以管理员身份)运行 Velmora 后再试。\r";
+    if (typedCharacters == 0)
+        return text + "这条回复没有输入。";
+    return text + "这条回复只输入了 " + std::to_string(allCharacters) + " 个字符中的前 " +
+           std::to_string(typedCharacters) + " 个。";
+}
+
+std::string OutsideCodePageNotice(const std::vector<std::string>& characters)
+{
+    std::string list;
+    for (const std::string& character : characters)
+        list += (list.empty() ? "" : " ") + character;
+    return "模板中有系统不能输入的字符: " + list + "\r这些字符在聊天窗口里会变成\"?\",请删除或替换后再保存。";
+}

@@ -3,6 +3,7 @@
 // window layer converts them for display, so they read right whatever the system
 // code page is.
 #include <string>
+#include <vector>
 
 namespace Texts {
 inline const char* const kNoticeCaption = "系统提示";
@@ -71,3 +72,12 @@ public:
 
 // "打开程序快捷键 Ctrl+A" for the hotkey letter code 65.
 std::string TrayHintText(int hotKeyInt);
+
+// The tray hint and the start notice when another program holds Ctrl + the letter.
+std::string HotKeyTakenHint(int hotKeyInt);
+std::string HotKeyTakenNotice(int hotKeyInt);
+// The notice when the captured window refused typed characters after `typedCharacters`
+// of `allCharacters` had been typed.
+std::string TypingRefusedNotice(int typedCharacters, int allCharacters);
+// The notice for a template holding characters the code page cannot carry (UTF-8 each).
+std::string OutsideCodePageNotice(const std::vector<std::string>& characters);

@@ -1,5 +1,8 @@
 #include "common/Text.h"
 
+#include <algorithm>
+#include <exception>
+
 #include "common/TextCodec.h"
 
 namespace {
@@ -69,4 +72,28 @@ std::string ContainsPattern(const std::string& text)
         pattern += c;
     }
     return pattern + "%";
+}
+
+std::vector<std::string> CharactersOutsideCodePage(const std::string& text, const TextCodec& codec, size_t limit)
+{
+    std::vector<std::string> outside;
+    for (size_t at = 0; at < text.size() && outside.size() < limit;) {
+        // One UTF-8 character: a lead byte and its continuation bytes.
+        size_t length = 1;
+        while (at + length < text.size() && (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80)
+            ++length;
+        const std::string character = text.substr(at, length);
+        at += length;
+        if (static_cast<unsigned char>(character[0]) < 0x80)
+            continue;
+        // A character the code page carries comes back from it unchanged.
+        bool carried = false;
+        try {
+            carried = codec.toUtf8(codec.fromUtf8(character)) == character;
+        } catch (const std::exception&) {
+        }
+        if (!carried && std::find(outside.begin(), outside.end(), character) == outside.end())
+            outside.push_back(character);
+    }
+    return outside;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Text helpers shared by the windows: trimming, shortening and quoting.
 #include <string>
+#include <vector>
 
 class TextCodec;
 
@@ -20,3 +21,7 @@ std::string QuotedText(const std::string& text);
 // A LIKE pattern that matches texts containing `text` as typed: '%', '_' and the
 // escape character itself stand for themselves. Use with "escape '\'".
 std::string ContainsPattern(const std::string& text);
+
+// The characters of the UTF-8 `text` that the code page cannot carry (they would arrive
+// as '?' or as a look-alike), each once, in order of first appearance, at most `limit`.
+std::vector<std::string> CharactersOutsideCodePage(const std::string& text, const TextCodec& codec, size_t limit = 10);

@@ -2,6 +2,8 @@
 // live in MbDialog.List.cpp, the operations themselves in TemplateManager.
 #include "templates/MbDialog.h"
 
+#include "common/Text.h"
+#include "common/TextCodec.h"
 #include "templates/MbLayout.h"
 #include "templates/infoDialog.h"
 #include "ui/FailureReport.h"
@@ -311,9 +313,32 @@ void TMBFrm::Image5Click()
     ShowRowsAfter([this] { manager_.Search(AnsiText(Edit1)); });
 }
 
-void TMBFrm::BtnNewClick() { RunOnMemo(&TemplateManager::AddTemplate); }
+void TMBFrm::BtnNewClick()
+{
+    if (MemoFitsTheCodePage())
+        RunOnMemo(&TemplateManager::AddTemplate);
+}
 
-void TMBFrm::BtnEditClick() { RunOnMemo(&TemplateManager::ModifyTemplate); }
+void TMBFrm::BtnEditClick()
+{
+    if (MemoFitsTheCodePage())
+        RunOnMemo(&TemplateManager::ModifyTemplate);
+}
+
+bool TMBFrm::MemoFitsTheCodePage()
+{
+    // The memo takes any character, but a reply is typed as code-page bytes: a character
+    // the code page lacks would reach the customer as '?'. Nothing changes; the text stays.
+    const int length = GetWindowTextLengthW(Memo1);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(Memo1, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    const std::vector<std::string> outside = CharactersOutsideCodePage(Utf8FromWide(text), SystemCodec());
+    if (outside.empty())
+        return true;
+    boxes_.notice(OutsideCodePageNotice(outside), NoticeType::Exclamation);
+    return false;
+}
 
 void TMBFrm::BtnCancelClick() { RunOnMemo(&TemplateManager::DeleteTemplate); }
 

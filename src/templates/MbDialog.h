@@ -42,6 +42,7 @@ private:
     void BtnCancelClick();
     void Image5Click();
     std::string MemoText() const;
+    bool MemoFitsTheCodePage();
     void SetMemoText(const std::string& ansi);
     void ShowRows();
     void ShowRowsAfter(const std::function<void()>& operation);

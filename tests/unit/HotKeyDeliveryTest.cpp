@@ -11,8 +11,10 @@ namespace {
 class FakeDesktop : public DeliveryDesktop {
 public:
     WindowHandle underPointer = 0x1234;
-    int hangAfter = -1;     // characters taken before the target stops answering
-    int goneAfter = -1;     // characters taken before the target window is closed
+    int hangAfter = -1; // characters taken before the target stops answering
+    int goneAfter = -1;
+    int refuseAfter = -1;   // characters taken before the system refuses the rest     // characters taken before the
+                            // target window is closed
     int slowWaits = 0;      // waits before each character is taken
     int hungAfterWaits = 3; // waits on a hanging target before the system calls it hung
     std::vector<std::string> calls;
@@ -32,6 +34,10 @@ public:
     CharacterSent sendCharacter(WindowHandle, unsigned char byte) override
     {
         const int count = static_cast<int>(sent.size());
+        if (refuseAfter >= 0 && count >= refuseAfter) {
+            calls.push_back("send refused");
+            return CharacterSent::Refused;
+        }
         if (goneAfter >= 0 && count >= goneAfter) {
             calls.push_back("send to a closed window");
             return CharacterSent::Gone;
@@ -56,6 +62,10 @@ public:
     }
     bool targetResponding(WindowHandle) override { return pendingWaits >= 0 || waits < hungAfterWaits; }
     void hideToTray() override { calls.push_back("hide"); }
+    void reportRefused(const std::string& typed, const std::string& whole) override
+    {
+        calls.push_back("refused after \"" + typed + "\" of \"" + whole + "\"");
+    }
 };
 
 using Calls = std::vector<std::string>;
@@ -188,4 +198,24 @@ TEST(Delivery, ASlowTargetThatStillRespondsGetsTheWholeText)
     EXPECT_EQ(desktop.sent, (std::vector<unsigned>{'a', 'b', 0xC4, 0xE3}));
     EXPECT_EQ(delivery.TargetWnd(), 0x1234u);
     EXPECT_EQ(desktop.calls.back(), "hide");
+}
+
+TEST(Delivery, ATargetThatRefusesTypingIsReportedAndTheListStays)
+{
+    FakeDesktop desktop;
+    desktop.refuseAfter = 0;
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    desktop.calls.clear();
+    delivery.ListBox1DblClick(true, "abc");
+    EXPECT_TRUE(desktop.sent.empty());
+    EXPECT_EQ(desktop.calls, (Calls{"activate 4660", "send refused", "refused after \"\" of \"abc\""}));
+
+    FakeDesktop partly;
+    partly.refuseAfter = 2;
+    HotKeyDelivery midway(partly, 'A');
+    midway.WMHotKey(kModControl, 'A', 'A');
+    midway.ListBox1DblClick(true, "abcdef");
+    EXPECT_EQ(partly.sent.size(), 2u);
+    EXPECT_EQ(partly.calls.back(), "refused after \"ab\" of \"abcdef\"") << "no hide: the list stays";
 }

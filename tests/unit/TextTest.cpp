@@ -57,3 +57,13 @@ TEST(TrayHintText, NamesTheHotkeyLetter)
     EXPECT_EQ(TrayHintText(65), "打开程序快捷键 Ctrl+A");
     EXPECT_EQ(TrayHintText(67), "打开程序快捷键 Ctrl+C");
 }
+
+TEST(CodePage936, TheCharactersItCannotCarryAreListedOnceEach)
+{
+    // Chinese, full-width punctuation and pinyin tones are in the code page.
+    EXPECT_TRUE(CharactersOutsideCodePage("您好，请稍等。ā é 乗 №", Codec()).empty());
+    EXPECT_EQ(CharactersOutsideCodePage("好的✓ 한국 😀 ✓ Ä", Codec()),
+              (std::vector<std::string>{"✓", "한", "국", "😀", "Ä"}));
+    EXPECT_EQ(CharactersOutsideCodePage("😀😁😂🤣😃😄😅😆😉😊😋😎", Codec()).size(), 10u)
+        << "at most ten";
+}

@@ -213,3 +213,29 @@ TEST(StartConfigRow, StoredLetterAndTitleColourApply)
     EXPECT_TRUE(wt::WaitForPixel(bottom, RGB(0, 128, 0))) << std::hex << wt::ScreenPixel(bottom.x, bottom.y);
     EXPECT_EQ(vt::TrayHint(), std::optional<std::string>("打开程序快捷键 Ctrl+C"));
 }
+
+TEST(StartHotKey, ALetterHeldByAnotherProgramIsReportedOnceAndInTheHint)
+{
+    const std::string target = wt::RequiredEnvironmentPath("VELMORA_TARGET_EXE");
+    wt::AppProcess holder(target, target.substr(0, target.find_last_of('\\') + 1), {"--hold-hotkey", "A"});
+    ASSERT_TRUE(wt::WaitUntil([] { return FindWindowW(nullptr, L"VelmoraHotKeyHolder") != nullptr; }, 10000));
+    {
+        Installation app;
+        Velmora velmora(app.folder);
+        EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(),
+                                         "快捷键 Ctrl+A 已被其他程序占用,Velmora 无法使用它。\r"
+                                         "请在\"系统设置\"中选择其他字母,然后重新启动 Velmora。",
+                                         "系统提示", MessageBoxIcon::Exclamation));
+        ASSERT_TRUE(velmora.waitForMainWindow());
+        EXPECT_EQ(vt::TrayHint(), std::optional<std::string>("快捷键 Ctrl+A 已被其他程序占用"));
+        velmora.quitWith(IDYES);
+        EXPECT_TRUE(velmora.process().waitForExit(10000));
+    }
+    // Another letter stored: a silent start, with the usual hint.
+    Installation app;
+    vt::RunSql(app.folder, "UPDATE Tconfig SET THotKeyInt=66");
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    EXPECT_EQ(vt::TrayHint(), std::optional<std::string>("打开程序快捷键 Ctrl+B"));
+    EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 0)) << "the window came without a notice before it";
+}

@@ -111,6 +111,14 @@ TEST(TemplateManager, AddModifyAndDeleteWithEveryMessage)
     manager.clickButton("BtnCancel");
     EXPECT_TRUE(Notice(velmora, "没有选择要删除的模板!")) << "no new choice since the delete";
 
+    // Characters the code page cannot carry are named, and nothing changes.
+    manager.setMemoText("好的✓😀✓");
+    manager.clickButton("BtnNew");
+    EXPECT_TRUE(
+        Notice(velmora, "模板中有系统不能输入的字符: ✓ 😀\r这些字符在聊天窗口里会变成\"?\",请删除或替换后再保存。"));
+    EXPECT_EQ(manager.memoText(), "好的✓😀✓");
+    EXPECT_EQ(manager.rows(), (Rows{"您好", "请稍等"}));
+
     // A statement the database refuses: the user is told why and keeps the typed text.
     vt::RunSql(app.folder, "CREATE TRIGGER refuse BEFORE INSERT ON TText BEGIN SELECT RAISE(ABORT, 'disk full'); END");
     manager.setMemoText("谢谢");

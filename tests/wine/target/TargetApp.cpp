@@ -14,6 +14,9 @@
 //   VelmoraTarget.exe --message-box FLAGS CAPTION TEXT
 //       Shows MessageBoxW(nullptr, TEXT, CAPTION, FLAGS) (FLAGS in hex) and exits with the
 //       button id it returned.
+//
+//   VelmoraTarget.exe --hold-hotkey LETTER
+//       Holds Ctrl+LETTER as a global hotkey until it is ended.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -176,6 +179,20 @@ int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseA
     return 0;
 }
 
+// Holds Ctrl + `letter` as a global hotkey until it is ended; its window, titled
+// "VelmoraHotKeyHolder", appears once the registration has succeeded.
+int HoldHotKey(wchar_t letter)
+{
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    if (!RegisterHotKey(window, 1, MOD_CONTROL, static_cast<UINT>(letter)))
+        return 3;
+    SetWindowTextW(window, L"VelmoraHotKeyHolder");
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    return 0;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -189,6 +206,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         const UINT flags = static_cast<UINT>(std::wcstoul(args[2].c_str(), nullptr, 16));
         return MessageBoxW(nullptr, args[4].c_str(), args[3].c_str(), flags);
     }
+    if (args.size() == 3 && args[1] == L"--hold-hotkey")
+        return HoldHotKey(args[2][0]);
     if (args.size() >= 3 && args[1] == L"--record") {
         // Hung: no message looked at for a minute. Slow: busy for a while, yet not hung.
         DWORD pause = 0;
@@ -200,7 +219,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     MessageBoxW(nullptr,
                 L"VelmoraTarget.exe --record FILE [--hang-after-first-char | --slow-first-char MS]\n"
-                L"VelmoraTarget.exe --message-box FLAGS CAPTION TEXT",
+                L"VelmoraTarget.exe --message-box FLAGS CAPTION TEXT\n"
+                L"VelmoraTarget.exe --hold-hotkey LETTER",
                 kTitle, MB_OK);
     return 1;
 }
