@@ -1,0 +1,253 @@
+// VelmoraDb: its CSV files, and its commands on real database files.
+#include "Commands.h"
+#include "Csv.h"
+#include "Platform.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <utility>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows Fields(const std::vector<CsvRow>& rows)
+{
+    Rows fields;
+    for (const CsvRow& row : rows)
+        fields.push_back(row.fields);
+    return fields;
+}
+
+TEST(DbToolCsv, QuotesCommasAndLineBreaksInsideFieldsComeBackAsWritten)
+{
+    const Rows written = {{"TText"}, {"a,b"}, {"say \"hi\""}, {"第一行\r\n第二行"}, {""}, {"plain", "two"}};
+    std::string file;
+    for (const auto& fields : written)
+        file += CsvRecord(fields);
+    EXPECT_EQ(CsvRecord({"say \"hi\"", ""}), "\"say \"\"hi\"\"\",\"\"\r\n");
+
+    std::vector<CsvRow> rows;
+    CsvError error;
+    ASSERT_TRUE(ReadCsv(file, rows, error)) << error.reason;
+    EXPECT_EQ(Fields(rows), written);
+    // The row after the one with a line break in it starts two lines further on.
+    EXPECT_EQ(rows[3].line, 4);
+    EXPECT_EQ(rows[4].line, 6);
+}
+
+TEST(DbToolCsv, ByteOrderMarkAndBareLineFeedsAreRead)
+{
+    std::vector<CsvRow> rows;
+    CsvError error;
+    ASSERT_TRUE(ReadCsv(std::string(kUtf8ByteOrderMark) + "TText\n你好\n\"a\nb\"", rows, error));
+    EXPECT_EQ(Fields(rows), (Rows{{"TText"}, {"你好"}, {"a\nb"}}));
+}
+
+TEST(DbToolCsv, UnreadableRowsNameTheirLine)
+{
+    const std::pair<std::string, int> cases[] = {
+        {"TText\r\nok\r\n\"cut short\r\nhere", 3}, // the last row ends inside its quotes
+        {"TText\r\nok\r\nsay \"hi\"\r\n", 3},      // a quote in a field without quotes
+        {"TText\r\n\"a\r\nb\"x\r\n", 3},           // text after the closing quote
+        {"TText\r\n" + Gbk("你好") + "\r\n", 2},   // code page 936, not UTF-8
+    };
+    for (const auto& [file, line] : cases) {
+        std::vector<CsvRow> rows;
+        CsvError error;
+        EXPECT_FALSE(ReadCsv(file, rows, error)) << file;
+        EXPECT_EQ(error.line, line) << file;
+        EXPECT_FALSE(error.reason.empty());
+        EXPECT_TRUE(rows.empty());
+    }
+}
+
+// --- The commands, on files in a temporary folder -----------------------------------------
+
+// This machine, except that Velmora may be said to run.
+class TestPlatform : public Platform {
+public:
+    bool isFile(const std::string& path) override { return host_.isFile(path); }
+    bool readFile(const std::string& path, std::string& bytes, std::string& error) override
+    {
+        return host_.readFile(path, bytes, error);
+    }
+    bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) override
+    {
+        return host_.writeNewFile(path, bytes, error);
+    }
+    void removeFile(const std::string& path) override { host_.removeFile(path); }
+    std::string makeScratchFile(std::string& error) override { return host_.makeScratchFile(error); }
+    bool velmoraRunning() override { return running; }
+    bool fitsCodePage936(const std::string& utf8) override { return host_.fitsCodePage936(utf8); }
+
+    bool running = false;
+
+private:
+    Platform& host_ = ThisPlatform();
+};
+
+class DbTool : public ::testing::Test {
+protected:
+    int run(const std::vector<std::string>& arguments)
+    {
+        output = {};
+        return RunDbTool(arguments, platform, output);
+    }
+
+    void writeFile(const std::string& name, const std::string& bytes)
+    {
+        std::ofstream(folder.path(name), std::ios::binary) << bytes;
+    }
+
+    static void Sql(const std::string& database, const std::string& sql)
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+        sqlite3_close(db);
+    }
+
+    // Texts and sort positions in stored order.
+    static std::vector<std::pair<std::string, int>> Stored(const std::string& database)
+    {
+        std::vector<std::pair<std::string, int>> rows;
+        sqlite3* db = nullptr;
+        sqlite3_open(database.c_str(), &db);
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, "select TText, TSortID from TText order by TSortID, ID", -1, &stmt, nullptr);
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), sqlite3_column_int(stmt, 1));
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        return rows;
+    }
+
+    TempFolder folder;
+    TestPlatform platform;
+    ToolOutput output;
+};
+
+TEST_F(DbTool, ImportTrimsSkipsEmptyAndKnownTextsAndAddsAfterTheExistingOnes)
+{
+    const std::string db = folder.deliveredDatabase({"已有的", "第二条"});
+    writeFile("in.csv", "TText\r\n  新的一条 \r\n已有的\r\n\"\t \r\n\"\r\n新的一条\r\n\"逗号,和\"\"引号\"\"\"\r\n");
+    ASSERT_EQ(run({"import", db, folder.path("in.csv")}), kExitDone) << output.err;
+
+    EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{
+                              {"已有的", 0}, {"第二条", 1}, {"新的一条", 2}, {"逗号,和\"引号\"", 3}}));
+    EXPECT_NE(output.out.find("导入 2 条模板，跳过 3 条"), std::string::npos) << output.out;
+    EXPECT_NE(output.out.find("跳过空白的模板 1 条，第 4 行"), std::string::npos) << output.out;
+    EXPECT_NE(output.out.find("跳过数据库中已有的模板 1 条，第 3 行"), std::string::npos) << output.out;
+    EXPECT_NE(output.out.find("跳过与文件中前面的模板相同的 1 条，第 6 行"), std::string::npos) << output.out;
+}
+
+TEST_F(DbTool, ImportOfAFileWithAnUnreadableRowChangesNothing)
+{
+    const std::string db = folder.deliveredDatabase({"已有的"});
+    const auto before = Stored(db);
+    const std::pair<std::string, int> files[] = {
+        {"TText\r\n好的\r\n\"没有结束\r\n", kExitUnreadableCsv},
+        {"TText\r\n好的\r\na,b\r\n", kExitUnreadableCsv},
+        {"Text\r\n好的\r\n", kExitUnreadableCsv},
+    };
+    for (const auto& [bytes, code] : files) {
+        std::remove(folder.path("in.csv").c_str());
+        writeFile("in.csv", bytes);
+        EXPECT_EQ(run({"import", db, folder.path("in.csv")}), code) << bytes;
+        EXPECT_NE(output.err.find("in.csv 第 "), std::string::npos) << output.err;
+        EXPECT_NE(output.err.find("数据库没有改动"), std::string::npos) << output.err;
+        EXPECT_EQ(Stored(db), before);
+    }
+}
+
+TEST_F(DbTool, ImportRefusesWhileVelmoraRunsAndNeverCreatesADatabase)
+{
+    writeFile("in.csv", "TText\r\n好的\r\n");
+    EXPECT_EQ(run({"import", folder.path("DB.mdb"), folder.path("in.csv")}), kExitFileProblem);
+    EXPECT_FALSE(platform.isFile(folder.path("DB.mdb")));
+
+    const std::string db = folder.deliveredDatabase();
+    platform.running = true;
+    EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitVelmoraRunning);
+    EXPECT_NE(output.err.find("Velmora 正在运行"), std::string::npos);
+    EXPECT_TRUE(Stored(db).empty());
+}
+
+TEST_F(DbTool, ExportThenImportIntoAnEmptyDatabaseGivesTheSameTemplatesInTheSameOrder)
+{
+    const std::string db = folder.deliveredDatabase({"第一条", "a,b", "say \"hi\"", "行一\r\n行二", "末条 😀"});
+    // Stored order is TSortID, not insertion.
+    Sql(db, "update TText set TSortID = 10 where TText = '第一条'");
+    const auto before = Stored(db);
+    ASSERT_EQ(run({"export", db, folder.path("out.csv")}), kExitDone) << output.err;
+    EXPECT_EQ(folder.readFile("out.csv").rfind(std::string(kUtf8ByteOrderMark) + "TText\r\n\"a,b\"\r\n", 0), 0u);
+    EXPECT_EQ(run({"export", db, folder.path("out.csv")}), kExitFileProblem) << "an existing file is kept";
+
+    const std::string copy = folder.path("copy.mdb");
+    ASSERT_EQ(run({"new", "--empty", copy}), kExitDone) << output.err;
+    ASSERT_EQ(run({"import", copy, folder.path("out.csv")}), kExitDone) << output.err;
+    // The emoji has no form in code page 936: imported, and said so.
+    EXPECT_NE(output.out.find("代码页 936 之外"), std::string::npos) << output.out;
+    auto after = Stored(copy);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i)
+        EXPECT_EQ(after[i].first, before[i].first);
+}
+
+TEST_F(DbTool, CheckPassesADeliveredDatabaseAndNeverWritesIt)
+{
+    const std::string db = folder.deliveredDatabase({"你好", "再见"});
+    const std::string bytes = folder.readFile("DB.mdb");
+    EXPECT_EQ(run({"check", db}), kExitDone) << output.out << output.err;
+    EXPECT_NE(output.out.find("没有发现问题"), std::string::npos);
+    EXPECT_EQ(folder.readFile("DB.mdb"), bytes);
+}
+
+TEST_F(DbTool, CheckFailsOnDamageAMissingColumnOrAnUnreadableSetting)
+{
+    const std::pair<std::string, std::string> damages[] = {
+        {"", "文件不是有效的数据库"},
+        {"alter table Tconfig drop column TSaveDay", "表 Tconfig 缺少字段 TSaveDay"},
+        {"update Tconfig set THotKeyInt = 'A键'", "THotKeyInt"},
+        {"delete from Tconfig", "没有 TID = 1 的设置记录"},
+    };
+    for (const auto& [sql, sentence] : damages) {
+        std::remove(folder.path("DB.mdb").c_str());
+        const std::string db = folder.deliveredDatabase({"你好"});
+        if (sql.empty()) {
+            std::fstream file(db, std::ios::in | std::ios::out | std::ios::binary);
+            file.write("not a database!!", 16);
+        } else {
+            Sql(db, sql);
+        }
+        EXPECT_EQ(run({"check", db}), kExitUnusable) << sql;
+        EXPECT_EQ(output.out.rfind(db + "：", 0), 0u) << output.out;
+        EXPECT_NE(output.out.find(sentence), std::string::npos) << output.out;
+    }
+}
+
+TEST_F(DbTool, CheckNamesTemplatesThatNeedALook)
+{
+    const std::string db = folder.deliveredDatabase({"你好", " ", "你好", "Ärger 😀"});
+    EXPECT_EQ(run({"check", db}), kExitNeedsAttention);
+    EXPECT_NE(output.out.find("第 2 条模板（ID 2）是空白的"), std::string::npos) << output.out;
+    EXPECT_NE(output.out.find("第 3 条模板（ID 3）与第 1 条相同"), std::string::npos) << output.out;
+    EXPECT_NE(output.out.find("第 4 条模板（ID 4）含有代码页 936 之外的字符"), std::string::npos) << output.out;
+}
+
+TEST_F(DbTool, CommandLineMistakesAreUsageErrors)
+{
+    EXPECT_EQ(run({}), kExitUsage);
+    EXPECT_EQ(run({"export", "DB.mdb"}), kExitUsage);
+    EXPECT_EQ(run({"drop", "DB.mdb"}), kExitUsage);
+    EXPECT_EQ(run({"--help"}), kExitDone);
+    EXPECT_NE(output.out.find("退出码"), std::string::npos);
+    const std::string db = folder.deliveredDatabase();
+    EXPECT_EQ(run({"new", db}), kExitFileProblem);
+}
+
+} // namespace

@@ -1,0 +1,485 @@
+#include "Commands.h"
+
+#include "Csv.h"
+#include "Platform.h"
+
+#include "backup/Backup.h"
+#include "common/Text.h"
+#include "common/TextCodec.h"
+#include "store/ConfigRecord.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
+#include "store/Statement.h"
+#include "store/StoreError.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <memory>
+#include <strings.h>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+// The database stores UTF-8 and the files hold UTF-8, so the tool hands the store its texts
+// unchanged: every byte of a template reaches the file, and the file's bytes the database.
+class Utf8Codec : public TextCodec {
+public:
+    std::string toUtf8(const std::string& text) const override { return text; }
+    std::string fromUtf8(const std::string& utf8) const override { return utf8; }
+    bool isLeadByte(unsigned char) const override { return false; }
+};
+
+const Utf8Codec kUtf8;
+
+// More findings of one kind than this are counted, not listed.
+const size_t kListedAtMost = 20;
+
+class Report {
+public:
+    explicit Report(ToolOutput& output) : output_(output) {}
+
+    void say(const std::string& line) { output_.out += line + "\n"; }
+    int fail(int code, const std::string& line)
+    {
+        output_.err += line + "\n";
+        return code;
+    }
+
+private:
+    ToolOutput& output_;
+};
+
+std::string Lines(const std::vector<int>& lines)
+{
+    std::string text;
+    for (size_t i = 0; i < lines.size() && i < kListedAtMost; ++i)
+        text += (i ? "、" : "") + std::to_string(lines[i]);
+    if (lines.size() > kListedAtMost)
+        text += " 等";
+    return text;
+}
+
+// The file as a URI that opens it read-only and immutable: the engine then writes nothing,
+// neither to it nor to a journal beside it. Every byte but letters, digits and "-._~" is
+// written as %HH, so any folder name reaches the file system unchanged.
+std::string ReadOnlyUri(const std::string& path)
+{
+    std::string uri = "file:";
+    for (unsigned char c : path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '.' || c == '_' || c == '~';
+        if (plain) {
+            uri += static_cast<char>(c);
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        }
+    }
+    return uri + "?mode=ro&immutable=1";
+}
+
+struct DatabaseCloser {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
+
+// Opens `path` (or a URI) with `flags`; null with the engine's reason on failure.
+Database OpenDatabase(const std::string& path, int flags, std::string& reason)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    Database db(raw);
+    if (rc != SQLITE_OK) {
+        reason = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+        return nullptr;
+    }
+    return db;
+}
+
+// A copy of the database in a scratch file, removed with the object. The check reads the
+// configuration row with the program's own code, which needs a connection that may write;
+// on the copy it can never change the user's file.
+class ScratchCopy {
+public:
+    explicit ScratchCopy(Platform& platform) : platform_(platform) {}
+    ~ScratchCopy()
+    {
+        if (!path_.empty())
+            platform_.removeFile(path_);
+    }
+    ScratchCopy(const ScratchCopy&) = delete;
+    ScratchCopy& operator=(const ScratchCopy&) = delete;
+
+    bool make(const std::string& database, std::string& reason)
+    {
+        path_ = platform_.makeScratchFile(reason);
+        if (path_.empty())
+            return false;
+        const Database from = OpenDatabase(ReadOnlyUri(database), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, reason);
+        const Database to = from ? OpenDatabase(path_, SQLITE_OPEN_READWRITE, reason) : nullptr;
+        if (!to)
+            return false;
+        sqlite3_backup* backup = sqlite3_backup_init(to.get(), "main", from.get(), "main");
+        if (!backup) {
+            reason = sqlite3_errmsg(to.get());
+            return false;
+        }
+        const int rc = sqlite3_backup_step(backup, -1);
+        sqlite3_backup_finish(backup);
+        if (rc != SQLITE_DONE) {
+            reason = sqlite3_errstr(rc);
+            return false;
+        }
+        return true;
+    }
+
+    const std::string& path() const { return path_; }
+
+private:
+    Platform& platform_;
+    std::string path_;
+};
+
+// What check finds: problems the program would fail on, and templates that need a look.
+struct Findings {
+    std::vector<std::string> problems;
+    std::vector<std::string> emptyTexts, duplicates, invalidUtf8, outsideCodePage;
+    int templates = 0;
+
+    size_t attention() const
+    {
+        return emptyTexts.size() + duplicates.size() + invalidUtf8.size() + outsideCodePage.size();
+    }
+};
+
+void CheckConfigRow(Connection& connection, Findings& findings)
+{
+    try {
+        TConfigRecord record;
+        if (ReadConfigRecord(connection, record) == ConfigLoad::Loaded)
+            return;
+        Query count(connection);
+        count.open("select count(*) as RowCount from Tconfig where TID=1");
+        const int rows = count.fieldInt("RowCount");
+        findings.problems.push_back(rows == 0 ? "表 Tconfig 中没有 TID = 1 的设置记录，Velmora 会丢失设置"
+                                              : "表 Tconfig 中 TID = 1 的设置记录有 " + std::to_string(rows) +
+                                                    " 条，应只有一条，Velmora 会丢失设置");
+    } catch (const StoreError& e) {
+        findings.problems.push_back(std::string("表 Tconfig 的设置记录读不出：") + e.what() +
+                                    "（Velmora 启动时会报错并退出）");
+    }
+}
+
+void CheckTemplates(Connection& connection, Platform& platform, Findings& findings)
+{
+    try {
+        Query query(connection);
+        query.open("Select * from TText order by TSortID asc, ID asc");
+        std::unordered_map<std::string, int> firstPosition;
+        int position = 0;
+        for (; !query.eof(); query.next()) {
+            ++position;
+            const std::string where = "第 " + std::to_string(position) + " 条模板（ID " + query.fieldText("ID") + "）";
+            query.fieldInt("ID"); // the manager reads it as an integer
+            const std::string text = query.fieldText("TText");
+            if (TrimText(text).empty())
+                findings.emptyTexts.push_back(where + "是空白的");
+            const auto first = firstPosition.emplace(text, position);
+            if (!first.second)
+                findings.duplicates.push_back(where + "与第 " + std::to_string(first.first->second) + " 条相同");
+            if (FindInvalidUtf8(text) != std::string::npos)
+                findings.invalidUtf8.push_back(where + "含有不是 UTF-8 的字节，Velmora 会把它们显示成 ?");
+            else if (!platform.fitsCodePage936(text))
+                findings.outsideCodePage.push_back(where + "含有代码页 936 之外的字符，Velmora 会把它们显示并输入成 ?");
+        }
+        findings.templates = position;
+    } catch (const std::exception& e) {
+        findings.problems.push_back(std::string("表 TText 的模板读不出：") + e.what());
+    }
+}
+
+void SayListed(Report& report, const std::string& database, const std::vector<std::string>& items)
+{
+    for (size_t i = 0; i < items.size() && i < kListedAtMost; ++i)
+        report.say(database + "：" + items[i] + "。");
+    if (items.size() > kListedAtMost)
+        report.say(database + "：……同类的还有 " + std::to_string(items.size() - kListedAtMost) + " 条。");
+}
+
+int Check(const std::string& database, Platform& platform, Report& report)
+{
+    if (!platform.isFile(database))
+        return report.fail(kExitFileProblem, database + "：找不到这个文件。");
+    std::string reason;
+    if (!IsSoundDatabase(database, reason)) {
+        report.say(database + "：" + reason + "。");
+        report.say(database + "：Velmora 无法使用这个数据库，启动时会报错并退出。");
+        return kExitUnusable;
+    }
+    Findings findings;
+    // Opening alone reads and writes nothing (the engine touches the file at the first
+    // statement); it tells whether the program, which opens for writing, can open it.
+    try {
+        Connection probe(kUtf8);
+        probe.setConnectionText(ConnectionTextFor(database));
+        probe.connect();
+    } catch (const StoreError& e) {
+        findings.problems.push_back(std::string("Velmora 无法以读写方式打开它：") + e.what());
+    }
+    ScratchCopy copy(platform);
+    if (!copy.make(database, reason))
+        return report.fail(kExitFileProblem, database + "：无法复制一份来检查（" + reason + "）。");
+    {
+        Connection connection(kUtf8);
+        connection.setConnectionText(ConnectionTextFor(copy.path()));
+        CheckConfigRow(connection, findings);
+        CheckTemplates(connection, platform, findings);
+    }
+    for (const std::string& problem : findings.problems)
+        report.say(database + "：" + problem + "。");
+    SayListed(report, database, findings.emptyTexts);
+    SayListed(report, database, findings.duplicates);
+    SayListed(report, database, findings.invalidUtf8);
+    SayListed(report, database, findings.outsideCodePage);
+    if (!findings.problems.empty()) {
+        report.say(database + "：Velmora 无法正常使用这个数据库。");
+        return kExitUnusable;
+    }
+    const std::string count = std::to_string(findings.templates) + " 条模板";
+    if (findings.attention() > 0) {
+        report.say(database + "：Velmora 可以使用这个数据库（" + count + "），但有 " +
+                   std::to_string(findings.attention()) + " 处模板需要处理，见上。");
+        return kExitNeedsAttention;
+    }
+    report.say(database + "：没有发现问题，Velmora 可以正常使用这个数据库（" + count + "）。");
+    return kExitDone;
+}
+
+int New(const std::vector<std::string>& arguments, Platform& platform, Report& report)
+{
+    bool empty = false;
+    std::vector<std::string> paths;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--empty")
+            empty = true;
+        else
+            paths.push_back(arguments[i]);
+    }
+    if (paths.size() != 1)
+        return report.fail(kExitUsage, "用法：VelmoraDb new [--empty] DB.mdb");
+    const std::string& database = paths[0];
+    if (platform.isFile(database))
+        return report.fail(kExitFileProblem, database + "：文件已经存在，不会覆盖它。");
+    const std::vector<std::string> templates = empty ? std::vector<std::string>{} : SampleTemplates();
+    try {
+        CreateDeliveredDatabase(database, templates);
+    } catch (const StoreError& e) {
+        platform.removeFile(database);
+        return report.fail(kExitFileProblem, database + "：无法新建数据库（" + e.what() + "）。");
+    }
+    report.say(database + "：已新建数据库，其中有 " + std::to_string(templates.size()) + " 条模板。");
+    return kExitDone;
+}
+
+int Export(const std::string& database, const std::string& file, Platform& platform, Report& report)
+{
+    if (!platform.isFile(database))
+        return report.fail(kExitFileProblem, database + "：找不到这个文件。");
+    if (platform.isFile(file))
+        return report.fail(kExitFileProblem, file + "：文件已经存在，不会覆盖它。");
+    // Read-only, and without the program's checks of the other table: the templates of a
+    // database whose settings are damaged are worth saving too.
+    std::string reason;
+    const Database db = OpenDatabase(database, SQLITE_OPEN_READONLY, reason);
+    std::string csv = std::string(kUtf8ByteOrderMark) + CsvRecord({"TText"});
+    int count = 0;
+    if (db) {
+        sqlite3_stmt* raw = nullptr;
+        int rc =
+            sqlite3_prepare_v2(db.get(), "select TText from TText order by TSortID asc, ID asc", -1, &raw, nullptr);
+        const Statement statement(raw);
+        if (rc == SQLITE_OK) {
+            while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+                const int bytes = sqlite3_column_bytes(raw, 0);
+                csv += CsvRecord({text ? std::string(text, static_cast<size_t>(bytes)) : std::string()});
+                ++count;
+            }
+        }
+        if (rc != SQLITE_DONE)
+            reason = sqlite3_errmsg(db.get());
+    }
+    if (!reason.empty())
+        return report.fail(kExitUnusable, database + "：模板读不出（" + reason + "），没有导出。");
+    if (!platform.writeNewFile(file, csv, reason))
+        return report.fail(kExitFileProblem, file + "：" + reason + "。");
+    report.say(file + "：已导出 " + std::to_string(count) + " 条模板。");
+    return kExitDone;
+}
+
+// The rows of a template file after its header, or the exit code and sentence why not.
+int ReadTemplateFile(const std::string& file, Platform& platform, Report& report, std::vector<CsvRow>& rows)
+{
+    std::string bytes, reason;
+    if (!platform.readFile(file, bytes, reason))
+        return report.fail(kExitFileProblem, file + "：" + reason + "。");
+    const std::string unchanged = "数据库没有改动。";
+    CsvError error;
+    if (!ReadCsv(bytes, rows, error))
+        return report.fail(kExitUnreadableCsv,
+                           file + " 第 " + std::to_string(error.line) + " 行：" + error.reason + "。" + unchanged);
+    if (rows.empty() || rows[0].fields.size() != 1 || strcasecmp(TrimText(rows[0].fields[0]).c_str(), "TText") != 0)
+        return report.fail(kExitUnreadableCsv,
+                           file + " 第 1 行：第一行应是标题 TText（导出的文件就是这样开始的）。" + unchanged);
+    for (const CsvRow& row : rows) {
+        if (row.fields.size() != 1)
+            return report.fail(kExitUnreadableCsv, file + " 第 " + std::to_string(row.line) + " 行：这一行有 " +
+                                                       std::to_string(row.fields.size()) +
+                                                       " 个字段，应只有一个（含逗号的模板要整个括在双引号里）。" +
+                                                       unchanged);
+    }
+    rows.erase(rows.begin());
+    return kExitDone;
+}
+
+struct ImportTally {
+    int added = 0;
+    std::vector<int> empty, inDatabase, earlierInFile, outsideCodePage;
+};
+
+// The manager's rules for each row: trimmed, an empty text refused, a text the table holds
+// already skipped. The new rows follow the existing ones in the stored order.
+void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Platform& platform, ImportTally& tally)
+{
+    Transaction transaction(connection);
+    std::unordered_set<std::string> existing;
+    Query stored(connection);
+    stored.open("select TText from TText");
+    for (; !stored.eof(); stored.next())
+        existing.insert(stored.fieldText("TText"));
+    Query last(connection);
+    last.open("select coalesce(max(TSortID), -1) + 1 as NextSortID from TText");
+    int sortId = last.fieldInt("NextSortID");
+
+    std::unordered_set<std::string> added;
+    Command insert(connection, "insert into TText (TText, TSortID) values (?, ?)");
+    for (const CsvRow& row : rows) {
+        const std::string text = TrimText(row.fields[0]);
+        if (text.empty()) {
+            tally.empty.push_back(row.line);
+        } else if (existing.count(text)) {
+            tally.inDatabase.push_back(row.line);
+        } else if (!added.insert(text).second) {
+            tally.earlierInFile.push_back(row.line);
+        } else {
+            insert.run({SqlParam::Text(text), SqlParam::Integer(sortId++)});
+            ++tally.added;
+            if (!platform.fitsCodePage936(text))
+                tally.outsideCodePage.push_back(row.line);
+        }
+    }
+    transaction.commit();
+}
+
+int Import(const std::string& database, const std::string& file, Platform& platform, Report& report)
+{
+    if (!platform.isFile(database))
+        return report.fail(kExitFileProblem,
+                           database + "：找不到这个文件。导入不会新建数据库，新建请用 VelmoraDb new。");
+    if (platform.velmoraRunning())
+        return report.fail(kExitVelmoraRunning, "Velmora 正在运行，请先退出它再导入。" + database + " 没有改动。");
+    std::vector<CsvRow> rows;
+    const int read = ReadTemplateFile(file, platform, report, rows);
+    if (read != kExitDone)
+        return read;
+    std::string reason;
+    if (!IsSoundDatabase(database, reason))
+        return report.fail(kExitUnusable, database + "：" + reason + "。没有导入任何模板。");
+    ImportTally tally;
+    try {
+        Connection connection(kUtf8);
+        connection.setConnectionText(ConnectionTextFor(database));
+        AddTemplates(connection, rows, platform, tally);
+    } catch (const StoreError& e) {
+        return report.fail(kExitFileProblem, database + "：导入失败（" + e.what() + "），数据库没有改动。");
+    }
+    const size_t skipped = tally.empty.size() + tally.inDatabase.size() + tally.earlierInFile.size();
+    report.say(file + "：导入 " + std::to_string(tally.added) + " 条模板，跳过 " + std::to_string(skipped) + " 条。");
+    const auto sayLines = [&](const std::vector<int>& lines, const std::string& why) {
+        if (!lines.empty())
+            report.say(file + "：" + why + " " + std::to_string(lines.size()) + " 条，第 " + Lines(lines) + " 行。");
+    };
+    sayLines(tally.empty, "跳过空白的模板");
+    sayLines(tally.inDatabase, "跳过数据库中已有的模板");
+    sayLines(tally.earlierInFile, "跳过与文件中前面的模板相同的");
+    sayLines(tally.outsideCodePage, "已导入、但含有代码页 936 之外的字符（Velmora 会显示并输入成 ?）的");
+    return kExitDone;
+}
+
+} // namespace
+
+std::string HelpText()
+{
+    return "VelmoraDb：新建、检查、导出和导入 Velmora 的模板数据库 DB.mdb。\n"
+           "\n"
+           "用法：\n"
+           "  VelmoraDb new [--empty] DB.mdb\n"
+           "      新建一个数据库：两张表、默认的设置记录和几条示例模板（--empty：不要模板）。\n"
+           "      文件不能已经存在。\n"
+           "  VelmoraDb check DB.mdb\n"
+           "      检查数据库：两张表和 Velmora 读取的每个字段，设置记录（TID = 1 恰好一条，每个值都\n"
+           "      能读出），空白或重复的模板，代码页 936 之外的字符。只读，不改动文件。\n"
+           "  VelmoraDb export DB.mdb 模板.csv\n"
+           "      按列表的顺序把全部模板写进一个新的 CSV 文件。文件不能已经存在。\n"
+           "  VelmoraDb import DB.mdb 模板.csv\n"
+           "      把 CSV 文件中的模板加在已有模板的后面，和模板管理中添加时一样：去掉首尾的空白，\n"
+           "      空白的不要，数据库中已有的或文件中前面已有的相同模板跳过。文件中有一行读不出时，\n"
+           "      什么也不改，并说出是第几行。Velmora 运行时不导入；不会新建数据库。\n"
+           "  VelmoraDb --help\n"
+           "      显示这段说明。\n"
+           "\n"
+           "CSV 文件：UTF-8 编码（导出的文件带 BOM，导入时可有可无），只有一列，第一行是标题\n"
+           "TText，以后每行（或每个带双引号的字段）是一条模板。含逗号、双引号或换行的模板整个\n"
+           "括在双引号里，其中的双引号写成两个。\n"
+           "\n"
+           "退出码：\n"
+           "  0  完成；check：没有发现问题\n"
+           "  1  数据库不能用：Velmora 启动时会报错，或者读不出设置或模板\n"
+           "  2  命令行不对\n"
+           "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、代码页 936 之外的字符）\n"
+           "  4  import：CSV 文件有读不出的行，数据库没有改动\n"
+           "  5  import：Velmora 正在运行，数据库没有改动\n"
+           "  6  文件找不到、已经存在，或者读写失败\n";
+}
+
+int RunDbTool(const std::vector<std::string>& arguments, Platform& platform, ToolOutput& output)
+{
+    Report report(output);
+    if (arguments.empty()) {
+        output.err += HelpText();
+        return kExitUsage;
+    }
+    const std::string& command = arguments[0];
+    if (command == "--help" || command == "-h" || command == "/?" || command == "help") {
+        output.out += HelpText();
+        return kExitDone;
+    }
+    if (command == "new")
+        return New(arguments, platform, report);
+    if (command == "check") {
+        if (arguments.size() != 2)
+            return report.fail(kExitUsage, "用法：VelmoraDb check DB.mdb");
+        return Check(arguments[1], platform, report);
+    }
+    if (command == "export" || command == "import") {
+        if (arguments.size() != 3)
+            return report.fail(kExitUsage, "用法：VelmoraDb " + command + " DB.mdb 模板.csv");
+        if (command == "export")
+            return Export(arguments[1], arguments[2], platform, report);
+        return Import(arguments[1], arguments[2], platform, report);
+    }
+    return report.fail(kExitUsage, "没有“" + command + "”这个命令。用 VelmoraDb --help 查看用法。");
+}

@@ -1,0 +1,28 @@
+#pragma once
+// What the database tool needs of the system it runs on, by UTF-8 paths: files, a scratch
+// file, code page 936, and whether Velmora is running. PlatformHost.cpp and
+// PlatformWindows.cpp implement it; the tests replace single calls.
+#include <string>
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+    virtual bool isFile(const std::string& path) = 0;
+    // The whole file; false with a sentence in `error` when it cannot be read.
+    virtual bool readFile(const std::string& path, std::string& bytes, std::string& error) = 0;
+    // Writes a file that must not exist yet; false with a sentence in `error`, and no file
+    // left behind, when it exists or cannot be written whole.
+    virtual bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) = 0;
+    virtual void removeFile(const std::string& path) = 0;
+    // Creates an empty file of its own in the system's temporary folder and returns its path;
+    // empty, with a sentence in `error`, on failure.
+    virtual std::string makeScratchFile(std::string& error) = 0;
+    // True while a copy of Velmora runs on this desktop (its named mutex exists).
+    virtual bool velmoraRunning() = 0;
+    // Whether every character of a UTF-8 text has a form in code page 936, in which Velmora
+    // holds templates on a Chinese Windows system; others it shows and types as '?'.
+    virtual bool fitsCodePage936(const std::string& utf8) = 0;
+};
+
+// The platform the tool was built for.
+Platform& ThisPlatform();

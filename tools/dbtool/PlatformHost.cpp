@@ -1,0 +1,130 @@
+// The database tool's system calls on Linux, where it prepares and inspects databases for
+// Windows desks: Velmora never runs here.
+#include "Platform.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string SystemReason() { return std::strerror(errno); }
+
+class HostPlatform : public Platform {
+public:
+    HostPlatform() = default;
+    ~HostPlatform() override
+    {
+        if (toCodePage_ != reinterpret_cast<iconv_t>(-1))
+            iconv_close(toCodePage_);
+    }
+    HostPlatform(const HostPlatform&) = delete;
+    HostPlatform& operator=(const HostPlatform&) = delete;
+
+    bool isFile(const std::string& path) override
+    {
+        struct stat info;
+        return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    }
+
+    bool readFile(const std::string& path, std::string& bytes, std::string& error) override
+    {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (!file) {
+            error = "无法打开文件 (" + SystemReason() + ")";
+            return false;
+        }
+        bytes.clear();
+        char buffer[65536];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            bytes.append(buffer, got);
+        const bool failed = std::ferror(file) != 0;
+        std::fclose(file);
+        if (failed)
+            error = "无法读取文件";
+        return !failed;
+    }
+
+    bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) override
+    {
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd < 0) {
+            error = errno == EEXIST ? "文件已经存在, 不会覆盖它" : "无法创建文件 (" + SystemReason() + ")";
+            return false;
+        }
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+            if (wrote < 0 && errno == EINTR)
+                continue;
+            if (wrote <= 0) {
+                error = "无法写入文件 (" + SystemReason() + ")";
+                close(fd);
+                unlink(path.c_str());
+                return false;
+            }
+            done += static_cast<size_t>(wrote);
+        }
+        if (close(fd) != 0) {
+            error = "无法写入文件 (" + SystemReason() + ")";
+            unlink(path.c_str());
+            return false;
+        }
+        return true;
+    }
+
+    void removeFile(const std::string& path) override { unlink(path.c_str()); }
+
+    std::string makeScratchFile(std::string& error) override
+    {
+        const char* folder = std::getenv("TMPDIR");
+        std::string pattern = std::string(folder && *folder ? folder : "/tmp") + "/velmora-db-XXXXXX";
+        const int fd = mkstemp(pattern.data());
+        if (fd < 0) {
+            error = "无法创建临时文件 (" + SystemReason() + ")";
+            return {};
+        }
+        close(fd);
+        return pattern;
+    }
+
+    bool velmoraRunning() override { return false; }
+
+    // One converter for the whole run: opening one per text would cost more than the
+    // import's inserts.
+    bool fitsCodePage936(const std::string& utf8) override
+    {
+        if (toCodePage_ == reinterpret_cast<iconv_t>(-1))
+            toCodePage_ = iconv_open("CP936", "UTF-8");
+        if (toCodePage_ == reinterpret_cast<iconv_t>(-1))
+            return true; // nothing to tell with; the check says nothing rather than guess
+        iconv(toCodePage_, nullptr, nullptr, nullptr, nullptr);
+        char* in = const_cast<char*>(utf8.data());
+        size_t inLeft = utf8.size();
+        char buffer[1024];
+        while (inLeft > 0) {
+            char* out = buffer;
+            size_t outLeft = sizeof buffer;
+            if (iconv(toCodePage_, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) && errno != E2BIG)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    iconv_t toCodePage_ = reinterpret_cast<iconv_t>(-1);
+};
+
+} // namespace
+
+Platform& ThisPlatform()
+{
+    static HostPlatform platform;
+    return platform;
+}
