@@ -13,7 +13,7 @@ folder=$PWD/run/Velmora
 rm -rf "$folder"
 mkdir -p "$folder"
 cp build/win/src/app/Velmora.exe "$folder/"
-build/host/tools/velmora-makedb "$folder/DB.mdb"
+build/host/tools/VelmoraDb new "$folder/DB.mdb" >/dev/null
 [ -f build/win/help/Help.chm ] && cp build/win/help/Help.chm "$folder/"
 
 export WINEPREFIX=$PWD/run/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
