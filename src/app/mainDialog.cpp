@@ -5,6 +5,7 @@
 #include "common/FunPub.h"
 #include "store/ConfigRecord.h"
 #include "ui/ExecutableFolder.h"
+#include "ui/MessagePump.h"
 #include "ui/WinFiles.h"
 #include "ui/Pictures.h"
 #include "ui/WinText.h"
@@ -126,16 +127,9 @@ void TMainFrm::ConfirmQuit()
         return;
     if (CloseOpenWindow())
         return;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+    // The menu or box that asked finishes first.
+    if (ProcessPendingMessages())
+        SendMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
 void TMainFrm::FormClose()

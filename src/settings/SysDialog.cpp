@@ -28,15 +28,6 @@ int IdOf(const std::string& name)
     return 0;
 }
 
-std::string ComboText(HWND combo)
-{
-    const int length = GetWindowTextLengthW(combo);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(combo, text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
-    return AnsiFromWide(text);
-}
-
 } // namespace
 
 TSysFrm::TSysFrm(Connection& connection) : connection_(connection) {}
@@ -153,7 +144,7 @@ SettingsControls TSysFrm::ReadControls() const
 {
     SettingsControls controls;
     HWND letters = Child("ComboBox1");
-    controls.letterText = ComboText(letters);
+    controls.letterText = WindowTextAnsi(letters);
     controls.letterItem = static_cast<int>(SendMessageW(letters, CB_GETCURSEL, 0, 0));
     for (size_t i = 0; i < panels_.size(); ++i)
         controls.colours[i] = static_cast<int>(panels_[i].colour());

@@ -7,6 +7,7 @@
 #include "templates/MbLayout.h"
 #include "templates/infoDialog.h"
 #include "ui/FailureReport.h"
+#include "ui/MessagePump.h"
 #include "ui/Pictures.h"
 #include "ui/WinText.h"
 
@@ -17,16 +18,6 @@ namespace {
 const ControlLayout& Control(const char* name) { return ControlNamed(MbLayout(), name); }
 
 bool Named(const char* name, const char* expected) { return name && std::string(name) == expected; }
-
-// The Windows text of a control, in the system code page.
-std::string AnsiText(HWND control)
-{
-    const int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(control, text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
-    return AnsiFromWide(text);
-}
 
 // While the order is stored the manager takes no input; it gets it back however the
 // store ends.
@@ -40,21 +31,6 @@ public:
 private:
     HWND window_;
 };
-
-// Lets the pending window messages through, so the notice and the windows behind it
-// keep painting while the rows are written.
-void ProcessPendingMessages()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 } // namespace
 
@@ -310,7 +286,7 @@ void TMBFrm::BtnRefreshClick()
 
 void TMBFrm::Image5Click()
 {
-    ShowRowsAfter([this] { manager_.Search(AnsiText(Edit1)); });
+    ShowRowsAfter([this] { manager_.Search(WindowTextAnsi(Edit1)); });
 }
 
 void TMBFrm::BtnNewClick()
@@ -351,7 +327,7 @@ void TMBFrm::RunOnMemo(void (TemplateManager::*operation)(std::string&))
     });
 }
 
-std::string TMBFrm::MemoText() const { return AnsiText(Memo1); }
+std::string TMBFrm::MemoText() const { return WindowTextAnsi(Memo1); }
 
 void TMBFrm::SetMemoText(const std::string& ansi)
 {

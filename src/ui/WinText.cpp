@@ -31,3 +31,12 @@ std::wstring Widen(const std::string& utf8) { return ToWide(utf8, CP_UTF8); }
 std::string Utf8FromWide(const std::wstring& wide) { return FromWide(wide, CP_UTF8); }
 std::wstring WidenAnsi(const std::string& ansi) { return ToWide(ansi, CP_ACP); }
 std::string AnsiFromWide(const std::wstring& wide) { return FromWide(wide, CP_ACP); }
+
+std::string WindowTextAnsi(HWND window)
+{
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return AnsiFromWide(text);
+}

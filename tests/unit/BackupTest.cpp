@@ -14,24 +14,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class FakeBoxes : public MessageBoxes {
-public:
-    void notice(const std::string& text, NoticeType type) override
-    {
-        shown.push_back((type == NoticeType::Exclamation ? "notice! " : "notice? ") + text);
-    }
-    bool question(const std::string& text) override
-    {
-        shown.push_back("question " + text);
-        return answer;
-    }
-    void plain(const std::string& text) override { shown.push_back("plain " + text); }
-    Lines take() { return std::exchange(shown, {}); }
-
-    Lines shown;
-    bool answer = true;
-};
-
 // Hands out the given readings, one per call.
 class ScriptedClock : public Clock {
 public:

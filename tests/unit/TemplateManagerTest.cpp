@@ -10,25 +10,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class FakeBoxes : public MessageBoxes {
-public:
-    void notice(const std::string& text, NoticeType type) override
-    {
-        shown.push_back((type == NoticeType::Exclamation ? "notice! " : "notice? ") + text);
-    }
-    bool question(const std::string& text) override
-    {
-        shown.push_back("question " + text);
-        return answer;
-    }
-    void plain(const std::string& text) override { shown.push_back("plain " + text); }
-    // What was shown since the last call.
-    Lines take() { return std::exchange(shown, {}); }
-
-    Lines shown;
-    bool answer = true;
-};
-
 std::string Notice(const std::string& text) { return "notice! " + text; }
 std::string Plain(const std::string& text) { return "plain " + text; }
 

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <utility>
+
 #include "store/Schema.h"
 
 #include <algorithm>
@@ -116,3 +118,18 @@ std::vector<std::string> HostFiles::backupNames(const std::string& folder)
     std::sort(names.begin(), names.end());
     return names;
 }
+
+void FakeBoxes::notice(const std::string& text, NoticeType type)
+{
+    shown.push_back((type == NoticeType::Exclamation ? "notice! " : "notice? ") + text);
+}
+
+bool FakeBoxes::question(const std::string& text)
+{
+    shown.push_back("question " + text);
+    return answer;
+}
+
+void FakeBoxes::plain(const std::string& text) { shown.push_back("plain " + text); }
+
+std::vector<std::string> FakeBoxes::take() { return std::exchange(shown, {}); }

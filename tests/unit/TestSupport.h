@@ -1,6 +1,7 @@
 #pragma once
 // A temporary folder with a delivered database in it, removed after the test.
 #include "backup/Backup.h"
+#include "common/FunPub.h"
 #include "common/HostCodec.h"
 
 #include <string>
@@ -39,4 +40,18 @@ public:
     bool moveReplacing(const std::string& from, const std::string& to, std::string& error) override;
     bool remove(const std::string& path) override;
     std::vector<std::string> backupNames(const std::string& folder) override;
+};
+
+// Message boxes that record what they show ("notice! ", "question ", "plain " + text) and
+// answer every question with `answer`.
+class FakeBoxes : public MessageBoxes {
+public:
+    void notice(const std::string& text, NoticeType type) override;
+    bool question(const std::string& text) override;
+    void plain(const std::string& text) override;
+    // What was shown since the last call.
+    std::vector<std::string> take();
+
+    std::vector<std::string> shown;
+    bool answer = true;
 };
