@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config g++-mingw-w64-i686-posix mingw-w64-tools
           libsqlite3-dev libjpeg-dev libgtest-dev googletest tcl
-          wine wine32:i386 xvfb xauth imagemagick fonts-wqy-zenhei fonts-wine xdotool fp-utils locales
+          wine wine32:i386 xvfb xauth imagemagick fonts-wqy-zenhei fonts-wine xdotool fp-utils libchm-bin locales
           dpkg-dev ca-certificates clang-format nsis)
 
 sudo_cmd=()

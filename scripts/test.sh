@@ -46,3 +46,7 @@ run_unit_tests
 echo "== Windows tests (Wine)"
 scripts/with-wine.sh ctest --test-dir build/win --output-on-failure
 echo "Screenshots: build/win/screenshots"
+
+echo "== Help file (with the screenshots of this run)"
+cmake --build build/win --target help_file
+tests/help/check-chm.sh build/win/help/Help.chm help build/win/screenshots
