@@ -222,10 +222,14 @@ TEST(StartHotKey, ALetterHeldByAnotherProgramIsReportedOnceAndInTheHint)
     {
         Installation app;
         Velmora velmora(app.folder);
-        EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(),
-                                         "快捷键 Ctrl+A 已被其他程序占用,Velmora 无法使用它。\r"
-                                         "请在\"系统设置\"中选择其他字母,然后重新启动 Velmora。",
-                                         "系统提示", MessageBoxIcon::Exclamation));
+        auto box = wt::WaitForMessageBox(velmora.pid(), 15000);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text, "快捷键 Ctrl+A 已被其他程序占用,Velmora 无法使用它。\r"
+                             "请在\"系统设置\"中选择其他字母,然后重新启动 Velmora。");
+        EXPECT_EQ(box->caption, "系统提示");
+        EXPECT_EQ(box->icon, MessageBoxIcon::Exclamation);
+        wt::SaveWindowScreenshot(box->hwnd, "start_hotkey_taken.png");
+        wt::Answer(*box, IDOK);
         ASSERT_TRUE(velmora.waitForMainWindow());
         EXPECT_EQ(vt::TrayHint(), std::optional<std::string>("快捷键 Ctrl+A 已被其他程序占用"));
         velmora.quitWith(IDYES);

@@ -114,8 +114,13 @@ TEST(TemplateManager, AddModifyAndDeleteWithEveryMessage)
     // Characters the code page cannot carry are named, and nothing changes.
     manager.setMemoText("好的✓😀✓");
     manager.clickButton("BtnNew");
-    EXPECT_TRUE(
-        Notice(velmora, "模板中有系统不能输入的字符: ✓ 😀\r这些字符在聊天窗口里会变成\"?\",请删除或替换后再保存。"));
+    auto outside = wt::WaitForMessageBox(velmora.pid(), 10000);
+    ASSERT_TRUE(outside);
+    EXPECT_EQ(outside->text, "模板中有系统不能输入的字符: ✓ 😀\r这些字符在聊天窗口里会变成\"?\",请删除或替换后再保存。");
+    EXPECT_EQ(outside->caption, kCaption);
+    EXPECT_EQ(outside->icon, MessageBoxIcon::Exclamation);
+    wt::SaveWindowScreenshot(outside->hwnd, "manager_outside_code_page.png");
+    wt::Answer(*outside, IDOK);
     EXPECT_EQ(manager.memoText(), "好的✓😀✓");
     EXPECT_EQ(manager.rows(), (Rows{"您好", "请稍等"}));
 
