@@ -1,0 +1,110 @@
+// VelmoraDb.exe, the database tool, run the way a team lead runs it on Windows: from a
+// console, on files in folders with Chinese names.
+#include "Velmora.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ToolRun {
+    DWORD exitCode = STILL_ACTIVE;
+    std::string output; // both streams, UTF-8 as the tool writes them to a file
+};
+
+// Runs VelmoraDb.exe in `folder` with its output going to a file there, and waits for it.
+ToolRun RunTool(const wt::ProgramFolder& folder, const std::vector<std::string>& arguments)
+{
+    const std::string exe = wt::RequiredEnvironmentPath("VELMORA_DB_EXE");
+    std::wstring commandLine = wt::QuoteArgument(wt::Widen(exe));
+    for (const std::string& argument : arguments)
+        commandLine += L" " + wt::QuoteArgument(wt::Widen(argument));
+
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    wt::UniqueHandle output(CreateFileW(wt::Widen(folder.file("output.txt")).c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!output)
+        throw std::runtime_error(wt::LastErrorText("CreateFileW output.txt"));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output.get();
+    startup.hStdError = output.get();
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(wt::Widen(exe).c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        wt::Widen(folder.path()).c_str(), &startup, &info))
+        throw std::runtime_error(wt::LastErrorText("CreateProcessW " + exe));
+    const wt::UniqueHandle process(info.hProcess);
+    CloseHandle(info.hThread);
+    output.reset();
+    ToolRun run;
+    if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0)
+        TerminateProcess(process.get(), 1);
+    GetExitCodeProcess(process.get(), &run.exitCode);
+    run.output = folder.readFile("output.txt");
+    return run;
+}
+
+bool Says(const ToolRun& run, const std::string& sentence) { return run.output.find(sentence) != std::string::npos; }
+
+const char* const kTemplatesInOrder = "select group_concat(TText, '|') from (select TText from TText order by TSortID)";
+
+TEST(DbTool, ExportImportAndCheckInFoldersWithChineseNames)
+{
+    const std::vector<std::string> templates = {"您好，欢迎光临！", "价格是 \"100\" 元,含运费", "第一行\r\n第二行"};
+    wt::ProgramFolder lead("组长的模板");
+    vt::WriteDatabase(lead, templates);
+    const ToolRun exported = RunTool(lead, {"export", lead.file("DB.mdb"), lead.file("团队模板.csv")});
+    EXPECT_EQ(exported.exitCode, 0u) << exported.output;
+    EXPECT_TRUE(Says(exported, "团队模板.csv：已导出 3 条模板。")) << exported.output;
+
+    wt::ProgramFolder desk("新电脑 客服");
+    const ToolRun made = RunTool(desk, {"new", "--empty", desk.file("DB.mdb")});
+    ASSERT_EQ(made.exitCode, 0u) << made.output;
+    const ToolRun imported = RunTool(desk, {"import", desk.file("DB.mdb"), lead.file("团队模板.csv")});
+    EXPECT_EQ(imported.exitCode, 0u) << imported.output;
+    EXPECT_TRUE(Says(imported, "导入 3 条模板，跳过 0 条。")) << imported.output;
+    EXPECT_EQ(vt::QueryValue(desk, kTemplatesInOrder), vt::QueryValue(lead, kTemplatesInOrder));
+
+    const ToolRun checked = RunTool(desk, {"check", desk.file("DB.mdb")});
+    EXPECT_EQ(checked.exitCode, 0u) << checked.output;
+    EXPECT_TRUE(Says(checked, desk.file("DB.mdb") + "：没有发现问题")) << checked.output;
+}
+
+TEST(DbTool, CheckFailsOnADamagedFileAndOnAMissingColumn)
+{
+    wt::ProgramFolder folder("客服工具");
+    vt::WriteDatabase(folder, {"您好"});
+    std::string bytes = folder.readFile("DB.mdb");
+    bytes.replace(0, 16, "not a database!!");
+    folder.writeFile("DB.mdb", bytes);
+    const ToolRun damaged = RunTool(folder, {"check", folder.file("DB.mdb")});
+    EXPECT_EQ(damaged.exitCode, 1u) << damaged.output;
+    EXPECT_TRUE(Says(damaged, folder.file("DB.mdb") + "：文件不是有效的数据库。")) << damaged.output;
+    EXPECT_EQ(folder.readFile("DB.mdb"), bytes) << "check never writes";
+
+    vt::WriteDatabase(folder, {"您好"});
+    vt::RunSql(folder, "alter table Tconfig drop column TSaveDay");
+    const ToolRun missing = RunTool(folder, {"check", folder.file("DB.mdb")});
+    EXPECT_EQ(missing.exitCode, 1u) << missing.output;
+    EXPECT_TRUE(Says(missing, folder.file("DB.mdb") + "：表 Tconfig 缺少字段 TSaveDay。")) << missing.output;
+}
+
+TEST(DbTool, ImportIsRefusedWhileVelmoraRuns)
+{
+    vt::Installation app({"您好"}, "客服工具");
+    app.folder.writeFile("新模板.csv", "TText\r\n再见\r\n");
+    vt::Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    const ToolRun refused = RunTool(app.folder, {"import", app.folder.file("DB.mdb"), app.folder.file("新模板.csv")});
+    EXPECT_EQ(refused.exitCode, 5u) << refused.output;
+    EXPECT_TRUE(Says(refused, "Velmora 正在运行")) << refused.output;
+    velmora.quitWith(IDYES);
+    ASSERT_TRUE(velmora.process().waitForExit(10000));
+
+    const ToolRun imported = RunTool(app.folder, {"import", app.folder.file("DB.mdb"), app.folder.file("新模板.csv")});
+    EXPECT_EQ(imported.exitCode, 0u) << imported.output;
+    EXPECT_EQ(vt::QueryValue(app.folder, kTemplatesInOrder), "您好|再见");
+}
+
+} // namespace
