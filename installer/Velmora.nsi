@@ -54,8 +54,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Velmora"
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_COMPONENTSPAGE_TEXT_TOP "模板数据库 DB.mdb 和备份文件夹 DatabackUp 默认保留，以便重新安装后继续使用。要一并删除它们，请勾选下面的“我的模板和备份”。"
 !insertmacro MUI_UNPAGE_CONFIRM
+!define MUI_COMPONENTSPAGE_TEXT_TOP "模板数据库 DB.mdb 和备份文件夹 DatabackUp 默认保留，以便重新安装后继续使用。要一并删除它们，请勾选下面的“我的模板和备份”。"
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 

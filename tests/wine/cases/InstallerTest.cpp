@@ -131,6 +131,8 @@ struct InstalledCopy {
     ~InstalledCopy() { clear(); }
     void clear() const
     {
+        if (folder.find('%') != std::string::npos)
+            return; // LOCALAPPDATA unset: no path of ours to clear
         wt::RemoveFolderTree(folder);
         DeleteFileW(wt::Widen(shortcut).c_str());
         RegDeleteTreeW(HKEY_CURRENT_USER, wt::Widen(kUninstallKey).c_str());
