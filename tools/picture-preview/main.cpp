@@ -1,10 +1,12 @@
-// Shows every picture from ui/Pictures at 1:1 and at 4x, on white and on the blue-to-white
+// Shows every picture of ui/Pictures at 1:1 and at 4x, on white and on the blue-to-white
 // title gradient, the pictures in their places on mock bands, the icons, and the template manager's
 // tool bar pictures and saving picture on a mock tool bar and notice. Closes itself
-// after five seconds (take the screenshot meanwhile). Built by hand:
+// after five seconds (take the screenshot meanwhile). The pictures are the program's own resources,
+// so the preview links resources/Velmora.rc too. Built by hand:
+//   i686-w64-mingw32-windres -I resources resources/Velmora.rc -O coff -o velmora-resources.o
 //   i686-w64-mingw32-g++-posix -std=c++17 -Wall -Wextra -Wshadow -DUNICODE -D_UNICODE -I src -static
 //       -mwindows -o picture-preview.exe tools/picture-preview/main.cpp src/ui/Pictures.cpp
-//       -lgdi32 -lmsimg32 -luser32
+//       velmora-resources.o -lgdi32 -lmsimg32 -luser32
 #include "ui/Pictures.h"
 
 namespace {
