@@ -42,6 +42,11 @@ VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "FileDescription" "Velmora 安装程序 (Velmora setup)"
 VIAddVersionKey /LANG=0 "LegalCopyright" "Velmora"
 
+; The program's own icon for the setup program and the uninstaller.
+!ifdef ICON
+  !define MUI_ICON "${ICON}"
+  !define MUI_UNICON "${ICON}"
+!endif
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 
