@@ -8,4 +8,5 @@ mkdir -p build
 scripts/build.sh >build/bench-build.log 2>&1 || { tail -40 build/bench-build.log; exit 1; }
 export VELMORA_EXE=$PWD/build/win/src/app/Velmora.exe
 export VELMORA_TARGET_EXE=$PWD/build/win/tests/wine/VelmoraTarget.exe
-scripts/with-wine.sh sh -c 'wine build/win/bench/ListLoadBench.exe && wine build/win/tests/wine/DeliveryBench.exe && wine build/win/tests/wine/ManagerBench.exe'
+export VELMORA_MINIMAL_EXE=$PWD/build/win/bench/MinimalList.exe
+scripts/with-wine.sh sh -c 'wine build/win/tests/wine/ListBench.exe && wine build/win/tests/wine/DeliveryBench.exe && wine build/win/tests/wine/ManagerBench.exe'

@@ -1,0 +1,157 @@
+// MinimalList.exe: the least a Win32 program can do to show the templates, the baseline the
+// list benchmark (tests/wine/bench/ListBench.cpp) measures Velmora.exe against.
+//
+//   MinimalList.exe DBFILE
+//
+// Opens DBFILE with SQLite, reads "Select * from TText order by TSortId asc" (column TText,
+// UTF-8 converted to wide) into a plain LISTBOX and shows its window. A text box and two
+// buttons do what Velmora's search box, search icon and show-all icon do: the search lists the
+// rows whose TText contains the text (LIKE, the same pattern and escape as Velmora), show-all
+// lists every row again. Each empties the list first and fills it in one go, with redraw off.
+// The controls' positions and classes are fixed, so that the benchmark finds and clicks them.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace {
+
+const wchar_t kClass[] = L"VelmoraMinimalList";
+const int kEditId = 101, kSearchId = 102, kAllId = 103, kListId = 104;
+
+sqlite3* g_db = nullptr;
+HWND g_list = nullptr;
+HWND g_edit = nullptr;
+
+std::wstring Widen(const char* utf8, int bytes)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8, bytes, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, bytes, wide.data(), length);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide)
+{
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, utf8.data(), length, nullptr, nullptr);
+    utf8.resize(static_cast<size_t>(length > 0 ? length - 1 : 0));
+    return utf8;
+}
+
+// "%text%" with the LIKE wildcards and the escape character itself escaped by '\'.
+std::string ContainsPattern(const std::string& text)
+{
+    std::string pattern = "%";
+    for (char c : text) {
+        if (c == '%' || c == '_' || c == '\\')
+            pattern += '\\';
+        pattern += c;
+    }
+    return pattern + "%";
+}
+
+// Empties the list and fills it from the query: each row is converted and added as it is read.
+void Fill(const char* sql, const std::string* contains)
+{
+    SendMessageW(g_list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(g_list, LB_RESETCONTENT, 0, 0);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(g_db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
+        if (contains)
+            sqlite3_bind_text(stmt, 1, ContainsPattern(*contains).c_str(), -1, SQLITE_TRANSIENT);
+        int column = 0;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+            if (lstrcmpiA(sqlite3_column_name(stmt, i), "TText") == 0)
+                column = i;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+            const std::wstring row = Widen(text ? text : "", sqlite3_column_bytes(stmt, column));
+            SendMessageW(g_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+        }
+    }
+    sqlite3_finalize(stmt);
+    SendMessageW(g_list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(g_list, nullptr, TRUE);
+}
+
+void ShowAll() { Fill("Select * from TText order by TSortId asc", nullptr); }
+
+void Search()
+{
+    const int length = GetWindowTextLengthW(g_edit);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(g_edit, text.data(), length + 1);
+    text.resize(static_cast<size_t>(length));
+    const std::string utf8 = Utf8(text);
+    if (utf8.empty())
+        ShowAll();
+    else
+        Fill("Select * from TText where TText like ? escape '\\'", &utf8);
+}
+
+HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, int id)
+{
+    HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    return child;
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE:
+        g_edit = Child(window, L"EDIT", L"", WS_BORDER | ES_AUTOHSCROLL, 4, 4, 150, 22, kEditId);
+        Child(window, L"BUTTON", L"Search", BS_PUSHBUTTON, 158, 4, 52, 22, kSearchId);
+        Child(window, L"BUTTON", L"All", BS_PUSHBUTTON, 214, 4, 40, 22, kAllId);
+        g_list =
+            Child(window, L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+                  4, 30, 250, 265, kListId);
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kSearchId && HIWORD(wParam) == BN_CLICKED)
+            Search();
+        else if (LOWORD(wParam) == kAllId && HIWORD(wParam) == BN_CLICKED)
+            ShowAll();
+        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+{
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc != 2 || sqlite3_open_v2(Utf8(argv[1]).c_str(), &g_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        return 2;
+    LocalFree(argv);
+
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClass;
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, kClass, L"Minimal list", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 275,
+                                  340, nullptr, nullptr, instance, nullptr);
+    ShowAll();
+    ShowWindow(window, show);
+    UpdateWindow(window);
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    sqlite3_close(g_db);
+    return static_cast<int>(msg.wParam);
+}

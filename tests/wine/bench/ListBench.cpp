@@ -1,0 +1,219 @@
+// The main list at scale, timed from outside as a user waits, Velmora.exe against the minimal
+// program (bench/MinimalList.cpp) on the same DB.mdb in the same run, alternating:
+//   start to full list: from process creation until the shown window's list holds every row
+//     (LB_GETCOUNT polled every 10 ms), 100, 10,000 and 100,000 templates;
+//   search hit (10,000 hits), search miss and show-all over 100,000: the text put in the search
+//     box, then from the release of the mouse button on the search (show-all) icon or button
+//     until the list holds the new rows;
+//   peak working set with 100,000, after those operations (PeakWorkingSetSize, read from here).
+// Prints medians, spread (min..max) and ratios; nothing passes or fails on time.
+// Runs per figure: $VELMORA_BENCH_RUNS (5); the minimal program: $VELMORA_MINIMAL_EXE.
+#include "Velmora.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const unsigned kPollMs = 10;
+const std::string kHit = "加急"; // in every tenth row
+const std::string kMiss = "查无此句";
+
+double Now()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// As in ManagerBench: the pointer is moved and the button pressed first, then released and the
+// time taken (both programs act on the release).
+double PressAndRelease(POINT at)
+{
+    wt::MovePointer(at);
+    wt::PressButton(wt::MouseButton::Left);
+    INPUT up{};
+    up.type = INPUT_MOUSE;
+    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    const double start = Now();
+    SendInput(1, &up, sizeof up);
+    return start;
+}
+
+LRESULT Count(HWND list) { return list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : -1; }
+
+// One running program, Velmora or the minimal one, seen the same way from here.
+class Subject {
+public:
+    Subject(bool velmora, const wt::ProgramFolder& folder) : velmora_(velmora)
+    {
+        if (velmora)
+            process_ = std::make_unique<wt::AppProcess>(wt::StartProgram(folder));
+        else
+            process_ = std::make_unique<wt::AppProcess>(folder.file("MinimalList.exe"), folder.path(),
+                                                        std::vector<std::string>{folder.file("DB.mdb")});
+    }
+
+    // Polls until the window is shown and its list holds `rows` rows.
+    bool waitForList(LRESULT rows)
+    {
+        const std::string cls = velmora_ ? "TMainFrm" : "VelmoraMinimalList";
+        return wt::WaitUntil(
+            [&] {
+                if (!main_)
+                    for (HWND window : wt::TopLevelWindows(process_->pid()))
+                        if (wt::ClassName(window) == cls)
+                            main_ = window;
+                return main_ && Count(list()) == rows;
+            },
+            120000, kPollMs);
+    }
+    HWND list() const { return velmora_ ? wt::FindChild(main_, "ListBox") : GetDlgItem(main_, 104); }
+
+    // Puts `text` in the search box, clicks the search icon (button) and waits for `rows`.
+    double search(const std::string& text, LRESULT rows)
+    {
+        HWND box = velmora_ ? wt::FindChild(main_, "Edit") : GetDlgItem(main_, 101);
+        SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
+        return clickAndWait(velmora_ ? clientPoint(2 + 202 + 8, 36 + 7 + 8) : buttonCentre(102), rows);
+    }
+    double showAll(LRESULT rows)
+    {
+        return clickAndWait(velmora_ ? clientPoint(2 + 225 + 8, 36 + 8 + 8) : buttonCentre(103), rows);
+    }
+
+    double peakWorkingSetMiB() const
+    {
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        if (!GetProcessMemoryInfo(process_->handle(), &counters, sizeof counters))
+            return 0;
+        return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+    }
+
+private:
+    POINT clientPoint(int x, int y) const
+    {
+        POINT p = {x, y};
+        ClientToScreen(main_, &p);
+        return p;
+    }
+    POINT buttonCentre(int id) const { return wt::Centre(wt::WindowRect(GetDlgItem(main_, id))); }
+
+    double clickAndWait(POINT at, LRESULT rows)
+    {
+        wt::Pause(300);
+        const double start = PressAndRelease(at);
+        if (!wt::WaitUntil([&] { return Count(list()) == rows; }, 120000, kPollMs))
+            return -1;
+        return Now() - start;
+    }
+
+    bool velmora_;
+    std::unique_ptr<wt::AppProcess> process_;
+    HWND main_ = nullptr;
+};
+
+struct Spread {
+    double median = 0, low = 0, high = 0;
+};
+
+Spread SpreadOf(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    if (values.empty())
+        return {};
+    return {values[values.size() / 2], values.front(), values.back()};
+}
+
+// The figures of one program: name -> one value per run.
+using Figures = std::map<std::string, std::vector<double>>;
+
+bool Round(bool velmora, const wt::ProgramFolder& folder, int n, Figures& out)
+{
+    const double start = Now();
+    Subject subject(velmora, folder);
+    if (!subject.waitForList(n))
+        return false;
+    out["start"].push_back(Now() - start);
+    if (n == 100000) {
+        const double hit = subject.search(kHit, n / 10);
+        const double miss = subject.search(kMiss, 0);
+        const double all = subject.showAll(n);
+        if (hit < 0 || miss < 0 || all < 0)
+            return false;
+        out["hit"].push_back(hit);
+        out["miss"].push_back(miss);
+        out["all"].push_back(all);
+        out["peak"].push_back(subject.peakWorkingSetMiB());
+    }
+    return true;
+}
+
+void Line(const char* figure, const std::vector<double>& velmora, const std::vector<double>& minimal, double scale,
+          const char* unit, const char* aim)
+{
+    const Spread v = SpreadOf(velmora), m = SpreadOf(minimal);
+    char left[64], right[64];
+    std::snprintf(left, sizeof left, "%.1f %s (%.1f..%.1f)", v.median * scale, unit, v.low * scale, v.high * scale);
+    std::snprintf(right, sizeof right, "%.1f %s (%.1f..%.1f)", m.median * scale, unit, m.low * scale, m.high * scale);
+    std::printf("  %-34s %-30s %-30s %6.2f  %s\n", figure, left, right, v.median / m.median, aim);
+}
+
+} // namespace
+
+int main()
+{
+    const char* runsText = std::getenv("VELMORA_BENCH_RUNS");
+    const int runs = runsText ? std::max(1, std::atoi(runsText)) : 5;
+    std::map<int, std::pair<Figures, Figures>> figures; // n -> (Velmora, minimal)
+    for (int n : {100, 10000, 100000}) {
+        vt::Installation app;
+        const std::string count = std::to_string(n);
+        vt::RunSql(app.folder, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + count +
+                                   ") INSERT INTO TText (TText, TSortID) SELECT '第' || i || '条回复: "
+                                   "您好,很高兴为您服务,请问有什么可以帮您? Order #' || (100000 + i) || "
+                                   "CASE WHEN i % 10 = 0 THEN ' " +
+                                   kHit + "' ELSE '' END, i FROM n");
+        // Both programs start from the same folder, as copies of the files built.
+        app.folder.copyIn(wt::RequiredEnvironmentPath("VELMORA_MINIMAL_EXE"), "MinimalList.exe");
+        for (int run = 0; run < runs; ++run)
+            for (int turn = 0; turn < 2; ++turn) {
+                const bool velmora = (run + turn) % 2 == 0;
+                Figures& out = velmora ? figures[n].first : figures[n].second;
+                if (!Round(velmora, app.folder, n, out)) {
+                    std::printf("%s did not list, search or show all as expected with %d templates\n",
+                                velmora ? "Velmora" : "the minimal program", n);
+                    return 1;
+                }
+                // A program started while Wine still tears the last one down waits about 2 s more
+                // for its window: let the teardown end first.
+                wt::Pause(3000);
+                std::fprintf(stderr, "%d templates, run %d of %d, %s done\n", n, run + 1, runs,
+                             velmora ? "Velmora" : "minimal");
+            }
+    }
+
+    std::printf("main list, Velmora.exe against the minimal program (bench/MinimalList.cpp), medians of %d\n"
+                "alternating runs, min..max in brackets, timed from outside (polled every %u ms)\n",
+                runs, kPollMs);
+    std::printf("  %-34s %-30s %-30s %6s  %s\n", "figure", "Velmora", "minimal program", "ratio", "aim");
+    Line("start to full list, 100", figures[100].first["start"], figures[100].second["start"], 1000, "ms", "<= 1.2");
+    Line("start to full list, 10,000", figures[10000].first["start"], figures[10000].second["start"], 1000, "ms",
+         "<= 1.3");
+    auto& big = figures[100000];
+    Line("start to full list, 100,000", big.first["start"], big.second["start"], 1000, "ms", "<= 1.5");
+    Line("search hit, 100,000 (10,000 hits)", big.first["hit"], big.second["hit"], 1000, "ms", "<= 1.5");
+    Line("search miss, 100,000", big.first["miss"], big.second["miss"], 1000, "ms", "<= 1.2");
+    Line("show all again, 100,000", big.first["all"], big.second["all"], 1000, "ms", "<= 1.5");
+    Line("peak working set, 100,000", big.first["peak"], big.second["peak"], 1, "MiB", "<= 1.2");
+    return 0;
+}
