@@ -119,9 +119,15 @@ POINT TargetProcess::characterPoint(int index) const
 
 bool TargetProcess::focusEdit()
 {
-    BringToForeground(window_);
-    Click(editCentre());
-    return WaitUntil([&] { return GetForegroundWindow() == window_ && FocusOfThreadOf(window_) == edit_; }, 2000);
+    // Now and then Wine drops the activation that a click into another process's window
+    // asks for; a second click, well after the double-click time, takes.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        BringToForeground(window_);
+        Click(editCentre());
+        if (WaitUntil([&] { return GetForegroundWindow() == window_ && FocusOfThreadOf(window_) == edit_; }, 2000))
+            return true;
+    }
+    return false;
 }
 
 void TargetProcess::stop()
