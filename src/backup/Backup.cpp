@@ -136,26 +136,6 @@ struct DatabaseCloser {
 };
 using DatabaseHandle = UniqueResource<sqlite3*, DatabaseCloser>;
 
-// The file as a URI for the engine. Every byte but letters, digits and "-._~" is written as
-// %HH, so '?', '#', '%', blanks, backslashes and Chinese folder names reach the file system
-// unchanged, and no leading "//" is read as a host.
-std::string FileUri(const std::string& path)
-{
-    std::string uri = "file:";
-    for (unsigned char c : path) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                           c == '.' || c == '_' || c == '~';
-        if (plain) {
-            uri += static_cast<char>(c);
-        } else {
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-            uri += escaped;
-        }
-    }
-    return uri + "?mode=ro&immutable=1";
-}
-
 std::string ReadFailure(int code, sqlite3* db)
 {
     switch (code & 0xFF) {
@@ -237,7 +217,8 @@ bool IsSoundDatabase(const std::string& path, std::string& reason)
     // Immutable: the check reads the file as it will be copied, and writes nothing, neither
     // to it nor to a journal that may lie beside it.
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(FileUri(path).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    const int rc =
+        sqlite3_open_v2(ReadOnlyFileUri(path).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     const DatabaseHandle db(raw);
     if (rc != SQLITE_OK) {
         reason = ReadFailure(rc, raw);

@@ -198,6 +198,26 @@ std::string ConnectionTextFor(const std::string& utf8Path)
     return text + '"';
 }
 
+std::string ReadOnlyFileUri(const std::string& utf8Path)
+{
+    // Every byte but letters, digits and "-._~" is written as %HH, so '?', '#', '%', blanks,
+    // backslashes and Chinese folder names reach the file system unchanged, and no leading
+    // "//" is read as a host.
+    std::string uri = "file:";
+    for (unsigned char c : utf8Path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '.' || c == '_' || c == '~';
+        if (plain) {
+            uri += static_cast<char>(c);
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        }
+    }
+    return uri + "?mode=ro&immutable=1";
+}
+
 Connection::Connection(const TextCodec& codec) : codec_(codec) {}
 
 Connection::~Connection() { disconnect(); }

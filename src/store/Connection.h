@@ -29,6 +29,10 @@ class TextCodec;
 // Data Source are allowed and ignored.
 std::string ConnectionTextFor(const std::string& utf8Path);
 
+// The file at `utf8Path` as a URI that opens it read-only and immutable (open it with
+// SQLITE_OPEN_URI): the engine then writes nothing, neither to it nor to a journal beside it.
+std::string ReadOnlyFileUri(const std::string& utf8Path);
+
 // A statement parameter: user text that must reach the statement intact.
 struct SqlParam {
     enum class Kind { Text, Contains, Integer };

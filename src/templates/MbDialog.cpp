@@ -305,11 +305,8 @@ bool TMBFrm::MemoFitsTheCodePage()
 {
     // The memo takes any character, but a reply is typed as code-page bytes: a character
     // the code page lacks would reach the customer as '?'. Nothing changes; the text stays.
-    const int length = GetWindowTextLengthW(Memo1);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(Memo1, text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
-    const std::vector<std::string> outside = CharactersOutsideCodePage(Utf8FromWide(text), SystemCodec());
+    const std::vector<std::string> outside =
+        CharactersOutsideCodePage(Utf8FromWide(WindowTextWide(Memo1)), SystemCodec());
     if (outside.empty())
         return true;
     boxes_.notice(OutsideCodePageNotice(outside), NoticeType::Exclamation);

@@ -149,10 +149,7 @@ void Hints::paint()
     RECT client;
     GetClientRect(hwnd(), &client);
     FillSolid(paint.dc(), client, kBackground);
-    const int length = GetWindowTextLengthW(hwnd());
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(hwnd(), text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
+    const std::wstring text = WindowTextWide(hwnd());
     SelectGuard font(paint.dc(), font_.get());
     SetBkMode(paint.dc(), TRANSPARENT);
     SetTextColor(paint.dc(), RGB(0, 0, 0));

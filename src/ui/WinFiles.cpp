@@ -8,22 +8,7 @@
 
 namespace {
 
-// The system's description of the last error, in UTF-8.
-std::string LastErrorText()
-{
-    const DWORD code = GetLastError();
-    wchar_t* text = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length && text ? std::wstring(text, length) : L"";
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-        message.pop_back();
-    if (message.empty())
-        message = L"错误 " + std::to_wstring(code);
-    return Utf8FromWide(message);
-}
+std::string LastErrorText() { return SystemErrorText(GetLastError()); }
 
 DWORD Attributes(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()); }
 

@@ -32,11 +32,25 @@ std::string Utf8FromWide(const std::wstring& wide) { return FromWide(wide, CP_UT
 std::wstring WidenAnsi(const std::string& ansi) { return ToWide(ansi, CP_ACP); }
 std::string AnsiFromWide(const std::wstring& wide) { return FromWide(wide, CP_ACP); }
 
-std::string WindowTextAnsi(HWND window)
+std::wstring WindowTextWide(HWND window)
 {
     const int length = GetWindowTextLengthW(window);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     GetWindowTextW(window, text.data(), length + 1);
     text.resize(static_cast<size_t>(length));
-    return AnsiFromWide(text);
+    return text;
+}
+
+std::string WindowTextAnsi(HWND window) { return AnsiFromWide(WindowTextWide(window)); }
+
+std::string SystemErrorText(DWORD code)
+{
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = text ? text : L"";
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    return message.empty() ? "系统错误 " + std::to_string(code) : Utf8FromWide(message);
 }

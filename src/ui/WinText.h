@@ -10,5 +10,9 @@ std::string Utf8FromWide(const std::wstring& wide);
 std::wstring WidenAnsi(const std::string& ansi);
 std::string AnsiFromWide(const std::wstring& wide);
 
+// The system's description of an error code (GetLastError), in UTF-8.
+std::string SystemErrorText(DWORD code);
+
 // A window's or control's text in the system code page (read wide, so nothing is lost on the way).
 std::string WindowTextAnsi(HWND window);
+std::wstring WindowTextWide(HWND window);

@@ -61,26 +61,6 @@ std::string Lines(const std::vector<int>& lines)
     return text;
 }
 
-// The file as a URI that opens it read-only and immutable: the engine then writes nothing,
-// neither to it nor to a journal beside it. Every byte but letters, digits and "-._~" is
-// written as %HH, so any folder name reaches the file system unchanged.
-std::string ReadOnlyUri(const std::string& path)
-{
-    std::string uri = "file:";
-    for (unsigned char c : path) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                           c == '.' || c == '_' || c == '~';
-        if (plain) {
-            uri += static_cast<char>(c);
-        } else {
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-            uri += escaped;
-        }
-    }
-    return uri + "?mode=ro&immutable=1";
-}
-
 struct DatabaseCloser {
     void operator()(sqlite3* db) const { sqlite3_close(db); }
 };
@@ -118,7 +98,7 @@ public:
         path_ = platform_.makeScratchFile(reason);
         if (path_.empty())
             return false;
-        const Database from = OpenDatabase(ReadOnlyUri(database), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, reason);
+        const Database from = OpenDatabase(ReadOnlyFileUri(database), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, reason);
         const Database to = from ? OpenDatabase(path_, SQLITE_OPEN_READWRITE, reason) : nullptr;
         if (!to)
             return false;

@@ -1,42 +1,11 @@
 // The database tool's system calls on Windows, by the wide calls so that any path works.
 #include "Platform.h"
 
+#include "ui/WinText.h"
+
 #include <windows.h>
 
 namespace {
-
-std::wstring Wide(const std::string& utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide, UINT codePage)
-{
-    if (wide.empty())
-        return {};
-    const int size =
-        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
-    return text;
-}
-
-std::string SystemReason(DWORD code)
-{
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring reason = text ? text : L"";
-    LocalFree(text);
-    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' '))
-        reason.pop_back();
-    return reason.empty() ? "系统错误 " + std::to_string(code) : Narrow(reason, CP_UTF8);
-}
 
 class Handle {
 public:
@@ -59,16 +28,16 @@ class WindowsPlatform : public Platform {
 public:
     bool isFile(const std::string& path) override
     {
-        const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+        const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
     bool readFile(const std::string& path, std::string& bytes, std::string& error) override
     {
-        const Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        const Handle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid()) {
-            error = "无法打开文件（" + SystemReason(GetLastError()) + "）";
+            error = "无法打开文件（" + SystemErrorText(GetLastError()) + "）";
             return false;
         }
         bytes.clear();
@@ -76,7 +45,7 @@ public:
         DWORD got = 0;
         for (;;) {
             if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
-                error = "无法读取文件（" + SystemReason(GetLastError()) + "）";
+                error = "无法读取文件（" + SystemErrorText(GetLastError()) + "）";
                 return false;
             }
             if (got == 0)
@@ -87,7 +56,7 @@ public:
 
     bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) override
     {
-        const std::wstring wide = Wide(path);
+        const std::wstring wide = Widen(path);
         bool written = false;
         {
             const Handle file(
@@ -95,21 +64,21 @@ public:
             if (!file.valid()) {
                 const DWORD code = GetLastError();
                 error = code == ERROR_FILE_EXISTS ? "文件已经存在，不会覆盖它"
-                                                  : "无法创建文件（" + SystemReason(code) + "）";
+                                                  : "无法创建文件（" + SystemErrorText(code) + "）";
                 return false;
             }
             DWORD wrote = 0;
             written = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
                       wrote == bytes.size();
             if (!written)
-                error = "无法写入文件（" + SystemReason(GetLastError()) + "）";
+                error = "无法写入文件（" + SystemErrorText(GetLastError()) + "）";
         }
         if (!written)
             DeleteFileW(wide.c_str());
         return written;
     }
 
-    void removeFile(const std::string& path) override { DeleteFileW(Wide(path).c_str()); }
+    void removeFile(const std::string& path) override { DeleteFileW(Widen(path).c_str()); }
 
     std::string makeScratchFile(std::string& error) override
     {
@@ -117,10 +86,10 @@ public:
         wchar_t name[MAX_PATH + 1];
         const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
         if (length == 0 || length > MAX_PATH || GetTempFileNameW(folder, L"vdb", 0, name) == 0) {
-            error = "无法创建临时文件（" + SystemReason(GetLastError()) + "）";
+            error = "无法创建临时文件（" + SystemErrorText(GetLastError()) + "）";
             return {};
         }
-        return Narrow(name, CP_UTF8);
+        return Utf8FromWide(name);
     }
 
     // Velmora holds this mutex from its start to its end to refuse a second copy.
@@ -137,7 +106,7 @@ public:
     // Code page 936 whatever the system's own code page is: Velmora's desks run Chinese Windows.
     bool fitsCodePage936(const std::string& utf8) override
     {
-        const std::wstring wide = Wide(utf8);
+        const std::wstring wide = Widen(utf8);
         if (wide.empty())
             return true;
         BOOL usedDefault = FALSE;

@@ -3,6 +3,7 @@
 // same run. Both are timed from the trigger until the target has recorded every byte.
 //   DeliveryBench.exe            runs the benchmark (under scripts/with-wine.sh)
 //   DeliveryBench.exe --bare HWND EVENT   the helper process's loop
+#include "Timing.h"
 #include "Velmora.h"
 
 #include <cstdio>
@@ -25,14 +26,6 @@ std::string TemplateOf2000Bytes()
     return utf8;
 }
 
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 int BareLoop(HWND target)
 {
     HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, kEventName);
@@ -45,7 +38,7 @@ int BareLoop(HWND target)
 double TimeUntilRecorded(const wt::TargetProcess& target, size_t count, double start)
 {
     target.waitForChars(count, 120000);
-    return Now() - start;
+    return vt::Now() - start;
 }
 
 } // namespace
@@ -72,7 +65,7 @@ int main(int argc, char** argv)
                       static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(target.edit())));
         wt::AppProcess helper(self, "C:\\", {"--bare", handle});
         wt::Pause(1000);
-        const double start = Now();
+        const double start = vt::Now();
         SetEvent(go);
         bare = TimeUntilRecorded(target, bytes, start);
         helper.waitForExit(10000);
@@ -99,7 +92,7 @@ int main(int argc, char** argv)
             return 1;
         }
         const RECT row = program.rowRect(0);
-        const double start = Now();
+        const double start = vt::Now();
         wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
         velmora = TimeUntilRecorded(target, bytes, start);
         if (target.recordedChars().size() != bytes) {

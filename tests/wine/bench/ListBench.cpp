@@ -8,6 +8,7 @@
 //   peak working set with 100,000, after those operations (PeakWorkingSetSize, read from here).
 // Prints medians, spread (min..max) and ratios; nothing passes or fails on time.
 // Runs per figure: $VELMORA_BENCH_RUNS (5); the minimal program: $VELMORA_MINIMAL_EXE.
+#include "Timing.h"
 #include "Velmora.h"
 
 #include <psapi.h>
@@ -25,28 +26,6 @@ namespace {
 const unsigned kPollMs = 10;
 const std::string kHit = "加急"; // in every tenth row
 const std::string kMiss = "查无此句";
-
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// As in ManagerBench: the pointer is moved and the button pressed first, then released and the
-// time taken (both programs act on the release).
-double PressAndRelease(POINT at)
-{
-    wt::MovePointer(at);
-    wt::PressButton(wt::MouseButton::Left);
-    INPUT up{};
-    up.type = INPUT_MOUSE;
-    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    const double start = Now();
-    SendInput(1, &up, sizeof up);
-    return start;
-}
 
 LRESULT Count(HWND list) { return list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : -1; }
 
@@ -111,10 +90,10 @@ private:
     double clickAndWait(POINT at, LRESULT rows)
     {
         wt::Pause(300);
-        const double start = PressAndRelease(at);
+        const double start = vt::PressAndRelease(at);
         if (!wt::WaitUntil([&] { return Count(list()) == rows; }, 120000, kPollMs))
             return -1;
-        return Now() - start;
+        return vt::Now() - start;
     }
 
     bool velmora_;
@@ -139,11 +118,11 @@ using Figures = std::map<std::string, std::vector<double>>;
 
 bool Round(bool velmora, const wt::ProgramFolder& folder, int n, Figures& out)
 {
-    const double start = Now();
+    const double start = vt::Now();
     Subject subject(velmora, folder);
     if (!subject.waitForList(n))
         return false;
-    out["start"].push_back(Now() - start);
+    out["start"].push_back(vt::Now() - start);
     if (n == 100000) {
         const double hit = subject.search(kHit, n / 10);
         const double miss = subject.search(kMiss, 0);

@@ -5,6 +5,7 @@
 // Against baselines this program runs itself with SQLite on a copy of the same DB.mdb, in
 // the same run. Prints medians and ratios; nothing passes or fails on time.
 #include "Menus.h"
+#include "Timing.h"
 #include "Velmora.h"
 
 #include <sqlite3.h>
@@ -17,28 +18,6 @@
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The user waits from the moment the button comes up: the pointer is moved and the button
-// pressed first (the driver paces those events), then released at once and the time taken.
-double PressAndRelease(POINT at)
-{
-    wt::MovePointer(at);
-    wt::PressButton(wt::MouseButton::Left);
-    INPUT up{};
-    up.type = INPUT_MOUSE;
-    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    const double start = Now();
-    SendInput(1, &up, sizeof up);
-    return start;
-}
-
 double Median(std::vector<double> times)
 {
     std::sort(times.begin(), times.end());
@@ -47,9 +26,9 @@ double Median(std::vector<double> times)
 
 double TimeOf(const std::function<void()>& work)
 {
-    const double start = Now();
+    const double start = vt::Now();
     work();
-    return Now() - start;
+    return vt::Now() - start;
 }
 
 std::vector<std::string> ReadAll(sqlite3* db)
@@ -128,21 +107,21 @@ bool Measure(int n, int rounds, Figures& out)
             const int row = static_cast<int>(vt::TrayItem::Templates);
             const POINT item = vt::MenuItemPoint(menu, row, row);
             HWND manager = nullptr;
-            double start = PressAndRelease(item);
+            double start = vt::PressAndRelease(item);
             wt::WaitUntil([&] { return (manager = ShownManager(program.pid())) != nullptr; }, 120000, kPollMs);
             if (!manager ||
                 !wt::WaitUntil([&] { return Count(wt::FindChild(manager, "ListBox")) == n; }, 60000, kPollMs))
                 return false;
-            load.push_back(Now() - start);
+            load.push_back(vt::Now() - start);
             wt::Pause(300);
 
             // BtnOK: 76 x 25 at (307, 403) of the client area.
             POINT ok = {307 + 38, 403 + 12};
             ClientToScreen(manager, &ok);
-            start = PressAndRelease(ok);
+            start = vt::PressAndRelease(ok);
             if (!wt::WaitUntil([&] { return !IsWindow(manager) || !IsWindowVisible(manager); }, 120000, kPollMs))
                 return false;
-            store.push_back(Now() - start);
+            store.push_back(vt::Now() - start);
             // The main list reloads after the manager: let it finish before the next round.
             wt::WaitUntil([&] { return Count(program.list()) == n; }, 60000);
             wt::Pause(300);
