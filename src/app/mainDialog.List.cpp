@@ -17,12 +17,10 @@ void TMainFrm::LoadTemplates(int mode, const std::string& text)
 {
     SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
     hintRow_ = -1;
-    Query query(_conn);
-    if (mode == 0)
-        query.open("Select * from TText order by TSortId asc");
-    else
-        query.open("Select * from TText where TText like ? escape '\\'", {SqlParam::Contains(text)});
-    FillListFromQuery(ListBox1, query, "TText");
+    RowReader rows =
+        mode == 0 ? RowReader(_conn, "Select * from TText order by TSortId asc")
+                  : RowReader(_conn, "Select * from TText where TText like ? escape '\\'", {SqlParam::Contains(text)});
+    FillListFromRows(ListBox1, rows, "TText");
 }
 
 std::string TMainFrm::EntryText(int index) const { return ListEntryText(ListBox1, index); }

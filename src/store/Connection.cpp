@@ -305,6 +305,37 @@ void Command::run(const std::vector<SqlParam>& params)
     RunToEnd(*statement_);
 }
 
+RowReader::RowReader(Connection& connection, const std::string& sql, const std::vector<SqlParam>& params)
+    : connection_(connection), statement_(std::make_unique<Statement>(Prepare(connection, sql, params)))
+{
+}
+
+RowReader::~RowReader() = default;
+
+bool RowReader::next()
+{
+    const int rc = sqlite3_step(statement_->get());
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        Fail(connection_.handle(), rc);
+    return false;
+}
+
+std::string_view RowReader::utf8(const std::string& column) const
+{
+    // Names are looked up on the row just stepped: the engine may have prepared the
+    // statement afresh for a table another program has changed.
+    sqlite3_stmt* raw = statement_->get();
+    for (int c = 0; c < sqlite3_column_count(raw); ++c) {
+        if (strcasecmp(sqlite3_column_name(raw, c), column.c_str()) != 0)
+            continue;
+        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
+        return text ? std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(raw, c))) : std::string_view();
+    }
+    throw StoreError("找不到字段 " + column);
+}
+
 void Query::open(const std::string& sql, const std::vector<SqlParam>& params)
 {
     columns_.clear();

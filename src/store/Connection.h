@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -104,6 +105,28 @@ public:
 
     // Runs the statement with `params`; throws StoreError when the database refuses it.
     void run(const std::vector<SqlParam>& params);
+
+private:
+    Connection& connection_;
+    std::unique_ptr<Statement> statement_;
+};
+
+// The rows of a query one at a time, as the engine steps through them: only the current
+// row is held, so a long list is never copied whole before it is shown. Use Query when
+// the row count is needed first.
+class RowReader {
+public:
+    RowReader(Connection& connection, const std::string& sql, const std::vector<SqlParam>& params = {});
+    ~RowReader();
+    RowReader(const RowReader&) = delete;
+    RowReader& operator=(const RowReader&) = delete;
+
+    // Moves to the next row; false after the last. Throws StoreError when the engine fails.
+    bool next();
+    // The current row's value of a column (any letter case) as UTF-8 text, valid until
+    // the next step: text as stored, numbers in decimal, NULL empty. A missing column
+    // throws StoreError.
+    std::string_view utf8(const std::string& column) const;
 
 private:
     Connection& connection_;

@@ -375,6 +375,7 @@ LRESULT TMBFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         break;
+    case WM_DELETEITEM: return TRUE; // one per row as the list empties; the rows own nothing
     default: break;
     }
     return ModalWindow::HandleMessage(msg, wParam, lParam);

@@ -1,6 +1,7 @@
 #include "templates/TemplateManager.h"
 
 #include "common/Text.h"
+#include "common/TextCodec.h"
 
 #include <algorithm>
 
@@ -24,14 +25,15 @@ void TemplateManager::LoadTemplates(LoadMode mode, const std::string& pattern)
 {
     // Emptied first: after a failed query the list shows nothing rather than old rows.
     rows_.clear();
-    Query query(connection_);
-    if (mode == LoadMode::All)
-        query.open(kLoadAll);
-    else
-        query.open(kSearch, {SqlParam::Contains(pattern)});
-    rows_.reserve(static_cast<size_t>(query.recordCount()));
-    for (; !query.eof(); query.next())
-        rows_.push_back(query.fieldText("TText"));
+    RowReader rows = mode == LoadMode::All ? RowReader(connection_, kLoadAll)
+                                           : RowReader(connection_, kSearch, {SqlParam::Contains(pattern)});
+    try {
+        while (rows.next())
+            rows_.push_back(connection_.codec().fromUtf8(std::string(rows.utf8("TText"))));
+    } catch (...) {
+        rows_.clear();
+        throw;
+    }
 }
 
 void TemplateManager::Search(const std::string& searchText)

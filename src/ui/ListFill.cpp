@@ -2,6 +2,8 @@
 
 #include "ui/WinText.h"
 
+#include <string_view>
+
 namespace {
 
 // Redraw is off while the list fills and back on however the fill ends: a list left
@@ -21,15 +23,52 @@ private:
     HWND list_;
 };
 
+// Turns stored UTF-8 into a list entry: the text as the system code page carries it,
+// which is what a double-click types. The buffers are kept from row to row; a fill of
+// 100,000 rows would otherwise spend much of its time in the heap.
+class EntryText {
+public:
+    const wchar_t* from(std::string_view utf8)
+    {
+        const int bytes = static_cast<int>(utf8.size());
+        wide_.resize(utf8.size() + 1); // never more UTF-16 units than UTF-8 bytes
+        int length = bytes ? MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, wide_.data(), bytes) : 0;
+        wide_[static_cast<size_t>(length)] = L'\0';
+        // Most rows pass through the code page unchanged. The others are shown as the code
+        // page turns them: a lost character as '?', another as its nearest fit.
+        ansi_.resize(3 * static_cast<size_t>(length) + 1);
+        const int room = static_cast<int>(ansi_.size());
+        BOOL lost = FALSE;
+        const int exact =
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide_.data(), length, ansi_.data(), room, nullptr, &lost);
+        if (length == 0 || (exact > 0 && !lost))
+            return wide_.c_str();
+        const int ansiLength =
+            WideCharToMultiByte(CP_ACP, 0, wide_.data(), length, ansi_.data(), room, nullptr, nullptr);
+        wide_.resize(static_cast<size_t>(ansiLength) + 1);
+        length = MultiByteToWideChar(CP_ACP, 0, ansi_.data(), ansiLength, wide_.data(), ansiLength);
+        wide_[static_cast<size_t>(length)] = L'\0';
+        return wide_.c_str();
+    }
+
+private:
+    std::wstring wide_;
+    std::string ansi_;
+};
+
 } // namespace
 
-void FillListFromQuery(HWND list, Query& query, const char* column)
+void FillListFromRows(HWND list, RowReader& rows, const char* column)
 {
     RedrawOff redraw(list);
-    SendMessageA(list, LB_INITSTORAGE, static_cast<WPARAM>(query.recordCount()), 0);
-    for (; !query.eof(); query.next()) {
-        const std::wstring entry = WidenAnsi(query.fieldText(column));
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    try {
+        EntryText entry;
+        while (rows.next())
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.from(rows.utf8(column))));
+    } catch (...) {
+        // A read that fails part-way leaves an empty list, not a part of the rows.
+        SendMessageW(list, LB_RESETCONTENT, 0, 0);
+        throw;
     }
 }
 
@@ -38,8 +77,14 @@ void FillList(HWND list, const std::vector<std::string>& ansiRows)
     RedrawOff redraw(list);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(ansiRows.size()), 0);
-    for (const std::string& row : ansiRows)
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WidenAnsi(row).c_str()));
+    std::wstring entry; // one buffer for every row
+    for (const std::string& row : ansiRows) {
+        entry.resize(row.size() + 1); // never more UTF-16 units than bytes
+        const int bytes = static_cast<int>(row.size());
+        const int length = bytes ? MultiByteToWideChar(CP_ACP, 0, row.data(), bytes, entry.data(), bytes) : 0;
+        entry[static_cast<size_t>(length)] = L'\0';
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
 }
 
 std::string ListEntryText(HWND list, int index)

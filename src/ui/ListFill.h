@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-// Appends the `column` text of every row of an open query to a list box. Redraw is
-// off and storage reserved while it fills, so 10,000 rows stay quick.
-void FillListFromQuery(HWND list, Query& query, const char* column);
+// Appends the `column` text of every row to a list box as the rows are read, with
+// redraw off meanwhile. When reading fails the list is left empty and the failure raised.
+void FillListFromRows(HWND list, RowReader& rows, const char* column);
 
 // Replaces a list box's entries with `ansiRows` (system code page), redraw off meanwhile.
 void FillList(HWND list, const std::vector<std::string>& ansiRows);

@@ -177,6 +177,28 @@ TEST_F(StoreTest, RowCountIsExactAndFieldNamesIgnoreCase)
     EXPECT_THROW(query.fieldText("Nope"), StoreError);
 }
 
+TEST_F(StoreTest, RowReaderGivesEachRowAsStoredAndStopsAtAFailure)
+{
+    insert("a");
+    insert("你好");
+    insert("b");
+    RowReader rows(conn, "Select * from TText order by TSortId asc");
+    ASSERT_TRUE(rows.next());
+    EXPECT_EQ(rows.utf8("ttext"), "a");
+    EXPECT_THROW(rows.utf8("Nope"), StoreError);
+    ASSERT_TRUE(rows.next());
+    EXPECT_EQ(rows.utf8("TText"), "你好"); // UTF-8, as stored
+    ASSERT_TRUE(rows.next());
+    EXPECT_FALSE(rows.next());
+
+    // The engine fails on the third row, after two were read.
+    RowReader failing(conn, "Select TText, case when TText = 'b' then abs(length(TText) - 9223372036854775807 - 2) "
+                            "end as x from TText order by rowid");
+    ASSERT_TRUE(failing.next());
+    ASSERT_TRUE(failing.next());
+    EXPECT_THROW(failing.next(), StoreError);
+}
+
 TEST_F(StoreTest, NewTemplatesSortLast)
 {
     conn.execute("insert into TText (TText, TSortID) values ('x', 5)");
