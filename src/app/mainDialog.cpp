@@ -58,21 +58,25 @@ bool TMainFrm::Create()
     CreateControls();
     CreateDelivery();
     trayPicture_ = CreateTrayIcon();
-    RzTrayIcon1.add(hwnd(), trayPicture_.get());
+    // The tray icon follows as soon as the window and its list are up: adding it waits on
+    // the shell, and the user waits for the list.
+    PostMessageW(hwnd(), kAddTrayIcon, 0, 0);
     FormCreate();
     return !closed_;
 }
 
 void TMainFrm::ShowAtStart()
 {
-    ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
-    ShowWindow(hwnd(), SW_SHOWNORMAL);
-    SetForegroundWindow(hwnd());
+    // The list is filled before the window shows: it appears whole, and the rows are
+    // not laid out on the screen while they arrive.
     try {
         FormShow();
     } catch (const std::exception& e) {
         ReportError(hwnd(), e.what());
     }
+    ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd());
 }
 
 void TMainFrm::FormCreate()
@@ -204,6 +208,14 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (SkinMenu::Draw(reinterpret_cast<DRAWITEMSTRUCT*>(lParam), bandColour_))
             return TRUE;
         break;
+    case kAddTrayIcon:
+        if (!closed_)
+            RzTrayIcon1.add(hwnd(), trayPicture_.get());
+        return 0;
+    case WM_DELETEITEM:
+        // Sent for every row when the list empties; the rows own nothing to free, and the
+        // system's default handling would cost a call per row.
+        return TRUE;
     case TrayIcon::kCallbackMessage: OnTrayMessage(lParam); return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION: OnEndSession(wParam != 0); return 0;

@@ -101,6 +101,8 @@ private:
     void ListBox1MouseMove(POINT listPoint);
     static LRESULT ListBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+    static const UINT kAddTrayIcon = TrayIcon::kCallbackMessage + 1;
+
     ApplicationWindow application_;
     WinMessageBoxes boxes_;
     TrayIcon RzTrayIcon1;

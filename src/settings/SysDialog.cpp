@@ -154,6 +154,20 @@ SettingsControls TSysFrm::ReadControls() const
     return controls;
 }
 
+namespace {
+
+// The system's colour dialog. Its library is loaded the first time a colour is picked
+// rather than at every start of the program, which it slowed by a good part.
+BOOL ChooseColour(CHOOSECOLORA& choose)
+{
+    using ChooseColorFn = BOOL(WINAPI*)(CHOOSECOLORA*);
+    static const auto chooseColor = reinterpret_cast<ChooseColorFn>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"comdlg32.dll"), "ChooseColorA")));
+    return chooseColor && chooseColor(&choose);
+}
+
+} // namespace
+
 void TSysFrm::PanelClick(int panel)
 {
     CHOOSECOLORA choose = {};
@@ -162,7 +176,7 @@ void TSysFrm::PanelClick(int panel)
     choose.rgbResult = lastPicked_;
     choose.lpCustColors = customColours_;
     choose.Flags = CC_RGBINIT;
-    if (!ChooseColorA(&choose))
+    if (!ChooseColour(choose))
         return; // cancelled: nothing changes
     lastPicked_ = choose.rgbResult;
     panels_[static_cast<size_t>(panel)].setColour(choose.rgbResult);

@@ -242,9 +242,16 @@ HWND VisibleShellHint()
 
 POINT TrayIconPoint()
 {
-    // Without a desktop shell, Wine keeps the icons in a small tray window of its own.
-    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-    HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+    // Without a desktop shell, Wine keeps the icons in a small tray window of its own. The
+    // program adds its icon just after its window shows.
+    HWND icon = nullptr;
+    wt::WaitUntil(
+        [&] {
+            HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+            icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+            return icon != nullptr;
+        },
+        5000);
     if (!icon)
         throw std::runtime_error("no icon in the notification area");
     return wt::Centre(wt::WindowRect(icon));
