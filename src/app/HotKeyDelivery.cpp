@@ -33,6 +33,7 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
         CharacterSent stop = CharacterSent::Taken;
         for (; typed < text.size() && stop == CharacterSent::Taken; ++typed)
             stop = SendByte(static_cast<unsigned char>(text[typed]));
+        desktop_.handlePendingMessages();
         delivering_ = false;
         if (stop == CharacterSent::Refused) {
             // Nothing more can reach that window: the user is told, and the list stays

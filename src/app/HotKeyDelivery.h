@@ -30,7 +30,8 @@ public:
     virtual void showMainWindow() = 0;
     virtual void bringMainWindowToFront() = 0;
     virtual void activate(WindowHandle target) = 0;
-    // One WM_CHAR, sent without waiting for the target to take it.
+    // One WM_CHAR. Taken when the target took it at once; Pending when it is still on its
+    // way (waitForTarget says when it arrives).
     virtual CharacterSent sendCharacter(WindowHandle target, unsigned char value) = 0;
     // Waits up to `ms` for the character sent last, handling the program's own messages
     // meanwhile so that it stays responsive.
@@ -38,6 +39,9 @@ public:
     // False when the target window is gone or the system finds its program hung (it has
     // not looked at its messages for several seconds). A slow target is still responding.
     virtual bool targetResponding(WindowHandle target) = 0;
+    // Handles the program's messages that came in while the text was typed, before the
+    // typing is over, so that presses and double-clicks among them are dropped.
+    virtual void handlePendingMessages() = 0;
     virtual void hideToTray() = 0;
     // The target refused the text after `typed` of `whole` had been typed (both bytes
     // of the code page; `typed` may be empty). The list stays shown.

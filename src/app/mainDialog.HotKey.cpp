@@ -7,6 +7,10 @@
 
 namespace {
 
+// How long a character may take before the target counts as slow and this program goes
+// back to its own messages while it waits.
+const UINT kQuickReplyMs = 100;
+
 // The target's window procedure has returned from the character: it is taken.
 void CALLBACK CharacterTaken(HWND, UINT, ULONG_PTR data, LRESULT) { *reinterpret_cast<bool*>(data) = true; }
 
@@ -41,16 +45,27 @@ CharacterSent TMainFrm::sendCharacter(WindowHandle target, unsigned char value)
     HWND window = reinterpret_cast<HWND>(target);
     if (!IsWindow(window))
         return CharacterSent::Gone;
-    characterTaken_ = false;
+    // Most targets take a character at once: a short wait for that costs no more than a
+    // plain send. Meanwhile only messages sent to this program are handled.
+    DWORD_PTR result = 0;
     SetLastError(ERROR_SUCCESS);
-    if (SendMessageCallbackA(window, WM_CHAR, value, 0, CharacterTaken, reinterpret_cast<ULONG_PTR>(&characterTaken_)))
-        return characterTaken_ ? CharacterSent::Taken : CharacterSent::Pending;
+    if (SendMessageTimeoutA(window, WM_CHAR, value, 0, SMTO_NORMAL, kQuickReplyMs, &result))
+        return CharacterSent::Taken;
+    const DWORD error = GetLastError();
     // The system keeps a program from typing into one that runs with higher rights.
-    if (GetLastError() == ERROR_ACCESS_DENIED)
+    if (error == ERROR_ACCESS_DENIED)
         return CharacterSent::Refused;
+    if (error == ERROR_TIMEOUT && IsWindow(window)) {
+        // A slow target: the character waits in its queue. A message sent after it reports
+        // when the target has taken both, while this program paints and answers as usual.
+        characterTaken_ = false;
+        if (SendMessageCallbackA(window, WM_NULL, 0, 0, CharacterTaken, reinterpret_cast<ULONG_PTR>(&characterTaken_)))
+            return CharacterSent::Pending;
+        return IsWindow(window) ? CharacterSent::Pending : CharacterSent::Gone;
+    }
     // The lead byte of a two-byte character is kept until its trail byte comes and
     // nothing is sent yet; only a reported error (a closed window) is a failure.
-    return GetLastError() == ERROR_SUCCESS && IsWindow(window) ? CharacterSent::Taken : CharacterSent::Gone;
+    return error == ERROR_SUCCESS && IsWindow(window) ? CharacterSent::Taken : CharacterSent::Gone;
 }
 
 TargetWait TMainFrm::waitForTarget(unsigned ms)
@@ -80,6 +95,19 @@ bool TMainFrm::targetResponding(WindowHandle target)
 {
     HWND window = reinterpret_cast<HWND>(target);
     return IsWindow(window) && !IsHungAppWindow(window);
+}
+
+void TMainFrm::handlePendingMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
 }
 
 void TMainFrm::reportRefused(const std::string& typed, const std::string& whole)

@@ -85,6 +85,7 @@ private:
     CharacterSent sendCharacter(WindowHandle target, unsigned char value) override;
     TargetWait waitForTarget(unsigned ms) override;
     bool targetResponding(WindowHandle target) override;
+    void handlePendingMessages() override;
     void reportRefused(const std::string& typed, const std::string& whole) override;
     void hideToTray() override { HideToTray(); }
     void CreateDelivery();
