@@ -8,6 +8,9 @@
 // buttons do what Velmora's search box, search icon and show-all icon do: the search lists the
 // rows whose TText contains the text (LIKE, the same pattern and escape as Velmora), show-all
 // lists every row again. Each empties the list first and fills it in one go, with redraw off.
+// A fourth button does what Velmora's template manager does at its least: it opens a window
+// whose plain list holds every row in stored order, and its Done button stores that order
+// (one prepared statement in one transaction, each row's place by its text) and closes it.
 // The controls' positions and classes are fixed, so that the benchmark finds and clicks them.
 #include <windows.h>
 
@@ -20,11 +23,14 @@
 namespace {
 
 const wchar_t kClass[] = L"VelmoraMinimalList";
-const int kEditId = 101, kSearchId = 102, kAllId = 103, kListId = 104;
+const wchar_t kManagerClass[] = L"VelmoraMinimalManager";
+const int kEditId = 101, kSearchId = 102, kAllId = 103, kListId = 104, kManageId = 105;
+const int kManagerListId = 201, kDoneId = 202;
 
 sqlite3* g_db = nullptr;
 HWND g_list = nullptr;
 HWND g_edit = nullptr;
+HWND g_manager = nullptr;
 
 std::wstring Widen(const char* utf8, int bytes)
 {
@@ -56,10 +62,10 @@ std::string ContainsPattern(const std::string& text)
 }
 
 // Empties the list and fills it from the query: each row is converted and added as it is read.
-void Fill(const char* sql, const std::string* contains)
+void FillList(HWND list, const char* sql, const std::string* contains)
 {
-    SendMessageW(g_list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(g_list, LB_RESETCONTENT, 0, 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(g_db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
         if (contains)
@@ -71,15 +77,17 @@ void Fill(const char* sql, const std::string* contains)
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
             const std::wstring row = Widen(text ? text : "", sqlite3_column_bytes(stmt, column));
-            SendMessageW(g_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
         }
     }
     sqlite3_finalize(stmt);
-    SendMessageW(g_list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(g_list, nullptr, TRUE);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
-void ShowAll() { Fill("Select * from TText order by TSortId asc", nullptr); }
+const char kAllRows[] = "Select * from TText order by TSortId asc";
+
+void ShowAll() { FillList(g_list, kAllRows, nullptr); }
 
 void Search()
 {
@@ -91,7 +99,34 @@ void Search()
     if (utf8.empty())
         ShowAll();
     else
-        Fill("Select * from TText where TText like ? escape '\\'", &utf8);
+        FillList(g_list, "Select * from TText where TText like ? escape '\\'", &utf8);
+}
+
+std::wstring EntryText(HWND list, int index)
+{
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+// Each row's place in the list becomes its sort number, in one transaction.
+void StoreOrder(HWND list)
+{
+    sqlite3_exec(g_db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(g_db, "Update TText set TSortID=? where TText=?", -1, &stmt, nullptr);
+    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const std::string text = Utf8(EntryText(list, i));
+        sqlite3_bind_int(stmt, 1, i);
+        sqlite3_bind_text(stmt, 2, text.c_str(), static_cast<int>(text.size()), SQLITE_STATIC);
+        sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_exec(g_db, "COMMIT", nullptr, nullptr, nullptr);
 }
 
 HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, int id)
@@ -100,6 +135,38 @@ HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, in
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     return child;
+}
+
+LRESULT CALLBACK ManagerProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE: {
+        HWND list = Child(window, L"LISTBOX", L"",
+                          WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT,
+                          4, 4, 395, 360, kManagerListId);
+        Child(window, L"BUTTON", L"Done", BS_PUSHBUTTON, 323, 370, 76, 25, kDoneId);
+        FillList(list, kAllRows, nullptr);
+        return 0;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kDoneId && HIWORD(wParam) == BN_CLICKED) {
+            StoreOrder(GetDlgItem(window, kManagerListId));
+            DestroyWindow(window);
+        }
+        return 0;
+    case WM_DESTROY: g_manager = nullptr; return 0;
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+void OpenManager(HWND owner)
+{
+    if (g_manager)
+        return;
+    g_manager = CreateWindowExW(0, kManagerClass, L"Minimal manager", WS_OVERLAPPED | WS_CAPTION, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 419, 451, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(g_manager, SW_SHOWNORMAL);
+    UpdateWindow(g_manager);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -111,13 +178,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
         Child(window, L"BUTTON", L"All", BS_PUSHBUTTON, 214, 4, 40, 22, kAllId);
         g_list =
             Child(window, L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-                  4, 30, 250, 265, kListId);
+                  4, 30, 250, 240, kListId);
+        Child(window, L"BUTTON", L"Manage", BS_PUSHBUTTON, 4, 274, 70, 22, kManageId);
         return 0;
     case WM_COMMAND:
         if (LOWORD(wParam) == kSearchId && HIWORD(wParam) == BN_CLICKED)
             Search();
         else if (LOWORD(wParam) == kAllId && HIWORD(wParam) == BN_CLICKED)
             ShowAll();
+        else if (LOWORD(wParam) == kManageId && HIWORD(wParam) == BN_CLICKED)
+            OpenManager(window);
         return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     }
@@ -140,6 +210,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClass;
+    RegisterClassW(&windowClass);
+    windowClass.lpfnWndProc = ManagerProc;
+    windowClass.lpszClassName = kManagerClass;
     RegisterClassW(&windowClass);
     HWND window = CreateWindowExW(0, kClass, L"Minimal list", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 275,
                                   340, nullptr, nullptr, instance, nullptr);

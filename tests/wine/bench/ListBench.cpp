@@ -7,7 +7,7 @@
 //     until the list holds the new rows;
 //   peak working set with 100,000, after those operations (PeakWorkingSetSize, read from here).
 // Prints medians, spread (min..max) and ratios; nothing passes or fails on time.
-// Runs per figure: $VELMORA_BENCH_RUNS (5); the minimal program: $VELMORA_MINIMAL_EXE.
+// Runs per figure: $VELMORA_BENCH_RUNS (10); the minimal program: $VELMORA_MINIMAL_EXE.
 #include "Timing.h"
 #include "Velmora.h"
 
@@ -101,18 +101,6 @@ private:
     HWND main_ = nullptr;
 };
 
-struct Spread {
-    double median = 0, low = 0, high = 0;
-};
-
-Spread SpreadOf(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    if (values.empty())
-        return {};
-    return {values[values.size() / 2], values.front(), values.back()};
-}
-
 // The figures of one program: name -> one value per run.
 using Figures = std::map<std::string, std::vector<double>>;
 
@@ -137,22 +125,11 @@ bool Round(bool velmora, const wt::ProgramFolder& folder, int n, Figures& out)
     return true;
 }
 
-void Line(const char* figure, const std::vector<double>& velmora, const std::vector<double>& minimal, double scale,
-          const char* unit, const char* aim)
-{
-    const Spread v = SpreadOf(velmora), m = SpreadOf(minimal);
-    char left[64], right[64];
-    std::snprintf(left, sizeof left, "%.1f %s (%.1f..%.1f)", v.median * scale, unit, v.low * scale, v.high * scale);
-    std::snprintf(right, sizeof right, "%.1f %s (%.1f..%.1f)", m.median * scale, unit, m.low * scale, m.high * scale);
-    std::printf("  %-34s %-30s %-30s %6.2f  %s\n", figure, left, right, v.median / m.median, aim);
-}
-
 } // namespace
 
 int main()
 {
-    const char* runsText = std::getenv("VELMORA_BENCH_RUNS");
-    const int runs = runsText ? std::max(1, std::atoi(runsText)) : 5;
+    const int runs = vt::BenchRuns();
     std::map<int, std::pair<Figures, Figures>> figures; // n -> (Velmora, minimal)
     for (int n : {100, 10000, 100000}) {
         vt::Installation app;
@@ -184,15 +161,16 @@ int main()
     std::printf("main list, Velmora.exe against the minimal program (bench/MinimalList.cpp), medians of %d\n"
                 "alternating runs, min..max in brackets, timed from outside (polled every %u ms)\n",
                 runs, kPollMs);
-    std::printf("  %-34s %-30s %-30s %6s  %s\n", "figure", "Velmora", "minimal program", "ratio", "aim");
-    Line("start to full list, 100", figures[100].first["start"], figures[100].second["start"], 1000, "ms", "<= 1.2");
-    Line("start to full list, 10,000", figures[10000].first["start"], figures[10000].second["start"], 1000, "ms",
-         "<= 1.3");
+    vt::PrintFigureHeader("minimal program");
+    vt::PrintFigure("start to full list, 100", figures[100].first["start"], figures[100].second["start"], 1000, "ms",
+                    "<= 1.2");
+    vt::PrintFigure("start to full list, 10,000", figures[10000].first["start"], figures[10000].second["start"], 1000,
+                    "ms", "<= 1.3");
     auto& big = figures[100000];
-    Line("start to full list, 100,000", big.first["start"], big.second["start"], 1000, "ms", "<= 1.5");
-    Line("search hit, 100,000 (10,000 hits)", big.first["hit"], big.second["hit"], 1000, "ms", "<= 1.5");
-    Line("search miss, 100,000", big.first["miss"], big.second["miss"], 1000, "ms", "<= 1.2");
-    Line("show all again, 100,000", big.first["all"], big.second["all"], 1000, "ms", "<= 1.5");
-    Line("peak working set, 100,000", big.first["peak"], big.second["peak"], 1, "MiB", "<= 1.2");
+    vt::PrintFigure("start to full list, 100,000", big.first["start"], big.second["start"], 1000, "ms", "<= 1.5");
+    vt::PrintFigure("search hit, 100,000 (10,000 hits)", big.first["hit"], big.second["hit"], 1000, "ms", "<= 1.5");
+    vt::PrintFigure("search miss, 100,000", big.first["miss"], big.second["miss"], 1000, "ms", "<= 1.2");
+    vt::PrintFigure("show all again, 100,000", big.first["all"], big.second["all"], 1000, "ms", "<= 1.5");
+    vt::PrintFigure("peak working set, 100,000", big.first["peak"], big.second["peak"], 1, "MiB", "<= 1.2");
     return 0;
 }

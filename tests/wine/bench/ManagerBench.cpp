@@ -1,179 +1,136 @@
-// Template manager speed with 1,000 and 10,000 templates, timed from outside as a user waits:
-//   manager load: from the click on the tray menu's template row until the manager is shown
-//     with every row listed;
-//   order store at close: from the click on BtnOK until the manager is gone.
-// Against baselines this program runs itself with SQLite on a copy of the same DB.mdb, in
-// the same run. Prints medians and ratios; nothing passes or fails on time.
+// The template manager with 10,000 templates, timed from outside as a user waits, Velmora.exe
+// against the minimal program (bench/MinimalList.cpp) on the same DB.mdb, alternating:
+//   open to full list: from the release of the mouse button on the tray menu's template row
+//     (the minimal program's Manage button) until the shown manager's list holds every row;
+//   close to stored order: from the release on BtnOK (Done) until the manager is gone, the
+//     order stored.
+// Both programs run side by side; each round measures one, then the other. Medians, spread
+// and ratios; nothing passes or fails on time. Runs: $VELMORA_BENCH_RUNS (10).
 #include "Menus.h"
 #include "Timing.h"
 #include "Velmora.h"
 
-#include <sqlite3.h>
-
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-double Median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+const int kTemplates = 10000;
+const unsigned kPollMs = 10;
 
-double TimeOf(const std::function<void()>& work)
-{
-    const double start = vt::Now();
-    work();
-    return vt::Now() - start;
-}
+LRESULT Count(HWND list) { return list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : -1; }
 
-std::vector<std::string> ReadAll(sqlite3* db)
+HWND ShownWindow(const wchar_t* cls, DWORD pid)
 {
-    std::vector<std::string> rows;
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "Select * from TText order by TSortID asc", -1, &stmt, nullptr);
-    const int column = 1; // ID, TText, TSortID
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)));
-    sqlite3_finalize(stmt);
-    return rows;
-}
-
-void FillPlainList(HWND list, const std::vector<std::string>& rows)
-{
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    SendMessageW(list, LB_INITSTORAGE, rows.size(), 0);
-    for (const std::string& row : rows)
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wt::Widen(row).c_str()));
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-}
-
-void StoreOrder(sqlite3* db, const std::vector<std::string>& rows)
-{
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "Update TText set TSortID=? where TText=?", -1, &stmt, nullptr);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        sqlite3_bind_int(stmt, 1, static_cast<int>(i));
-        sqlite3_bind_text(stmt, 2, rows[i].c_str(), -1, SQLITE_STATIC);
-        sqlite3_step(stmt);
-        sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-}
-
-LRESULT Count(HWND list) { return SendMessageW(list, LB_GETCOUNT, 0, 0); }
-
-HWND ShownManager(DWORD pid)
-{
-    HWND window = FindWindowW(L"TMBFrm", nullptr);
+    HWND window = FindWindowW(cls, nullptr);
     return window && IsWindowVisible(window) && wt::WindowProcessId(window) == pid ? window : nullptr;
 }
 
-// Every wait polls at this gentle pace, so that the polling does not compete with Velmora
-// for the processor it is timing.
-const unsigned kPollMs = 10;
-
-struct Figures {
-    double load = 0, store = 0, read = 0, readAndFill = 0, prepared = 0;
+struct Round {
+    double open = -1, close = -1;
 };
 
-bool Measure(int n, int rounds, Figures& out)
+// Opens the manager with `openClick`, waits for its full list, closes it with the click
+// `closeAt` returns, waits until it is gone.
+template <typename OpenClick, typename CloseAt>
+Round Measure(const wchar_t* cls, DWORD pid, OpenClick openClick, CloseAt closeAt)
 {
-    vt::Installation app;
-    // Sort numbers with gaps, so that the first store at close renumbers every row.
-    vt::RunSql(app.folder, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                               std::to_string(n) +
-                               ") INSERT INTO TText (TText, TSortID) SELECT '第' || i || '条回复: "
-                               "您好,很高兴为您服务,请问有什么可以帮您? Order #' || (100000 + i), 2 * (" +
-                               std::to_string(n) + " - i) FROM n");
-    app.folder.copyIn(app.folder.file("DB.mdb"), "baseline.mdb");
-
-    std::vector<double> load, store, read, readAndFill, prepared;
-    {
-        vt::Velmora program(app.folder);
-        if (!program.waitForMainWindow(30000) || !wt::WaitUntil([&] { return Count(program.list()) == n; }, 60000))
-            return false;
-        for (int round = 0; round < rounds; ++round) {
-            HWND menu = vt::OpenTrayMenu();
-            if (!menu)
-                return false;
-            const int row = static_cast<int>(vt::TrayItem::Templates);
-            const POINT item = vt::MenuItemPoint(menu, row, row);
-            HWND manager = nullptr;
-            double start = vt::PressAndRelease(item);
-            wt::WaitUntil([&] { return (manager = ShownManager(program.pid())) != nullptr; }, 120000, kPollMs);
-            if (!manager ||
-                !wt::WaitUntil([&] { return Count(wt::FindChild(manager, "ListBox")) == n; }, 60000, kPollMs))
-                return false;
-            load.push_back(vt::Now() - start);
-            wt::Pause(300);
-
-            // BtnOK: 76 x 25 at (307, 403) of the client area.
-            POINT ok = {307 + 38, 403 + 12};
-            ClientToScreen(manager, &ok);
-            start = vt::PressAndRelease(ok);
-            if (!wt::WaitUntil([&] { return !IsWindow(manager) || !IsWindowVisible(manager); }, 120000, kPollMs))
-                return false;
-            store.push_back(vt::Now() - start);
-            // The main list reloads after the manager: let it finish before the next round.
-            wt::WaitUntil([&] { return Count(program.list()) == n; }, 60000);
-            wt::Pause(300);
-        }
+    Round round;
+    HWND manager = nullptr;
+    double start = openClick();
+    if (start < 0 || !wt::WaitUntil([&] { return (manager = ShownWindow(cls, pid)) != nullptr; }, 30000, kPollMs)) {
+        std::fprintf(stderr, "no manager window shown\n");
+        return round;
     }
-    if (vt::QueryValue(app.folder, "SELECT MAX(TSortID) FROM TText") != std::to_string(n - 1))
-        return false;
-
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(app.folder.file("baseline.mdb").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    HWND list = CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, 0, 0,
-                                395, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    for (int round = 0; round < rounds; ++round) {
-        read.push_back(TimeOf([&] { ReadAll(db); }));
-        readAndFill.push_back(TimeOf([&] { FillPlainList(list, ReadAll(db)); }));
-        const std::vector<std::string> rows = ReadAll(db);
-        prepared.push_back(TimeOf([&] { StoreOrder(db, rows); }));
+    if (!wt::WaitUntil([&] { return Count(wt::FindChild(manager, "ListBox")) == kTemplates; }, 60000, kPollMs)) {
+        std::fprintf(stderr, "the manager listed %ld rows\n",
+                     static_cast<long>(Count(wt::FindChild(manager, "ListBox"))));
+        return round;
     }
-    const bool filled = Count(list) == n;
-    DestroyWindow(list);
-    sqlite3_close(db);
-    out = {Median(load), Median(store), Median(read), Median(readAndFill), Median(prepared)};
-    return filled;
-}
-
-void Line(const char* figure, int n, double velmora, double baseline)
-{
-    std::printf("  %-28s %6d %10.1f %10.1f %7.2f   <= 2.00\n", figure, n, velmora * 1000, baseline * 1000,
-                velmora / baseline);
+    round.open = vt::Now() - start;
+    wt::Pause(300);
+    start = vt::PressAndRelease(closeAt(manager));
+    if (wt::WaitUntil([&] { return !IsWindow(manager) || !IsWindowVisible(manager); }, 120000, kPollMs))
+        round.close = vt::Now() - start;
+    return round;
 }
 
 } // namespace
 
 int main()
 {
-    const int sizes[] = {1000, 10000};
-    std::printf("template manager, medians of 5 rounds, times in ms (Velmora timed from outside, polled\n"
-                "every %u ms)\n",
-                kPollMs);
-    std::printf("  load baseline: the same query read into strings and added to a plain LISTBOX of this\n"
-                "  program, since Velmora must fill its list before the user sees a row; the bare read\n"
-                "  alone is shown too. Store baseline: one prepared statement per row, one transaction.\n");
-    std::printf("  %-28s %6s %10s %10s %7s   %s\n", "figure", "rows", "Velmora", "baseline", "ratio", "aim");
-    for (int n : sizes) {
-        Figures f;
-        if (!Measure(n, 5, f)) {
-            std::printf("the manager did not open, list or close as expected with %d templates\n", n);
-            return 1;
-        }
-        Line("manager load (read + fill)", n, f.load, f.readAndFill);
-        Line("manager load (bare read)", n, f.load, f.read);
-        Line("order store at close", n, f.store, f.prepared);
+    vt::Installation app;
+    // Sort numbers with gaps, so that the first store renumbers every row.
+    vt::RunSql(app.folder, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                               std::to_string(kTemplates) +
+                               ") INSERT INTO TText (TText, TSortID) SELECT '第' || i || '条回复: "
+                               "您好,很高兴为您服务,请问有什么可以帮您? Order #' || (100000 + i), 2 * (" +
+                               std::to_string(kTemplates) + " - i) FROM n");
+    app.folder.copyIn(wt::RequiredEnvironmentPath("VELMORA_MINIMAL_EXE"), "MinimalList.exe");
+
+    vt::Velmora velmora(app.folder);
+    if (!velmora.waitForMainWindow(30000) ||
+        !wt::WaitUntil([&] { return Count(velmora.list()) == kTemplates; }, 60000)) {
+        std::printf("Velmora did not list %d templates\n", kTemplates);
+        return 1;
     }
+    wt::AppProcess minimal(app.folder.file("MinimalList.exe"), app.folder.path(), {app.folder.file("DB.mdb")});
+    HWND minimalMain = nullptr;
+    if (!wt::WaitUntil([&] { return (minimalMain = ShownWindow(L"VelmoraMinimalList", minimal.pid())) != nullptr; },
+                       60000)) {
+        std::printf("the minimal program did not start\n");
+        return 1;
+    }
+    // Off the notification area's window, where Velmora's tray icon is clicked.
+    SetWindowPos(minimalMain, nullptr, GetSystemMetrics(SM_CXSCREEN) - 300, 200, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    const auto velmoraOpen = [&] {
+        HWND menu = vt::OpenTrayMenu();
+        if (!menu)
+            return -1.0;
+        const int row = static_cast<int>(vt::TrayItem::Templates);
+        return vt::PressAndRelease(vt::MenuItemPoint(menu, row, row));
+    };
+    const auto velmoraOk = [](HWND manager) {
+        POINT ok = {307 + 38, 403 + 12}; // BtnOK: 76 x 25 at (307, 403) of the client area
+        ClientToScreen(manager, &ok);
+        return ok;
+    };
+    const auto minimalOpen = [&] {
+        return vt::PressAndRelease(wt::Centre(wt::WindowRect(GetDlgItem(minimalMain, 105))));
+    };
+    const auto minimalDone = [](HWND manager) { return wt::Centre(wt::WindowRect(GetDlgItem(manager, 202))); };
+
+    const int runs = vt::BenchRuns();
+    std::vector<double> open[2], close[2]; // [0] Velmora, [1] the minimal program
+    for (int run = 0; run < runs; ++run)
+        for (int turn = 0; turn < 2; ++turn) {
+            const int who = (run + turn) % 2;
+            const Round round = who == 0 ? Measure(L"TMBFrm", velmora.pid(), velmoraOpen, velmoraOk)
+                                         : Measure(L"VelmoraMinimalManager", minimal.pid(), minimalOpen, minimalDone);
+            if (round.open < 0 || round.close < 0) {
+                std::printf("%s's manager did not open, list or close as expected\n",
+                            who == 0 ? "Velmora" : "the minimal program");
+                return 1;
+            }
+            open[who].push_back(round.open);
+            close[who].push_back(round.close);
+            // Velmora reloads its main list after the manager: let it finish first.
+            wt::WaitUntil([&] { return Count(velmora.list()) == kTemplates; }, 60000);
+            wt::Pause(500);
+        }
+    if (vt::QueryValue(app.folder, "SELECT MAX(TSortID) FROM TText") != std::to_string(kTemplates - 1)) {
+        std::printf("the order was not stored\n");
+        return 1;
+    }
+
+    std::printf("template manager with %d templates, Velmora.exe against the minimal program, medians of %d\n"
+                "alternating runs, min..max in brackets, timed from outside (polled every %u ms)\n",
+                kTemplates, runs, kPollMs);
+    vt::PrintFigureHeader("minimal program");
+    vt::PrintFigure("manager open to full list, 10,000", open[0], open[1], 1000, "ms", "-");
+    vt::PrintFigure("manager close to stored order, 10,000", close[0], close[1], 1000, "ms", "<= 2");
     return 0;
 }

@@ -11,6 +11,11 @@
 //       With --hang-after-first-char the program stops handling messages for 60 s after the
 //       first character, as a hung program does.
 //
+//   VelmoraTarget.exe --count
+//       A window "Velmora Counter" that only counts the WM_CHAR messages it receives (the
+//       bytes sent, a Chinese character as two), for the delivery benchmark: the count
+//       answers the message WM_APP + 7 (kCountQuery).
+//
 //   VelmoraTarget.exe --message-box FLAGS CAPTION TEXT
 //       Shows MessageBoxW(nullptr, TEXT, CAPTION, FLAGS) (FLAGS in hex) and exits with the
 //       button id it returned.
@@ -179,6 +184,41 @@ int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseA
     return 0;
 }
 
+const UINT kCountQuery = WM_APP + 7;
+
+// An ANSI window: a Chinese character sent as lead and trail byte arrives as two messages,
+// so the count is the bytes sent.
+LRESULT CALLBACK CounterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    static LRESULT count = 0;
+    switch (message) {
+    case WM_CHAR: ++count; return 0;
+    case kCountQuery: return count;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+int RunCounter(HINSTANCE instance)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = CounterProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = "VelmoraCountingTarget";
+    if (!RegisterClassA(&windowClass))
+        return 2;
+    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Velmora Counter", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20,
+                                  60, 320, 220, nullptr, nullptr, instance, nullptr);
+    if (!window)
+        return 2;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchMessageA(&message);
+    return 0;
+}
+
 // Holds Ctrl + `letter` as a global hotkey until it is ended; its window, titled
 // "VelmoraHotKeyHolder", appears once the registration has succeeded.
 int HoldHotKey(wchar_t letter)
@@ -206,6 +246,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         const UINT flags = static_cast<UINT>(std::wcstoul(args[2].c_str(), nullptr, 16));
         return MessageBoxW(nullptr, args[4].c_str(), args[3].c_str(), flags);
     }
+    if (args.size() == 2 && args[1] == L"--count")
+        return RunCounter(instance);
     if (args.size() == 3 && args[1] == L"--hold-hotkey")
         return HoldHotKey(args[2][0]);
     if (args.size() >= 3 && args[1] == L"--record") {
@@ -219,6 +261,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     MessageBoxW(nullptr,
                 L"VelmoraTarget.exe --record FILE [--hang-after-first-char | --slow-first-char MS]\n"
+                L"VelmoraTarget.exe --count\n"
                 L"VelmoraTarget.exe --message-box FLAGS CAPTION TEXT\n"
                 L"VelmoraTarget.exe --hold-hotkey LETTER",
                 kTitle, MB_OK);

@@ -2,6 +2,10 @@
 
 #include "Driver.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
 namespace vt {
 
 double Now()
@@ -22,6 +26,37 @@ double PressAndRelease(POINT at)
     const double start = Now();
     SendInput(1, &up, sizeof up);
     return start;
+}
+
+int BenchRuns()
+{
+    const char* runs = std::getenv("VELMORA_BENCH_RUNS");
+    return runs ? std::max(1, std::atoi(runs)) : 10;
+}
+
+Spread SpreadOf(std::vector<double> values)
+{
+    if (values.empty())
+        return {};
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    const double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    return {median, values.front(), values.back()};
+}
+
+void PrintFigureHeader(const char* baseline)
+{
+    std::printf("  %-38s %-28s %-28s %6s  %s\n", "figure", "Velmora", baseline, "ratio", "aim");
+}
+
+void PrintFigure(const char* figure, const std::vector<double>& velmora, const std::vector<double>& baseline,
+                 double scale, const char* unit, const char* aim)
+{
+    const Spread v = SpreadOf(velmora), b = SpreadOf(baseline);
+    char left[64], right[64];
+    std::snprintf(left, sizeof left, "%.1f %s (%.1f..%.1f)", v.median * scale, unit, v.low * scale, v.high * scale);
+    std::snprintf(right, sizeof right, "%.1f %s (%.1f..%.1f)", b.median * scale, unit, b.low * scale, b.high * scale);
+    std::printf("  %-38s %-28s %-28s %6.2f  %s\n", figure, left, right, b.median > 0 ? v.median / b.median : 0, aim);
 }
 
 } // namespace vt

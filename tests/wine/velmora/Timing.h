@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace vt {
 
 // Seconds from an arbitrary start, at the performance counter's resolution.
@@ -11,5 +13,20 @@ double Now();
 // Moves the pointer to `at` and presses the left button (the driver paces those events),
 // then releases it at once and returns the moment of the release: programs act on it.
 double PressAndRelease(POINT at);
+
+// How many times each figure is measured: $VELMORA_BENCH_RUNS, 10 when unset.
+int BenchRuns();
+
+// The median and the range of repeated measurements.
+struct Spread {
+    double median = 0, low = 0, high = 0;
+};
+Spread SpreadOf(std::vector<double> values);
+
+// Prints one line of a figure table: Velmora's and the baseline's median and range, scaled
+// into `unit`, their ratio and the aim. PrintFigureHeader prints the column names.
+void PrintFigureHeader(const char* baseline);
+void PrintFigure(const char* figure, const std::vector<double>& velmora, const std::vector<double>& baseline,
+                 double scale, const char* unit, const char* aim);
 
 } // namespace vt
