@@ -18,6 +18,8 @@
 
 #include <sqlite3.h>
 
+#include "common/Text.h" // ContainsPattern: the pattern Velmora searches with
+
 #include <string>
 
 namespace {
@@ -47,18 +49,6 @@ std::string Utf8(const std::wstring& wide)
     WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, utf8.data(), length, nullptr, nullptr);
     utf8.resize(static_cast<size_t>(length > 0 ? length - 1 : 0));
     return utf8;
-}
-
-// "%text%" with the LIKE wildcards and the escape character itself escaped by '\'.
-std::string ContainsPattern(const std::string& text)
-{
-    std::string pattern = "%";
-    for (char c : text) {
-        if (c == '%' || c == '_' || c == '\\')
-            pattern += '\\';
-        pattern += c;
-    }
-    return pattern + "%";
 }
 
 // Empties the list and fills it from the query: each row is converted and added as it is read.

@@ -52,16 +52,18 @@ std::string ShortenText(const std::string& text, int count, const TextCodec& cod
     return text.substr(0, pos) + "...";
 }
 
-std::string QuotedText(const std::string& text)
+std::string Enclosed(const std::string& text, char quote)
 {
-    std::string quoted = "'";
+    std::string quoted(1, quote);
     for (char c : text) {
         quoted += c;
-        if (c == '\'')
-            quoted += '\'';
+        if (c == quote)
+            quoted += quote;
     }
-    return quoted + "'";
+    return quoted + quote;
 }
+
+std::string QuotedText(const std::string& text) { return Enclosed(text, '\''); }
 
 std::string ContainsPattern(const std::string& text)
 {

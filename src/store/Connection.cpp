@@ -186,16 +186,7 @@ std::string ConnectionTextFor(const std::string& utf8Path)
 {
     const bool quote = utf8Path.find_first_of(";\"") != std::string::npos ||
                        (!utf8Path.empty() && (IsBlankByte(utf8Path.front()) || IsBlankByte(utf8Path.back())));
-    std::string text = std::string(kDataSourceKey) + "=";
-    if (!quote)
-        return text + utf8Path;
-    text += '"';
-    for (char c : utf8Path) {
-        text += c;
-        if (c == '"')
-            text += '"';
-    }
-    return text + '"';
+    return std::string(kDataSourceKey) + "=" + (quote ? Enclosed(utf8Path, '"') : utf8Path);
 }
 
 std::string ReadOnlyFileUri(const std::string& utf8Path)

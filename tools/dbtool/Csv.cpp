@@ -1,5 +1,7 @@
 #include "Csv.h"
 
+#include "common/Text.h"
+
 const char* const kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 namespace {
@@ -170,13 +172,7 @@ std::string CsvField(const std::string& text)
 {
     if (!text.empty() && text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + '"';
+    return Enclosed(text, '"');
 }
 
 std::string CsvRecord(const std::vector<std::string>& fields)
