@@ -157,6 +157,9 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (RzTrayIcon1.handleShellRestart(msg))
         return 0;
+    LRESULT painted = 0;
+    if (HandlePaintMessages(hwnd(), msg, wParam, painted, [this](HDC dc) { PaintContent(dc); }))
+        return painted;
     const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     switch (msg) {
     case WM_NCCALCSIZE: {
@@ -167,13 +170,6 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_NCPAINT: PaintFrame(); return 0;
     case WM_NCACTIVATE: return TRUE;
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-        PaintGuard paint(hwnd());
-        PaintContent(paint.dc());
-        return 0;
-    }
-    case WM_PRINTCLIENT: PaintContent(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: // a quick second click on an icon is a click as well
     case WM_RBUTTONDOWN:

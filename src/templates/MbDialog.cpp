@@ -343,14 +343,10 @@ bool TMBFrm::PreTranslate(MSG& msg)
 LRESULT TMBFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    LRESULT painted = 0;
+    if (HandlePaintMessages(hwnd(), msg, wParam, painted, [this](HDC dc) { PaintContent(dc); }))
+        return painted;
     switch (msg) {
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-        PaintGuard paint(hwnd());
-        PaintContent(paint.dc());
-        return 0;
-    }
-    case WM_PRINTCLIENT: PaintContent(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: OnMouseDown(point); return 0;
     case WM_LBUTTONUP: OnMouseUp(point); return 0;

@@ -20,14 +20,10 @@ void TinfoFrm::Show(HWND owner, HWND centreOver)
 
 LRESULT TinfoFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT painted = 0;
+    if (HandlePaintMessages(hwnd(), msg, wParam, painted, [this](HDC dc) { PaintContent(dc); }))
+        return painted;
     switch (msg) {
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-        PaintGuard paint(hwnd());
-        PaintContent(paint.dc());
-        return 0;
-    }
-    case WM_PRINTCLIENT: PaintContent(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     default: return DefaultHandling(msg, wParam, lParam);
     }

@@ -53,6 +53,28 @@ private:
     HDC dc_;
 };
 
+// The paint messages of a window that paints its whole client area through `paint(HDC)`:
+// the background is never erased, and WM_PAINT and WM_PRINTCLIENT both paint. True when
+// `msg` was one of them, with its result in `result`.
+template <typename Paint>
+bool HandlePaintMessages(HWND window, UINT msg, WPARAM wParam, LRESULT& result, Paint paint)
+{
+    switch (msg) {
+    case WM_ERASEBKGND: result = 1; return true;
+    case WM_PAINT: {
+        PaintGuard guard(window);
+        paint(guard.dc());
+        result = 0;
+        return true;
+    }
+    case WM_PRINTCLIENT:
+        paint(reinterpret_cast<HDC>(wParam));
+        result = 0;
+        return true;
+    default: return false;
+    }
+}
+
 class WindowDc {
 public:
     explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
