@@ -4,10 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Runs the native unit tests. Root writes to read-only files, so the read-only database test would have to skip
-# under root (as in CI): there the tests run as an unprivileged system user instead.
+# Runs the native unit tests of one build folder. Root writes to read-only files, so the read-only database test
+# would have to skip under root (as in CI): there the tests run as an unprivileged system user instead.
 run_unit_tests() {
-    local dir=$PWD/build/host user=velmora-test
+    local dir=$PWD/$1 user=velmora-test
     if [ "$(id -u)" -ne 0 ]; then
         ctest --test-dir "$dir" --output-on-failure
         return
@@ -41,7 +41,15 @@ mkdir -p build
 scripts/build.sh
 
 echo "== Unit tests (native)"
-run_unit_tests
+run_unit_tests build/host
+
+# The same tests once more with AddressSanitizer and UndefinedBehaviorSanitizer: a report ends the test
+# program with a failure, so it fails the run.
+echo "== Unit tests (native, AddressSanitizer and UndefinedBehaviorSanitizer)"
+cmake -S . -B build/host-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON >build/host-sanitize-configure.log
+cmake --build build/host-sanitize -j2 --target velmora_unit_tests
+ASAN_OPTIONS=abort_on_error=0:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_unit_tests build/host-sanitize
 
 echo "== Windows tests (Wine)"
 scripts/with-wine.sh ctest --test-dir build/win --output-on-failure
