@@ -240,6 +240,31 @@ TEST_F(DbTool, CheckNamesTemplatesThatNeedALook)
     EXPECT_NE(output.out.find("第 4 条模板（ID 4）含有代码页 936 之外的字符"), std::string::npos) << output.out;
 }
 
+TEST_F(DbTool, ExportShowsFormulaLikeTextsAsTextInASpreadsheetAndImportGivesThemBackExactly)
+{
+    const std::vector<std::string> texts = {
+        "+86 138 0000 0000", "-- 请稍等 --", "=HYPERLINK(\"http://x\",\"点我\")", "@客服", "'已有引号", "''两个", "a=b",
+    };
+    const std::string db = folder.deliveredDatabase(texts);
+    Sql(db, "insert into TText (TText, TSortID) values (char(9) || '缩进', 99)");
+    ASSERT_EQ(run({"export", db, folder.path("out.csv")}), kExitDone) << output.err;
+    EXPECT_EQ(folder.readFile("out.csv"),
+              std::string(kUtf8ByteOrderMark) +
+                  "TText\r\n'+86 138 0000 0000\r\n'-- 请稍等 --\r\n"
+                  "\"'=HYPERLINK(\"\"http://x\"\",\"\"点我\"\")\"\r\n'@客服\r\n''已有引号\r\n"
+                  "'''两个\r\na=b\r\n'\t缩进\r\n");
+
+    const std::string copy = folder.path("copy.mdb");
+    ASSERT_EQ(run({"new", "--empty", copy}), kExitDone) << output.err;
+    ASSERT_EQ(run({"import", copy, folder.path("out.csv")}), kExitDone) << output.err;
+    std::vector<std::string> imported;
+    for (const auto& row : Stored(copy))
+        imported.push_back(row.first);
+    auto expected = texts;
+    expected.push_back("缩进"); // trimmed, as every imported text is
+    EXPECT_EQ(imported, expected);
+}
+
 TEST_F(DbTool, CommandLineMistakesAreUsageErrors)
 {
     EXPECT_EQ(run({}), kExitUsage);

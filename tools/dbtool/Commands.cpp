@@ -285,7 +285,8 @@ int Export(const std::string& database, const std::string& file, Platform& platf
             while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
                 const char* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
                 const int bytes = sqlite3_column_bytes(raw, 0);
-                csv += CsvRecord({text ? std::string(text, static_cast<size_t>(bytes)) : std::string()});
+                csv +=
+                    CsvRecord({SpreadsheetCell(text ? std::string(text, static_cast<size_t>(bytes)) : std::string())});
                 ++count;
             }
         }
@@ -347,7 +348,7 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Platf
     std::unordered_set<std::string> added;
     Command insert(connection, "insert into TText (TText, TSortID) values (?, ?)");
     for (const CsvRow& row : rows) {
-        const std::string text = TrimText(row.fields[0]);
+        const std::string text = TrimText(FromSpreadsheetCell(row.fields[0]));
         if (text.empty()) {
             tally.empty.push_back(row.line);
         } else if (existing.count(text)) {
@@ -424,6 +425,9 @@ std::string HelpText()
            "CSV 文件：UTF-8 编码（导出的文件带 BOM，导入时可有可无），只有一列，第一行是标题\n"
            "TText，以后每行（或每个带双引号的字段）是一条模板。含逗号、双引号或换行的模板整个\n"
            "括在双引号里，其中的双引号写成两个。\n"
+           "表格软件会把以 =、+、-、@、制表符或回车开头的单元格当作公式或数字，所以导出时在这样的\n"
+           "模板前加一个单引号 '，表格软件就照原样显示文字；以单引号开头的模板前也加一个。导入时，\n"
+           "字段开头的一个单引号去掉（只去掉一个）。在表格中新写这样的模板时，也请在前面加一个单引号。\n"
            "\n"
            "退出码：\n"
            "  0  完成；check：没有发现问题\n"

@@ -175,6 +175,18 @@ std::string CsvField(const std::string& text)
     return Enclosed(text, '"');
 }
 
+std::string SpreadsheetCell(const std::string& text)
+{
+    if (!text.empty() && std::string("=+-@\t\r'").find(text[0]) != std::string::npos)
+        return "'" + text;
+    return text;
+}
+
+std::string FromSpreadsheetCell(const std::string& cell)
+{
+    return !cell.empty() && cell[0] == '\'' ? cell.substr(1) : cell;
+}
+
 std::string CsvRecord(const std::vector<std::string>& fields)
 {
     std::string record;

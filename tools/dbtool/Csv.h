@@ -31,6 +31,14 @@ std::string CsvField(const std::string& text);
 // Fields joined with commas, ended with CR LF.
 std::string CsvRecord(const std::vector<std::string>& fields);
 
+// A spreadsheet evaluates a cell that starts with '=', '+', '-', '@', a tab or a carriage return
+// ("+86 138 ..." becomes a number, "-- 请稍等 --" #NAME?). An apostrophe in front makes it show
+// the text. Export puts one in front of such a text, and of a text that starts with an
+// apostrophe itself, so that import can take exactly one off every text that starts with one:
+// FromSpreadsheetCell(SpreadsheetCell(text)) == text for every text.
+std::string SpreadsheetCell(const std::string& text);
+std::string FromSpreadsheetCell(const std::string& cell);
+
 // The UTF-8 byte-order mark, with which exported files start: spreadsheet programs on
 // Chinese Windows read a file without it in code page 936.
 extern const char* const kUtf8ByteOrderMark;
