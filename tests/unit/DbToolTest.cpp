@@ -265,6 +265,29 @@ TEST_F(DbTool, ExportShowsFormulaLikeTextsAsTextInASpreadsheetAndImportGivesThem
     EXPECT_EQ(imported, expected);
 }
 
+TEST_F(DbTool, ImportRefusesControlCharactersAndCheckNamesStoredOnes)
+{
+    const std::string db = folder.deliveredDatabase({"已有的"});
+    const std::pair<std::string, std::string> files[] = {
+        {std::string("TText\r\n好的\r\nab\0cd\r\n", 22), "in.csv 第 3 行："},
+        {"TText\r\n\"第一行\r\n\x1b[31m红色\"\r\n", "in.csv 第 3 行："},
+        {"TText\r\n好的\r\n\"行一\r\n行二\x7f\"\r\n", "in.csv 第 4 行："},
+    };
+    for (const auto& [bytes, named] : files) {
+        std::remove(folder.path("in.csv").c_str());
+        writeFile("in.csv", bytes);
+        EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitUnreadableCsv) << bytes;
+        EXPECT_NE(output.err.find(named), std::string::npos) << output.err;
+        EXPECT_NE(output.err.find("控制字符"), std::string::npos) << output.err;
+        EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{{"已有的", 0}}));
+    }
+
+    Sql(db, "insert into TText (TText, TSortID) values ('ab' || char(0) || 'cd', 1), (char(27) || '[2J', 2)");
+    EXPECT_EQ(run({"check", db}), kExitNeedsAttention) << output.out;
+    EXPECT_NE(output.out.find("第 2 条模板（ID 2）含有控制字符"), std::string::npos) << output.out;
+    EXPECT_NE(output.out.find("第 3 条模板（ID 3）含有控制字符"), std::string::npos) << output.out;
+}
+
 TEST_F(DbTool, CommandLineMistakesAreUsageErrors)
 {
     EXPECT_EQ(run({}), kExitUsage);

@@ -126,12 +126,13 @@ private:
 // What check finds: problems the program would fail on, and templates that need a look.
 struct Findings {
     std::vector<std::string> problems;
-    std::vector<std::string> emptyTexts, duplicates, invalidUtf8, outsideCodePage;
+    std::vector<std::string> emptyTexts, duplicates, controlCharacters, invalidUtf8, outsideCodePage;
     int templates = 0;
 
     size_t attention() const
     {
-        return emptyTexts.size() + duplicates.size() + invalidUtf8.size() + outsideCodePage.size();
+        return emptyTexts.size() + duplicates.size() + controlCharacters.size() + invalidUtf8.size() +
+               outsideCodePage.size();
     }
 };
 
@@ -170,6 +171,10 @@ void CheckTemplates(Connection& connection, Platform& platform, Findings& findin
             const auto first = firstPosition.emplace(text, position);
             if (!first.second)
                 findings.duplicates.push_back(where + "与第 " + std::to_string(first.first->second) + " 条相同");
+            unsigned code = 0;
+            if (FindControlCharacter(text, code) != std::string::npos)
+                findings.controlCharacters.push_back(where + "含有控制字符 " + CodePointName(code) +
+                                                     "，Velmora 显示和输入它时会在那里截断或出错");
             if (FindInvalidUtf8(text) != std::string::npos)
                 findings.invalidUtf8.push_back(where + "含有不是 UTF-8 的字节，Velmora 会把它们显示成 ?");
             else if (!platform.fitsCodePage936(text))
@@ -222,6 +227,7 @@ int Check(const std::string& database, Platform& platform, Report& report)
         report.say(database + "：" + problem + "。");
     SayListed(report, database, findings.emptyTexts);
     SayListed(report, database, findings.duplicates);
+    SayListed(report, database, findings.controlCharacters);
     SayListed(report, database, findings.invalidUtf8);
     SayListed(report, database, findings.outsideCodePage);
     if (!findings.problems.empty()) {
@@ -322,6 +328,17 @@ int ReadTemplateFile(const std::string& file, Platform& platform, Report& report
                                                        " 个字段，应只有一个（含逗号的模板要整个括在双引号里）。" +
                                                        unchanged);
     }
+    // A NUL cuts the template short in the list, the edit box and the delivery, and other control
+    // characters would be typed into the customer's window: such a file is refused whole.
+    for (const CsvRow& row : rows) {
+        unsigned code = 0;
+        const size_t at = FindControlCharacter(row.fields[0], code);
+        if (at != std::string::npos)
+            return report.fail(kExitUnreadableCsv, file + " 第 " +
+                                                       std::to_string(row.line + LineOf(row.fields[0], at) - 1) +
+                                                       " 行：这一行含有控制字符 " + CodePointName(code) +
+                                                       "（模板中只能有制表符和换行）。" + unchanged);
+    }
     rows.erase(rows.begin());
     return kExitDone;
 }
@@ -412,13 +429,15 @@ std::string HelpText()
            "      文件不能已经存在。\n"
            "  VelmoraDb check DB.mdb\n"
            "      检查数据库：两张表和 Velmora 读取的每个字段，设置记录（TID = 1 恰好一条，每个值都\n"
-           "      能读出），空白或重复的模板，代码页 936 之外的字符。只读，不改动文件。\n"
+           "      能读出），空白或重复的模板，含有控制字符（制表符和换行以外的）的模板，代码页 936\n"
+           "      之外的字符。只读，不改动文件。\n"
            "  VelmoraDb export DB.mdb 模板.csv\n"
            "      按列表的顺序把全部模板写进一个新的 CSV 文件。文件不能已经存在。\n"
            "  VelmoraDb import DB.mdb 模板.csv\n"
            "      把 CSV 文件中的模板加在已有模板的后面，和模板管理中添加时一样：去掉首尾的空白，\n"
            "      空白的不要，数据库中已有的或文件中前面已有的相同模板跳过。文件中有一行读不出时，\n"
-           "      什么也不改，并说出是第几行。Velmora 运行时不导入；不会新建数据库。\n"
+           "      什么也不改，并说出是第几行；含有控制字符（制表符和换行以外的）的行也是这样。\n"
+           "      Velmora 运行时不导入；不会新建数据库。\n"
            "  VelmoraDb --help\n"
            "      显示这段说明。\n"
            "\n"
@@ -433,7 +452,8 @@ std::string HelpText()
            "  0  完成；check：没有发现问题\n"
            "  1  数据库不能用：Velmora 启动时会报错，或者读不出设置或模板\n"
            "  2  命令行不对\n"
-           "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、代码页 936 之外的字符）\n"
+           "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、控制字符、代码页 936 之外\n"
+           "     的字符）\n"
            "  4  import：CSV 文件有读不出的行，数据库没有改动\n"
            "  5  import：Velmora 正在运行，数据库没有改动\n"
            "  6  文件找不到、已经存在，或者读写失败\n";
