@@ -288,6 +288,17 @@ TEST_F(DbTool, ImportRefusesControlCharactersAndCheckNamesStoredOnes)
     EXPECT_NE(output.out.find("第 3 条模板（ID 3）含有控制字符"), std::string::npos) << output.out;
 }
 
+TEST_F(DbTool, ImportAfterTheLargestSortNumberRenumbersAndAddsAfterTheExistingOnes)
+{
+    const std::string db = folder.deliveredDatabase({"第一条", "第二条"});
+    Sql(db, "update TText set TSortID = 2147483646 where TText = '第二条'");
+    writeFile("in.csv", "TText\r\n新一\r\n新二\r\n新三\r\n");
+    ASSERT_EQ(run({"import", db, folder.path("in.csv")}), kExitDone) << output.err;
+    EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{
+                              {"第一条", 0}, {"第二条", 1}, {"新一", 2}, {"新二", 3}, {"新三", 4}}));
+    EXPECT_NE(output.out.find("顺序号已重新编为 0、1、2……，顺序不变"), std::string::npos) << output.out;
+}
+
 TEST_F(DbTool, CommandLineMistakesAreUsageErrors)
 {
     EXPECT_EQ(run({}), kExitUsage);

@@ -345,6 +345,7 @@ int ReadTemplateFile(const std::string& file, Platform& platform, Report& report
 
 struct ImportTally {
     int added = 0;
+    bool renumbered = false;
     std::vector<int> empty, inDatabase, earlierInFile, outsideCodePage;
 };
 
@@ -358,9 +359,24 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Platf
     stored.open("select TText from TText");
     for (; !stored.eof(); stored.next())
         existing.insert(stored.fieldText("TText"));
+    // Velmora reads sort numbers as 32-bit values. When the new rows would not fit after the
+    // last one, the stored rows are first numbered 0, 1, 2, ... in their order, as the template
+    // manager numbers them when it closes; the order stays the same.
     Query last(connection);
-    last.open("select coalesce(max(TSortID), -1) + 1 as NextSortID from TText");
-    int sortId = last.fieldInt("NextSortID");
+    last.open("select count(*) as Stored, (typeof(coalesce(max(TSortID), -1)) = 'integer' and "
+              "coalesce(max(TSortID), -1) <= ?) as Fits from TText",
+              {SqlParam::Integer(2147483647LL - static_cast<long long>(rows.size()))});
+    long long sortId = last.fieldInt("Stored");
+    if (last.fieldInt("Fits")) {
+        Query next(connection);
+        next.open("select coalesce(max(TSortID), -1) + 1 as NextSortID from TText");
+        sortId = next.fieldInt("NextSortID");
+    } else {
+        connection.execute("update TText set TSortID = ranked.position from (select ID, row_number() over "
+                           "(order by TSortID asc, ID asc) - 1 as position from TText) as ranked "
+                           "where TText.ID = ranked.ID");
+        tally.renumbered = true;
+    }
 
     std::unordered_set<std::string> added;
     Command insert(connection, "insert into TText (TText, TSortID) values (?, ?)");
@@ -410,6 +426,8 @@ int Import(const std::string& database, const std::string& file, Platform& platf
         if (!lines.empty())
             report.say(file + "：" + why + " " + std::to_string(lines.size()) + " 条，第 " + Lines(lines) + " 行。");
     };
+    if (tally.renumbered)
+        report.say(database + "：原有模板的顺序号已重新编为 0、1、2……，顺序不变。");
     sayLines(tally.empty, "跳过空白的模板");
     sayLines(tally.inDatabase, "跳过数据库中已有的模板");
     sayLines(tally.earlierInFile, "跳过与文件中前面的模板相同的");
