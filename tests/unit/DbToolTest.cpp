@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -70,7 +71,7 @@ TEST(DbToolCsv, UnreadableRowsNameTheirLine)
 // This machine, except that Velmora may be said to run.
 class TestPlatform : public Platform {
 public:
-    bool isFile(const std::string& path) override { return host_.isFile(path); }
+    bool isFile(const std::string& path) override { return path != unseen && host_.isFile(path); }
     bool readFile(const std::string& path, std::string& bytes, std::string& error) override
     {
         return host_.readFile(path, bytes, error);
@@ -81,10 +82,26 @@ public:
     }
     void removeFile(const std::string& path) override { host_.removeFile(path); }
     std::string makeScratchFile(std::string& error) override { return host_.makeScratchFile(error); }
-    bool velmoraRunning() override { return running; }
+    std::string makeFileBeside(const std::string& path, std::string& error) override
+    {
+        return host_.makeFileBeside(path, error);
+    }
+    bool renameWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
+    {
+        return host_.renameWithoutReplacing(from, to, error);
+    }
+    bool takeImportLock(std::string&) override { return locked = true; }
+    void releaseImportLock() override { locked = false; }
+    bool velmoraRunning() override
+    {
+        lockedWhenAsked = locked;
+        return running;
+    }
     bool fitsCodePage936(const std::string& utf8) override { return host_.fitsCodePage936(utf8); }
 
     bool running = false;
+    bool locked = false, lockedWhenAsked = false;
+    std::string unseen; // a file whose look fails: it exists, but isFile says no
 
 private:
     Platform& host_ = ThisPlatform();
@@ -175,6 +192,9 @@ TEST_F(DbTool, ImportRefusesWhileVelmoraRunsAndNeverCreatesADatabase)
     platform.running = true;
     EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitVelmoraRunning);
     EXPECT_NE(output.err.find("Velmora 正在运行"), std::string::npos);
+    // The import's own lock is taken before the look for Velmora, and let go at the end.
+    EXPECT_TRUE(platform.lockedWhenAsked);
+    EXPECT_FALSE(platform.locked);
     EXPECT_TRUE(Stored(db).empty());
 }
 
@@ -206,6 +226,8 @@ TEST_F(DbTool, CheckPassesADeliveredDatabaseAndNeverWritesIt)
     EXPECT_EQ(run({"check", db}), kExitDone) << output.out << output.err;
     EXPECT_NE(output.out.find("没有发现问题"), std::string::npos);
     EXPECT_EQ(folder.readFile("DB.mdb"), bytes);
+    // Nothing of this run is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("")), {}), 1);
 }
 
 TEST_F(DbTool, CheckFailsOnDamageAMissingColumnOrAnUnreadableSetting)
@@ -286,6 +308,19 @@ TEST_F(DbTool, ImportRefusesControlCharactersAndCheckNamesStoredOnes)
     EXPECT_EQ(run({"check", db}), kExitNeedsAttention) << output.out;
     EXPECT_NE(output.out.find("第 2 条模板（ID 2）含有控制字符"), std::string::npos) << output.out;
     EXPECT_NE(output.out.find("第 3 条模板（ID 3）含有控制字符"), std::string::npos) << output.out;
+}
+
+TEST_F(DbTool, NewNeverRemovesAFileItDidNotCreate)
+{
+    // The look for an existing file fails (it says "none" though the file is there).
+    const std::string db = folder.deliveredDatabase({"团队的模板"});
+    const std::string bytes = folder.readFile("DB.mdb");
+    platform.unseen = db;
+    EXPECT_EQ(run({"new", db}), kExitFileProblem);
+    EXPECT_NE(output.err.find("文件已经存在"), std::string::npos) << output.err;
+    EXPECT_EQ(folder.readFile("DB.mdb"), bytes);
+    // Nothing of this run is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("")), {}), 1);
 }
 
 TEST_F(DbTool, ImportAfterTheLargestSortNumberRenumbersAndAddsAfterTheExistingOnes)

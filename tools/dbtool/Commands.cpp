@@ -257,14 +257,27 @@ int New(const std::vector<std::string>& arguments, Platform& platform, Report& r
     if (paths.size() != 1)
         return report.fail(kExitUsage, "用法：VelmoraDb new [--empty] DB.mdb");
     const std::string& database = paths[0];
-    if (platform.isFile(database))
-        return report.fail(kExitFileProblem, database + "：文件已经存在，不会覆盖它。");
+    // Made under a fresh name of its own beside the target, then given the target's name without
+    // replacing anything: a file that is there already, or appears meanwhile, is never opened,
+    // and a failure removes only what this run made. No look first: it could only be wrong.
+    std::string reason;
+    const std::string building = platform.makeFileBeside(database, reason);
+    if (building.empty())
+        return report.fail(kExitFileProblem, database + "：无法新建数据库（" + reason + "）。");
+    const auto removeBuilding = [&] {
+        platform.removeFile(building + "-journal");
+        platform.removeFile(building);
+    };
     const std::vector<std::string> templates = empty ? std::vector<std::string>{} : SampleTemplates();
     try {
-        CreateDeliveredDatabase(database, templates);
+        CreateDeliveredDatabase(building, templates);
     } catch (const StoreError& e) {
-        platform.removeFile(database);
+        removeBuilding();
         return report.fail(kExitFileProblem, database + "：无法新建数据库（" + e.what() + "）。");
+    }
+    if (!platform.renameWithoutReplacing(building, database, reason)) {
+        removeBuilding();
+        return report.fail(kExitFileProblem, database + "：" + reason + "。");
     }
     report.say(database + "：已新建数据库，其中有 " + std::to_string(templates.size()) + " 条模板。");
     return kExitDone;
@@ -398,8 +411,33 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Platf
     transaction.commit();
 }
 
+// The import's named mutex, held from the start of an import to its end.
+class ImportLock {
+public:
+    explicit ImportLock(Platform& platform) : platform_(platform) {}
+    ~ImportLock()
+    {
+        if (held_)
+            platform_.releaseImportLock();
+    }
+    ImportLock(const ImportLock&) = delete;
+    ImportLock& operator=(const ImportLock&) = delete;
+
+    bool take(std::string& error) { return held_ = platform_.takeImportLock(error); }
+
+private:
+    Platform& platform_;
+    bool held_ = false;
+};
+
 int Import(const std::string& database, const std::string& file, Platform& platform, Report& report)
 {
+    // First the lock, then the look for Velmora: a Velmora that starts after the look waits for
+    // the lock before it opens its database, so the two never work on the file at once.
+    ImportLock lock(platform);
+    std::string lockError;
+    if (!lock.take(lockError))
+        return report.fail(kExitVelmoraRunning, lockError + "，" + database + " 没有改动。");
     if (!platform.isFile(database))
         return report.fail(kExitFileProblem,
                            database + "：找不到这个文件。导入不会新建数据库，新建请用 VelmoraDb new。");
@@ -473,7 +511,7 @@ std::string HelpText()
            "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、控制字符、代码页 936 之外\n"
            "     的字符）\n"
            "  4  import：CSV 文件有读不出的行，数据库没有改动\n"
-           "  5  import：Velmora 正在运行，数据库没有改动\n"
+           "  5  import：Velmora 正在运行（或另一个导入一分钟后还没有结束），数据库没有改动\n"
            "  6  文件找不到、已经存在，或者读写失败\n";
 }
 
