@@ -107,4 +107,29 @@ TEST(DbTool, ImportIsRefusedWhileVelmoraRuns)
     EXPECT_EQ(vt::QueryValue(app.folder, kTemplatesInOrder), "您好|再见");
 }
 
+// The test holds the import's mutex, as a long import does for its whole run: Velmora, started
+// meanwhile, waits before it opens its database, says so after two seconds, and starts when
+// the import ends.
+TEST(DbTool, VelmoraStartingDuringAnImportWaitsForItsEnd)
+{
+    vt::Installation app({"您好"}, "客服工具");
+    const wt::UniqueHandle import(CreateMutexW(nullptr, TRUE, L"VelmoraDbImport"));
+    ASSERT_TRUE(import);
+    const DWORD started = GetTickCount();
+    vt::Velmora velmora(app.folder);
+    const HWND notice = wt::WaitForWindow(velmora.pid(), wt::HasClass("VelmoraImportWait"), 15000);
+    ASSERT_TRUE(notice);
+    EXPECT_GE(GetTickCount() - started, 2000u);
+    EXPECT_EQ(wt::WindowText(notice), "VelmoraDb 正在导入模板，导入结束后 Velmora 就会启动……");
+    EXPECT_FALSE(wt::WaitForWindow(velmora.pid(), wt::HasClass("TMainFrm"), 500));
+    wt::SaveWindowScreenshot(notice, "dbtool_velmora_waits_for_import.png");
+
+    ReleaseMutex(import.get());
+    EXPECT_TRUE(wt::WaitForWindowGone(notice, 10000));
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    EXPECT_EQ(velmora.listEntries(), std::vector<std::string>{"您好"});
+    velmora.quitWith(IDYES);
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
+}
+
 } // namespace
