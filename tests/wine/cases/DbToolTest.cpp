@@ -61,6 +61,10 @@ TEST(DbTool, ExportImportAndCheckInFoldersWithChineseNames)
     wt::ProgramFolder desk("新电脑 客服");
     const ToolRun made = RunTool(desk, {"new", "--empty", desk.file("DB.mdb")});
     ASSERT_EQ(made.exitCode, 0u) << made.output;
+    // A second new on the same name leaves the first one as it is.
+    const ToolRun again = RunTool(desk, {"new", desk.file("DB.mdb")});
+    EXPECT_EQ(again.exitCode, 6u) << again.output;
+    EXPECT_TRUE(Says(again, desk.file("DB.mdb") + "：文件已经存在，不会覆盖它。")) << again.output;
     const ToolRun imported = RunTool(desk, {"import", desk.file("DB.mdb"), lead.file("团队模板.csv")});
     EXPECT_EQ(imported.exitCode, 0u) << imported.output;
     EXPECT_TRUE(Says(imported, "导入 3 条模板，跳过 0 条。")) << imported.output;
