@@ -1,4 +1,5 @@
 // Velmora: types canned replies into other programs' windows.
+#include "app/ImportWait.h"
 #include "app/mainDialog.h"
 #include "common/FunPub.h"
 #include "ui/AnsiCodec.h"
@@ -34,6 +35,7 @@ int Run()
         ShowMessageBox(nullptr, Texts::kAlreadyRunning, Texts::kErrorCaption, MB_OK | MB_ICONERROR);
         return 0;
     }
+    WaitForDatabaseImport();
 
     static AnsiCodec codec;
     SetSystemCodec(&codec);

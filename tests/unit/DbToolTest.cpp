@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -70,7 +71,7 @@ TEST(DbToolCsv, UnreadableRowsNameTheirLine)
 // This machine, except that Velmora may be said to run.
 class TestPlatform : public Platform {
 public:
-    bool isFile(const std::string& path) override { return host_.isFile(path); }
+    bool isFile(const std::string& path) override { return path != unseen && host_.isFile(path); }
     bool readFile(const std::string& path, std::string& bytes, std::string& error) override
     {
         return host_.readFile(path, bytes, error);
@@ -81,10 +82,26 @@ public:
     }
     void removeFile(const std::string& path) override { host_.removeFile(path); }
     std::string makeScratchFile(std::string& error) override { return host_.makeScratchFile(error); }
-    bool velmoraRunning() override { return running; }
+    std::string makeFileBeside(const std::string& path, std::string& error) override
+    {
+        return host_.makeFileBeside(path, error);
+    }
+    bool renameWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
+    {
+        return host_.renameWithoutReplacing(from, to, error);
+    }
+    bool takeImportLock(std::string&) override { return locked = true; }
+    void releaseImportLock() override { locked = false; }
+    bool velmoraRunning() override
+    {
+        lockedWhenAsked = locked;
+        return running;
+    }
     bool fitsCodePage936(const std::string& utf8) override { return host_.fitsCodePage936(utf8); }
 
     bool running = false;
+    bool locked = false, lockedWhenAsked = false;
+    std::string unseen; // a file whose look fails: it exists, but isFile says no
 
 private:
     Platform& host_ = ThisPlatform();
@@ -175,6 +192,9 @@ TEST_F(DbTool, ImportRefusesWhileVelmoraRunsAndNeverCreatesADatabase)
     platform.running = true;
     EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitVelmoraRunning);
     EXPECT_NE(output.err.find("Velmora 正在运行"), std::string::npos);
+    // The import's own lock is taken before the look for Velmora, and let go at the end.
+    EXPECT_TRUE(platform.lockedWhenAsked);
+    EXPECT_FALSE(platform.locked);
     EXPECT_TRUE(Stored(db).empty());
 }
 
@@ -206,6 +226,8 @@ TEST_F(DbTool, CheckPassesADeliveredDatabaseAndNeverWritesIt)
     EXPECT_EQ(run({"check", db}), kExitDone) << output.out << output.err;
     EXPECT_NE(output.out.find("没有发现问题"), std::string::npos);
     EXPECT_EQ(folder.readFile("DB.mdb"), bytes);
+    // Nothing of this run is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("")), {}), 1);
 }
 
 TEST_F(DbTool, CheckFailsOnDamageAMissingColumnOrAnUnreadableSetting)
@@ -238,6 +260,78 @@ TEST_F(DbTool, CheckNamesTemplatesThatNeedALook)
     EXPECT_NE(output.out.find("第 2 条模板（ID 2）是空白的"), std::string::npos) << output.out;
     EXPECT_NE(output.out.find("第 3 条模板（ID 3）与第 1 条相同"), std::string::npos) << output.out;
     EXPECT_NE(output.out.find("第 4 条模板（ID 4）含有代码页 936 之外的字符"), std::string::npos) << output.out;
+}
+
+TEST_F(DbTool, ExportShowsFormulaLikeTextsAsTextInASpreadsheetAndImportGivesThemBackExactly)
+{
+    const std::vector<std::string> texts = {
+        "+86 138 0000 0000", "-- 请稍等 --", "=HYPERLINK(\"http://x\",\"点我\")", "@客服", "'已有引号", "''两个", "a=b",
+    };
+    const std::string db = folder.deliveredDatabase(texts);
+    Sql(db, "insert into TText (TText, TSortID) values (char(9) || '缩进', 99)");
+    ASSERT_EQ(run({"export", db, folder.path("out.csv")}), kExitDone) << output.err;
+    EXPECT_EQ(folder.readFile("out.csv"),
+              std::string(kUtf8ByteOrderMark) +
+                  "TText\r\n'+86 138 0000 0000\r\n'-- 请稍等 --\r\n"
+                  "\"'=HYPERLINK(\"\"http://x\"\",\"\"点我\"\")\"\r\n'@客服\r\n''已有引号\r\n"
+                  "'''两个\r\na=b\r\n'\t缩进\r\n");
+
+    const std::string copy = folder.path("copy.mdb");
+    ASSERT_EQ(run({"new", "--empty", copy}), kExitDone) << output.err;
+    ASSERT_EQ(run({"import", copy, folder.path("out.csv")}), kExitDone) << output.err;
+    std::vector<std::string> imported;
+    for (const auto& row : Stored(copy))
+        imported.push_back(row.first);
+    auto expected = texts;
+    expected.push_back("缩进"); // trimmed, as every imported text is
+    EXPECT_EQ(imported, expected);
+}
+
+TEST_F(DbTool, ImportRefusesControlCharactersAndCheckNamesStoredOnes)
+{
+    const std::string db = folder.deliveredDatabase({"已有的"});
+    const std::pair<std::string, std::string> files[] = {
+        {std::string("TText\r\n好的\r\nab\0cd\r\n", 22), "in.csv 第 3 行："},
+        {"TText\r\n\"第一行\r\n\x1b[31m红色\"\r\n", "in.csv 第 3 行："},
+        {"TText\r\n好的\r\n\"行一\r\n行二\x7f\"\r\n", "in.csv 第 4 行："},
+    };
+    for (const auto& [bytes, named] : files) {
+        std::remove(folder.path("in.csv").c_str());
+        writeFile("in.csv", bytes);
+        EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitUnreadableCsv) << bytes;
+        EXPECT_NE(output.err.find(named), std::string::npos) << output.err;
+        EXPECT_NE(output.err.find("控制字符"), std::string::npos) << output.err;
+        EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{{"已有的", 0}}));
+    }
+
+    Sql(db, "insert into TText (TText, TSortID) values ('ab' || char(0) || 'cd', 1), (char(27) || '[2J', 2)");
+    EXPECT_EQ(run({"check", db}), kExitNeedsAttention) << output.out;
+    EXPECT_NE(output.out.find("第 2 条模板（ID 2）含有控制字符"), std::string::npos) << output.out;
+    EXPECT_NE(output.out.find("第 3 条模板（ID 3）含有控制字符"), std::string::npos) << output.out;
+}
+
+TEST_F(DbTool, NewNeverRemovesAFileItDidNotCreate)
+{
+    // The look for an existing file fails (it says "none" though the file is there).
+    const std::string db = folder.deliveredDatabase({"团队的模板"});
+    const std::string bytes = folder.readFile("DB.mdb");
+    platform.unseen = db;
+    EXPECT_EQ(run({"new", db}), kExitFileProblem);
+    EXPECT_NE(output.err.find("文件已经存在"), std::string::npos) << output.err;
+    EXPECT_EQ(folder.readFile("DB.mdb"), bytes);
+    // Nothing of this run is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("")), {}), 1);
+}
+
+TEST_F(DbTool, ImportAfterTheLargestSortNumberRenumbersAndAddsAfterTheExistingOnes)
+{
+    const std::string db = folder.deliveredDatabase({"第一条", "第二条"});
+    Sql(db, "update TText set TSortID = 2147483646 where TText = '第二条'");
+    writeFile("in.csv", "TText\r\n新一\r\n新二\r\n新三\r\n");
+    ASSERT_EQ(run({"import", db, folder.path("in.csv")}), kExitDone) << output.err;
+    EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{
+                              {"第一条", 0}, {"第二条", 1}, {"新一", 2}, {"新二", 3}, {"新三", 4}}));
+    EXPECT_NE(output.out.find("顺序号已重新编为 0、1、2……，顺序不变"), std::string::npos) << output.out;
 }
 
 TEST_F(DbTool, CommandLineMistakesAreUsageErrors)

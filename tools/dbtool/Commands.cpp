@@ -126,12 +126,13 @@ private:
 // What check finds: problems the program would fail on, and templates that need a look.
 struct Findings {
     std::vector<std::string> problems;
-    std::vector<std::string> emptyTexts, duplicates, invalidUtf8, outsideCodePage;
+    std::vector<std::string> emptyTexts, duplicates, controlCharacters, invalidUtf8, outsideCodePage;
     int templates = 0;
 
     size_t attention() const
     {
-        return emptyTexts.size() + duplicates.size() + invalidUtf8.size() + outsideCodePage.size();
+        return emptyTexts.size() + duplicates.size() + controlCharacters.size() + invalidUtf8.size() +
+               outsideCodePage.size();
     }
 };
 
@@ -170,6 +171,10 @@ void CheckTemplates(Connection& connection, Platform& platform, Findings& findin
             const auto first = firstPosition.emplace(text, position);
             if (!first.second)
                 findings.duplicates.push_back(where + "与第 " + std::to_string(first.first->second) + " 条相同");
+            unsigned code = 0;
+            if (FindControlCharacter(text, code) != std::string::npos)
+                findings.controlCharacters.push_back(where + "含有控制字符 " + CodePointName(code) +
+                                                     "，Velmora 显示和输入它时会在那里截断或出错");
             if (FindInvalidUtf8(text) != std::string::npos)
                 findings.invalidUtf8.push_back(where + "含有不是 UTF-8 的字节，Velmora 会把它们显示成 ?");
             else if (!platform.fitsCodePage936(text))
@@ -222,6 +227,7 @@ int Check(const std::string& database, Platform& platform, Report& report)
         report.say(database + "：" + problem + "。");
     SayListed(report, database, findings.emptyTexts);
     SayListed(report, database, findings.duplicates);
+    SayListed(report, database, findings.controlCharacters);
     SayListed(report, database, findings.invalidUtf8);
     SayListed(report, database, findings.outsideCodePage);
     if (!findings.problems.empty()) {
@@ -251,14 +257,27 @@ int New(const std::vector<std::string>& arguments, Platform& platform, Report& r
     if (paths.size() != 1)
         return report.fail(kExitUsage, "用法：VelmoraDb new [--empty] DB.mdb");
     const std::string& database = paths[0];
-    if (platform.isFile(database))
-        return report.fail(kExitFileProblem, database + "：文件已经存在，不会覆盖它。");
+    // Made under a fresh name of its own beside the target, then given the target's name without
+    // replacing anything: a file that is there already, or appears meanwhile, is never opened,
+    // and a failure removes only what this run made. No look first: it could only be wrong.
+    std::string reason;
+    const std::string building = platform.makeFileBeside(database, reason);
+    if (building.empty())
+        return report.fail(kExitFileProblem, database + "：无法新建数据库（" + reason + "）。");
+    const auto removeBuilding = [&] {
+        platform.removeFile(building + "-journal");
+        platform.removeFile(building);
+    };
     const std::vector<std::string> templates = empty ? std::vector<std::string>{} : SampleTemplates();
     try {
-        CreateDeliveredDatabase(database, templates);
+        CreateDeliveredDatabase(building, templates);
     } catch (const StoreError& e) {
-        platform.removeFile(database);
+        removeBuilding();
         return report.fail(kExitFileProblem, database + "：无法新建数据库（" + e.what() + "）。");
+    }
+    if (!platform.renameWithoutReplacing(building, database, reason)) {
+        removeBuilding();
+        return report.fail(kExitFileProblem, database + "：" + reason + "。");
     }
     report.say(database + "：已新建数据库，其中有 " + std::to_string(templates.size()) + " 条模板。");
     return kExitDone;
@@ -285,7 +304,8 @@ int Export(const std::string& database, const std::string& file, Platform& platf
             while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
                 const char* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
                 const int bytes = sqlite3_column_bytes(raw, 0);
-                csv += CsvRecord({text ? std::string(text, static_cast<size_t>(bytes)) : std::string()});
+                csv +=
+                    CsvRecord({SpreadsheetCell(text ? std::string(text, static_cast<size_t>(bytes)) : std::string())});
                 ++count;
             }
         }
@@ -321,12 +341,24 @@ int ReadTemplateFile(const std::string& file, Platform& platform, Report& report
                                                        " 个字段，应只有一个（含逗号的模板要整个括在双引号里）。" +
                                                        unchanged);
     }
+    // A NUL cuts the template short in the list, the edit box and the delivery, and other control
+    // characters would be typed into the customer's window: such a file is refused whole.
+    for (const CsvRow& row : rows) {
+        unsigned code = 0;
+        const size_t at = FindControlCharacter(row.fields[0], code);
+        if (at != std::string::npos)
+            return report.fail(kExitUnreadableCsv, file + " 第 " +
+                                                       std::to_string(row.line + LineOf(row.fields[0], at) - 1) +
+                                                       " 行：这一行含有控制字符 " + CodePointName(code) +
+                                                       "（模板中只能有制表符和换行）。" + unchanged);
+    }
     rows.erase(rows.begin());
     return kExitDone;
 }
 
 struct ImportTally {
     int added = 0;
+    bool renumbered = false;
     std::vector<int> empty, inDatabase, earlierInFile, outsideCodePage;
 };
 
@@ -340,14 +372,29 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Platf
     stored.open("select TText from TText");
     for (; !stored.eof(); stored.next())
         existing.insert(stored.fieldText("TText"));
+    // Velmora reads sort numbers as 32-bit values. When the new rows would not fit after the
+    // last one, the stored rows are first numbered 0, 1, 2, ... in their order, as the template
+    // manager numbers them when it closes; the order stays the same.
     Query last(connection);
-    last.open("select coalesce(max(TSortID), -1) + 1 as NextSortID from TText");
-    int sortId = last.fieldInt("NextSortID");
+    last.open("select count(*) as Stored, (typeof(coalesce(max(TSortID), -1)) = 'integer' and "
+              "coalesce(max(TSortID), -1) <= ?) as Fits from TText",
+              {SqlParam::Integer(2147483647LL - static_cast<long long>(rows.size()))});
+    long long sortId = last.fieldInt("Stored");
+    if (last.fieldInt("Fits")) {
+        Query next(connection);
+        next.open("select coalesce(max(TSortID), -1) + 1 as NextSortID from TText");
+        sortId = next.fieldInt("NextSortID");
+    } else {
+        connection.execute("update TText set TSortID = ranked.position from (select ID, row_number() over "
+                           "(order by TSortID asc, ID asc) - 1 as position from TText) as ranked "
+                           "where TText.ID = ranked.ID");
+        tally.renumbered = true;
+    }
 
     std::unordered_set<std::string> added;
     Command insert(connection, "insert into TText (TText, TSortID) values (?, ?)");
     for (const CsvRow& row : rows) {
-        const std::string text = TrimText(row.fields[0]);
+        const std::string text = TrimText(FromSpreadsheetCell(row.fields[0]));
         if (text.empty()) {
             tally.empty.push_back(row.line);
         } else if (existing.count(text)) {
@@ -364,8 +411,33 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Platf
     transaction.commit();
 }
 
+// The import's named mutex, held from the start of an import to its end.
+class ImportLock {
+public:
+    explicit ImportLock(Platform& platform) : platform_(platform) {}
+    ~ImportLock()
+    {
+        if (held_)
+            platform_.releaseImportLock();
+    }
+    ImportLock(const ImportLock&) = delete;
+    ImportLock& operator=(const ImportLock&) = delete;
+
+    bool take(std::string& error) { return held_ = platform_.takeImportLock(error); }
+
+private:
+    Platform& platform_;
+    bool held_ = false;
+};
+
 int Import(const std::string& database, const std::string& file, Platform& platform, Report& report)
 {
+    // First the lock, then the look for Velmora: a Velmora that starts after the look waits for
+    // the lock before it opens its database, so the two never work on the file at once.
+    ImportLock lock(platform);
+    std::string lockError;
+    if (!lock.take(lockError))
+        return report.fail(kExitVelmoraRunning, lockError + "，" + database + " 没有改动。");
     if (!platform.isFile(database))
         return report.fail(kExitFileProblem,
                            database + "：找不到这个文件。导入不会新建数据库，新建请用 VelmoraDb new。");
@@ -392,6 +464,8 @@ int Import(const std::string& database, const std::string& file, Platform& platf
         if (!lines.empty())
             report.say(file + "：" + why + " " + std::to_string(lines.size()) + " 条，第 " + Lines(lines) + " 行。");
     };
+    if (tally.renumbered)
+        report.say(database + "：原有模板的顺序号已重新编为 0、1、2……，顺序不变。");
     sayLines(tally.empty, "跳过空白的模板");
     sayLines(tally.inDatabase, "跳过数据库中已有的模板");
     sayLines(tally.earlierInFile, "跳过与文件中前面的模板相同的");
@@ -411,27 +485,34 @@ std::string HelpText()
            "      文件不能已经存在。\n"
            "  VelmoraDb check DB.mdb\n"
            "      检查数据库：两张表和 Velmora 读取的每个字段，设置记录（TID = 1 恰好一条，每个值都\n"
-           "      能读出），空白或重复的模板，代码页 936 之外的字符。只读，不改动文件。\n"
+           "      能读出），空白或重复的模板，含有控制字符（制表符和换行以外的）的模板，代码页 936\n"
+           "      之外的字符。只读，不改动文件。\n"
            "  VelmoraDb export DB.mdb 模板.csv\n"
            "      按列表的顺序把全部模板写进一个新的 CSV 文件。文件不能已经存在。\n"
            "  VelmoraDb import DB.mdb 模板.csv\n"
            "      把 CSV 文件中的模板加在已有模板的后面，和模板管理中添加时一样：去掉首尾的空白，\n"
            "      空白的不要，数据库中已有的或文件中前面已有的相同模板跳过。文件中有一行读不出时，\n"
-           "      什么也不改，并说出是第几行。Velmora 运行时不导入；不会新建数据库。\n"
+           "      什么也不改，并说出是第几行；含有控制字符（制表符和换行以外的）的行也是这样。\n"
+           "      Velmora 运行时不导入，导入期间启动的 Velmora 等导入结束后才打开数据库；不会新建\n"
+           "      数据库。\n"
            "  VelmoraDb --help\n"
            "      显示这段说明。\n"
            "\n"
            "CSV 文件：UTF-8 编码（导出的文件带 BOM，导入时可有可无），只有一列，第一行是标题\n"
            "TText，以后每行（或每个带双引号的字段）是一条模板。含逗号、双引号或换行的模板整个\n"
            "括在双引号里，其中的双引号写成两个。\n"
+           "表格软件会把以 =、+、-、@、制表符或回车开头的单元格当作公式或数字，所以导出时在这样的\n"
+           "模板前加一个单引号 '，表格软件就照原样显示文字；以单引号开头的模板前也加一个。导入时，\n"
+           "字段开头的一个单引号去掉（只去掉一个）。在表格中新写这样的模板时，也请在前面加一个单引号。\n"
            "\n"
            "退出码：\n"
            "  0  完成；check：没有发现问题\n"
            "  1  数据库不能用：Velmora 启动时会报错，或者读不出设置或模板\n"
            "  2  命令行不对\n"
-           "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、代码页 936 之外的字符）\n"
+           "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、控制字符、\n"
+           "     代码页 936 之外的字符）\n"
            "  4  import：CSV 文件有读不出的行，数据库没有改动\n"
-           "  5  import：Velmora 正在运行，数据库没有改动\n"
+           "  5  import：Velmora 正在运行（或另一个导入一分钟后还没有结束），数据库没有改动\n"
            "  6  文件找不到、已经存在，或者读写失败\n";
 }
 

@@ -4,9 +4,8 @@
 
 const char* const kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-namespace {
+#include <cstdio>
 
-// The line an offset falls on, counting CR LF, LF and a lone CR as one line break each.
 int LineOf(const std::string& bytes, size_t offset)
 {
     int line = 1;
@@ -16,6 +15,8 @@ int LineOf(const std::string& bytes, size_t offset)
     }
     return line;
 }
+
+namespace {
 
 class Reader {
 public:
@@ -150,6 +151,33 @@ size_t FindInvalidUtf8(const std::string& text)
     return std::string::npos;
 }
 
+size_t FindControlCharacter(const std::string& utf8, unsigned& code)
+{
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(utf8[i]);
+        if ((byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') || byte == 0x7F) {
+            code = byte;
+            return i;
+        }
+        // U+0080 to U+009F are C2 80 to C2 9F.
+        if (byte == 0xC2 && i + 1 < utf8.size()) {
+            const unsigned char next = static_cast<unsigned char>(utf8[i + 1]);
+            if (next >= 0x80 && next <= 0x9F) {
+                code = next;
+                return i;
+            }
+        }
+    }
+    return std::string::npos;
+}
+
+std::string CodePointName(unsigned code)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", code);
+    return name;
+}
+
 bool ReadCsv(const std::string& bytes, std::vector<CsvRow>& rows, CsvError& error)
 {
     rows.clear();
@@ -173,6 +201,18 @@ std::string CsvField(const std::string& text)
     if (!text.empty() && text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
     return Enclosed(text, '"');
+}
+
+std::string SpreadsheetCell(const std::string& text)
+{
+    if (!text.empty() && std::string("=+-@\t\r'").find(text[0]) != std::string::npos)
+        return "'" + text;
+    return text;
+}
+
+std::string FromSpreadsheetCell(const std::string& cell)
+{
+    return !cell.empty() && cell[0] == '\'' ? cell.substr(1) : cell;
 }
 
 std::string CsvRecord(const std::vector<std::string>& fields)

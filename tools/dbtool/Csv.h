@@ -24,12 +24,30 @@ bool ReadCsv(const std::string& bytes, std::vector<CsvRow>& rows, CsvError& erro
 // The offset of the first byte that does not belong to well-formed UTF-8, or npos.
 size_t FindInvalidUtf8(const std::string& text);
 
+// The offset of the first control character other than tab, line feed and carriage return
+// (U+0000 to U+001F, U+007F to U+009F) in a UTF-8 text, or npos; `code` is that character.
+size_t FindControlCharacter(const std::string& utf8, unsigned& code);
+
+// "U+001B" for 0x1B.
+std::string CodePointName(unsigned code);
+
+// The line, from 1, that `offset` of `bytes` falls on; CR LF, LF and a lone CR each end a line.
+int LineOf(const std::string& bytes, size_t offset);
+
 // One field as written into a file: quoted only when it must be, so that an empty text is
 // "" and never a blank line.
 std::string CsvField(const std::string& text);
 
 // Fields joined with commas, ended with CR LF.
 std::string CsvRecord(const std::vector<std::string>& fields);
+
+// A spreadsheet evaluates a cell that starts with '=', '+', '-', '@', a tab or a carriage return
+// ("+86 138 ..." becomes a number, "-- 请稍等 --" #NAME?). An apostrophe in front makes it show
+// the text. Export puts one in front of such a text, and of a text that starts with an
+// apostrophe itself, so that import can take exactly one off every text that starts with one:
+// FromSpreadsheetCell(SpreadsheetCell(text)) == text for every text.
+std::string SpreadsheetCell(const std::string& text);
+std::string FromSpreadsheetCell(const std::string& cell);
 
 // The UTF-8 byte-order mark, with which exported files start: spreadsheet programs on
 // Chinese Windows read a file without it in code page 936.

@@ -1,6 +1,6 @@
 #pragma once
 // What the database tool needs of the system it runs on, by UTF-8 paths: files, a scratch
-// file, code page 936, and whether Velmora is running. PlatformHost.cpp and
+// file, code page 936, the import's lock, and whether Velmora is running. PlatformHost.cpp and
 // PlatformWindows.cpp implement it; the tests replace single calls.
 #include <string>
 
@@ -17,6 +17,16 @@ public:
     // Creates an empty file of its own in the system's temporary folder and returns its path;
     // empty, with a sentence in `error`, on failure.
     virtual std::string makeScratchFile(std::string& error) = 0;
+    // Creates an empty file of its own under a fresh name in the folder of `path` and returns its
+    // path; empty, with a sentence in `error`, on failure.
+    virtual std::string makeFileBeside(const std::string& path, std::string& error) = 0;
+    // Gives the file `from` the name `to` when no file has that name; false with a sentence in
+    // `error` when a file is in the way or the rename fails. Never replaces anything.
+    virtual bool renameWithoutReplacing(const std::string& from, const std::string& to, std::string& error) = 0;
+    // Holds the import's named mutex (common/ImportMutex.h) until releaseImportLock(), waiting
+    // while another import holds it; false with a sentence in `error` when it cannot be had.
+    virtual bool takeImportLock(std::string& error) = 0;
+    virtual void releaseImportLock() = 0;
     // True while a copy of Velmora runs on this desktop (its named mutex exists).
     virtual bool velmoraRunning() = 0;
     // Whether every character of a UTF-8 text has a form in code page 936, in which Velmora

@@ -94,6 +94,37 @@ public:
         return pattern;
     }
 
+    std::string makeFileBeside(const std::string& path, std::string& error) override
+    {
+        std::string pattern = path + ".new-XXXXXX";
+        const int fd = mkstemp(pattern.data());
+        if (fd < 0) {
+            error = "无法在它旁边创建文件 (" + SystemReason() + ")";
+            return {};
+        }
+        close(fd);
+        return pattern;
+    }
+
+    bool renameWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
+    {
+        int rc = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+        // File systems without that kind of rename still refuse a second name that exists.
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            rc = link(from.c_str(), to.c_str());
+            if (rc == 0)
+                unlink(from.c_str());
+        }
+        if (rc == 0)
+            return true;
+        error = errno == EEXIST ? "文件已经存在, 不会覆盖它" : "无法改名 (" + SystemReason() + ")";
+        return false;
+    }
+
+    // Velmora never runs here, so nothing waits for an import.
+    bool takeImportLock(std::string&) override { return true; }
+    void releaseImportLock() override {}
+
     bool velmoraRunning() override { return false; }
 
     // One converter for the whole run: opening one per text would cost more than the

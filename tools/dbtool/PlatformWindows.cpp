@@ -1,6 +1,7 @@
 // The database tool's system calls on Windows, by the wide calls so that any path works.
 #include "Platform.h"
 
+#include "common/ImportMutex.h"
 #include "ui/WinText.h"
 
 #include <windows.h>
@@ -92,6 +93,51 @@ public:
         return Utf8FromWide(name);
     }
 
+    std::string makeFileBeside(const std::string& path, std::string& error) override
+    {
+        const std::wstring wide = Widen(path);
+        const size_t slash = wide.find_last_of(L"\\/");
+        const std::wstring folder = slash == std::wstring::npos ? L"." : wide.substr(0, slash + 1);
+        wchar_t name[MAX_PATH + 1];
+        if (GetTempFileNameW(folder.c_str(), L"vdb", 0, name) == 0) {
+            error = "无法在它旁边创建文件（" + SystemErrorText(GetLastError()) + "）";
+            return {};
+        }
+        return Utf8FromWide(name);
+    }
+
+    bool renameWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
+    {
+        if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD code = GetLastError();
+        error = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS ? "文件已经存在，不会覆盖它"
+                                                                          : "无法改名（" + SystemErrorText(code) + "）";
+        return false;
+    }
+
+    // Another import ends within about a second; one that holds the mutex for a minute is stuck.
+    bool takeImportLock(std::string& error) override
+    {
+        importLock_ = CreateMutexW(nullptr, FALSE, kImportMutexName);
+        const DWORD waited = importLock_ ? WaitForSingleObject(importLock_, 60000) : WAIT_FAILED;
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+            return true;
+        error = waited == WAIT_TIMEOUT ? "另一个 VelmoraDb 导入一分钟后还没有结束"
+                                       : "无法取得导入的互斥体（" + SystemErrorText(GetLastError()) + "）";
+        releaseImportLock();
+        return false;
+    }
+
+    void releaseImportLock() override
+    {
+        if (!importLock_)
+            return;
+        ReleaseMutex(importLock_);
+        CloseHandle(importLock_);
+        importLock_ = nullptr;
+    }
+
     // Velmora holds this mutex from its start to its end to refuse a second copy.
     bool velmoraRunning() override
     {
@@ -114,6 +160,9 @@ public:
                             &usedDefault);
         return !usedDefault;
     }
+
+private:
+    HANDLE importLock_ = nullptr;
 };
 
 } // namespace

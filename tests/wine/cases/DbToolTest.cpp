@@ -61,6 +61,10 @@ TEST(DbTool, ExportImportAndCheckInFoldersWithChineseNames)
     wt::ProgramFolder desk("新电脑 客服");
     const ToolRun made = RunTool(desk, {"new", "--empty", desk.file("DB.mdb")});
     ASSERT_EQ(made.exitCode, 0u) << made.output;
+    // A second new on the same name leaves the first one as it is.
+    const ToolRun again = RunTool(desk, {"new", desk.file("DB.mdb")});
+    EXPECT_EQ(again.exitCode, 6u) << again.output;
+    EXPECT_TRUE(Says(again, desk.file("DB.mdb") + "：文件已经存在，不会覆盖它。")) << again.output;
     const ToolRun imported = RunTool(desk, {"import", desk.file("DB.mdb"), lead.file("团队模板.csv")});
     EXPECT_EQ(imported.exitCode, 0u) << imported.output;
     EXPECT_TRUE(Says(imported, "导入 3 条模板，跳过 0 条。")) << imported.output;
@@ -105,6 +109,31 @@ TEST(DbTool, ImportIsRefusedWhileVelmoraRuns)
     const ToolRun imported = RunTool(app.folder, {"import", app.folder.file("DB.mdb"), app.folder.file("新模板.csv")});
     EXPECT_EQ(imported.exitCode, 0u) << imported.output;
     EXPECT_EQ(vt::QueryValue(app.folder, kTemplatesInOrder), "您好|再见");
+}
+
+// The test holds the import's mutex, as a long import does for its whole run: Velmora, started
+// meanwhile, waits before it opens its database, says so after two seconds, and starts when
+// the import ends.
+TEST(DbTool, VelmoraStartingDuringAnImportWaitsForItsEnd)
+{
+    vt::Installation app({"您好"}, "客服工具");
+    const wt::UniqueHandle import(CreateMutexW(nullptr, TRUE, L"VelmoraDbImport"));
+    ASSERT_TRUE(import);
+    const DWORD started = GetTickCount();
+    vt::Velmora velmora(app.folder);
+    const HWND notice = wt::WaitForWindow(velmora.pid(), wt::HasClass("VelmoraImportWait"), 15000);
+    ASSERT_TRUE(notice);
+    EXPECT_GE(GetTickCount() - started, 2000u);
+    EXPECT_EQ(wt::WindowText(notice), "VelmoraDb 正在导入模板，导入结束后 Velmora 就会启动……");
+    EXPECT_FALSE(wt::WaitForWindow(velmora.pid(), wt::HasClass("TMainFrm"), 500));
+    wt::SaveWindowScreenshot(notice, "dbtool_velmora_waits_for_import.png");
+
+    ReleaseMutex(import.get());
+    EXPECT_TRUE(wt::WaitForWindowGone(notice, 10000));
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    EXPECT_EQ(velmora.listEntries(), std::vector<std::string>{"您好"});
+    velmora.quitWith(IDYES);
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
 }
 
 } // namespace
