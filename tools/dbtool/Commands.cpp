@@ -394,8 +394,10 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Platf
     std::unordered_set<std::string> added;
     Command insert(connection, "insert into TText (TText, TSortID) values (?, ?)");
     for (const CsvRow& row : rows) {
-        const std::string text = TrimText(FromSpreadsheetCell(row.fields[0]));
-        if (text.empty()) {
+        // A cell the export marked with an apostrophe carries the text exactly as stored, a leading
+        // tab included; any other cell is trimmed as the template manager trims what it adds.
+        const std::string text = FromSpreadsheetCell(TrimText(row.fields[0]));
+        if (TrimText(text).empty()) {
             tally.empty.push_back(row.line);
         } else if (existing.count(text)) {
             tally.inDatabase.push_back(row.line);
