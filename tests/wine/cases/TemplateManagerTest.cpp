@@ -5,6 +5,7 @@
 #include "Velmora.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using vt::Installation;
 using vt::Manager;
@@ -192,6 +193,64 @@ TEST(TemplateManager, QuitWhileItIsOpenStoresTheOrderAndEnds)
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", kCaption, MessageBoxIcon::Question, IDYES));
     EXPECT_TRUE(velmora.process().waitForExit(10000));
     EXPECT_EQ(StoredOrder(app.folder), (Rows{"c", "a", "b"}));
+}
+
+TEST(TemplateManager, OrderThatCannotBeStoredAsksWhetherToCloseAnyway)
+{
+    Installation app({"a", "b", "c"});
+    // Another program holds the write lock for longer than the store waits for it.
+    struct WriteLock {
+        explicit WriteLock(const std::string& path)
+        {
+            sqlite3_open(path.c_str(), &db);
+            held = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        }
+        ~WriteLock() { sqlite3_close_v2(db); }
+        sqlite3* db = nullptr;
+        bool held = false;
+    } lock(app.folder.file("DB.mdb"));
+    ASSERT_TRUE(lock.held);
+    const std::string question = "模板的排列顺序没有保存: 数据库文件正被其他程序占用 (database is locked)\r"
+                                 "是否不保存顺序,直接关闭模板管理?";
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    {
+        Manager manager(velmora);
+        ASSERT_TRUE(manager.window());
+        ASSERT_TRUE(RowsBecome(manager, {"a", "b", "c"}));
+        DragRow(manager, 2, 0);
+        ASSERT_TRUE(RowsBecome(manager, {"c", "a", "b"}));
+
+        manager.clickButton("BtnOK");
+        auto box = wt::WaitForMessageBox(velmora.pid(), 15000);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text, question);
+        EXPECT_EQ(box->caption, kCaption);
+        EXPECT_EQ(box->icon, MessageBoxIcon::Question);
+        wt::SaveWindowScreenshot(box->hwnd, "manager_order_not_stored.png");
+        ASSERT_TRUE(wt::Answer(*box, IDNO));
+        // Quitting asks again; No keeps the manager, its order and the program.
+        ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Quit));
+        EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", kCaption, MessageBoxIcon::Question, IDYES));
+        EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), question, kCaption, MessageBoxIcon::Question, IDNO));
+        EXPECT_EQ(manager.rows(), (Rows{"c", "a", "b"}));
+        EXPECT_TRUE(IsWindowVisible(manager.window()));
+        EXPECT_FALSE(velmora.process().waitForExit(0));
+
+        manager.clickButton("BtnOK");
+        EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), question, kCaption, MessageBoxIcon::Question, IDYES));
+        EXPECT_TRUE(wt::WaitForWindowGone(manager.window(), 10000));
+        EXPECT_TRUE(wt::WaitUntil([&] { return velmora.listEntries() == Rows{"a", "b", "c"}; }, 5000));
+    }
+    Manager manager(velmora);
+    ASSERT_TRUE(manager.window());
+    ASSERT_TRUE(RowsBecome(manager, {"a", "b", "c"}));
+    DragRow(manager, 2, 0);
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Quit));
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", kCaption, MessageBoxIcon::Question, IDYES));
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), question, kCaption, MessageBoxIcon::Question, IDYES));
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
+    EXPECT_EQ(StoredOrder(app.folder), (Rows{"a", "b", "c"}));
 }
 
 TEST(TemplateManager, ListsOfSeveralSizesAndTheSavingNotice)
