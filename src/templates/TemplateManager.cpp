@@ -80,6 +80,9 @@ bool TemplateManager::Choose(int focusRow, std::string& memo)
 
 void TemplateManager::AddTemplate(std::string& memo)
 {
+    // The memo holds a new text, not an edit of the chosen template: a modify after the
+    // add, whatever its outcome, must not write that text over the template.
+    chosenId_ = -1;
     // A memo of blanks only is refused like an empty one: an empty template would be a
     // row the user cannot tell apart in the list.
     const std::string text = TrimText(memo);
@@ -91,9 +94,6 @@ void TemplateManager::AddTemplate(std::string& memo)
         boxes_.notice(Texts::kTemplateExists, NoticeType::Exclamation);
         return;
     }
-    // The memo held a new text, not the chosen template's: a modify now must not
-    // write it over that template.
-    chosenId_ = -1;
     if (ExecSql(kInsert, {SqlParam::Text(text)}, Texts::kAddFailed)) {
         boxes_.plain(Texts::kTemplateAdded);
         memo.clear();

@@ -45,8 +45,8 @@ public:
     // BtnNewClick, BtnEditClick, BtnCancelClick. `memo` is the memo's text: emptied
     // after a statement that ran, kept when the user must correct it or when the database
     // refused the statement (the reason is shown). The rows are reloaded whenever a
-    // statement was sent. After an add that was sent, and after a modify or delete that
-    // ran, nothing is chosen: the memo no longer holds the chosen template's text.
+    // statement was sent. After any add, and after a modify or delete that ran, nothing
+    // is chosen: the memo no longer holds the chosen template's text.
     void AddTemplate(std::string& memo);
     void ModifyTemplate(std::string& memo);
     void DeleteTemplate(std::string& memo);

@@ -210,6 +210,10 @@ TEST_F(TemplateManagerTest, NothingStaysChosenAfterAddAndModifyRefusesAnEmptyTex
     m.AddTemplate(memo);
     memo = "typed after the add";
     m.ModifyTemplate(memo);
+    m.Choose(0, memo);
+    memo = "Y"; // refused, yet still a new text rather than an edit of X
+    m.AddTemplate(memo);
+    m.ModifyTemplate(memo);
     m.Choose(1, memo);
     for (const char* empty : {"", " \r\n "}) {
         memo = empty;
@@ -217,6 +221,7 @@ TEST_F(TemplateManagerTest, NothingStaysChosenAfterAddAndModifyRefusesAnEmptyTex
         EXPECT_EQ(memo, empty);
     }
     EXPECT_EQ(boxes.take(), (Lines{Plain("添加模板成功."), Notice("没有选择要修改的模板!"),
+                                   Notice("已经有相同模板存在！"), Notice("没有选择要修改的模板!"),
                                    Notice("添加模板内容不能为空！"), Notice("添加模板内容不能为空！")}));
     EXPECT_EQ(stored(), (Lines{"X=0", "Y=1", "new one=2"}));
 }
