@@ -55,6 +55,32 @@ void DragRow(const Manager& manager, int from, int to)
              4 * std::abs(from - to));
 }
 
+// Another program's connection to DB.mdb, keeping the locks its statements took until
+// it is released.
+class OtherProgram {
+public:
+    OtherProgram(const wt::ProgramFolder& folder, const char* sql)
+    {
+        held_ = sqlite3_open(folder.file("DB.mdb").c_str(), &db_) == SQLITE_OK &&
+                sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~OtherProgram() { release(); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    bool held() const { return held_; }
+    // Ends its transaction, undone, and lets go of the file.
+    void release()
+    {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+    bool held_ = false;
+};
+
 } // namespace
 
 TEST(TemplateManager, AddModifyAndDeleteWithEveryMessage)
@@ -199,17 +225,8 @@ TEST(TemplateManager, OrderThatCannotBeStoredAsksWhetherToCloseAnyway)
 {
     Installation app({"a", "b", "c"});
     // Another program holds the write lock for longer than the store waits for it.
-    struct WriteLock {
-        explicit WriteLock(const std::string& path)
-        {
-            sqlite3_open(path.c_str(), &db);
-            held = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-        }
-        ~WriteLock() { sqlite3_close_v2(db); }
-        sqlite3* db = nullptr;
-        bool held = false;
-    } lock(app.folder.file("DB.mdb"));
-    ASSERT_TRUE(lock.held);
+    OtherProgram lock(app.folder, "BEGIN IMMEDIATE");
+    ASSERT_TRUE(lock.held());
     const std::string question = "模板的排列顺序没有保存: 数据库文件正被其他程序占用 (database is locked)\r"
                                  "是否不保存顺序,直接关闭模板管理?";
     Velmora velmora(app.folder);
@@ -280,7 +297,8 @@ TEST(TemplateManager, ListsOfSeveralSizesAndTheSavingNotice)
         EXPECT_TRUE(wt::WaitForWindowGone(manager.window(), 10000));
     }
 
-    // Enough rows that the notice stays up long enough to be seen.
+    // Enough rows that the notice is up for a while, and a reader that makes the store's
+    // commit wait (well within its busy wait) until the notice has been looked at.
     Installation app;
     vt::RunSql(app.folder, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
                            "INSERT INTO TText (TText, TSortID) SELECT '模板 ' || i, 20000 - i FROM n");
@@ -289,6 +307,8 @@ TEST(TemplateManager, ListsOfSeveralSizesAndTheSavingNotice)
     Manager manager(velmora);
     ASSERT_TRUE(manager.window());
     ASSERT_TRUE(wt::WaitUntil([&] { return SendMessageW(manager.list(), LB_GETCOUNT, 0, 0) == 20000; }, 30000));
+    OtherProgram reader(app.folder, "BEGIN; SELECT count(*) FROM TText");
+    ASSERT_TRUE(reader.held());
     manager.clickButton("BtnOK");
     HWND notice = wt::WaitForWindow(velmora.pid(), wt::HasClass("TinfoFrm"), 5000);
     ASSERT_TRUE(notice) << "no saving notice while 20,000 rows were stored";
@@ -296,6 +316,7 @@ TEST(TemplateManager, ListsOfSeveralSizesAndTheSavingNotice)
     EXPECT_EQ(wt::Height(wt::WindowRect(notice)), 83);
     EXPECT_FALSE(IsWindowEnabled(manager.window())) << "the manager takes no input while it stores";
     wt::SaveWindowScreenshot(notice, "manager_saving_notice.png");
+    reader.release();
     EXPECT_TRUE(wt::WaitForWindowGone(manager.window(), 30000));
     EXPECT_EQ(vt::QueryValue(app.folder, "SELECT TText FROM TText WHERE TSortID = 1"), "模板 19999");
 }
