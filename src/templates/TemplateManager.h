@@ -21,9 +21,8 @@ class TemplateManager {
 public:
     TemplateManager(Connection& connection, MessageBoxes& boxes);
 
-    // The listed templates, in list order, and their IDs.
+    // The listed templates, in list order.
     const std::vector<std::string>& Rows() const { return rows_; }
-    const std::vector<long long>& RowIds() const { return rowIds_; }
     // The chosen (double-clicked) and the dragged row's ID; -1 for none.
     long long ChosenId() const { return chosenId_; }
     long long DragId() const { return dragId_; }
@@ -80,6 +79,7 @@ private:
     Connection& connection_;
     MessageBoxes& boxes_;
     std::vector<std::string> rows_;
+    // The listed rows' IDs, in list order.
     std::vector<long long> rowIds_;
     // Every row's ID in stored order, listed or not, with the drags applied.
     std::vector<long long> order_;
