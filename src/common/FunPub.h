@@ -27,6 +27,10 @@ inline const char* const kTemplateDeleted = "删除模板成功.";
 inline const char* const kAddFailed = "添加模板失败,数据库没有保存这条模板: ";
 inline const char* const kModifyFailed = "修改模板失败,数据库没有保存这次修改: ";
 inline const char* const kDeleteFailed = "删除模板失败,数据库没有删除这条模板: ";
+// The manager's close when its order could not be stored: kOrderNotStored, the reason,
+// then kCloseWithoutOrder, asked as a question (Yes closes without the order).
+inline const char* const kOrderNotStored = "模板的排列顺序没有保存: ";
+inline const char* const kCloseWithoutOrder = "\r是否不保存顺序,直接关闭模板管理?";
 
 // The settings dialog.
 inline const char* const kSettingsSaved = "保存设置成功,重启系统后生效.";

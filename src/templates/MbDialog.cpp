@@ -12,6 +12,7 @@
 #include "ui/WinText.h"
 
 #include <commctrl.h>
+#include <exception>
 
 namespace {
 
@@ -235,10 +236,23 @@ void TMBFrm::FormShow()
 
 bool TMBFrm::OnCloseRequest()
 {
-    // A close asked for while the order is being stored waits for the store to end.
-    if (saving_)
+    // A close asked for while the order is being stored, or while the user is being
+    // asked about a store that failed, waits for that to end.
+    if (saving_ || askingToClose_)
         return false;
-    FormClose();
+    try {
+        FormClose();
+    } catch (const std::exception& e) {
+        // The file may stay locked or the disk full for as long as it likes: the user
+        // decides whether to close without the order (the stored one stays as it was) or
+        // to keep the window and its order and try again. A quit waits for the same answer.
+        askingToClose_ = true;
+        struct Asking {
+            bool& flag;
+            ~Asking() { flag = false; }
+        } asking{askingToClose_};
+        return boxes_.question(std::string(Texts::kOrderNotStored) + e.what() + Texts::kCloseWithoutOrder);
+    }
     return true;
 }
 

@@ -16,6 +16,10 @@ public:
     // `mainWindow`: the saving notice is centred over it.
     TMBFrm(Connection& connection, HWND mainWindow);
 
+    // Stores the order as the close does, asking nothing: a failure is raised to the
+    // caller. Only the window's own close request asks the user what to do then.
+    void SaveOrder();
+
 protected:
     ModalFrame Frame() const override;
     void OnCreated() override;
@@ -34,7 +38,6 @@ private:
     bool OnSetCursor();
     void FormShow();
     void FormClose();
-    void SaveOrder();
     void BtnOKClick();
     void BtnRefreshClick();
     void BtnNewClick();
@@ -75,6 +78,7 @@ private:
     bool pressArmed_ = false;
     bool dragging_ = false;
     bool saving_ = false;
+    bool askingToClose_ = false;
 };
 
 std::unique_ptr<ModalWindow> NewTemplateManager(Connection& connection, HWND mainWindow);

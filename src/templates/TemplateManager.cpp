@@ -4,16 +4,27 @@
 #include "common/TextCodec.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
 const char* const kLoadAll = "Select * from TText order by TSortID asc";
-const char* const kSearch = "Select * from TText where TText like ? escape '\\'";
+// The whole table too, with each row marked when it matches: the hits are listed, and
+// the order of all rows is what a close stores.
+const char* const kSearch = "Select *, TText like ? escape '\\' as Hit from TText order by TSortID asc";
 const char* const kFindText = "select * from TText where TText=?";
+const char* const kFindId = "select ID from TText where ID=?";
 const char* const kInsert = "insert into TText (TText) values (?)";
 const char* const kUpdateText = "update TText set TText=? where ID=?";
 const char* const kDelete = "delete from TText where ID=?";
-const char* const kUpdateSortId = "Update TText set TSortID=? where TText=?";
+const char* const kUpdateSortId = "Update TText set TSortID=? where ID=?";
+
+long long ToId(std::string_view digits)
+{
+    long long id = -1;
+    std::from_chars(digits.data(), digits.data() + digits.size(), id);
+    return id;
+}
 
 } // namespace
 
@@ -25,13 +36,24 @@ void TemplateManager::LoadTemplates(LoadMode mode, const std::string& pattern)
 {
     // Emptied first: after a failed query the list shows nothing rather than old rows.
     rows_.clear();
-    RowReader rows = mode == LoadMode::All ? RowReader(connection_, kLoadAll)
-                                           : RowReader(connection_, kSearch, {SqlParam::Contains(pattern)});
+    rowIds_.clear();
+    order_.clear();
+    const bool all = mode == LoadMode::All;
+    RowReader rows =
+        all ? RowReader(connection_, kLoadAll) : RowReader(connection_, kSearch, {SqlParam::Contains(pattern)});
     try {
-        while (rows.next())
-            rows_.push_back(connection_.codec().fromUtf8(std::string(rows.utf8("TText"))));
+        while (rows.next()) {
+            const long long id = ToId(rows.utf8("ID"));
+            order_.push_back(id);
+            if (all || rows.utf8("Hit") == "1") {
+                rows_.push_back(connection_.codec().fromUtf8(std::string(rows.utf8("TText"))));
+                rowIds_.push_back(id);
+            }
+        }
     } catch (...) {
         rows_.clear();
+        rowIds_.clear();
+        order_.clear();
         throw;
     }
 }
@@ -51,13 +73,16 @@ bool TemplateManager::Choose(int focusRow, std::string& memo)
 {
     if (focusRow < 0 || static_cast<size_t>(focusRow) >= rows_.size())
         return false;
-    chosenText_ = rows_[static_cast<size_t>(focusRow)];
-    memo = chosenText_;
+    chosenId_ = rowIds_[static_cast<size_t>(focusRow)];
+    memo = rows_[static_cast<size_t>(focusRow)];
     return true;
 }
 
 void TemplateManager::AddTemplate(std::string& memo)
 {
+    // The memo holds a new text, not an edit of the chosen template: a modify after the
+    // add, whatever its outcome, must not write that text over the template.
+    chosenId_ = -1;
     // A memo of blanks only is refused like an empty one: an empty template would be a
     // row the user cannot tell apart in the list.
     const std::string text = TrimText(memo);
@@ -78,13 +103,17 @@ void TemplateManager::AddTemplate(std::string& memo)
 
 void TemplateManager::ModifyTemplate(std::string& memo)
 {
-    const long long id = LookupId(chosenText_);
+    const long long id = ChosenRowId();
     if (id < 0) {
         boxes_.notice(Texts::kNoTemplateToModify, NoticeType::Exclamation);
         return;
     }
-    // An empty text is allowed here; the chosen template then holds an empty text.
+    // An empty memo is refused as in add: it would empty the chosen template.
     const std::string text = TrimText(memo);
+    if (text.empty()) {
+        boxes_.notice(Texts::kTemplateEmpty, NoticeType::Exclamation);
+        return;
+    }
     if (!IsTextFree(text)) {
         boxes_.notice(Texts::kTemplateExists, NoticeType::Exclamation);
         return;
@@ -92,13 +121,14 @@ void TemplateManager::ModifyTemplate(std::string& memo)
     if (ExecSql(kUpdateText, {SqlParam::Text(text), SqlParam::Integer(id)}, Texts::kModifyFailed)) {
         boxes_.plain(Texts::kTemplateModified);
         memo.clear();
+        chosenId_ = -1;
     }
     LoadTemplates(LoadMode::All, "");
 }
 
 void TemplateManager::DeleteTemplate(std::string& memo)
 {
-    const long long id = LookupId(chosenText_);
+    const long long id = ChosenRowId();
     if (id < 0) {
         boxes_.notice(Texts::kNoTemplateToDelete, NoticeType::Exclamation);
         return;
@@ -108,59 +138,86 @@ void TemplateManager::DeleteTemplate(std::string& memo)
     if (ExecSql(kDelete, {SqlParam::Integer(id)}, Texts::kDeleteFailed)) {
         boxes_.plain(Texts::kTemplateDeleted);
         memo.clear();
+        chosenId_ = -1;
     }
     LoadTemplates(LoadMode::All, "");
 }
 
 void TemplateManager::RecordDragRow(int currentRow)
 {
-    if (currentRow < 0 || static_cast<size_t>(currentRow) >= rows_.size())
-        dragText_.clear();
+    if (currentRow < 0 || static_cast<size_t>(currentRow) >= rowIds_.size())
+        dragId_ = -1;
     else
-        dragText_ = rows_[static_cast<size_t>(currentRow)];
+        dragId_ = rowIds_[static_cast<size_t>(currentRow)];
 }
 
 int TemplateManager::DragOver(int targetRow)
 {
-    if (dragText_.empty())
+    if (dragId_ < 0)
         return -1;
-    if (targetRow < 0 || static_cast<size_t>(targetRow) >= rows_.size())
+    if (targetRow < 0 || static_cast<size_t>(targetRow) >= rowIds_.size())
         return -1;
-    const auto found = std::find(rows_.begin(), rows_.end(), dragText_);
-    if (found == rows_.end())
+    const auto found = std::find(rowIds_.begin(), rowIds_.end(), dragId_);
+    if (found == rowIds_.end())
         return -1;
-    const int source = static_cast<int>(found - rows_.begin());
+    const int source = static_cast<int>(found - rowIds_.begin());
     if (source == targetRow)
         return -1;
+    const size_t from = static_cast<size_t>(source);
+    const size_t to = static_cast<size_t>(targetRow);
+    const long long passedId = rowIds_[to];
+
     // The rows between the two places shift by one toward the source.
-    const auto target = rows_.begin() + targetRow;
-    if (source > targetRow)
-        std::rotate(target, found, found + 1);
-    else
-        std::rotate(found, found + 1, target + 1);
+    const auto move = [from, to](auto& rows) {
+        if (from > to)
+            std::rotate(rows.begin() + to, rows.begin() + from, rows.begin() + from + 1);
+        else
+            std::rotate(rows.begin() + from, rows.begin() + from + 1, rows.begin() + to + 1);
+    };
+    move(rows_);
+    move(rowIds_);
+
+    // In the whole order the row goes just before the row it passed going up, just
+    // after it going down; rows not listed between them stay where they were.
+    const auto dragged = std::find(order_.begin(), order_.end(), dragId_);
+    if (dragged != order_.end())
+        order_.erase(dragged);
+    auto passed = std::find(order_.begin(), order_.end(), passedId);
+    if (from < to && passed != order_.end())
+        ++passed;
+    order_.insert(passed, dragId_);
     return source;
 }
 
 void TemplateManager::SaveOrder(const std::function<void()>& afterRow)
 {
-    if (rows_.empty())
+    if (order_.empty())
         return;
-    // The rows as they stand now: `afterRow` lets window messages through, and nothing
+    // The order as it stands now: `afterRow` lets window messages through, and nothing
     // they do may change what is being written.
-    const std::vector<std::string> rows = rows_;
+    const std::vector<long long> order = order_;
     Transaction transaction(connection_);
     Command update(connection_, kUpdateSortId);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        WriteSortID(update, rows[i], static_cast<int>(i));
+    for (size_t i = 0; i < order.size(); ++i) {
+        WriteSortID(update, order[i], static_cast<int>(i));
         if (afterRow)
             afterRow();
     }
     transaction.commit();
 }
 
-void TemplateManager::WriteSortID(Command& update, const std::string& text, int number)
+void TemplateManager::WriteSortID(Command& update, long long id, int number)
 {
-    update.run({SqlParam::Integer(number), SqlParam::Text(text)});
+    update.run({SqlParam::Integer(number), SqlParam::Integer(id)});
+}
+
+long long TemplateManager::ChosenRowId()
+{
+    if (chosenId_ < 0)
+        return -1;
+    Query query(connection_);
+    query.open(kFindId, {SqlParam::Integer(chosenId_)});
+    return query.eof() ? -1 : chosenId_;
 }
 
 long long TemplateManager::LookupId(const std::string& text)

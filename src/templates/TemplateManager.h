@@ -4,7 +4,9 @@
 // and storing the order. The window (MbDialog) turns its messages into these calls and
 // shows `Rows()` in its list.
 //
-// Every template is found by its text, compared by the database's own text comparison.
+// Every listed row keeps the `ID` it was loaded with, and every operation acts on that ID:
+// the texts shown are code-page text, in which two different stored texts can look alike
+// (a character the code page lacks becomes '?'), and two rows may even hold one text.
 // User text reaches the statements as parameters, so quotes of any kind are stored as typed.
 #include "common/FunPub.h"
 #include "store/Connection.h"
@@ -21,11 +23,14 @@ public:
 
     // The listed templates, in list order.
     const std::vector<std::string>& Rows() const { return rows_; }
-    const std::string& ChosenText() const { return chosenText_; }
-    const std::string& DragText() const { return dragText_; }
+    // The chosen (double-clicked) and the dragged row's ID; -1 for none.
+    long long ChosenId() const { return chosenId_; }
+    long long DragId() const { return dragId_; }
 
     // LoadTemplates: all rows in stored order, or the rows containing `pattern` as typed
-    // ('%', '_' and '\' match themselves). A query failure is raised to the caller.
+    // ('%', '_' and '\' match themselves), also in stored order. Either way the whole
+    // table's order is loaded with them: it is the order SaveOrder stores. A query
+    // failure is raised to the caller.
     void LoadTemplates(LoadMode mode, const std::string& pattern);
     // Image5Click: the search text trimmed; nothing left lists all rows.
     void Search(const std::string& searchText);
@@ -39,7 +44,8 @@ public:
     // BtnNewClick, BtnEditClick, BtnCancelClick. `memo` is the memo's text: emptied
     // after a statement that ran, kept when the user must correct it or when the database
     // refused the statement (the reason is shown). The rows are reloaded whenever a
-    // statement was sent.
+    // statement was sent. After any add, and after a modify or delete that ran, nothing
+    // is chosen: the memo no longer holds the chosen template's text.
     void AddTemplate(std::string& memo);
     void ModifyTemplate(std::string& memo);
     void DeleteTemplate(std::string& memo);
@@ -47,28 +53,36 @@ public:
     // ListBox1Click: the row that became current (-1: none).
     void RecordDragRow(int currentRow);
     // ListBox1DragOver with the row under the pointer (-1: below the last row). Moves
-    // the row holding DragText there and returns the index it came from, or -1 when
-    // nothing moved.
+    // the dragged row there and returns the index it came from, or -1 when nothing
+    // moved. In the whole order the row goes next to the row it passed, so rows hidden
+    // by a search keep their places among themselves.
     int DragOver(int targetRow);
 
-    // SaveOrder: every listed row gets its position as TSortID, all in one transaction:
-    // the order lands whole or, on a failure (raised to the caller), not at all.
-    // `afterRow` runs after each row is written (the window keeps painting there).
+    // SaveOrder: every row of the table as loaded gets its position in the whole order
+    // as TSortID, whatever the list shows, all in one transaction: the order lands whole
+    // or, on a failure (raised to the caller), not at all. `afterRow` runs after each row
+    // is written (the window keeps painting there).
     void SaveOrder(const std::function<void()>& afterRow = {});
 
 private:
-    // The ID of the template whose text is `text`, or -1.
+    // The chosen template's ID while that row still exists, or -1.
+    long long ChosenRowId();
+    // The ID of a template whose text is `text`, or -1.
     long long LookupId(const std::string& text);
     bool IsTextFree(const std::string& text);
     // Runs a statement that changes the table; false when the database refused it, and
     // then `failureText` is shown with the database's reason.
     bool ExecSql(const std::string& sql, const std::vector<SqlParam>& params, const char* failureText);
-    // Every row whose text is `text` gets `number` as TSortID.
-    static void WriteSortID(Command& update, const std::string& text, int number);
+    // The row `id` gets `number` as TSortID.
+    static void WriteSortID(Command& update, long long id, int number);
 
     Connection& connection_;
     MessageBoxes& boxes_;
     std::vector<std::string> rows_;
-    std::string chosenText_;
-    std::string dragText_;
+    // The listed rows' IDs, in list order.
+    std::vector<long long> rowIds_;
+    // Every row's ID in stored order, listed or not, with the drags applied.
+    std::vector<long long> order_;
+    long long chosenId_ = -1;
+    long long dragId_ = -1;
 };

@@ -5,6 +5,7 @@
 #include "Velmora.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using vt::Installation;
 using vt::Manager;
@@ -53,6 +54,32 @@ void DragRow(const Manager& manager, int from, int to)
     wt::Drag({a.left + 100, (a.top + a.bottom) / 2}, {b.left + 100, (b.top + b.bottom) / 2}, wt::MouseButton::Left,
              4 * std::abs(from - to));
 }
+
+// Another program's connection to DB.mdb, keeping the locks its statements took until
+// it is released.
+class OtherProgram {
+public:
+    OtherProgram(const wt::ProgramFolder& folder, const char* sql)
+    {
+        held_ = sqlite3_open(folder.file("DB.mdb").c_str(), &db_) == SQLITE_OK &&
+                sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~OtherProgram() { release(); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    bool held() const { return held_; }
+    // Ends its transaction, undone, and lets go of the file.
+    void release()
+    {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+    bool held_ = false;
+};
 
 } // namespace
 
@@ -194,6 +221,55 @@ TEST(TemplateManager, QuitWhileItIsOpenStoresTheOrderAndEnds)
     EXPECT_EQ(StoredOrder(app.folder), (Rows{"c", "a", "b"}));
 }
 
+TEST(TemplateManager, OrderThatCannotBeStoredAsksWhetherToCloseAnyway)
+{
+    Installation app({"a", "b", "c"});
+    // Another program holds the write lock for longer than the store waits for it.
+    OtherProgram lock(app.folder, "BEGIN IMMEDIATE");
+    ASSERT_TRUE(lock.held());
+    const std::string question = "模板的排列顺序没有保存: 数据库文件正被其他程序占用 (database is locked)\r"
+                                 "是否不保存顺序,直接关闭模板管理?";
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    {
+        Manager manager(velmora);
+        ASSERT_TRUE(manager.window());
+        ASSERT_TRUE(RowsBecome(manager, {"a", "b", "c"}));
+        DragRow(manager, 2, 0);
+        ASSERT_TRUE(RowsBecome(manager, {"c", "a", "b"}));
+
+        manager.clickButton("BtnOK");
+        auto box = wt::WaitForMessageBox(velmora.pid(), 15000);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text, question);
+        EXPECT_EQ(box->caption, kCaption);
+        EXPECT_EQ(box->icon, MessageBoxIcon::Question);
+        wt::SaveWindowScreenshot(box->hwnd, "manager_order_not_stored.png");
+        ASSERT_TRUE(wt::Answer(*box, IDNO));
+        // Quitting asks again; No keeps the manager, its order and the program.
+        ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Quit));
+        EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", kCaption, MessageBoxIcon::Question, IDYES));
+        EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), question, kCaption, MessageBoxIcon::Question, IDNO));
+        EXPECT_EQ(manager.rows(), (Rows{"c", "a", "b"}));
+        EXPECT_TRUE(IsWindowVisible(manager.window()));
+        EXPECT_FALSE(velmora.process().waitForExit(0));
+
+        manager.clickButton("BtnOK");
+        EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), question, kCaption, MessageBoxIcon::Question, IDYES));
+        EXPECT_TRUE(wt::WaitForWindowGone(manager.window(), 10000));
+        EXPECT_TRUE(wt::WaitUntil([&] { return velmora.listEntries() == Rows{"a", "b", "c"}; }, 5000));
+    }
+    Manager manager(velmora);
+    ASSERT_TRUE(manager.window());
+    ASSERT_TRUE(RowsBecome(manager, {"a", "b", "c"}));
+    DragRow(manager, 2, 0);
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Quit));
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", kCaption, MessageBoxIcon::Question, IDYES));
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), question, kCaption, MessageBoxIcon::Question, IDYES));
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
+    EXPECT_EQ(StoredOrder(app.folder), (Rows{"a", "b", "c"}));
+}
+
 TEST(TemplateManager, ListsOfSeveralSizesAndTheSavingNotice)
 {
     for (int count : {0, 9, 10, 30}) {
@@ -221,7 +297,8 @@ TEST(TemplateManager, ListsOfSeveralSizesAndTheSavingNotice)
         EXPECT_TRUE(wt::WaitForWindowGone(manager.window(), 10000));
     }
 
-    // Enough rows that the notice stays up long enough to be seen.
+    // Enough rows that the notice is up for a while, and a reader that makes the store's
+    // commit wait (well within its busy wait) until the notice has been looked at.
     Installation app;
     vt::RunSql(app.folder, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
                            "INSERT INTO TText (TText, TSortID) SELECT '模板 ' || i, 20000 - i FROM n");
@@ -230,6 +307,8 @@ TEST(TemplateManager, ListsOfSeveralSizesAndTheSavingNotice)
     Manager manager(velmora);
     ASSERT_TRUE(manager.window());
     ASSERT_TRUE(wt::WaitUntil([&] { return SendMessageW(manager.list(), LB_GETCOUNT, 0, 0) == 20000; }, 30000));
+    OtherProgram reader(app.folder, "BEGIN; SELECT count(*) FROM TText");
+    ASSERT_TRUE(reader.held());
     manager.clickButton("BtnOK");
     HWND notice = wt::WaitForWindow(velmora.pid(), wt::HasClass("TinfoFrm"), 5000);
     ASSERT_TRUE(notice) << "no saving notice while 20,000 rows were stored";
@@ -237,6 +316,7 @@ TEST(TemplateManager, ListsOfSeveralSizesAndTheSavingNotice)
     EXPECT_EQ(wt::Height(wt::WindowRect(notice)), 83);
     EXPECT_FALSE(IsWindowEnabled(manager.window())) << "the manager takes no input while it stores";
     wt::SaveWindowScreenshot(notice, "manager_saving_notice.png");
+    reader.release();
     EXPECT_TRUE(wt::WaitForWindowGone(manager.window(), 30000));
     EXPECT_EQ(vt::QueryValue(app.folder, "SELECT TText FROM TText WHERE TSortID = 1"), "模板 19999");
 }
