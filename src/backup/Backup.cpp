@@ -133,10 +133,19 @@ private:
     BackupContext& c_;
 };
 
+// Boxes that show nothing and answer every question with No.
+class NoBoxes : public MessageBoxes {
+public:
+    void notice(const std::string&, NoticeType) override {}
+    bool question(const std::string&) override { return false; }
+    void plain(const std::string&) override {}
+};
+
 void BackupAtExitSteps(BackupContext& context)
 {
     RemoveUnfinishedBackup(context.files, context.places);
-    if (context.config.TSaveDB == 1 && PeriodHasRunOut(context.config, context.clock.now())) {
+    // The clock is read only when the automatic policy is on.
+    if (context.config.TSaveDB == 1 && AutomaticBackupDue(context.config, context.clock.now())) {
         if (!BackupStep(context).Run())
             return;
     }
@@ -223,6 +232,24 @@ std::string BackupFileName(DateTime moment)
 }
 
 std::string StampStatement(DateTime moment) { return DeadDayStatement(FormatDateTime(moment)); }
+
+bool AutomaticBackupDue(const TConfigRecord& config, DateTime now)
+{
+    return config.TSaveDB == 1 && PeriodHasRunOut(config, now);
+}
+
+void BackupAtSessionEnd(BackupContext& context)
+{
+    NoBoxes none;
+    BackupContext quiet{context.connection, context.config, context.places, context.clock, context.files, none};
+    try {
+        RemoveUnfinishedBackup(quiet.files, quiet.places);
+        if (quiet.config.TSaveDB == 1 && AutomaticBackupDue(quiet.config, quiet.clock.now()))
+            BackupStep(quiet).Run();
+    } catch (...) {
+        // The session ends whatever happened; the stamp names the last complete backup.
+    }
+}
 
 void BackupAtExit(BackupContext& context)
 {

@@ -67,6 +67,16 @@ struct BackupContext {
     MessageBoxes& boxes;
 };
 
+// Whether the automatic policy has a backup due at `now`: TSaveDB = 1 and more than TSaveDay days
+// since TDeadDay, or TDeadDay later than `now`.
+bool AutomaticBackupDue(const TConfigRecord& config, DateTime now);
+
+// The end of the Windows session: the automatic backup when it is due, and nothing else. No box
+// is shown, not even for a failure (nobody may be there to answer, and a box would hold the
+// shutdown): the question policy asks nothing and copies nothing, and a failed backup leaves
+// the stamp as it was, so the next exit tries again.
+void BackupAtSessionEnd(BackupContext& context);
+
 // The exit-time policy: a periodic backup when more than TSaveDay days have passed since
 // TDeadDay (TSaveDB = 1), then the question when TASaveDB = 1. Never raises: a failure
 // is shown as a notice and the close goes on.

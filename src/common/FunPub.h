@@ -46,6 +46,9 @@ inline const char* const kBackupStampFailed = ",但无法记录备份时间,下�
 // The reason when every name from the backup's moment on is taken.
 inline const char* const kBackupNoFreeName = "之后一天内的备份文件名都已被占用";
 
+// Shown by Windows while the backup at the end of the session holds the shutdown.
+inline const char* const kBackupAtSessionEnd = "正在备份数据库,请稍候...";
+
 // The restore dialog.
 inline const char* const kNoBackupFile = "没有找到备份文件!";
 inline const char* const kRestoreQuestion = "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.";

@@ -621,3 +621,25 @@ TEST_F(BackupTest, RestoreSetsAsideTheLogOfAWalFileLeftByAnotherTool)
     conn.disconnect();
     EXPECT_TRUE(folder.readFile("DB.mdb") == backup);
 }
+
+TEST_F(BackupTest, AtTheEndOfTheSessionOnlyADueAutomaticBackupIsMadeAndNothingIsShown)
+{
+    conn.execute(StampStatement(kMonday));
+    config.TASaveDB = 1;
+    config.TSaveDay = 7;
+    config.TDeadDay = kMonday;
+    BackupAtSessionEnd(context); // the question policy alone: nothing asked, nothing copied
+    config.TSaveDB = 1;
+    const DateTime due = At(2026, 5, 12, 10, 0, 0);
+    files.failingCopy = 1;
+    clock.readings = {due, due};
+    BackupAtSessionEnd(context);
+    EXPECT_EQ(backups(), Lines{});
+    EXPECT_EQ(deadDay(), "2026-05-04 09:00:00");
+    clock.readings = {due, due};
+    BackupAtSessionEnd(context);
+    EXPECT_EQ(backups(), Lines{"20260512100000Bk.bk"});
+    EXPECT_EQ(deadDay(), "2026-05-12 10:00:00");
+    EXPECT_EQ(boxes.take(), Lines{});
+    EXPECT_TRUE(clock.readings.empty());
+}
