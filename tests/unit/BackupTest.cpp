@@ -483,8 +483,6 @@ public:
     }
     bool copyWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
     {
-        if (HostFiles::isFile(to))
-            return Saved(), HostFiles::copyWithoutReplacing(from, to, error);
         HalfCopied(from, to);
         HostFiles::remove(to);
         return HostFiles::copyWithoutReplacing(from, to, error);
@@ -496,10 +494,6 @@ public:
     bool moveWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
     {
         return Saved(), HostFiles::moveWithoutReplacing(from, to, error);
-    }
-    bool moveReplacing(const std::string& from, const std::string& to, std::string& error) override
-    {
-        return Saved(), HostFiles::moveReplacing(from, to, error);
     }
     bool remove(const std::string& path) override { return Saved(), HostFiles::remove(path); }
 
