@@ -9,8 +9,10 @@
 #include "templates/MbDialog.h"
 #include "common/FunPub.h"
 #include "common/RowGeometry.h"
+#include "store/ConfigRecord.h"
 #include "ui/ExecutableFolder.h"
 #include "ui/Pictures.h"
+#include "ui/WinFiles.h"
 #include "ui/WinText.h"
 
 #include <commctrl.h>
@@ -304,11 +306,59 @@ void TMainFrm::OpenRestore()
     RunModal(*NewRestoreDialog(_conn, BackupPlaces{ExecutableFolderUtf8()}));
 }
 
+void TMainFrm::OnQueryEndSession()
+{
+    // A tray program usually ends with the session: a backup due by the automatic policy is
+    // made now, and Windows shows why the program holds the shutdown while it copies.
+    WinClock clock;
+    if (!closed_ && databaseOpened_ && AutomaticBackupDue(Config, clock.now()))
+        HoldSessionEnd(true);
+}
+
 void TMainFrm::OnEndSession(bool ending)
 {
-    if (!ending)
+    if (!ending) {
+        HoldSessionEnd(false);
         return;
-    // Windows is ending the logon: stop at once, without the close path.
+    }
+    // Windows is ending the logon: the program stops without the close path and asks nothing.
+    // A window open now keeps what it holds first; then the automatic backup, when due. A
+    // close under way has run its own policy already.
+    if (!closed_ && databaseOpened_) {
+        closed_ = true;
+        ModalWindow* open = ModalWindow::Current();
+        if (!open || open->OnSessionEnding()) {
+            WinClock clock;
+            if (AutomaticBackupDue(Config, clock.now()))
+                HoldSessionEnd(true);
+            WinFiles files;
+            BackupContext backup{_conn, Config, BackupPlaces{ExecutableFolderUtf8()}, clock, files, boxes_};
+            BackupAtSessionEnd(backup);
+        }
+        _conn.disconnect();
+    }
+    HoldSessionEnd(false);
     RzTrayIcon1.remove();
     ExitProcess(0);
+}
+
+void TMainFrm::HoldSessionEnd(bool hold)
+{
+    // Looked up at run time, as the program keeps starting where user32 lacks them.
+    using CreateReasonFn = BOOL(WINAPI*)(HWND, LPCWSTR);
+    using DestroyReasonFn = BOOL(WINAPI*)(HWND);
+    if (hold == holdingSessionEnd_)
+        return;
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    if (hold) {
+        auto create = reinterpret_cast<CreateReasonFn>(
+            reinterpret_cast<void*>(GetProcAddress(user, "ShutdownBlockReasonCreate")));
+        holdingSessionEnd_ = create && create(hwnd(), Widen(Texts::kBackupAtSessionEnd).c_str());
+    } else {
+        auto destroy = reinterpret_cast<DestroyReasonFn>(
+            reinterpret_cast<void*>(GetProcAddress(user, "ShutdownBlockReasonDestroy")));
+        if (destroy)
+            destroy(hwnd());
+        holdingSessionEnd_ = false;
+    }
 }

@@ -213,7 +213,7 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         // system's default handling would cost a call per row.
         return TRUE;
     case TrayIcon::kCallbackMessage: OnTrayMessage(lParam); return 0;
-    case WM_QUERYENDSESSION: return TRUE;
+    case WM_QUERYENDSESSION: OnQueryEndSession(); return TRUE;
     case WM_ENDSESSION: OnEndSession(wParam != 0); return 0;
     case WM_CLOSE:
         if (!CloseOpenWindow())

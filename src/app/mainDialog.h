@@ -60,7 +60,9 @@ private:
     bool OnSetCursor();
     void OnCommand(UINT id);
     void OnTrayMessage(LPARAM event);
+    void OnQueryEndSession();
     void OnEndSession(bool ending);
+    void HoldSessionEnd(bool hold);
     void DragWindow();
     void Image1Click();
     void Image3Click();
@@ -126,4 +128,5 @@ private:
     bool closeAfterWindow_ = false;
     bool databaseOpened_ = false;
     bool characterTaken_ = false;
+    bool holdingSessionEnd_ = false;
 };

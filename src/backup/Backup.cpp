@@ -25,11 +25,13 @@ std::string DeadDayStatement(const std::string& stampText)
 }
 
 // A period has run out when more than TSaveDay days have passed. Both moments are counted in
-// whole seconds, so that 7 days to the second is exactly 7 days and not a hair more.
+// whole seconds, so that 7 days to the second is exactly 7 days and not a hair more. A stamp
+// later than now (the clock was set ahead, or back) counts as run out: waiting for the clock
+// to catch up could mean years without a backup.
 bool PeriodHasRunOut(const TConfigRecord& config, DateTime now)
 {
     const long long elapsed = std::llround((now - config.TDeadDay) * 86400.0);
-    return elapsed > static_cast<long long>(config.TSaveDay) * 86400;
+    return elapsed < 0 || elapsed > static_cast<long long>(config.TSaveDay) * 86400;
 }
 
 void ShowNotice(MessageBoxes& boxes, const std::string& text)
@@ -41,94 +43,114 @@ void ShowNotice(MessageBoxes& boxes, const std::string& text)
     }
 }
 
-// One exit's backups. It remembers what TDeadDay holds in the database before each step, so a
-// step that made no copy can put the stamp of the last real backup back: the next exit then
-// tries again instead of waiting a whole period after a backup that does not exist.
-class ExitBackups {
+// The moment of `value` to the second, as its name and stamp show it.
+DateTime WholeSecond(DateTime value) { return ToDateTime(ToCivilTime(value)); }
+
+// Names enough to step past every backup of a day made within the same few seconds.
+const int kNameTries = 86400;
+
+// One backup step. The copy is made under a temporary name inside the backup folder, given
+// its own moment as TDeadDay, flushed, and only then renamed to a backup name that nothing
+// holds yet; after that the same moment is written into DB.mdb. A kill at any point leaves
+// DB.mdb's stamp naming the last complete backup, and at most the temporary file, which the
+// restore dialog does not list and the next exit removes.
+class BackupStep {
 public:
-    explicit ExitBackups(BackupContext& context)
-        : c_(context), standing_(context.config.TDeadDay == 0 ? "" : FormatDateTime(context.config.TDeadDay))
-    {
-    }
+    explicit BackupStep(BackupContext& context) : c_(context) {}
 
-    // The backup step: StampBackupTime, close the connection, MakeBackupCopy. False when no
-    // copy was made; the user has then been told why.
-    bool Step()
+    // False when no backup was made; the user has then been told why.
+    bool Run()
     {
-        std::string stamp;
-        if (!StampBackupTime(stamp))
-            return false;
-        c_.connection.disconnect();
-        return MakeBackupCopy(stamp);
-    }
-
-private:
-    bool StampBackupTime(std::string& stamp)
-    {
-        const DateTime now = c_.clock.now();
-        stamp = FormatDateTime(now);
-        try {
-            c_.connection.execute(StampStatement(now));
-        } catch (const StoreError& e) {
-            ShowNotice(c_.boxes, Texts::kBackupStampFailed + std::string(e.what()));
-            return false;
-        }
-        return true;
-    }
-
-    bool MakeBackupCopy(const std::string& stamp)
-    {
-        const std::string name = BackupFileName(c_.clock.now());
-        const std::string target = c_.places.backupPath(name);
         const std::string folder = c_.places.backupFolder();
         std::string error;
         if (!c_.files.isFolder(folder) && !c_.files.makeFolder(folder, error)) {
-            Failed(Texts::kBackupFolderFailed + folder + ": " + error, standing_);
+            Failed(Texts::kBackupFolderFailed + folder + ": " + error);
             return false;
         }
-        if (!c_.files.copyReplacing(c_.places.database(), target, error)) {
-            // A copy that stopped half way is no backup, and must not be listed for a restore.
-            if (c_.files.isFile(target))
-                c_.files.remove(target);
-            // A file of the same name made earlier in this exit has just been replaced or
-            // removed: the stamp before that backup is the one that holds now.
-            Failed(Texts::kBackupCopyFailed + name + ": " + error, name == madeName_ ? beforeMade_ : standing_);
+        RemoveUnfinishedBackup(c_.files, c_.places);
+        DateTime moment = WholeSecond(c_.clock.now());
+        if (!FreeName(moment)) {
+            Failed(Texts::kBackupCopyFailed + BackupFileName(moment) + ": " + Texts::kBackupNoFreeName);
             return false;
         }
-        madeName_ = name;
-        beforeMade_ = standing_;
-        standing_ = stamp;
+        const std::string name = BackupFileName(moment);
+        c_.connection.disconnect();
+        if (!MakeCopy(moment, name, error)) {
+            RemoveUnfinishedBackup(c_.files, c_.places);
+            Failed(Texts::kBackupCopyFailed + name + ": " + error);
+            return false;
+        }
+        try {
+            c_.connection.execute(StampStatement(moment));
+        } catch (const StoreError& e) {
+            Failed(Texts::kBackupMadeStampFailed + name + Texts::kBackupStampFailed + e.what());
+            return false;
+        }
+        c_.connection.disconnect();
         return true;
     }
 
-    // Writes `stampText` back as TDeadDay and shows `notice`. The connection is left closed,
-    // as the step leaves it.
-    void Failed(std::string notice, const std::string& stampText)
+private:
+    // Steps `moment` a second at a time past the names that are taken (a backup made earlier in
+    // the same second, or before the clock was set back).
+    bool FreeName(DateTime& moment)
     {
-        try {
-            c_.connection.execute(DeadDayStatement(stampText));
-        } catch (const StoreError& e) {
-            notice += Texts::kBackupTimeNotRestored + std::string(e.what());
+        for (int tries = 0; tries < kNameTries; ++tries) {
+            const std::string path = c_.places.backupPath(BackupFileName(moment));
+            if (!c_.files.isFile(path) && !c_.files.isFolder(path))
+                return true;
+            moment = WholeSecond(moment + 1.0 / 86400);
         }
+        return false;
+    }
+
+    bool MakeCopy(DateTime moment, const std::string& name, std::string& error)
+    {
+        const std::string unfinished = c_.places.unfinishedBackup();
+        if (!c_.files.copyWithoutReplacing(c_.places.database(), unfinished, error))
+            return false;
+        // The configuration row inside the backup holds the backup's own moment, so that a
+        // restored backup's period runs from then.
+        try {
+            Connection copy(c_.connection.codec());
+            copy.setConnectionText(ConnectionTextFor(unfinished));
+            copy.execute(StampStatement(moment));
+        } catch (const StoreError& e) {
+            error = e.what();
+            return false;
+        }
+        return c_.files.flushToDisk(unfinished, error) &&
+               c_.files.moveWithoutReplacing(unfinished, c_.places.backupPath(name), error);
+    }
+
+    // The connection is left closed, as the step leaves it.
+    void Failed(const std::string& notice)
+    {
         c_.connection.disconnect();
         ShowNotice(c_.boxes, notice);
     }
 
     BackupContext& c_;
-    std::string standing_; // TDeadDay as the database holds it; '' reads as 0
-    std::string madeName_;
-    std::string beforeMade_;
+};
+
+// Boxes that show nothing and answer every question with No.
+class NoBoxes : public MessageBoxes {
+public:
+    void notice(const std::string&, NoticeType) override {}
+    bool question(const std::string&) override { return false; }
+    void plain(const std::string&) override {}
 };
 
 void BackupAtExitSteps(BackupContext& context)
 {
-    ExitBackups backups(context);
-    if (context.config.TSaveDB == 1 && PeriodHasRunOut(context.config, context.clock.now())) {
-        if (!backups.Step())
+    RemoveUnfinishedBackup(context.files, context.places);
+    // The clock is read only when the automatic policy is on.
+    if (context.config.TSaveDB == 1 && AutomaticBackupDue(context.config, context.clock.now())) {
+        if (!BackupStep(context).Run())
             return;
     }
     if (context.config.TASaveDB == 1 && context.boxes.question(Texts::kBackupQuestion))
-        backups.Step();
+        BackupStep(context).Run();
 }
 
 struct DatabaseCloser {
@@ -190,6 +212,16 @@ std::string BackupPlaces::backupPath(const std::string& name) const
     return backupFolder() + Separator(programFolder) + name;
 }
 
+std::string BackupPlaces::unfinishedBackup() const { return backupPath("Unfinished.tmp"); }
+
+void RemoveUnfinishedBackup(Files& files, const BackupPlaces& places)
+{
+    const std::string unfinished = places.unfinishedBackup();
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        if (files.isFile(unfinished + suffix))
+            files.remove(unfinished + suffix);
+}
+
 std::string BackupFileName(DateTime moment)
 {
     const CivilTime t = ToCivilTime(moment);
@@ -200,6 +232,24 @@ std::string BackupFileName(DateTime moment)
 }
 
 std::string StampStatement(DateTime moment) { return DeadDayStatement(FormatDateTime(moment)); }
+
+bool AutomaticBackupDue(const TConfigRecord& config, DateTime now)
+{
+    return config.TSaveDB == 1 && PeriodHasRunOut(config, now);
+}
+
+void BackupAtSessionEnd(BackupContext& context)
+{
+    NoBoxes none;
+    BackupContext quiet{context.connection, context.config, context.places, context.clock, context.files, none};
+    try {
+        RemoveUnfinishedBackup(quiet.files, quiet.places);
+        if (quiet.config.TSaveDB == 1 && AutomaticBackupDue(quiet.config, quiet.clock.now()))
+            BackupStep(quiet).Run();
+    } catch (...) {
+        // The session ends whatever happened; the stamp names the last complete backup.
+    }
+}
 
 void BackupAtExit(BackupContext& context)
 {
@@ -261,32 +311,54 @@ bool RestoreBackup(Connection& connection, const BackupPlaces& places, const std
     connection.disconnect();
     const std::string database = places.database();
     const std::string temporary = database + ".restoring";
-    const std::string journal = database + "-journal";
-    const std::string setAside = journal + ".restoring";
-    for (const std::string& stale : {temporary, setAside})
-        if (files.isFile(stale))
-            files.remove(stale);
-
-    if (!files.copyReplacing(places.backupPath(name), temporary, error)) {
-        files.remove(temporary);
-        return false;
-    }
-    // A journal beside DB.mdb belongs to the file being replaced; the engine would play it back
-    // onto the restored one at the next start. It is set aside, and put back should the
-    // replacement fail, so that DB.mdb stays exactly as it was.
-    const bool hadJournal = files.isFile(journal);
-    if (hadJournal && !files.moveReplacing(journal, setAside, error)) {
-        files.remove(temporary);
-        return false;
-    }
-    if (!files.moveReplacing(temporary, database, error)) {
+    // What the engine keeps beside DB.mdb belongs to the file being replaced: a rollback journal,
+    // or the log and index of a file another tool switched to WAL. At the next start the engine
+    // would play either back onto the restored file. They are set aside, and put back should
+    // the replacement fail, so that DB.mdb stays exactly as it was.
+    struct Beside {
+        std::string path;
+        std::string setAside;
+        bool moved = false;
+    };
+    std::vector<Beside> beside;
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        beside.push_back({database + suffix, database + suffix + ".restoring"});
+    files.remove(temporary);
+    for (const Beside& file : beside)
+        files.remove(file.setAside);
+    const auto putBack = [&files, &beside, &temporary] {
         files.remove(temporary);
         std::string ignored;
-        if (hadJournal)
-            files.moveReplacing(setAside, journal, ignored);
+        for (const Beside& file : beside)
+            if (file.moved)
+                files.moveReplacing(file.setAside, file.path, ignored);
+    };
+
+    if (!files.copyWithoutReplacing(places.backupPath(name), temporary, error)) {
+        files.remove(temporary);
         return false;
     }
-    if (hadJournal)
-        files.remove(setAside);
+    // The copy is what goes in place, so the copy is what is checked: the file under the
+    // backup's name may have changed since the dialog looked at it.
+    if (!IsSoundDatabase(temporary, error) || !files.flushToDisk(temporary, error)) {
+        files.remove(temporary);
+        return false;
+    }
+    for (Beside& file : beside) {
+        if (!files.isFile(file.path))
+            continue;
+        if (!files.moveReplacing(file.path, file.setAside, error)) {
+            putBack();
+            return false;
+        }
+        file.moved = true;
+    }
+    if (!files.moveReplacing(temporary, database, error)) {
+        putBack();
+        return false;
+    }
+    for (const Beside& file : beside)
+        if (file.moved)
+            files.remove(file.setAside);
     return true;
 }

@@ -89,6 +89,7 @@ void TBkFrm::Button1Click()
     }
     if (!boxes_.question(Texts::kRestoreQuestion))
         return;
+    restoring_ = true;
     std::string error;
     if (RestoreBackup(connection_, places_, name, files_, error))
         ShowMessageBox(hwnd(), Texts::kRestored, Texts::kNoticeCaption, MB_OK);

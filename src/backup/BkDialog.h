@@ -17,6 +17,7 @@ protected:
     ModalFrame Frame() const override;
     void OnCreated() override;
     bool PreTranslate(MSG& msg) override;
+    bool OnSessionEnding() override { return !restoring_; }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -35,6 +36,7 @@ private:
     HWND FileListBox1 = nullptr;
     HWND Button1 = nullptr;
     HWND Label2 = nullptr;
+    bool restoring_ = false;
 };
 
 std::unique_ptr<ModalWindow> NewRestoreDialog(Connection& connection, const BackupPlaces& places);

@@ -40,12 +40,18 @@ inline const char* const kNoHotKeyLetter = "请选择快捷键字母!";
 // Backups at exit.
 inline const char* const kBackupQuestion = "是否要备份数据库?";
 // Each followed by the reason; the folder and file texts first by the folder's path or the file's name and ": ".
-inline const char* const kBackupStampFailed = "数据库备份失败,无法记录备份时间: ";
 inline const char* const kBackupFolderFailed = "数据库备份失败,无法创建备份文件夹 ";
 inline const char* const kBackupCopyFailed = "数据库备份失败,无法写入备份文件 ";
 inline const char* const kBackupFailed = "数据库备份失败: ";
-// Added to a failed backup's notice when the previous backup time could not be put back either.
-inline const char* const kBackupTimeNotRestored = "\r上次备份时间也没有恢复: ";
+// A backup was made (followed by its name, then kBackupStampFailed and the reason) but DB.mdb
+// could not record its time: the next exit makes another one.
+inline const char* const kBackupMadeStampFailed = "数据库已备份为 ";
+inline const char* const kBackupStampFailed = ",但无法记录备份时间,下次退出时将再备份一次: ";
+// The reason when every name from the backup's moment on is taken.
+inline const char* const kBackupNoFreeName = "之后一天内的备份文件名都已被占用";
+
+// Shown by Windows while the backup at the end of the session holds the shutdown.
+inline const char* const kBackupAtSessionEnd = "正在备份数据库,请稍候...";
 
 // The restore dialog.
 inline const char* const kNoBackupFile = "没有找到备份文件!";

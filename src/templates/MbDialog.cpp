@@ -258,6 +258,19 @@ bool TMBFrm::OnCloseRequest()
 
 void TMBFrm::FormClose() { SaveOrder(); }
 
+bool TMBFrm::OnSessionEnding()
+{
+    // The session ended while the order was being stored: the store is half done.
+    if (saving_)
+        return false;
+    try {
+        SaveOrder();
+    } catch (...) {
+        // Nothing is asked at the end of the session; the order stored before stays.
+    }
+    return true;
+}
+
 void TMBFrm::SaveOrder()
 {
     saving_ = true;

@@ -24,6 +24,7 @@ protected:
     ModalFrame Frame() const override;
     void OnCreated() override;
     bool OnCloseRequest() override;
+    bool OnSessionEnding() override;
     bool PreTranslate(MSG& msg) override;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

@@ -27,6 +27,11 @@ public:
     bool RequestClose();
     bool closed() const { return done_; }
 
+    // Windows ends the session and the program ends without its close path: the window keeps
+    // what it holds, asking nothing. False when the program must not touch the database any
+    // more (a restore under way, a store half done).
+    virtual bool OnSessionEnding() { return true; }
+
     // The window open now, or nullptr.
     static ModalWindow* Current() { return current_; }
     void BringToFront() const;

@@ -34,17 +34,40 @@ bool WinFiles::makeFolder(const std::string& path, std::string& error)
     return false;
 }
 
-bool WinFiles::copyReplacing(const std::string& from, const std::string& to, std::string& error)
+bool WinFiles::moveReplacing(const std::string& from, const std::string& to, std::string& error)
 {
-    if (CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE))
+    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     error = LastErrorText();
     return false;
 }
 
-bool WinFiles::moveReplacing(const std::string& from, const std::string& to, std::string& error)
+bool WinFiles::copyWithoutReplacing(const std::string& from, const std::string& to, std::string& error)
 {
-    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (CopyFileW(Widen(from).c_str(), Widen(to).c_str(), TRUE))
+        return true;
+    error = LastErrorText();
+    return false;
+}
+
+bool WinFiles::flushToDisk(const std::string& path, std::string& error)
+{
+    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = LastErrorText();
+        return false;
+    }
+    const bool flushed = FlushFileBuffers(file) != FALSE;
+    if (!flushed)
+        error = LastErrorText();
+    CloseHandle(file);
+    return flushed;
+}
+
+bool WinFiles::moveWithoutReplacing(const std::string& from, const std::string& to, std::string& error)
+{
+    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_WRITE_THROUGH))
         return true;
     error = LastErrorText();
     return false;

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -34,13 +37,11 @@ public:
 // as on a full disk, and a move onto `failingMoveTarget` fails.
 class FlakyFiles : public HostFiles {
 public:
-    bool copyReplacing(const std::string& from, const std::string& to, std::string& error) override
+    bool copyWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
     {
         if (++copies != failingCopy)
-            return HostFiles::copyReplacing(from, to, error);
-        std::ofstream(to, std::ios::binary) << "partial";
-        error = "磁盘空间不足";
-        return false;
+            return HostFiles::copyWithoutReplacing(from, to, error);
+        return isFile(to) ? HostFiles::copyWithoutReplacing(from, to, error) : FailCopy(to, error);
     }
     bool moveReplacing(const std::string& from, const std::string& to, std::string& error) override
     {
@@ -54,6 +55,14 @@ public:
     int copies = 0;
     int failingCopy = 0;
     std::string failingMoveTarget;
+
+private:
+    static bool FailCopy(const std::string& to, std::string& error)
+    {
+        std::ofstream(to, std::ios::binary) << "partial";
+        error = "磁盘空间不足";
+        return false;
+    }
 };
 
 DateTime At(int year, int month, int day, int hour, int minute, int second)
@@ -76,6 +85,23 @@ void MakeDatabase(const std::string& path, const char* sql)
     ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr), SQLITE_OK);
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
+}
+
+// TDeadDay as the file at `path` holds it, read as the next start would.
+std::string StoredStamp(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    std::string stamp = "(unreadable)";
+    if (sqlite3_prepare_v2(db, "select TDeadDay from Tconfig where TID=1", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(statement, 0);
+        stamp = text ? reinterpret_cast<const char*>(text) : "";
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return stamp;
 }
 
 class BackupTest : public ::testing::Test {
@@ -146,12 +172,13 @@ TEST_F(BackupTest, PeriodicBackupOnlyWhenMoreThanThePeriodHasPassed)
     EXPECT_TRUE(conn.connected());
     EXPECT_EQ(deadDay(), "");
 
-    // 7 days and 1 second: the stamp and the name each read the clock.
-    exitAt({At(2026, 5, 11, 9, 0, 1), At(2026, 5, 11, 9, 0, 1), At(2026, 5, 11, 9, 0, 2)});
+    // 7 days and 1 second: the decision and the backup each read the clock; the name and the
+    // stamp are the backup's one reading.
+    exitAt({At(2026, 5, 11, 9, 0, 1), At(2026, 5, 11, 9, 0, 2)});
     EXPECT_FALSE(conn.connected());
     ASSERT_EQ(backups(), Lines{"20260511090002Bk.bk"});
     EXPECT_EQ(backupBytes("20260511090002Bk.bk"), folder.readFile("DB.mdb"));
-    EXPECT_EQ(deadDay(), "2026-05-11 09:00:01");
+    EXPECT_EQ(deadDay(), "2026-05-11 09:00:02");
     EXPECT_EQ(boxes.take(), Lines{});
 }
 
@@ -160,11 +187,11 @@ TEST_F(BackupTest, NoBackupYetOrPeriodZeroBacksUpAtEveryExitIntoTheSameFolder)
     config.TSaveDB = 1;
     config.TSaveDay = 30;
     config.TDeadDay = 0; // TDeadDay empty in the row
-    exitAt({kMonday, kMonday, kMonday});
+    exitAt({kMonday, kMonday});
     config.TSaveDay = 0;
     config.TDeadDay = kMonday;
     const DateTime later = kMonday + 1.0 / 86400;
-    exitAt({later, later, later});
+    exitAt({later, later});
     EXPECT_EQ(backups(), (Lines{"20260504090000Bk.bk", "20260504090001Bk.bk"}));
     EXPECT_EQ(deadDay(), "2026-05-04 09:00:01");
     EXPECT_EQ(boxes.take(), Lines{});
@@ -190,7 +217,7 @@ TEST_F(BackupTest, QuestionAtExitAndSwitchesOtherThanOne)
 
     boxes.answer = true;
     const DateTime moment = At(2026, 5, 6, 14, 30, 15);
-    exitAt({moment, moment});
+    exitAt({moment});
     EXPECT_EQ(boxes.take(), Lines{kQuestion});
     EXPECT_EQ(backups(), Lines{"20260506143015Bk.bk"});
     EXPECT_EQ(deadDay(), "2026-05-06 14:30:15");
@@ -203,7 +230,7 @@ TEST_F(BackupTest, BothSwitchesOnAndDueMakeABackupThenAskForAnother)
     config.TDeadDay = kMonday;
     const DateTime due = At(2026, 5, 12, 10, 0, 0);
     const DateTime second = due + 1.0 / 86400;
-    exitAt({due, due, due, second, second});
+    exitAt({due, due, second});
     EXPECT_EQ(boxes.take(), Lines{kQuestion});
     EXPECT_EQ(backups(), (Lines{"20260512100000Bk.bk", "20260512100001Bk.bk"}));
     EXPECT_EQ(deadDay(), "2026-05-12 10:00:01");
@@ -211,11 +238,12 @@ TEST_F(BackupTest, BothSwitchesOnAndDueMakeABackupThenAskForAnother)
     EXPECT_EQ(backupBytes("20260512100001Bk.bk"), folder.readFile("DB.mdb"));
     EXPECT_NE(backupBytes("20260512100000Bk.bk"), folder.readFile("DB.mdb"));
 
-    // Both copies within one second: one name, the second replaces the first.
+    // Both copies within one second: the second takes the next second's name.
     const DateTime next = At(2026, 6, 1, 8, 0, 0);
-    exitAt({next, next, next, next, next});
-    EXPECT_EQ(backups().size(), 3u);
-    EXPECT_EQ(backupBytes("20260601080000Bk.bk"), folder.readFile("DB.mdb"));
+    exitAt({next, next, next});
+    EXPECT_EQ(backups().size(), 4u);
+    EXPECT_EQ(StoredStamp(places.backupPath("20260601080000Bk.bk")), "2026-06-01 08:00:00");
+    EXPECT_TRUE(backupBytes("20260601080001Bk.bk") == folder.readFile("DB.mdb"));
 }
 
 TEST_F(BackupTest, AFailedCopyLeavesNoFileAndPutsTheLastBackupsStampBack)
@@ -226,7 +254,7 @@ TEST_F(BackupTest, AFailedCopyLeavesNoFileAndPutsTheLastBackupsStampBack)
     config.TDeadDay = kMonday;
     const DateTime due = At(2026, 5, 12, 10, 0, 0);
     files.failingCopy = 1;
-    exitAt({due, due, due}); // the question is not asked after the failure
+    exitAt({due, due}); // the question is not asked after the failure
     EXPECT_EQ(boxes.take(), Lines{Notice("数据库备份失败,无法写入备份文件 20260512100000Bk.bk: 磁盘空间不足")});
     EXPECT_TRUE(files.isFolder(places.backupFolder()));
     EXPECT_EQ(backups(), Lines{});
@@ -237,25 +265,26 @@ TEST_F(BackupTest, AFailedCopyLeavesNoFileAndPutsTheLastBackupsStampBack)
     const DateTime second = due + 1.0 / 86400;
     files.copies = 0;
     files.failingCopy = 2;
-    exitAt({due, due, due, second, second});
+    exitAt({due, due, second});
     EXPECT_EQ(boxes.take(),
               (Lines{kQuestion, Notice("数据库备份失败,无法写入备份文件 20260512100001Bk.bk: 磁盘空间不足")}));
     EXPECT_EQ(backups(), Lines{"20260512100000Bk.bk"});
     EXPECT_EQ(deadDay(), "2026-05-12 10:00:00");
 
-    // The same, within one second: the first backup is overwritten and gone, so is its stamp.
+    // The same, within one second: the first backup and its stamp stay.
     const DateTime later = At(2026, 6, 1, 8, 0, 0);
     files.copies = 0;
-    exitAt({later, later, later, later, later});
+    exitAt({later, later, later});
     boxes.take();
-    EXPECT_EQ(backups(), Lines{"20260512100000Bk.bk"});
-    EXPECT_EQ(deadDay(), "2026-05-04 09:00:00");
+    EXPECT_EQ(backups(), (Lines{"20260512100000Bk.bk", "20260601080000Bk.bk"}));
+    EXPECT_EQ(deadDay(), "2026-06-01 08:00:00");
 
-    // With no backup before, the row gets its empty value back, which reads as 0.
+    // With no backup before, the row keeps its empty value, which reads as 0.
+    conn.execute("Update Tconfig set TDeadDay='' where TID=1");
     config.TDeadDay = 0;
     files.copies = 0;
     files.failingCopy = 1;
-    exitAt({due, due, due});
+    exitAt({due, due});
     boxes.take();
     EXPECT_EQ(deadDay(), "");
     TConfigRecord stored;
@@ -273,18 +302,23 @@ TEST_F(BackupTest, AStampOrFolderFailureStopsTheExitWithANotice)
     const std::string database = conn.connectionText();
     conn.disconnect();
     conn.setConnectionText(ConnectionTextFor(folder.path("gone.mdb")));
-    exitAt({due, due}); // no reading for a name
+    // The stamp is written after the copy: the backup is there, and the next exit makes another.
+    exitAt({due, due});
     Lines shown = boxes.take();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].rfind(Notice("数据库备份失败,无法记录备份时间: "), 0), 0u) << shown[0];
-    EXPECT_FALSE(files.isFolder(places.backupFolder()));
+    EXPECT_EQ(
+        shown[0].rfind(Notice("数据库已备份为 20260512100000Bk.bk,但无法记录备份时间,下次退出时将再备份一次: "), 0), 0u)
+        << shown[0];
+    EXPECT_EQ(backups(), Lines{"20260512100000Bk.bk"});
     EXPECT_FALSE(files.isFile(folder.path("gone.mdb")));
 
-    // A file where the folder belongs: no copy, and the stamp just written is taken back.
+    // A file where the folder belongs: no copy, and the stamp stays.
     conn.setConnectionText(database);
     conn.execute(StampStatement(kMonday));
+    std::filesystem::remove_all(places.backupFolder());
     WriteFile(places.backupFolder(), "not a folder");
-    exitAt({due, due, due});
+    files.copies = 0;
+    exitAt({due});
     shown = boxes.take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].rfind(Notice("数据库备份失败,无法创建备份文件夹 " + places.backupFolder() + ": "), 0), 0u)
@@ -386,4 +420,220 @@ TEST_F(BackupTest, RestorePutsTheBackupInPlaceOfTheDatabaseOrLeavesItAsItWas)
     EXPECT_FALSE(files.isFile(temporary));
     EXPECT_FALSE(files.isFile(journal + ".restoring"));
     EXPECT_EQ(backupBytes(name), backup);
+}
+
+TEST_F(BackupTest, AStampLaterThanNowCountsAsDue)
+{
+    // The clock was set a year ahead for a while, and a backup was stamped then.
+    config.TSaveDB = 1;
+    config.TSaveDay = 7;
+    config.TDeadDay = At(2027, 5, 4, 9, 0, 0);
+    exitAt({kMonday, kMonday});
+    EXPECT_EQ(backups(), Lines{"20260504090000Bk.bk"});
+    EXPECT_EQ(deadDay(), "2026-05-04 09:00:00");
+}
+
+TEST_F(BackupTest, ABackupNeverReplacesNorRemovesAnotherOfTheSameName)
+{
+    conn.execute(StampStatement(kMonday));
+    config.TSaveDB = config.TASaveDB = 1;
+    config.TSaveDay = 7;
+    config.TDeadDay = kMonday;
+    // The clock was set back: this exit's moment already names a backup.
+    const DateTime due = At(2026, 5, 12, 10, 0, 0);
+    const std::string earlier = folder.readFile("DB.mdb");
+    std::string error;
+    ASSERT_TRUE(files.makeFolder(places.backupFolder(), error));
+    WriteFile(places.backupPath("20260512100000Bk.bk"), earlier);
+
+    files.failingCopy = 1;
+    exitAt({due, due});
+    const Lines shown = boxes.take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind(Notice("数据库备份失败,无法写入备份文件 "), 0), 0u) << shown[0];
+    EXPECT_EQ(backups(), Lines{"20260512100000Bk.bk"});
+    EXPECT_TRUE(backupBytes("20260512100000Bk.bk") == earlier);
+    EXPECT_EQ(deadDay(), "2026-05-04 09:00:00");
+
+    // Two good backups within that second (or the repeated hour at the end of daylight saving):
+    // each takes the next free second, and each file and the stamp hold its own moment.
+    files.failingCopy = 0;
+    exitAt({due, due, due});
+    EXPECT_EQ(boxes.take(), Lines{kQuestion});
+    EXPECT_EQ(backups(), (Lines{"20260512100000Bk.bk", "20260512100001Bk.bk", "20260512100002Bk.bk"}));
+    EXPECT_TRUE(backupBytes("20260512100000Bk.bk") == earlier);
+    EXPECT_EQ(StoredStamp(places.backupPath("20260512100001Bk.bk")), "2026-05-12 10:00:01");
+    EXPECT_EQ(deadDay(), "2026-05-12 10:00:02");
+    EXPECT_TRUE(backupBytes("20260512100002Bk.bk") == folder.readFile("DB.mdb"));
+}
+
+namespace {
+
+// The real files, but before each operation (and half way through each copy) the program
+// folder is saved as a kill at that moment would leave it on the disk.
+class KilledFiles : public HostFiles {
+public:
+    explicit KilledFiles(std::string programFolder) : folder_(std::move(programFolder)) {}
+
+    bool isFile(const std::string& path) override { return Saved(), HostFiles::isFile(path); }
+    bool isFolder(const std::string& path) override { return Saved(), HostFiles::isFolder(path); }
+    bool makeFolder(const std::string& path, std::string& error) override
+    {
+        return Saved(), HostFiles::makeFolder(path, error);
+    }
+    bool copyWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
+    {
+        HalfCopied(from, to);
+        HostFiles::remove(to);
+        return HostFiles::copyWithoutReplacing(from, to, error);
+    }
+    bool flushToDisk(const std::string& path, std::string& error) override
+    {
+        return Saved(), HostFiles::flushToDisk(path, error);
+    }
+    bool moveWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
+    {
+        return Saved(), HostFiles::moveWithoutReplacing(from, to, error);
+    }
+    bool remove(const std::string& path) override { return Saved(), HostFiles::remove(path); }
+
+    std::vector<std::unique_ptr<TempFolder>> kills;
+
+private:
+    void HalfCopied(const std::string& from, const std::string& to)
+    {
+        std::ifstream in(from, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        WriteFile(to, bytes.substr(0, bytes.size() / 2));
+        Saved();
+    }
+    bool Saved()
+    {
+        namespace fs = std::filesystem;
+        kills.push_back(std::make_unique<TempFolder>());
+        fs::copy(folder_, kills.back()->path(""), fs::copy_options::recursive);
+        return true;
+    }
+    std::string folder_;
+};
+
+} // namespace
+
+TEST_F(BackupTest, AKillAtAnyMomentLeavesTheStampNamingASoundBackupAndOnlyBackupsListed)
+{
+    conn.execute(StampStatement(kMonday));
+    config.TSaveDB = 1;
+    config.TSaveDay = 7;
+    config.TDeadDay = kMonday;
+    KilledFiles killed(folder.path(""));
+    BackupContext killedContext{conn, config, places, clock, killed, boxes};
+    clock.readings = {At(2026, 5, 12, 10, 0, 0), At(2026, 5, 12, 10, 0, 0), At(2026, 5, 12, 10, 0, 0)};
+    BackupAtExit(killedContext);
+    EXPECT_EQ(boxes.take(), Lines{});
+    ASSERT_EQ(backups(), Lines{"20260512100000Bk.bk"});
+    ASSERT_FALSE(killed.kills.empty());
+
+    for (size_t k = 0; k < killed.kills.size(); ++k) {
+        const TempFolder& kill = *killed.kills[k];
+        const BackupPlaces at{kill.path("")};
+        std::string reason;
+        // The stamp is the last backup's, or names a complete backup holding that same moment.
+        const std::string stamp = StoredStamp(at.database());
+        if (stamp != "2026-05-04 09:00:00") {
+            DateTime moment = 0;
+            ASSERT_TRUE(ParseDateTime(stamp, moment)) << "kill " << k << ": " << stamp;
+            const std::string named = at.backupPath(BackupFileName(moment));
+            EXPECT_TRUE(IsSoundDatabase(named, reason)) << "kill " << k << ": " << named << " " << reason;
+            EXPECT_EQ(StoredStamp(named), stamp) << "kill " << k;
+        }
+        HostFiles host;
+        for (const std::string& name : host.backupNames(at.backupFolder()))
+            EXPECT_TRUE(IsSoundDatabase(at.backupPath(name), reason)) << "kill " << k << ": " << name << " " << reason;
+
+        // The next exit, due or not, leaves nothing but backups in the folder.
+        Connection next(Codec());
+        next.setConnectionText(ConnectionTextFor(at.database()));
+        TConfigRecord off;
+        ScriptedClock unread;
+        BackupContext nextExit{next, off, at, unread, host, boxes};
+        BackupAtExit(nextExit);
+        EXPECT_EQ(boxes.take(), Lines{});
+        namespace fs = std::filesystem;
+        std::error_code none;
+        for (const fs::directory_entry& entry : fs::directory_iterator(at.backupFolder(), none))
+            EXPECT_EQ(entry.path().extension(), ".bk") << "kill " << k << ": " << entry.path();
+    }
+}
+
+TEST_F(BackupTest, RestoreChecksTheCopyItPutsInPlace)
+{
+    // The chosen backup was sound when the dialog checked it; by the time of the copy another
+    // file lies under its name.
+    const std::string name = "20260506143015Bk.bk";
+    std::string error;
+    ASSERT_TRUE(files.makeFolder(places.backupFolder(), error));
+    WriteFile(places.backupPath(name), std::string(8192, 'x'));
+    const std::string original = folder.readFile("DB.mdb");
+    EXPECT_FALSE(RestoreBackup(conn, places, name, files, error));
+    EXPECT_EQ(error, "文件不是有效的数据库");
+    EXPECT_TRUE(folder.readFile("DB.mdb") == original);
+    EXPECT_FALSE(files.isFile(places.database() + ".restoring"));
+}
+
+TEST_F(BackupTest, RestoreSetsAsideTheLogOfAWalFileLeftByAnotherTool)
+{
+    // Another SQLite tool switched DB.mdb to WAL and ended before a checkpoint: its change
+    // lies only in DB.mdb-wal.
+    conn.disconnect();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(places.database().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    EXPECT_EQ(sqlite3_exec(db,
+                           "pragma journal_mode=wal; pragma wal_autocheckpoint=0;"
+                           "insert into TText (TText, TSortID) values ('日志里的模板', 9)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_TRUE(files.isFile(places.database() + "-wal"));
+
+    TempFolder elsewhere;
+    elsewhere.deliveredDatabase({"备份里的模板"});
+    const std::string backup = elsewhere.readFile("DB.mdb");
+    std::string error;
+    ASSERT_TRUE(files.makeFolder(places.backupFolder(), error));
+    WriteFile(places.backupPath("x.bk"), backup);
+    EXPECT_TRUE(RestoreBackup(conn, places, "x.bk", files, error)) << error;
+    EXPECT_FALSE(files.isFile(places.database() + "-wal"));
+    EXPECT_FALSE(files.isFile(places.database() + "-shm"));
+
+    // The next start reads the backup as it is.
+    conn.connect();
+    Query query(conn);
+    query.open("select TText from TText order by TSortID");
+    ASSERT_EQ(query.recordCount(), 1);
+    EXPECT_EQ(query.fieldText("TText"), Gbk("备份里的模板"));
+    conn.disconnect();
+    EXPECT_TRUE(folder.readFile("DB.mdb") == backup);
+}
+
+TEST_F(BackupTest, AtTheEndOfTheSessionOnlyADueAutomaticBackupIsMadeAndNothingIsShown)
+{
+    conn.execute(StampStatement(kMonday));
+    config.TASaveDB = 1;
+    config.TSaveDay = 7;
+    config.TDeadDay = kMonday;
+    BackupAtSessionEnd(context); // the question policy alone: nothing asked, nothing copied
+    config.TSaveDB = 1;
+    const DateTime due = At(2026, 5, 12, 10, 0, 0);
+    files.failingCopy = 1;
+    clock.readings = {due, due};
+    BackupAtSessionEnd(context);
+    EXPECT_EQ(backups(), Lines{});
+    EXPECT_EQ(deadDay(), "2026-05-04 09:00:00");
+    clock.readings = {due, due};
+    BackupAtSessionEnd(context);
+    EXPECT_EQ(backups(), Lines{"20260512100000Bk.bk"});
+    EXPECT_EQ(deadDay(), "2026-05-12 10:00:00");
+    EXPECT_EQ(boxes.take(), Lines{});
+    EXPECT_TRUE(clock.readings.empty());
 }

@@ -5,12 +5,17 @@
 #include "store/Schema.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <fcntl.h>
 #include <strings.h>
+#include <unistd.h>
 
 const HostCodec& Codec()
 {
@@ -81,15 +86,6 @@ bool HostFiles::makeFolder(const std::string& path, std::string& error)
     return false;
 }
 
-bool HostFiles::copyReplacing(const std::string& from, const std::string& to, std::string& error)
-{
-    std::error_code failure;
-    if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, failure))
-        return true;
-    error = "无法复制文件 (" + failure.message() + ")";
-    return false;
-}
-
 bool HostFiles::moveReplacing(const std::string& from, const std::string& to, std::string& error)
 {
     std::error_code failure;
@@ -97,6 +93,34 @@ bool HostFiles::moveReplacing(const std::string& from, const std::string& to, st
     if (!failure)
         return true;
     error = "无法替换文件 (" + failure.message() + ")";
+    return false;
+}
+
+bool HostFiles::copyWithoutReplacing(const std::string& from, const std::string& to, std::string& error)
+{
+    std::error_code failure;
+    if (fs::copy_file(from, to, fs::copy_options::none, failure))
+        return true;
+    error = "无法复制文件 (" + failure.message() + ")";
+    return false;
+}
+
+bool HostFiles::flushToDisk(const std::string& path, std::string& error)
+{
+    const int file = open(path.c_str(), O_RDWR);
+    const bool flushed = file >= 0 && fsync(file) == 0;
+    if (!flushed)
+        error = std::string("无法写入磁盘 (") + std::strerror(errno) + ")";
+    if (file >= 0)
+        close(file);
+    return flushed;
+}
+
+bool HostFiles::moveWithoutReplacing(const std::string& from, const std::string& to, std::string& error)
+{
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    error = std::string("无法改名 (") + std::strerror(errno) + ")";
     return false;
 }
 

@@ -1,10 +1,9 @@
 // Backups made when the program ends, and the restore dialog that puts one back.
+#include "Manager.h"
 #include "Menus.h"
 #include "Velmora.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
 
 using vt::Installation;
 using vt::Velmora;
@@ -49,25 +48,63 @@ void SelectRow(HWND dialog, int row)
 
 void ClickRestore(HWND dialog) { wt::Click(wt::Centre(wt::WindowRect(GetDlgItem(dialog, kButtonId)))); }
 
-// "YYYYMMDDHHMMSSBk.bk" for the local time `seconds` from now.
-std::string NameInSeconds(int seconds)
+// Windows ends the logon: it asks, then tells the program that the session ends, and ends the
+// process once the program has answered.
+void EndSession(Velmora& velmora)
 {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    FILETIME file;
-    SystemTimeToFileTime(&now, &file);
-    ULARGE_INTEGER ticks = {{file.dwLowDateTime, file.dwHighDateTime}};
-    ticks.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000ULL;
-    file = {ticks.LowPart, ticks.HighPart};
-    SYSTEMTIME later;
-    FileTimeToSystemTime(&file, &later);
-    char name[32];
-    std::snprintf(name, sizeof name, "%04d%02d%02d%02d%02d%02dBk.bk", later.wYear, later.wMonth, later.wDay,
-                  later.wHour, later.wMinute, later.wSecond);
-    return name;
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(velmora.mainWindow(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                    5000, &answer));
+    EXPECT_TRUE(answer) << "the program agrees to end";
+    SendMessageTimeoutW(velmora.mainWindow(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 20000, &answer);
 }
 
 } // namespace
+
+TEST(BackupAtExit, TheEndOfTheSessionMakesADueAutomaticBackupAndAsksNothing)
+{
+    {
+        // Only the question at exit: at the end of the session nothing is asked and nothing copied.
+        Installation app({"一"});
+        vt::RunSql(app.folder, "UPDATE Tconfig SET TSaveDB=0, TASaveDB=1, TDeadDay='2020-01-01 00:00:00'");
+        Velmora velmora(app.folder);
+        ASSERT_TRUE(velmora.waitForMainWindow());
+        EndSession(velmora);
+        EXPECT_TRUE(velmora.process().waitForExit(10000));
+        EXPECT_TRUE(BackupNames(app.folder).empty());
+        EXPECT_EQ(vt::QueryValue(app.folder, "SELECT TDeadDay FROM Tconfig"), "2020-01-01 00:00:00");
+    }
+    // Automatic backup due (and the question on as well), with the template manager open and a
+    // row dragged to the top: the order is stored, then the backup made, without a question.
+    Installation app({"一", "二", "三"});
+    vt::RunSql(app.folder, "UPDATE Tconfig SET TSaveDB=1, TSaveDay=7, TDeadDay='2020-01-01 00:00:00', TASaveDB=1");
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    vt::Manager manager(velmora);
+    ASSERT_TRUE(manager.window());
+    const RECT from = manager.rowRect(2);
+    const RECT to = manager.rowRect(0);
+    wt::Drag({from.left + 100, (from.top + from.bottom) / 2}, {to.left + 100, (to.top + to.bottom) / 2},
+             wt::MouseButton::Left, 8);
+    ASSERT_TRUE(wt::WaitUntil([&] { return manager.rows() == std::vector<std::string>{"三", "一", "二"}; }, 5000));
+    EndSession(velmora);
+    ASSERT_TRUE(velmora.process().waitForExit(20000));
+
+    const std::vector<std::string> names = BackupNames(app.folder);
+    ASSERT_EQ(names.size(), 1u);
+    const std::string stamp = vt::QueryValue(app.folder, "SELECT TDeadDay FROM Tconfig");
+    ASSERT_EQ(stamp.size(), 19u) << stamp;
+    const std::string digits = stamp.substr(0, 4) + stamp.substr(5, 2) + stamp.substr(8, 2) + stamp.substr(11, 2) +
+                               stamp.substr(14, 2) + stamp.substr(17, 2);
+    EXPECT_EQ(names[0], digits + "Bk.bk") << "the stamp names the backup";
+    wt::ProgramFolder copy;
+    copy.writeFile("DB.mdb", app.folder.readFile("DatabackUp\\" + names[0]));
+    EXPECT_EQ(vt::QueryValue(copy, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(vt::QueryValue(copy, "SELECT TDeadDay FROM Tconfig"), stamp);
+    EXPECT_EQ(vt::QueryValue(copy, "SELECT group_concat(TText, '|') FROM (SELECT TText FROM TText ORDER BY TSortID)"),
+              "三|一|二");
+    EXPECT_EQ(app.folder.list("DatabackUp", "*"), names) << "nothing but the backup in the folder";
+}
 
 TEST(BackupAtExit, ADueBackupIsAnExactCopyAndStartsANewPeriod)
 {
@@ -116,10 +153,9 @@ TEST(BackupAtExit, ACopyThatCannotBeWrittenIsReportedAndTheStampPutBack)
     vt::RunSql(app.folder, "UPDATE Tconfig SET TSaveDB=1, TSaveDay=7, TDeadDay='2020-01-01 00:00:00'");
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
-    // Every name the next 20 seconds could give is taken by a folder: the copy cannot be written.
+    // A folder lies where the copy is written before it gets its name: the copy cannot be written.
     app.folder.makeFolder("DatabackUp");
-    for (int second = 0; second < 20; ++second)
-        CreateDirectoryW(wt::Widen(app.folder.file("DatabackUp\\" + NameInSeconds(second))).c_str(), nullptr);
+    app.folder.makeFolder("DatabackUp\\Unfinished.tmp");
     Quit(velmora);
     auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
     ASSERT_TRUE(box);
