@@ -32,6 +32,10 @@ inline const char* const kDeleteFailed = "删除模板失败,数据库没有删�
 inline const char* const kSettingsSaved = "保存设置成功,重启系统后生效.";
 // The letter list's text holds no letter and no item is selected: nothing is saved.
 inline const char* const kNoHotKeyLetter = "请选择快捷键字母!";
+// The row was written, but the start would not read those values back from it (a table another
+// tool made, with two rows under TID 1): nothing is kept.
+inline const char* const kSettingsNotReadBack = "保存设置失败,设置没有保存: 从数据库读回的设置记录与要保存的不一致,"
+                                                "下次启动读不到这些设置.\r请用 VelmoraDb check 检查 DB.mdb.";
 
 // Backups at exit.
 inline const char* const kBackupQuestion = "是否要备份数据库?";
