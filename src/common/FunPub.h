@@ -83,5 +83,8 @@ std::string HotKeyTakenNotice(int hotKeyInt);
 // The notice when the captured window refused typed characters after `typedCharacters`
 // of `allCharacters` had been typed.
 std::string TypingRefusedNotice(int typedCharacters, int allCharacters);
+// The notice when the captured window was closed (or stopped responding) after
+// `typedCharacters` of `allCharacters` had been typed.
+std::string TypingCutShortNotice(bool windowClosed, int typedCharacters, int allCharacters);
 // The notice for a template holding characters the code page cannot carry (UTF-8 each).
 std::string OutsideCodePageNotice(const std::vector<std::string>& characters);
