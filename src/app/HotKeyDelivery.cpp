@@ -29,36 +29,56 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
     if (target_ != 0) {
         delivering_ = true;
         desktop_.activate(target_);
-        size_t typed = 0;
-        CharacterSent stop = CharacterSent::Taken;
-        for (; typed < text.size() && stop == CharacterSent::Taken; ++typed)
-            stop = SendByte(static_cast<unsigned char>(text[typed]));
+        size_t taken = 0;
+        ByteSent stop = ByteSent::Taken;
+        for (; taken < text.size(); ++taken) {
+            stop = SendByte(static_cast<unsigned char>(text[taken]));
+            if (stop != ByteSent::Taken)
+                break;
+        }
         desktop_.handlePendingMessages();
         delivering_ = false;
-        if (stop == CharacterSent::Refused) {
+        switch (stop) {
+        case ByteSent::Refused:
             // Nothing more can reach that window: the user is told, and the list stays
             // for another try once Velmora runs with the same rights.
-            desktop_.reportRefused(text.substr(0, typed - 1), text);
+            desktop_.reportRefused(text.substr(0, taken), text);
             return;
+        case ByteSent::TargetClosed:
+        case ByteSent::TargetHung:
+            // Part of the reply is in the target and the rest is not: the user must know
+            // before going on there. The list stays for the rest; the next reply needs
+            // a target chosen afresh, as this one no longer takes text.
+            armed_ = false;
+            desktop_.reportCutShort(text.substr(0, taken), text,
+                                    stop == ByteSent::TargetClosed ? TypingStop::TargetClosed : TypingStop::TargetHung);
+            return;
+        case ByteSent::Taken:
+        case ByteSent::ProgramEnding: break; // all typed, or the program ends anyway
         }
-        // Otherwise everything went, or a hung or closed target took what it could.
     }
     desktop_.hideToTray();
     armed_ = false;
 }
 
-CharacterSent HotKeyDelivery::SendByte(unsigned char value)
+HotKeyDelivery::ByteSent HotKeyDelivery::SendByte(unsigned char value)
 {
-    const CharacterSent sent = desktop_.sendCharacter(target_, value);
-    if (sent != CharacterSent::Pending)
-        return sent;
+    switch (desktop_.sendCharacter(target_, value)) {
+    case CharacterSent::Taken: return ByteSent::Taken;
+    case CharacterSent::Gone: return ByteSent::TargetClosed;
+    case CharacterSent::Refused: return ByteSent::Refused;
+    case CharacterSent::Pending: break;
+    }
     for (;;) {
         switch (desktop_.waitForTarget(kPollMs)) {
-        case TargetWait::Taken: return CharacterSent::Taken;
-        case TargetWait::ProgramEnding: return CharacterSent::Gone;
+        case TargetWait::Taken: return ByteSent::Taken;
+        case TargetWait::ProgramEnding: return ByteSent::ProgramEnding;
         case TargetWait::StillWaiting: break;
         }
-        if (!desktop_.targetResponding(target_))
-            return CharacterSent::Gone;
+        switch (desktop_.targetState(target_)) {
+        case TargetState::Responding: break;
+        case TargetState::Closed: return ByteSent::TargetClosed;
+        case TargetState::Hung: return ByteSent::TargetHung;
+        }
     }
 }

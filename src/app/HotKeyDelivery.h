@@ -2,7 +2,8 @@
 // The hotkey captures the window under the pointer and arms delivery; the next
 // double-click on the list types the chosen template into that window, one
 // character message per byte, and hides the list window. A slow target gets the
-// whole text however long it takes; only a target that is gone or hung stops it.
+// whole text however long it takes; only a target that is gone or hung stops it, and
+// then the list stays and the user learns how much was typed.
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,15 @@ enum class CharacterSent {
     Gone,    // the target window no longer exists
     Refused  // the system refused it: the target runs with higher rights than Velmora
 };
+
+enum class TargetState {
+    Responding, // slow perhaps, but it looks at its messages
+    Closed,     // the window no longer exists
+    Hung        // the system finds its program hung (no look at its messages for seconds)
+};
+
+// Why the rest of a reply did not reach the target.
+enum class TypingStop { TargetClosed, TargetHung };
 
 enum class TargetWait {
     Taken,
@@ -36,9 +46,8 @@ public:
     // Waits up to `ms` for the character sent last, handling the program's own messages
     // meanwhile so that it stays responsive.
     virtual TargetWait waitForTarget(unsigned ms) = 0;
-    // False when the target window is gone or the system finds its program hung (it has
-    // not looked at its messages for several seconds). A slow target is still responding.
-    virtual bool targetResponding(WindowHandle target) = 0;
+    // A slow target is still responding.
+    virtual TargetState targetState(WindowHandle target) = 0;
     // Handles the program's messages that came in while the text was typed, before the
     // typing is over, so that presses and double-clicks among them are dropped.
     virtual void handlePendingMessages() = 0;
@@ -46,6 +55,9 @@ public:
     // The target refused the text after `typed` of `whole` had been typed (both bytes
     // of the code page; `typed` may be empty). The list stays shown.
     virtual void reportRefused(const std::string& typed, const std::string& whole) = 0;
+    // The target closed or hung after `typed` of `whole` had been typed (as above). The
+    // list stays shown.
+    virtual void reportCutShort(const std::string& typed, const std::string& whole, TypingStop why) = 0;
 };
 
 const unsigned kModControl = 2;
@@ -72,8 +84,9 @@ public:
     static const unsigned kPollMs = 100;
 
 private:
-    // Taken, or why the rest of the text is not sent.
-    CharacterSent SendByte(unsigned char value);
+    // How one byte fared: taken, or why the rest of the text is not sent.
+    enum class ByteSent { Taken, Refused, TargetClosed, TargetHung, ProgramEnding };
+    ByteSent SendByte(unsigned char value);
 
     DeliveryDesktop& desktop_;
     int registeredKey_;

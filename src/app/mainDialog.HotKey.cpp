@@ -52,9 +52,10 @@ CharacterSent TMainFrm::sendCharacter(WindowHandle target, unsigned char value)
     if (SendMessageTimeoutA(window, WM_CHAR, value, 0, SMTO_NORMAL, kQuickReplyMs, &result))
         return CharacterSent::Taken;
     const DWORD error = GetLastError();
-    // The system keeps a program from typing into one that runs with higher rights.
+    // The system keeps a program from typing into one that runs with higher rights. The
+    // same error comes back when the target's program ends while it holds the character.
     if (error == ERROR_ACCESS_DENIED)
-        return CharacterSent::Refused;
+        return IsWindow(window) ? CharacterSent::Refused : CharacterSent::Gone;
     if (error == ERROR_TIMEOUT && IsWindow(window)) {
         // A slow target: the character waits in its queue. A message sent after it reports
         // when the target has taken both, while this program paints and answers as usual.
@@ -91,10 +92,12 @@ TargetWait TMainFrm::waitForTarget(unsigned ms)
     }
 }
 
-bool TMainFrm::targetResponding(WindowHandle target)
+TargetState TMainFrm::targetState(WindowHandle target)
 {
     HWND window = reinterpret_cast<HWND>(target);
-    return IsWindow(window) && !IsHungAppWindow(window);
+    if (!IsWindow(window))
+        return TargetState::Closed;
+    return IsHungAppWindow(window) ? TargetState::Hung : TargetState::Responding;
 }
 
 void TMainFrm::handlePendingMessages()
@@ -113,7 +116,15 @@ void TMainFrm::handlePendingMessages()
 void TMainFrm::reportRefused(const std::string& typed, const std::string& whole)
 {
     const TextCodec& codec = SystemCodec();
-    boxes_.notice(TypingRefusedNotice(CharacterCount(typed, codec), CharacterCount(whole, codec)),
+    boxes_.notice(TypingRefusedNotice(CharactersWithin(whole, typed.size(), codec), CharacterCount(whole, codec)),
+                  NoticeType::Exclamation);
+}
+
+void TMainFrm::reportCutShort(const std::string& typed, const std::string& whole, TypingStop why)
+{
+    const TextCodec& codec = SystemCodec();
+    boxes_.notice(TypingCutShortNotice(why == TypingStop::TargetClosed, CharactersWithin(whole, typed.size(), codec),
+                                       CharacterCount(whole, codec)),
                   NoticeType::Exclamation);
 }
 

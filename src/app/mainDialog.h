@@ -86,9 +86,10 @@ private:
     void activate(WindowHandle target) override;
     CharacterSent sendCharacter(WindowHandle target, unsigned char value) override;
     TargetWait waitForTarget(unsigned ms) override;
-    bool targetResponding(WindowHandle target) override;
+    TargetState targetState(WindowHandle target) override;
     void handlePendingMessages() override;
     void reportRefused(const std::string& typed, const std::string& whole) override;
+    void reportCutShort(const std::string& typed, const std::string& whole, TypingStop why) override;
     void hideToTray() override { HideToTray(); }
     void CreateDelivery();
     void WMHotKey(LPARAM lParam);

@@ -29,6 +29,18 @@ std::string TypingRefusedNotice(int typedCharacters, int allCharacters)
            std::to_string(typedCharacters) + " 个。";
 }
 
+std::string TypingCutShortNotice(bool windowClosed, int typedCharacters, int allCharacters)
+{
+    const std::string counts =
+        "已输入 " + std::to_string(typedCharacters) + "/" + std::to_string(allCharacters) + " 个字符";
+    if (windowClosed)
+        return "目标窗口已经关闭,这条回复没有输入完。\r" + counts + ",其余的没有输入。";
+    // The character Velmora stopped waiting for may still arrive once the window recovers.
+    return "目标窗口停止响应,这条回复没有输入完。\r" + counts +
+           ",其余的没有输入。\r"
+           "请等窗口恢复后检查其中的文字。";
+}
+
 std::string OutsideCodePageNotice(const std::vector<std::string>& characters)
 {
     std::string list;

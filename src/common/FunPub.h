@@ -36,6 +36,10 @@ inline const char* const kCloseWithoutOrder = "\r是否不保存顺序,直接关
 inline const char* const kSettingsSaved = "保存设置成功,重启系统后生效.";
 // The letter list's text holds no letter and no item is selected: nothing is saved.
 inline const char* const kNoHotKeyLetter = "请选择快捷键字母!";
+// The row was written, but the start would not read those values back from it (a table another
+// tool made, with two rows under TID 1): nothing is kept.
+inline const char* const kSettingsNotReadBack = "保存设置失败,设置没有保存: 从数据库读回的设置记录与要保存的不一致,"
+                                                "下次启动读不到这些设置.\r请用 VelmoraDb check 检查 DB.mdb.";
 
 // Backups at exit.
 inline const char* const kBackupQuestion = "是否要备份数据库?";
@@ -89,5 +93,8 @@ std::string HotKeyTakenNotice(int hotKeyInt);
 // The notice when the captured window refused typed characters after `typedCharacters`
 // of `allCharacters` had been typed.
 std::string TypingRefusedNotice(int typedCharacters, int allCharacters);
+// The notice when the captured window was closed (or stopped responding) after
+// `typedCharacters` of `allCharacters` had been typed.
+std::string TypingCutShortNotice(bool windowClosed, int typedCharacters, int allCharacters);
 // The notice for a template holding characters the code page cannot carry (UTF-8 each).
 std::string OutsideCodePageNotice(const std::vector<std::string>& characters);

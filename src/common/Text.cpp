@@ -39,6 +39,16 @@ int CharacterCount(const std::string& text, const TextCodec& codec)
     return count;
 }
 
+int CharactersWithin(const std::string& text, size_t bytes, const TextCodec& codec)
+{
+    int count = 0;
+    const size_t end = std::min(bytes, text.size());
+    for (size_t pos = 0; pos < end; pos += CharacterLength(text, pos, codec))
+        if (pos + CharacterLength(text, pos, codec) <= end)
+            ++count;
+    return count;
+}
+
 std::string ShortenText(const std::string& text, int count, const TextCodec& codec)
 {
     size_t pos = 0;

@@ -15,6 +15,10 @@ std::string ShortenText(const std::string& text, int count, const TextCodec& cod
 // Number of characters (not bytes) of an ANSI text.
 int CharacterCount(const std::string& text, const TextCodec& codec);
 
+// Number of characters of an ANSI text that its first `bytes` bytes hold whole: once
+// typed that far, a lead byte without its trail byte is no character yet.
+int CharactersWithin(const std::string& text, size_t bytes, const TextCodec& codec);
+
 // Enclosed in `quote` characters with every `quote` inside doubled: the quoting of SQL
 // literals, CSV fields and connection-string values alike.
 std::string Enclosed(const std::string& text, char quote);

@@ -1,5 +1,6 @@
 #include "settings/SettingsLogic.h"
 
+#include "common/FunPub.h"
 #include "store/Connection.h"
 
 namespace {
@@ -23,6 +24,19 @@ int ChosenLetter(const SettingsControls& controls)
     if (controls.letterItem >= 0 && controls.letterItem < kLetterCount)
         return 'A' + controls.letterItem;
     return 0;
+}
+
+// The fields a save wrote, as the start reads them; the stamp counts to the second, as stored.
+bool SameStoredValues(const TConfigRecord& stored, const TConfigRecord& saved, bool withBackupPeriod)
+{
+    const bool same = stored.THotKeyInt == saved.THotKeyInt && stored.THotKeyItem == saved.THotKeyItem &&
+                      stored.TTitleColor == saved.TTitleColor && stored.TBGColor == saved.TBGColor &&
+                      stored.TDifRowColor == saved.TDifRowColor && stored.TSelRowColor == saved.TSelRowColor &&
+                      stored.TSelRowColorB == saved.TSelRowColorB && stored.TSaveDB == saved.TSaveDB &&
+                      stored.TASaveDB == saved.TASaveDB;
+    if (!same || !withBackupPeriod)
+        return same;
+    return stored.TSaveDay == saved.TSaveDay && FormatDateTime(stored.TDeadDay) == FormatDateTime(saved.TDeadDay);
 }
 
 } // namespace
@@ -85,9 +99,14 @@ SaveResult SaveConfig(Connection& connection, TConfigRecord& config, const Setti
         updated.TSaveDay = kMonthly;
     updated.TDeadDay = now;
 
+    // The write and its check land together or not at all.
+    Transaction transaction(connection);
     EditableRow row(connection, "Tconfig", "TID=1");
     row.open();
     row.edit();
+    // A row kept under another TID is not the one the start reads: the new row must be.
+    if (!row.found())
+        row.setInt("TID", 1);
     row.setInt("THotKeyInt", updated.THotKeyInt);
     row.setInt("THotKeyItem", updated.THotKeyItem);
     row.setInt("TTitleColor", updated.TTitleColor);
@@ -104,6 +123,14 @@ SaveResult SaveConfig(Connection& connection, TConfigRecord& config, const Setti
         row.setDateTime("TDeadDay", updated.TDeadDay);
     }
     row.post();
+
+    // Read the row back as the next start will: a table another tool made (TID no key,
+    // two rows under TID 1) can take the write and still give the start something else.
+    TConfigRecord stored;
+    if (ReadConfigRecord(connection, stored) != ConfigLoad::Loaded ||
+        !SameStoredValues(stored, updated, controls.saveDb))
+        throw StoreError(Texts::kSettingsNotReadBack);
+    transaction.commit();
 
     config = updated;
     return SaveResult::Saved;

@@ -26,8 +26,9 @@ void RestoreDefaultColours(SettingsControls& controls);
 
 enum class SaveResult { Saved, NoLetter };
 
-// `SaveConfig`: writes the Tconfig row TID = 1 from the controls (a missing row is added).
-// `config` takes the new values only once the row is stored: a failed write throws
-// StoreError and leaves `config` as it was. NoLetter: the letter text holds no letter
+// `SaveConfig`: writes the Tconfig row TID = 1 from the controls (a missing row is added
+// as TID 1) and reads it back as the start does. `config` takes the new values only once
+// the start would read them: a failed write, or a row that does not read back, throws
+// StoreError and leaves `config` and the file as they were. NoLetter: the letter text holds no letter
 // and no item is selected; nothing is stored and `config` is unchanged.
 SaveResult SaveConfig(Connection& connection, TConfigRecord& config, const SettingsControls& controls, DateTime now);

@@ -458,7 +458,8 @@ void EditableRow::open()
     Query query(connection_);
     query.open("select rowid as velmora_rowid, * from " + table_ + " where " + where_);
     columns_ = query.columns_;
-    rowId_ = query.eof() ? 0 : query.rows_[0][0].integer;
+    found_ = !query.eof();
+    rowId_ = found_ ? query.rows_[0][0].integer : 0;
     editing_ = false;
     assignments_.clear();
 }

@@ -180,7 +180,7 @@ public:
     EditableRow(Connection& connection, std::string table, std::string where);
 
     void open();
-    bool found() const { return rowId_ != 0; }
+    bool found() const { return found_; }
     void edit();
     void setInt(const std::string& name, long long value);
     void setText(const std::string& name, const std::string& ansi);
@@ -193,7 +193,8 @@ private:
     Connection& connection_;
     std::string table_;
     std::string where_;
-    long long rowId_ = 0;
+    bool found_ = false;
+    long long rowId_ = 0; // 0 is a row id like any other
     bool editing_ = false;
     std::vector<std::string> columns_;
     std::vector<std::pair<std::string, SqlParam>> assignments_;

@@ -11,12 +11,12 @@ namespace {
 class FakeDesktop : public DeliveryDesktop {
 public:
     WindowHandle underPointer = 0x1234;
-    int hangAfter = -1; // characters taken before the target stops answering
-    int goneAfter = -1;
-    int refuseAfter = -1;   // characters taken before the system refuses the rest     // characters taken before the
-                            // target window is closed
-    int slowWaits = 0;      // waits before each character is taken
-    int hungAfterWaits = 3; // waits on a hanging target before the system calls it hung
+    int hangAfter = -1;      // characters taken before the target stops answering
+    bool closesHung = false; // the hanging target's window is closed rather than found hung
+    int goneAfter = -1;      // characters taken before the target window is closed
+    int refuseAfter = -1;    // characters taken before the system refuses the rest
+    int slowWaits = 0;       // waits before each character is taken
+    int hungAfterWaits = 3;  // waits on a hanging target before the system calls it hung
     std::vector<std::string> calls;
     std::vector<unsigned> sent;
     int waits = 0;
@@ -60,7 +60,12 @@ public:
             return TargetWait::Taken;
         return TargetWait::StillWaiting;
     }
-    bool targetResponding(WindowHandle) override { return pendingWaits >= 0 || waits < hungAfterWaits; }
+    TargetState targetState(WindowHandle) override
+    {
+        if (pendingWaits >= 0 || waits < hungAfterWaits)
+            return TargetState::Responding;
+        return closesHung ? TargetState::Closed : TargetState::Hung;
+    }
     void handlePendingMessages() override
     {
         if (duringWait)
@@ -70,6 +75,11 @@ public:
     void reportRefused(const std::string& typed, const std::string& whole) override
     {
         calls.push_back("refused after \"" + typed + "\" of \"" + whole + "\"");
+    }
+    void reportCutShort(const std::string& typed, const std::string& whole, TypingStop why) override
+    {
+        calls.push_back(std::string(why == TypingStop::TargetClosed ? "closed" : "hung") + " after \"" + typed +
+                        "\" of \"" + whole + "\"");
     }
 };
 
@@ -168,7 +178,7 @@ TEST(Delivery, NoTargetStillHides)
     EXPECT_EQ(desktop.calls, (Calls{"hide"}));
 }
 
-TEST(Delivery, AHungOrClosedTargetStopsTheRestAndTheWindowHides)
+TEST(Delivery, AHungOrClosedTargetStopsTheRestAndTheListStaysWithANotice)
 {
     FakeDesktop desktop;
     desktop.hangAfter = 2;
@@ -177,9 +187,9 @@ TEST(Delivery, AHungOrClosedTargetStopsTheRestAndTheWindowHides)
     desktop.calls.clear();
     delivery.ListBox1DblClick(true, "abcdef");
     EXPECT_EQ(desktop.sent.size(), 2u);
-    EXPECT_EQ(desktop.calls, (Calls{"activate 4660", "send", "send", "send", "hide"}));
+    EXPECT_EQ(desktop.calls, (Calls{"activate 4660", "send", "send", "send", "hung after \"ab\" of \"abcdef\""}));
     EXPECT_EQ(desktop.waits, desktop.hungAfterWaits) << "it gives up as soon as the system calls the target hung";
-    EXPECT_FALSE(delivery.HotKeyArmed());
+    EXPECT_FALSE(delivery.HotKeyArmed()) << "the next reply needs a target chosen afresh";
 
     FakeDesktop closing;
     closing.goneAfter = 1;
@@ -187,7 +197,16 @@ TEST(Delivery, AHungOrClosedTargetStopsTheRestAndTheWindowHides)
     closed.WMHotKey(kModControl, 'A', 'A');
     closed.ListBox1DblClick(true, "abc");
     EXPECT_EQ(closing.sent.size(), 1u);
-    EXPECT_EQ(closing.calls.back(), "hide");
+    EXPECT_EQ(closing.calls.back(), "closed after \"a\" of \"abc\"");
+
+    // Closed while a character was on its way: that character is not counted.
+    FakeDesktop closingWhileWaiting;
+    closingWhileWaiting.hangAfter = 0;
+    closingWhileWaiting.closesHung = true;
+    HotKeyDelivery waiting(closingWhileWaiting, 'A');
+    waiting.WMHotKey(kModControl, 'A', 'A');
+    waiting.ListBox1DblClick(true, "\xC4\xE3");
+    EXPECT_EQ(closingWhileWaiting.calls.back(), "closed after \"\" of \"\xC4\xE3\"");
 }
 
 TEST(Delivery, ASlowTargetThatStillRespondsGetsTheWholeText)

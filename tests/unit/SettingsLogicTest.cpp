@@ -171,3 +171,66 @@ TEST_F(SettingsLogic, AFailedWriteLeavesConfigAsItWas)
     EXPECT_EQ(Describe(config), configBefore);
     EXPECT_EQ(storedRow(), configBefore);
 }
+
+// A restart: the program ends and the next start reads the row afresh from the file.
+class SettingsRestart : public SettingsLogic {
+protected:
+    std::string nextStart()
+    {
+        conn.disconnect();
+        Connection fresh(Codec());
+        fresh.setConnectionText(conn.connectionText());
+        TConfigRecord record;
+        if (ReadConfigRecord(fresh, record) != ConfigLoad::Loaded)
+            return "no row for the start to read";
+        return Describe(record);
+    }
+    void keylessTable()
+    {
+        conn.execute("create table T2 as select * from Tconfig");
+        conn.execute("drop table Tconfig");
+        conn.execute("alter table T2 rename to Tconfig");
+    }
+    SettingsControls changed()
+    {
+        SettingsControls controls = LoadControls(TConfigRecord());
+        controls.letterText = "Q";
+        controls.letterItem = 16;
+        controls.colours[1] = 0x123456;
+        controls.saveDb = true;
+        return controls;
+    }
+};
+
+TEST_F(SettingsRestart, TheNextStartReadsWhatTheSaveStored)
+{
+    // The row under another TID: the start finds none and runs on the defaults.
+    conn.execute("update Tconfig set TID=5");
+    TConfigRecord config;
+    ASSERT_EQ(SaveConfig(conn, config, changed(), now), SaveResult::Saved);
+    EXPECT_EQ(nextStart(), Describe(config));
+
+    // A table made by another tool, TID no key and the row the start reads at row id 0.
+    conn.execute("delete from Tconfig where TID<>1");
+    keylessTable();
+    conn.execute("update Tconfig set rowid=0");
+    config = load();
+    SettingsControls controls = changed();
+    controls.letterText = "R";
+    ASSERT_EQ(SaveConfig(conn, config, controls, now), SaveResult::Saved);
+    EXPECT_EQ(nextStart(), Describe(config));
+}
+
+TEST_F(SettingsRestart, ASaveTheNextStartCannotReadIsAFailure)
+{
+    // Two rows with TID = 1: the start reads neither, so the save must not claim success.
+    keylessTable();
+    conn.execute("insert into Tconfig select * from Tconfig");
+    TConfigRecord config;
+    const std::string before = Describe(config);
+    EXPECT_THROW(SaveConfig(conn, config, changed(), now), StoreError);
+    EXPECT_EQ(Describe(config), before);
+    Query rows(conn);
+    rows.open("select * from Tconfig where THotKeyInt=81");
+    EXPECT_EQ(rows.recordCount(), 0) << "the failed save left a change in the file";
+}

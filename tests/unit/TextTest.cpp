@@ -31,6 +31,15 @@ TEST(ShortenText, TreatsALoneLeadByteAtTheEndAsOneCharacter)
     EXPECT_EQ(ShortenText("ab\xC4", 20, Codec()), "ab\xC4");
 }
 
+TEST(CharactersWithin, CountsOnlyCharactersTypedWhole)
+{
+    const std::string text = Gbk("a你b");
+    EXPECT_EQ(CharactersWithin(text, 0, Codec()), 0);
+    EXPECT_EQ(CharactersWithin(text, 2, Codec()), 1) << "the lead byte alone";
+    EXPECT_EQ(CharactersWithin(text, 3, Codec()), 2);
+    EXPECT_EQ(CharactersWithin(text, 4, Codec()), 3);
+}
+
 TEST(TrimText, RemovesBlanksAndControlCharactersOnBothEnds)
 {
     EXPECT_EQ(TrimText(" \t\r\n ab c \x01\x1F "), "ab c");

@@ -200,26 +200,59 @@ TEST_F(DeliveryTest, APressOverItsOwnListMakesTheListTheTarget)
     EXPECT_TRUE(velmora.process().running());
 }
 
-TEST(DeliveryHungTarget, GivesUpAndStaysResponsive)
+// A reply cut short: the target stops on its first character (10 characters, 12 bytes).
+class DeliveryHungTarget : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        main = velmora.waitForMainWindow();
+        ASSERT_TRUE(main);
+        vt::PlaceTarget(target);
+        ASSERT_TRUE(vt::PressHotKeyOver(target));
+        ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
+        const RECT row = velmora.rowRect(0);
+        start = GetTickCount64();
+        wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
+    }
+
+    // The notice says how much was typed, and the list stays for the rest.
+    void expectNotice(const std::string& text, const char* screenshot)
+    {
+        auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
+        ASSERT_TRUE(box);
+        EXPECT_LT(GetTickCount64() - start, 8000u);
+        EXPECT_EQ(box->text, text);
+        EXPECT_EQ(box->caption, "系统提示");
+        EXPECT_EQ(box->icon, wt::MessageBoxIcon::Exclamation);
+        wt::SaveWindowScreenshot(box->hwnd, screenshot);
+        DWORD_PTR result = 0;
+        EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result)) << "Velmora hangs";
+        ASSERT_TRUE(wt::Answer(*box, IDOK));
+        ASSERT_TRUE(velmora.waitForEarlierMessages());
+        EXPECT_TRUE(wt::IsShown(main)) << "the list hid as if all was typed";
+    }
+
+    Installation app{{"ab你好cdefgh"}};
+    Velmora velmora{app.folder};
+    wt::TargetProcess target{true};
+    HWND main = nullptr;
+    ULONGLONG start = 0;
+};
+
+TEST_F(DeliveryHungTarget, GivesUpStaysResponsiveAndSaysHowMuchWasTyped)
 {
-    Installation app({"abcdefghij"});
-    Velmora velmora(app.folder);
-    HWND main = velmora.waitForMainWindow();
-    ASSERT_TRUE(main);
-    wt::TargetProcess target(true);
-    vt::PlaceTarget(target);
-    ASSERT_TRUE(target.focusEdit());
-    vt::RestPointerOn(target);
-    wt::PressCtrlLetter('A');
-    ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(main); }, 3000));
-    const RECT row = velmora.rowRect(0);
-    const ULONGLONG start = GetTickCount64();
-    wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
-    EXPECT_TRUE(wt::WaitForWindowGone(main, 10000));
-    EXPECT_LT(GetTickCount64() - start, 8000u);
-    DWORD_PTR result = 0;
-    EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result)) << "Velmora hangs";
-    EXPECT_LT(target.recordedChars().size(), 10u);
+    expectNotice("目标窗口停止响应,这条回复没有输入完。\r已输入 0/10 个字符,其余的没有输入。\r"
+                 "请等窗口恢复后检查其中的文字。",
+                 "delivery_target_hung.png");
+    EXPECT_LT(target.recordedChars().size(), 12u);
+}
+
+TEST_F(DeliveryHungTarget, ATargetClosedMeanwhileIsNamedInTheNotice)
+{
+    ASSERT_TRUE(target.waitForChars(1, 5000));
+    target.process().kill();
+    expectNotice("目标窗口已经关闭,这条回复没有输入完。\r已输入 0/10 个字符,其余的没有输入。",
+                 "delivery_target_closed.png");
 }
 
 TEST(DeliveryHotKeyLetter, StoredLetterCIsTheHotKey)

@@ -1,4 +1,5 @@
 // Start-up: the single instance, the database and the configuration at start, and quitting.
+#include "Menus.h"
 #include "Velmora.h"
 
 #include <gtest/gtest.h>
@@ -186,7 +187,7 @@ TEST(StartConfigRow, MissingRowWarnsAndStartsWithDefaults)
         << std::hex << wt::ScreenPixel(velmora.screenPoint(3, 20).x, velmora.screenPoint(3, 20).y);
 }
 
-TEST(StartConfigRow, TwoRowsWarnTheSameWay)
+TEST(StartConfigRow, TwoRowsWarnTheSameWayAndTheSettingsCannotBeSavedOverThem)
 {
     Installation app;
     vt::RunSql(app.folder, "CREATE TABLE T2 AS SELECT * FROM Tconfig; DROP TABLE Tconfig;"
@@ -199,6 +200,18 @@ TEST(StartConfigRow, TwoRowsWarnTheSameWay)
     const POINT band = velmora.screenPoint(3, 20);
     EXPECT_TRUE(wt::WaitForPixel(band, RGB(0, 128, 255)))
         << "the stored title colour must not apply: " << std::hex << wt::ScreenPixel(band.x, band.y);
+
+    // The next start would read neither row: a save is a failure, and nothing is stored.
+    const std::string rows = vt::QueryValue(app.folder, "SELECT group_concat(THotKeyItem || TTitleColor) FROM Tconfig");
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Settings));
+    HWND dialog = wt::WaitForWindow(velmora.pid(), wt::HasClass("TSysFrm"), 10000);
+    ASSERT_TRUE(dialog);
+    wt::Click(wt::Centre(wt::WindowRect(GetDlgItem(dialog, 121)))); // BitBtn1, "保存设置"
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(),
+                                     "保存设置失败,设置没有保存: 从数据库读回的设置记录与要保存的不一致,"
+                                     "下次启动读不到这些设置.\r请用 VelmoraDb check 检查 DB.mdb.",
+                                     "Velmora", MessageBoxIcon::Error));
+    EXPECT_EQ(vt::QueryValue(app.folder, "SELECT group_concat(THotKeyItem || TTitleColor) FROM Tconfig"), rows);
 }
 
 TEST(StartConfigRow, StoredLetterAndTitleColourApply)
