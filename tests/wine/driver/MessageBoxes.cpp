@@ -160,7 +160,7 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, unsigned timeoutMs)
     return ReadMessageBox(box);
 }
 
-bool Answer(const MessageBoxInfo& box, int buttonId, unsigned timeoutMs)
+void Press(const MessageBoxInfo& box, int buttonId)
 {
     HWND button = GetDlgItem(box.hwnd, buttonId);
     if (!button || !box.hasButton(buttonId))
@@ -168,6 +168,11 @@ bool Answer(const MessageBoxInfo& box, int buttonId, unsigned timeoutMs)
                                     std::to_string(buttonId));
     // Posted, not sent: the box's owner may be busy, and the click must not block the test.
     PostMessageW(box.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+bool Answer(const MessageBoxInfo& box, int buttonId, unsigned timeoutMs)
+{
+    Press(box, buttonId);
     return WaitUntil([&] { return !IsWindow(box.hwnd); }, timeoutMs);
 }
 

@@ -45,6 +45,8 @@ MessageBoxInfo ReadMessageBox(HWND box);
 // when it is still there after `timeoutMs`. Throws std::invalid_argument when the box has no
 // such button.
 bool Answer(const MessageBoxInfo& box, int buttonId, unsigned timeoutMs = 5000);
+// Presses the button as Answer does and returns at once, for a test that times what follows.
+void Press(const MessageBoxInfo& box, int buttonId);
 
 // Which standard icon `iconControl` (a static control of another process) shows. The icon
 // handle cannot be compared across processes, so its pixels on the screen are compared with

@@ -2,6 +2,8 @@
 
 #include "Menus.h"
 
+#include <cstdlib>
+
 namespace vt {
 
 namespace {
@@ -85,6 +87,14 @@ void Manager::doubleClickRow(int index) const
 {
     const RECT r = rowRect(index);
     wt::DoubleClick({r.left + 100, (r.top + r.bottom) / 2});
+}
+
+void Manager::dragRow(int from, int to) const
+{
+    const RECT a = rowRect(from);
+    const RECT b = rowRect(to);
+    wt::Drag({a.left + 100, (a.top + a.bottom) / 2}, {b.left + 100, (b.top + b.bottom) / 2}, wt::MouseButton::Left,
+             4 * std::abs(from - to));
 }
 
 std::string Manager::memoText() const { return ControlText(memo_); }

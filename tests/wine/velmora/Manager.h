@@ -27,6 +27,8 @@ public:
     std::vector<std::string> rows() const;
     RECT rowRect(int index) const;
     void doubleClickRow(int index) const;
+    // Drags row `from` onto row `to` with the mouse, passing every row between (both visible).
+    void dragRow(int from, int to) const;
     std::string memoText() const;
     void setMemoText(const std::string& text) const;
     // Types into the search box and clicks the search icon; waits for the list to be filled afresh.
