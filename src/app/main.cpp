@@ -2,7 +2,6 @@
 #include "app/ImportWait.h"
 #include "app/mainDialog.h"
 #include "common/FunPub.h"
-#include "ui/AnsiCodec.h"
 #include "ui/WinMessageBoxes.h"
 
 #include <windows.h>
@@ -37,10 +36,7 @@ int Run()
     }
     WaitForDatabaseImport();
 
-    static AnsiCodec codec;
-    SetSystemCodec(&codec);
-
-    TMainFrm mainForm(codec);
+    TMainFrm mainForm;
     if (mainForm.Create())
         mainForm.ShowAtStart();
 

@@ -29,9 +29,6 @@ public:
     virtual void releaseImportLock() = 0;
     // True while a copy of Velmora runs on this desktop (its named mutex exists).
     virtual bool velmoraRunning() = 0;
-    // Whether every character of a UTF-8 text has a form in code page 936, in which Velmora
-    // holds templates on a Chinese Windows system; others it shows and types as '?'.
-    virtual bool fitsCodePage936(const std::string& utf8) = 0;
 };
 
 // The platform the tool was built for.
