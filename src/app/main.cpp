@@ -29,7 +29,7 @@ namespace {
 int Run()
 {
     // The handle stays open until the process ends; the system then drops it.
-    CreateMutexA(nullptr, FALSE, "Velmora");
+    CreateMutexW(nullptr, FALSE, L"Velmora");
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         ShowMessageBox(nullptr, Texts::kAlreadyRunning, Texts::kErrorCaption, MB_OK | MB_ICONERROR);
         return 0;

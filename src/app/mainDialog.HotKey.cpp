@@ -140,7 +140,7 @@ void TMainFrm::CreateDelivery() { delivery_ = std::make_unique<HotKeyDelivery>(*
 void TMainFrm::RegisterHotKeyOnce()
 {
     // The atom is system-wide and outlives the process unless deleted: the close path does that.
-    hotKeyAtom_ = GlobalAddAtomA("Exe");
+    hotKeyAtom_ = GlobalAddAtomW(L"Exe");
     HotKeyId = static_cast<int>(static_cast<unsigned short>(hotKeyAtom_)) - 0xC000;
     delivery_->setRegisteredKey(Config.THotKeyInt);
     if (RegisterHotKey(hwnd(), HotKeyId, MOD_CONTROL, static_cast<UINT>(Config.THotKeyInt)))

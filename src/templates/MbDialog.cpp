@@ -292,7 +292,7 @@ void TMBFrm::SaveOrder()
     });
 }
 
-void TMBFrm::BtnOKClick() { SendMessageA(hwnd(), WM_CLOSE, 0, 0); }
+void TMBFrm::BtnOKClick() { SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
 
 void TMBFrm::ShowRowsAfter(const std::function<void()>& operation)
 {
