@@ -138,14 +138,14 @@ protected:
     }
     void insert(const std::string& utf8)
     {
-        conn.execute("insert into TText (TText) values (?)", {SqlParam::Text(std::string(utf8))});
+        conn.execute("insert into TText (TText) values (?)", {SqlParam::Text(utf8)});
     }
 
     TempFolder folder;
     Connection conn;
 };
 
-TEST_F(StoreTest, TextIsStoredAsUtf8AndReadBackInTheCodePage)
+TEST_F(StoreTest, TextIsStoredAndReadBackAsUtf8)
 {
     insert("你好 'quoted' \\ 100%");
     EXPECT_EQ(AllTexts(conn, "select * from TText"), std::vector<std::string>{std::string("你好 'quoted' \\ 100%")});
@@ -212,10 +212,10 @@ TEST_F(StoreTest, ContainsSearchMatchesTheTextAsTyped)
     // 乗 is 81 5C in the code page: escaping its bytes there would turn the trail byte
     // into an escape character of the pattern.
     for (const char* text : {"it's here", "100% sure", "1000 sure", "a_b", "axb", "c:\\path", "c:path", "请稍等一下",
-                             "乗客", "乗\\行", "乗%off"})
+                             "乗客", "乗\\行", "乗%off", "好的😀", "𠮷野家"})
         insert(text);
     const std::string sql = "Select * from TText where TText like ? escape '\\'";
-    auto search = [&](const std::string& utf8) { return AllTexts(conn, sql, {SqlParam::Contains(std::string(utf8))}); };
+    auto search = [&](const std::string& utf8) { return AllTexts(conn, sql, {SqlParam::Contains(utf8)}); };
     EXPECT_EQ(search("'s"), std::vector<std::string>{"it's here"});
     EXPECT_EQ(search("0%"), std::vector<std::string>{"100% sure"});
     EXPECT_EQ(search("_"), std::vector<std::string>{"a_b"});
@@ -224,6 +224,8 @@ TEST_F(StoreTest, ContainsSearchMatchesTheTextAsTyped)
     EXPECT_EQ(search("乗"),
               (std::vector<std::string>{std::string("乗客"), std::string("乗\\行"), std::string("乗%off")}));
     EXPECT_EQ(search("乗%"), std::vector<std::string>{std::string("乗%off")});
+    EXPECT_EQ(search("😀"), std::vector<std::string>{"好的😀"});
+    EXPECT_EQ(search("𠮷"), std::vector<std::string>{"𠮷野家"});
     EXPECT_TRUE(search("nothing like it").empty());
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // What the database tool needs of the system it runs on, by UTF-8 paths: files, a scratch
-// file, code page 936, the import's lock, and whether Velmora is running. PlatformHost.cpp and
+// file, the import's lock, and whether Velmora is running. PlatformHost.cpp and
 // PlatformWindows.cpp implement it; the tests replace single calls.
 #include <string>
 
