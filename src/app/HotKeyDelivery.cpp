@@ -1,5 +1,9 @@
 #include "app/HotKeyDelivery.h"
 
+#include "common/Text.h"
+
+#include <algorithm>
+
 bool HotKeyDelivery::WMHotKey(unsigned modifiers, unsigned key, int configKey)
 {
     // Presses and double-clicks that arrive while a text is being typed wait their turn:
@@ -27,58 +31,108 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
         return;
     }
     if (target_ != 0) {
+        const bool unicode = desktop_.isUnicodeWindow(target_);
+        Messages messages;
+        std::vector<std::string> missing;
+        if (!Prepare(text, unicode, messages, missing)) {
+            // Never a silent '?' in a reply: nothing is typed, the list stays, and the
+            // user learns which characters that window cannot take.
+            desktop_.reportNotTaken(missing);
+            return;
+        }
         delivering_ = true;
         desktop_.activate(target_);
         size_t taken = 0;
-        ByteSent stop = ByteSent::Taken;
-        for (; taken < text.size(); ++taken) {
-            stop = SendByte(static_cast<unsigned char>(text[taken]));
-            if (stop != ByteSent::Taken)
+        UnitSent stop = UnitSent::Taken;
+        for (; taken < messages.values.size(); ++taken) {
+            stop = SendUnit(messages.values[taken], unicode);
+            if (stop != UnitSent::Taken)
                 break;
         }
         desktop_.handlePendingMessages();
         delivering_ = false;
         switch (stop) {
-        case ByteSent::Refused:
+        case UnitSent::Refused:
             // Nothing more can reach that window: the user is told, and the list stays
             // for another try once Velmora runs with the same rights.
-            desktop_.reportRefused(text.substr(0, taken), text);
+            desktop_.reportRefused(TypedPart(text, messages, taken), text);
             return;
-        case ByteSent::TargetClosed:
-        case ByteSent::TargetHung:
+        case UnitSent::TargetClosed:
+        case UnitSent::TargetHung:
             // Part of the reply is in the target and the rest is not: the user must know
             // before going on there. The list stays for the rest; the next reply needs
             // a target chosen afresh, as this one no longer takes text.
             armed_ = false;
-            desktop_.reportCutShort(text.substr(0, taken), text,
-                                    stop == ByteSent::TargetClosed ? TypingStop::TargetClosed : TypingStop::TargetHung);
+            desktop_.reportCutShort(TypedPart(text, messages, taken), text,
+                                    stop == UnitSent::TargetClosed ? TypingStop::TargetClosed : TypingStop::TargetHung);
             return;
-        case ByteSent::Taken:
-        case ByteSent::ProgramEnding: break; // all typed, or the program ends anyway
+        case UnitSent::Taken:
+        case UnitSent::ProgramEnding: break; // all typed, or the program ends anyway
         }
     }
     desktop_.hideToTray();
     armed_ = false;
 }
 
-HotKeyDelivery::ByteSent HotKeyDelivery::SendByte(unsigned char value)
+bool HotKeyDelivery::Prepare(const std::string& text, bool unicode, Messages& messages,
+                             std::vector<std::string>& missing)
 {
-    switch (desktop_.sendCharacter(target_, value)) {
-    case CharacterSent::Taken: return ByteSent::Taken;
-    case CharacterSent::Gone: return ByteSent::TargetClosed;
-    case CharacterSent::Refused: return ByteSent::Refused;
+    messages.values.reserve(text.size());
+    messages.characterEnds.reserve(text.size());
+    CodePageText bytes;
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = CharacterLength(text, at);
+        const std::string character = text.substr(at, length);
+        at += length;
+        if (unicode) {
+            // A character beyond the first 65,536 goes as its surrogate pair, high then low.
+            for (char16_t unit : Utf16Units(character))
+                messages.values.push_back(unit);
+        } else if (length == 1 && static_cast<unsigned char>(character[0]) < 0x80) {
+            messages.values.push_back(static_cast<unsigned char>(character[0]));
+        } else if (desktop_.toCodePage(character, bytes)) {
+            for (char byte : bytes.bytes)
+                messages.values.push_back(static_cast<unsigned char>(byte));
+        } else if (std::find(missing.begin(), missing.end(), character) == missing.end() &&
+                   missing.size() < kMostNamed) {
+            missing.push_back(character);
+        }
+        messages.characterEnds.push_back(messages.values.size());
+    }
+    return missing.empty();
+}
+
+std::string HotKeyDelivery::TypedPart(const std::string& text, const Messages& messages, size_t sent)
+{
+    // A character counts once all its messages went: a lead byte or a high surrogate
+    // alone is no character in the target yet.
+    size_t at = 0;
+    for (size_t end : messages.characterEnds) {
+        if (end > sent)
+            break;
+        at += CharacterLength(text, at);
+    }
+    return text.substr(0, at);
+}
+
+HotKeyDelivery::UnitSent HotKeyDelivery::SendUnit(unsigned value, bool unicode)
+{
+    switch (desktop_.sendCharacter(target_, value, unicode)) {
+    case CharacterSent::Taken: return UnitSent::Taken;
+    case CharacterSent::Gone: return UnitSent::TargetClosed;
+    case CharacterSent::Refused: return UnitSent::Refused;
     case CharacterSent::Pending: break;
     }
     for (;;) {
         switch (desktop_.waitForTarget(kPollMs)) {
-        case TargetWait::Taken: return ByteSent::Taken;
-        case TargetWait::ProgramEnding: return ByteSent::ProgramEnding;
+        case TargetWait::Taken: return UnitSent::Taken;
+        case TargetWait::ProgramEnding: return UnitSent::ProgramEnding;
         case TargetWait::StillWaiting: break;
         }
         switch (desktop_.targetState(target_)) {
         case TargetState::Responding: break;
-        case TargetState::Closed: return ByteSent::TargetClosed;
-        case TargetState::Hung: return ByteSent::TargetHung;
+        case TargetState::Closed: return UnitSent::TargetClosed;
+        case TargetState::Hung: return UnitSent::TargetHung;
         }
     }
 }

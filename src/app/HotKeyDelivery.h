@@ -1,16 +1,20 @@
 #pragma once
 // The hotkey captures the window under the pointer and arms delivery; the next
-// double-click on the list types the chosen template into that window, one
-// character message per byte, and hides the list window. A slow target gets the
+// double-click on the list types the chosen template into that window, one character
+// message per UTF-16 code unit into a Unicode window and per code-page byte into an
+// older one, and hides the list window. A slow target gets the
 // whole text however long it takes; only a target that is gone or hung stops it, and
 // then the list stays and the user learns how much was typed.
+#include "common/CodePageText.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using WindowHandle = std::uintptr_t;
 
 enum class CharacterSent {
-    Taken,   // the target has it (or keeps the lead byte of a two-byte character)
+    Taken,   // the target has it (or keeps the first half of a two-part character)
     Pending, // on its way: waitForTarget tells when it is taken
     Gone,    // the target window no longer exists
     Refused  // the system refused it: the target runs with higher rights than Velmora
@@ -40,9 +44,15 @@ public:
     virtual void showMainWindow() = 0;
     virtual void bringMainWindowToFront() = 0;
     virtual void activate(WindowHandle target) = 0;
-    // One WM_CHAR. Taken when the target took it at once; Pending when it is still on its
-    // way (waitForTarget says when it arrives).
-    virtual CharacterSent sendCharacter(WindowHandle target, unsigned char value) = 0;
+    // True when the target takes UTF-16 (a Unicode window); otherwise it takes code-page bytes.
+    virtual bool isUnicodeWindow(WindowHandle target) = 0;
+    // The code page's bytes of one UTF-8 character; false when the code page cannot carry it
+    // (the system would put '?' or a look-alike in its place).
+    virtual bool toCodePage(const std::string& character, CodePageText& bytes) = 0;
+    // One WM_CHAR: a UTF-16 code unit when `unicode`, else one code-page byte. Taken when the
+    // target took it at once; Pending when it is still on its way (waitForTarget says when
+    // it arrives).
+    virtual CharacterSent sendCharacter(WindowHandle target, unsigned value, bool unicode) = 0;
     // Waits up to `ms` for the character sent last, handling the program's own messages
     // meanwhile so that it stays responsive.
     virtual TargetWait waitForTarget(unsigned ms) = 0;
@@ -52,12 +62,15 @@ public:
     // typing is over, so that presses and double-clicks among them are dropped.
     virtual void handlePendingMessages() = 0;
     virtual void hideToTray() = 0;
-    // The target refused the text after `typed` of `whole` had been typed (both bytes
-    // of the code page; `typed` may be empty). The list stays shown.
+    // The target refused the text after `typed` of `whole` had been typed (both UTF-8;
+    // `typed` holds whole characters and may be empty). The list stays shown.
     virtual void reportRefused(const std::string& typed, const std::string& whole) = 0;
     // The target closed or hung after `typed` of `whole` had been typed (as above). The
     // list stays shown.
     virtual void reportCutShort(const std::string& typed, const std::string& whole, TypingStop why) = 0;
+    // Nothing was typed: the target is no Unicode window and its code page cannot carry
+    // `characters` of the template (UTF-8, each once, at most ten). The list stays shown.
+    virtual void reportNotTaken(const std::vector<std::string>& characters) = 0;
 };
 
 const unsigned kModControl = 2;
@@ -73,7 +86,7 @@ public:
     // is the key code held in the configuration. True when the press was recognised.
     bool WMHotKey(unsigned modifiers, unsigned key, int configKey);
 
-    // ListBox1DblClick: `selected` tells whether a row is selected, `text` is its full entry.
+    // ListBox1DblClick: `selected` tells whether a row is selected, `text` is its full entry (UTF-8).
     void ListBox1DblClick(bool selected, const std::string& text);
 
     bool HotKeyArmed() const { return armed_; }
@@ -82,11 +95,23 @@ public:
 
     // How often a waiting delivery asks whether the target still responds.
     static const unsigned kPollMs = 100;
+    // How many characters a code page cannot carry the notice names at most.
+    static const size_t kMostNamed = 10;
 
 private:
-    // How one byte fared: taken, or why the rest of the text is not sent.
-    enum class ByteSent { Taken, Refused, TargetClosed, TargetHung, ProgramEnding };
-    ByteSent SendByte(unsigned char value);
+    // The messages for `text`, in order, and after how many of them each character is
+    // whole in the target. False (with `missing` named) when the target cannot take it.
+    struct Messages {
+        std::vector<unsigned> values;
+        std::vector<size_t> characterEnds;
+    };
+    bool Prepare(const std::string& text, bool unicode, Messages& messages, std::vector<std::string>& missing);
+    // The first whole characters of `text` that `sent` messages carried.
+    static std::string TypedPart(const std::string& text, const Messages& messages, size_t sent);
+
+    // How one message fared: taken, or why the rest of the text is not sent.
+    enum class UnitSent { Taken, Refused, TargetClosed, TargetHung, ProgramEnding };
+    UnitSent SendUnit(unsigned value, bool unicode);
 
     DeliveryDesktop& desktop_;
     int registeredKey_;

@@ -2,7 +2,6 @@
 #include "app/ImportWait.h"
 #include "app/mainDialog.h"
 #include "common/FunPub.h"
-#include "ui/AnsiCodec.h"
 #include "ui/WinMessageBoxes.h"
 
 #include <windows.h>
@@ -30,17 +29,14 @@ namespace {
 int Run()
 {
     // The handle stays open until the process ends; the system then drops it.
-    CreateMutexA(nullptr, FALSE, "Velmora");
+    CreateMutexW(nullptr, FALSE, L"Velmora");
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         ShowMessageBox(nullptr, Texts::kAlreadyRunning, Texts::kErrorCaption, MB_OK | MB_ICONERROR);
         return 0;
     }
     WaitForDatabaseImport();
 
-    static AnsiCodec codec;
-    SetSystemCodec(&codec);
-
-    TMainFrm mainForm(codec);
+    TMainFrm mainForm;
     if (mainForm.Create())
         mainForm.ShowAtStart();
 

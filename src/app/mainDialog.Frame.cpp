@@ -275,9 +275,7 @@ bool TMainFrm::CloseOpenWindow()
 
 void TMainFrm::ShowHelp()
 {
-    // Worked out afresh from the executable's path: the same folder as AppPath, taken
-    // wide so that any folder name works.
-    const std::wstring help = Widen(ExecutableFolderUtf8() + "Help.chm");
+    const std::wstring help = Widen(AppPath + "Help.chm");
     const DWORD attributes = GetFileAttributesW(help.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         ShellExecuteW(hwnd(), L"Open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -303,7 +301,7 @@ void TMainFrm::OpenTemplateManager()
 void TMainFrm::OpenRestore()
 {
     // A restore ends the program from inside the dialog; nothing follows here.
-    RunModal(*NewRestoreDialog(_conn, BackupPlaces{ExecutableFolderUtf8()}));
+    RunModal(*NewRestoreDialog(_conn, BackupPlaces{AppPath}));
 }
 
 void TMainFrm::OnQueryEndSession()
@@ -332,7 +330,7 @@ void TMainFrm::OnEndSession(bool ending)
             if (AutomaticBackupDue(Config, clock.now()))
                 HoldSessionEnd(true);
             WinFiles files;
-            BackupContext backup{_conn, Config, BackupPlaces{ExecutableFolderUtf8()}, clock, files, boxes_};
+            BackupContext backup{_conn, Config, BackupPlaces{AppPath}, clock, files, boxes_};
             BackupAtSessionEnd(backup);
         }
         _conn.disconnect();

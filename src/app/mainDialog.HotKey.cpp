@@ -2,7 +2,7 @@
 #include "app/mainDialog.h"
 
 #include "common/Text.h"
-#include "common/TextCodec.h"
+#include "ui/CodePage.h"
 #include "store/ConfigRecord.h"
 
 namespace {
@@ -40,7 +40,11 @@ void TMainFrm::activate(WindowHandle target)
     SetActiveWindow(reinterpret_cast<HWND>(target));
 }
 
-CharacterSent TMainFrm::sendCharacter(WindowHandle target, unsigned char value)
+bool TMainFrm::isUnicodeWindow(WindowHandle target) { return IsWindowUnicode(reinterpret_cast<HWND>(target)) != FALSE; }
+
+bool TMainFrm::toCodePage(const std::string& character, CodePageText& bytes) { return ToCodePage(character, bytes); }
+
+CharacterSent TMainFrm::sendCharacter(WindowHandle target, unsigned value, bool unicode)
 {
     HWND window = reinterpret_cast<HWND>(target);
     if (!IsWindow(window))
@@ -49,7 +53,9 @@ CharacterSent TMainFrm::sendCharacter(WindowHandle target, unsigned char value)
     // plain send. Meanwhile only messages sent to this program are handled.
     DWORD_PTR result = 0;
     SetLastError(ERROR_SUCCESS);
-    if (SendMessageTimeoutA(window, WM_CHAR, value, 0, SMTO_NORMAL, kQuickReplyMs, &result))
+    const LRESULT sent = unicode ? SendMessageTimeoutW(window, WM_CHAR, value, 0, SMTO_NORMAL, kQuickReplyMs, &result)
+                                 : SendMessageTimeoutA(window, WM_CHAR, value, 0, SMTO_NORMAL, kQuickReplyMs, &result);
+    if (sent)
         return CharacterSent::Taken;
     const DWORD error = GetLastError();
     // The system keeps a program from typing into one that runs with higher rights. The
@@ -60,7 +66,7 @@ CharacterSent TMainFrm::sendCharacter(WindowHandle target, unsigned char value)
         // A slow target: the character waits in its queue. A message sent after it reports
         // when the target has taken both, while this program paints and answers as usual.
         characterTaken_ = false;
-        if (SendMessageCallbackA(window, WM_NULL, 0, 0, CharacterTaken, reinterpret_cast<ULONG_PTR>(&characterTaken_)))
+        if (SendMessageCallbackW(window, WM_NULL, 0, 0, CharacterTaken, reinterpret_cast<ULONG_PTR>(&characterTaken_)))
             return CharacterSent::Pending;
         return IsWindow(window) ? CharacterSent::Pending : CharacterSent::Gone;
     }
@@ -115,17 +121,18 @@ void TMainFrm::handlePendingMessages()
 
 void TMainFrm::reportRefused(const std::string& typed, const std::string& whole)
 {
-    const TextCodec& codec = SystemCodec();
-    boxes_.notice(TypingRefusedNotice(CharactersWithin(whole, typed.size(), codec), CharacterCount(whole, codec)),
-                  NoticeType::Exclamation);
+    boxes_.notice(TypingRefusedNotice(CharacterCount(typed), CharacterCount(whole)), NoticeType::Exclamation);
 }
 
 void TMainFrm::reportCutShort(const std::string& typed, const std::string& whole, TypingStop why)
 {
-    const TextCodec& codec = SystemCodec();
-    boxes_.notice(TypingCutShortNotice(why == TypingStop::TargetClosed, CharactersWithin(whole, typed.size(), codec),
-                                       CharacterCount(whole, codec)),
+    boxes_.notice(TypingCutShortNotice(why == TypingStop::TargetClosed, CharacterCount(typed), CharacterCount(whole)),
                   NoticeType::Exclamation);
+}
+
+void TMainFrm::reportNotTaken(const std::vector<std::string>& characters)
+{
+    boxes_.notice(CharactersNotTakenNotice(characters), NoticeType::Exclamation);
 }
 
 void TMainFrm::CreateDelivery() { delivery_ = std::make_unique<HotKeyDelivery>(*this, Config.THotKeyInt); }
@@ -133,7 +140,7 @@ void TMainFrm::CreateDelivery() { delivery_ = std::make_unique<HotKeyDelivery>(*
 void TMainFrm::RegisterHotKeyOnce()
 {
     // The atom is system-wide and outlives the process unless deleted: the close path does that.
-    hotKeyAtom_ = GlobalAddAtomA("Exe");
+    hotKeyAtom_ = GlobalAddAtomW(L"Exe");
     HotKeyId = static_cast<int>(static_cast<unsigned short>(hotKeyAtom_)) - 0xC000;
     delivery_->setRegisteredKey(Config.THotKeyInt);
     if (RegisterHotKey(hwnd(), HotKeyId, MOD_CONTROL, static_cast<UINT>(Config.THotKeyInt)))
@@ -157,6 +164,6 @@ void TMainFrm::WMHotKey(LPARAM lParam) { delivery_->WMHotKey(LOWORD(lParam), HIW
 
 void TMainFrm::ListBox1DblClick()
 {
-    const int index = static_cast<int>(SendMessageA(ListBox1, LB_GETCURSEL, 0, 0));
+    const int index = static_cast<int>(SendMessageW(ListBox1, LB_GETCURSEL, 0, 0));
     delivery_->ListBox1DblClick(index >= 0, index >= 0 ? EntryText(index) : std::string());
 }

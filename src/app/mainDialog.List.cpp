@@ -3,7 +3,6 @@
 
 #include "common/RowGeometry.h"
 #include "common/Text.h"
-#include "common/TextCodec.h"
 #include "store/ConfigRecord.h"
 #include "ui/ListFill.h"
 #include "ui/TemplateRows.h"
@@ -15,7 +14,7 @@ const int kShownCharacters = 20;
 
 void TMainFrm::LoadTemplates(int mode, const std::string& text)
 {
-    SendMessageA(ListBox1, LB_RESETCONTENT, 0, 0);
+    SendMessageW(ListBox1, LB_RESETCONTENT, 0, 0);
     hintRow_ = -1;
     RowReader rows =
         mode == 0 ? RowReader(_conn, "Select * from TText order by TSortId asc")
@@ -25,14 +24,7 @@ void TMainFrm::LoadTemplates(int mode, const std::string& text)
 
 std::string TMainFrm::EntryText(int index) const { return ListEntryText(ListBox1, index); }
 
-std::string TMainFrm::SearchText() const
-{
-    const int length = GetWindowTextLengthA(Edit1);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    GetWindowTextA(Edit1, text.data(), length + 1);
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
+std::string TMainFrm::SearchText() const { return Utf8FromWide(WindowTextWide(Edit1)); }
 
 void TMainFrm::Image5Click()
 {
@@ -68,7 +60,7 @@ void TMainFrm::ListBox1MouseMove(POINT listPoint)
     if (index == hintRow_)
         return;
     hintRow_ = static_cast<int>(index);
-    hints_.setWindowHint(ListBox1, Utf8FromWide(WidenAnsi(EntryText(hintRow_))));
+    hints_.setWindowHint(ListBox1, EntryText(hintRow_));
 }
 
 LRESULT TMainFrm::ListBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

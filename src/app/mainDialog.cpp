@@ -24,7 +24,7 @@ void RefuseReadOnlyFile(const std::string& utf8Path)
 
 } // namespace
 
-TMainFrm::TMainFrm(const TextCodec& codec) : _conn(codec), bandColour_(MainLook::kLayoutTitleColour) {}
+TMainFrm::TMainFrm() : bandColour_(MainLook::kLayoutTitleColour) {}
 
 TMainFrm::~TMainFrm()
 {
@@ -93,9 +93,7 @@ bool TMainFrm::OpenDatabase()
 {
     try {
         _conn.disconnect();
-        // Taken wide from the system: AppPath holds the code page's form of the folder,
-        // which loses characters the code page cannot carry.
-        const std::string path = ExecutableFolderUtf8() + "DB.mdb";
+        const std::string path = AppPath + "DB.mdb";
         RefuseReadOnlyFile(path);
         _conn.setConnectionText(ConnectionTextFor(path));
         _conn.connect();
@@ -146,7 +144,7 @@ void TMainFrm::FormClose()
     if (databaseOpened_) {
         WinClock clock;
         WinFiles files;
-        BackupContext backup{_conn, Config, BackupPlaces{ExecutableFolderUtf8()}, clock, files, boxes_};
+        BackupContext backup{_conn, Config, BackupPlaces{AppPath}, clock, files, boxes_};
         BackupAtExit(backup);
     }
     RzTrayIcon1.remove();

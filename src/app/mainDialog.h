@@ -22,7 +22,7 @@ extern std::string AppPath;
 
 class TMainFrm : public Window, public DeliveryDesktop {
 public:
-    explicit TMainFrm(const TextCodec& codec);
+    TMainFrm();
     ~TMainFrm() override;
 
     // Creates the window and runs FormCreate. False when start-up ended on the way
@@ -84,12 +84,15 @@ private:
     void showMainWindow() override;
     void bringMainWindowToFront() override;
     void activate(WindowHandle target) override;
-    CharacterSent sendCharacter(WindowHandle target, unsigned char value) override;
+    bool isUnicodeWindow(WindowHandle target) override;
+    bool toCodePage(const std::string& character, CodePageText& bytes) override;
+    CharacterSent sendCharacter(WindowHandle target, unsigned value, bool unicode) override;
     TargetWait waitForTarget(unsigned ms) override;
     TargetState targetState(WindowHandle target) override;
     void handlePendingMessages() override;
     void reportRefused(const std::string& typed, const std::string& whole) override;
     void reportCutShort(const std::string& typed, const std::string& whole, TypingStop why) override;
+    void reportNotTaken(const std::vector<std::string>& characters) override;
     void hideToTray() override { HideToTray(); }
     void CreateDelivery();
     void WMHotKey(LPARAM lParam);

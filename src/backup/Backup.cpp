@@ -112,7 +112,7 @@ private:
         // The configuration row inside the backup holds the backup's own moment, so that a
         // restored backup's period runs from then.
         try {
-            Connection copy(c_.connection.codec());
+            Connection copy;
             copy.setConnectionText(ConnectionTextFor(unfinished));
             copy.execute(StampStatement(moment));
         } catch (const StoreError& e) {

@@ -41,10 +41,11 @@ std::string TypingCutShortNotice(bool windowClosed, int typedCharacters, int all
            "请等窗口恢复后检查其中的文字。";
 }
 
-std::string OutsideCodePageNotice(const std::vector<std::string>& characters)
+std::string CharactersNotTakenNotice(const std::vector<std::string>& characters)
 {
     std::string list;
     for (const std::string& character : characters)
         list += (list.empty() ? "" : " ") + character;
-    return "模板中有系统不能输入的字符: " + list + "\r这些字符在聊天窗口里会变成\"?\",请删除或替换后再保存。";
+    return "目标窗口是不支持 Unicode 的旧程序,不能输入模板中的这些字符: " + list +
+           "\r这条回复没有输入。请在支持 Unicode 的程序中使用这条模板,或删除这些字符后再试。";
 }

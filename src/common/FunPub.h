@@ -96,5 +96,6 @@ std::string TypingRefusedNotice(int typedCharacters, int allCharacters);
 // The notice when the captured window was closed (or stopped responding) after
 // `typedCharacters` of `allCharacters` had been typed.
 std::string TypingCutShortNotice(bool windowClosed, int typedCharacters, int allCharacters);
-// The notice for a template holding characters the code page cannot carry (UTF-8 each).
-std::string OutsideCodePageNotice(const std::vector<std::string>& characters);
+// The notice when nothing was typed because the captured window is an older (ANSI)
+// program and the template holds `characters` its code page cannot carry.
+std::string CharactersNotTakenNotice(const std::vector<std::string>& characters);

@@ -1,24 +1,27 @@
 #include "common/Text.h"
 
-#include <algorithm>
-#include <exception>
-
-#include "common/TextCodec.h"
-
 namespace {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) < 33; }
 
-// Length in bytes of the character that starts at `pos`. A lead byte at the very end
-// of the text stands alone.
-size_t CharacterLength(const std::string& text, size_t pos, const TextCodec& codec)
+bool IsContinuation(const std::string& text, size_t pos)
 {
-    if (codec.isLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size())
-        return 2;
-    return 1;
+    return pos < text.size() && (static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80;
 }
 
 } // namespace
+
+size_t CharacterLength(const std::string& text, size_t pos)
+{
+    const unsigned char lead = static_cast<unsigned char>(text[pos]);
+    const size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 1;
+    if (lead >= 0xF5)
+        return 1;
+    for (size_t i = 1; i < length; ++i)
+        if (!IsContinuation(text, pos + i))
+            return 1;
+    return length;
+}
 
 std::string TrimText(const std::string& text)
 {
@@ -31,35 +34,43 @@ std::string TrimText(const std::string& text)
     return text.substr(first, last - first);
 }
 
-int CharacterCount(const std::string& text, const TextCodec& codec)
+int CharacterCount(const std::string& text)
 {
     int count = 0;
-    for (size_t pos = 0; pos < text.size(); pos += CharacterLength(text, pos, codec))
+    for (size_t pos = 0; pos < text.size(); pos += CharacterLength(text, pos))
         ++count;
     return count;
 }
 
-int CharactersWithin(const std::string& text, size_t bytes, const TextCodec& codec)
-{
-    int count = 0;
-    const size_t end = std::min(bytes, text.size());
-    for (size_t pos = 0; pos < end; pos += CharacterLength(text, pos, codec))
-        if (pos + CharacterLength(text, pos, codec) <= end)
-            ++count;
-    return count;
-}
-
-std::string ShortenText(const std::string& text, int count, const TextCodec& codec)
+std::string ShortenText(const std::string& text, int count)
 {
     size_t pos = 0;
     int taken = 0;
     while (pos < text.size() && taken < count) {
-        pos += CharacterLength(text, pos, codec);
+        pos += CharacterLength(text, pos);
         ++taken;
     }
     if (pos >= text.size())
         return text;
     return text.substr(0, pos) + "...";
+}
+
+std::u16string Utf16Units(const std::string& character)
+{
+    const size_t length = character.empty() ? 0 : CharacterLength(character, 0);
+    if (length == 0)
+        return {};
+    const unsigned char lead = static_cast<unsigned char>(character[0]);
+    if (length == 1)
+        return std::u16string(1, lead < 0x80 ? char16_t(lead) : char16_t(0xFFFD));
+    static const unsigned char kLeadBits[] = {0, 0, 0x1F, 0x0F, 0x07};
+    char32_t point = lead & kLeadBits[length];
+    for (size_t i = 1; i < length; ++i)
+        point = (point << 6) | (static_cast<unsigned char>(character[i]) & 0x3F);
+    if (point < 0x10000)
+        return std::u16string(1, static_cast<char16_t>(point));
+    point -= 0x10000;
+    return {static_cast<char16_t>(0xD800 + (point >> 10)), static_cast<char16_t>(0xDC00 + (point & 0x3FF))};
 }
 
 std::string Enclosed(const std::string& text, char quote)
@@ -84,28 +95,4 @@ std::string ContainsPattern(const std::string& text)
         pattern += c;
     }
     return pattern + "%";
-}
-
-std::vector<std::string> CharactersOutsideCodePage(const std::string& text, const TextCodec& codec, size_t limit)
-{
-    std::vector<std::string> outside;
-    for (size_t at = 0; at < text.size() && outside.size() < limit;) {
-        // One UTF-8 character: a lead byte and its continuation bytes.
-        size_t length = 1;
-        while (at + length < text.size() && (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80)
-            ++length;
-        const std::string character = text.substr(at, length);
-        at += length;
-        if (static_cast<unsigned char>(character[0]) < 0x80)
-            continue;
-        // A character the code page carries comes back from it unchanged.
-        bool carried = false;
-        try {
-            carried = codec.toUtf8(codec.fromUtf8(character)) == character;
-        } catch (const std::exception&) {
-        }
-        if (!carried && std::find(outside.begin(), outside.end(), character) == outside.end())
-            outside.push_back(character);
-    }
-    return outside;
 }

@@ -1,23 +1,24 @@
 #pragma once
-// Text helpers shared by the windows: trimming, shortening and quoting.
+// Text helpers shared by the windows: trimming, shortening and quoting. All text is UTF-8.
 #include <string>
-#include <vector>
-
-class TextCodec;
 
 // Removes leading and trailing bytes below 33 (blanks, control characters, line breaks).
 std::string TrimText(const std::string& text);
 
-// The text, or its first `count` characters followed by "...". Characters of the code
-// page are counted, not bytes: a two-byte character counts once and is never split.
-std::string ShortenText(const std::string& text, int count, const TextCodec& codec);
+// Length in bytes of the UTF-8 character that starts at `pos`. A byte that starts no
+// whole character stands alone, so every text can be walked character by character.
+size_t CharacterLength(const std::string& text, size_t pos);
 
-// Number of characters (not bytes) of an ANSI text.
-int CharacterCount(const std::string& text, const TextCodec& codec);
+// The text, or its first `count` characters followed by "...". Characters (code points)
+// are counted, not bytes: a character counts once and is never split.
+std::string ShortenText(const std::string& text, int count);
 
-// Number of characters of an ANSI text that its first `bytes` bytes hold whole: once
-// typed that far, a lead byte without its trail byte is no character yet.
-int CharactersWithin(const std::string& text, size_t bytes, const TextCodec& codec);
+// Number of characters (code points, not bytes) of a text.
+int CharacterCount(const std::string& text);
+
+// The UTF-16 code units of one UTF-8 character: one, or a surrogate pair (high first).
+// A byte that starts no whole character gives U+FFFD, as the system shows it.
+std::u16string Utf16Units(const std::string& character);
 
 // Enclosed in `quote` characters with every `quote` inside doubled: the quoting of SQL
 // literals, CSV fields and connection-string values alike.
@@ -29,7 +30,3 @@ std::string QuotedText(const std::string& text);
 // A LIKE pattern that matches texts containing `text` as typed: '%', '_' and the
 // escape character itself stand for themselves. Use with "escape '\'".
 std::string ContainsPattern(const std::string& text);
-
-// The characters of the UTF-8 `text` that the code page cannot carry (they would arrive
-// as '?' or as a look-alike), each once, in order of first appearance, at most `limit`.
-std::vector<std::string> CharactersOutsideCodePage(const std::string& text, const TextCodec& codec, size_t limit = 10);

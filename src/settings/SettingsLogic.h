@@ -10,7 +10,7 @@ class Connection;
 
 // What the dialog's controls hold.
 struct SettingsControls {
-    std::string letterText; // ComboBox1's text, system code page
+    std::string letterText; // ComboBox1's text, UTF-8
     int letterItem = 0;     // ComboBox1's selected position; -1 none. Items are "A".."Z".
     int colours[5] = {};    // Panel1..Panel5: TTitleColor, TBGColor, TDifRowColor, TSelRowColorB, TSelRowColor
     bool saveDb = false;    // CheckBox1

@@ -134,7 +134,7 @@ void TSysFrm::LoadControls()
         panels_[i].setColour(static_cast<COLORREF>(controls.colours[i]));
     HWND letters = Child("ComboBox1");
     SendMessageW(letters, CB_SETCURSEL, static_cast<WPARAM>(controls.letterItem), 0);
-    SetWindowTextW(letters, WidenAnsi(controls.letterText).c_str());
+    SetWindowTextW(letters, Widen(controls.letterText).c_str());
     SendMessageW(Child("CheckBox1"), BM_SETCHECK, controls.saveDb ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageW(Child("CheckBox2"), BM_SETCHECK, controls.askSaveDb ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageW(Child("ComboBox2"), CB_SETCURSEL, static_cast<WPARAM>(controls.periodItem), 0);
@@ -144,7 +144,7 @@ SettingsControls TSysFrm::ReadControls() const
 {
     SettingsControls controls;
     HWND letters = Child("ComboBox1");
-    controls.letterText = WindowTextAnsi(letters);
+    controls.letterText = Utf8FromWide(WindowTextWide(letters));
     controls.letterItem = static_cast<int>(SendMessageW(letters, CB_GETCURSEL, 0, 0));
     for (size_t i = 0; i < panels_.size(); ++i)
         controls.colours[i] = static_cast<int>(panels_[i].colour());

@@ -1,7 +1,6 @@
 #include "store/Connection.h"
 
 #include "common/Text.h"
-#include "common/TextCodec.h"
 #include "store/Statement.h"
 #include "common/DateTime.h"
 
@@ -41,10 +40,9 @@ std::string DescribeFailure(int code, const std::string& engineMessage)
     throw StoreError(DescribeFailure(code, db ? sqlite3_errmsg(db) : sqlite3_errstr(code)));
 }
 
-Statement Compile(Connection& connection, const std::string& ansiSql)
+Statement Compile(Connection& connection, const std::string& sql)
 {
     sqlite3* db = connection.handle();
-    const std::string sql = connection.codec().toUtf8(ansiSql);
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
     Statement stmt(raw);
@@ -53,10 +51,9 @@ Statement Compile(Connection& connection, const std::string& ansiSql)
     return stmt;
 }
 
-void Bind(Connection& connection, const Statement& stmt, const std::vector<SqlParam>& params)
+void Bind(const Statement& stmt, const std::vector<SqlParam>& params)
 {
     sqlite3_stmt* raw = stmt.get();
-    const TextCodec& codec = connection.codec();
     for (size_t i = 0; i < params.size(); ++i) {
         const SqlParam& param = params[i];
         const int index = static_cast<int>(i + 1);
@@ -64,9 +61,9 @@ void Bind(Connection& connection, const Statement& stmt, const std::vector<SqlPa
         if (param.kind == SqlParam::Kind::Integer) {
             bound = sqlite3_bind_int64(raw, index, param.number);
         } else {
-            // The pattern is built on UTF-8, where every byte below 0x80 is a character
-            // of its own; in the code page a trail byte may look like '\' or '_'.
-            std::string text = codec.toUtf8(param.text);
+            // The pattern is built on UTF-8, where every byte below 0x80 is a character of
+            // its own: no byte of another character can pass for '\', '%' or '_'.
+            std::string text = param.text;
             if (param.kind == SqlParam::Kind::Contains)
                 text = ContainsPattern(text);
             bound = sqlite3_bind_text(raw, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
@@ -76,10 +73,10 @@ void Bind(Connection& connection, const Statement& stmt, const std::vector<SqlPa
     }
 }
 
-Statement Prepare(Connection& connection, const std::string& ansiSql, const std::vector<SqlParam>& params)
+Statement Prepare(Connection& connection, const std::string& sql, const std::vector<SqlParam>& params)
 {
-    Statement stmt = Compile(connection, ansiSql);
-    Bind(connection, stmt, params);
+    Statement stmt = Compile(connection, sql);
+    Bind(stmt, params);
     return stmt;
 }
 
@@ -209,7 +206,7 @@ std::string ReadOnlyFileUri(const std::string& utf8Path)
     return uri + "?mode=ro&immutable=1";
 }
 
-Connection::Connection(const TextCodec& codec) : codec_(codec) {}
+Connection::Connection() = default;
 
 Connection::~Connection() { disconnect(); }
 
@@ -292,7 +289,7 @@ void Command::run(const std::vector<SqlParam>& params)
     // The reset reports the previous run's failure again; that one has been raised already.
     sqlite3_reset(raw);
     sqlite3_clear_bindings(raw);
-    Bind(connection_, *statement_, params);
+    Bind(*statement_, params);
     RunToEnd(*statement_);
 }
 
@@ -402,7 +399,7 @@ std::string Query::fieldText(const std::string& name) const
         std::snprintf(text, sizeof text, "%.15g", v.real);
         return text;
     }
-    return connection_.codec().fromUtf8(v.text);
+    return v.text;
 }
 
 int Query::fieldInt(const std::string& name) const
@@ -481,7 +478,7 @@ void EditableRow::assign(const std::string& name, const SqlParam& value)
 
 void EditableRow::setInt(const std::string& name, long long value) { assign(name, SqlParam::Integer(value)); }
 
-void EditableRow::setText(const std::string& name, const std::string& ansi) { assign(name, SqlParam::Text(ansi)); }
+void EditableRow::setText(const std::string& name, const std::string& utf8) { assign(name, SqlParam::Text(utf8)); }
 
 void EditableRow::setDateTime(const std::string& name, double value) { setText(name, FormatDateTime(value)); }
 

@@ -1,9 +1,8 @@
 #pragma once
 // The one connection to DB.mdb and the ways statements are sent over it.
 //
-// Text crosses this boundary in the system code page and is stored as UTF-8, so that
-// comparisons in the database work on characters rather than bytes. The one exception
-// is the database path in the connection text, which is UTF-8 throughout.
+// Text crosses this boundary as UTF-8, as it is stored, so that comparisons in the
+// database work on characters rather than bytes.
 #include "store/StoreError.h"
 
 #include <memory>
@@ -13,7 +12,6 @@
 
 struct sqlite3;
 class Statement;
-class TextCodec;
 
 // The connection text that names the database file: "Data Source=<path>", where
 // `utf8Path` is the file's path in UTF-8 and goes to the engine exactly as given (so
@@ -38,18 +36,18 @@ std::string ReadOnlyFileUri(const std::string& utf8Path);
 struct SqlParam {
     enum class Kind { Text, Contains, Integer };
     Kind kind = Kind::Text;
-    std::string text; // system code page
+    std::string text; // UTF-8
     long long number = 0;
 
-    static SqlParam Text(const std::string& ansi) { return {Kind::Text, ansi, 0}; }
-    // A LIKE pattern matching texts that contain `ansi` as typed; use with "escape '\'".
-    static SqlParam Contains(const std::string& ansi) { return {Kind::Contains, ansi, 0}; }
+    static SqlParam Text(const std::string& utf8) { return {Kind::Text, utf8, 0}; }
+    // A LIKE pattern matching texts that contain `utf8` as typed; use with "escape '\'".
+    static SqlParam Contains(const std::string& utf8) { return {Kind::Contains, utf8, 0}; }
     static SqlParam Integer(long long value) { return {Kind::Integer, {}, value}; }
 };
 
 class Connection {
 public:
-    explicit Connection(const TextCodec& codec);
+    Connection();
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -65,13 +63,10 @@ public:
     // Runs a statement without a result set; connects first when disconnected.
     void execute(const std::string& sql, const std::vector<SqlParam>& params = {});
 
-    const TextCodec& codec() const { return codec_; }
-
     // For Query and EditableRow: the open handle, connecting on demand.
     sqlite3* handle();
 
 private:
-    const TextCodec& codec_;
     std::string connectionText_;
     sqlite3* db_ = nullptr;
 };
@@ -183,7 +178,7 @@ public:
     bool found() const { return found_; }
     void edit();
     void setInt(const std::string& name, long long value);
-    void setText(const std::string& name, const std::string& ansi);
+    void setText(const std::string& name, const std::string& utf8);
     void setDateTime(const std::string& name, double value);
     void post();
 

@@ -52,7 +52,7 @@ void TMBFrm::ListBox1DragOver(POINT listPoint)
         return;
     // The list shows the move the rows made: out at its old place, in at the new one,
     // and marked selected there.
-    const std::wstring text = WidenAnsi(manager_.Rows()[static_cast<size_t>(target)]);
+    const std::wstring text = Widen(manager_.Rows()[static_cast<size_t>(target)]);
     SendMessageW(ListBox1, LB_DELETESTRING, static_cast<WPARAM>(source), 0);
     SendMessageW(ListBox1, LB_INSERTSTRING, static_cast<WPARAM>(target), reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(ListBox1, LB_SETSEL, TRUE, target);

@@ -3,7 +3,6 @@
 #include "templates/MbDialog.h"
 
 #include "common/Text.h"
-#include "common/TextCodec.h"
 #include "templates/MbLayout.h"
 #include "templates/infoDialog.h"
 #include "ui/FailureReport.h"
@@ -293,7 +292,7 @@ void TMBFrm::SaveOrder()
     });
 }
 
-void TMBFrm::BtnOKClick() { SendMessageA(hwnd(), WM_CLOSE, 0, 0); }
+void TMBFrm::BtnOKClick() { SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
 
 void TMBFrm::ShowRowsAfter(const std::function<void()>& operation)
 {
@@ -313,32 +312,12 @@ void TMBFrm::BtnRefreshClick()
 
 void TMBFrm::Image5Click()
 {
-    ShowRowsAfter([this] { manager_.Search(WindowTextAnsi(Edit1)); });
+    ShowRowsAfter([this] { manager_.Search(Utf8FromWide(WindowTextWide(Edit1))); });
 }
 
-void TMBFrm::BtnNewClick()
-{
-    if (MemoFitsTheCodePage())
-        RunOnMemo(&TemplateManager::AddTemplate);
-}
+void TMBFrm::BtnNewClick() { RunOnMemo(&TemplateManager::AddTemplate); }
 
-void TMBFrm::BtnEditClick()
-{
-    if (MemoFitsTheCodePage())
-        RunOnMemo(&TemplateManager::ModifyTemplate);
-}
-
-bool TMBFrm::MemoFitsTheCodePage()
-{
-    // The memo takes any character, but a reply is typed as code-page bytes: a character
-    // the code page lacks would reach the customer as '?'. Nothing changes; the text stays.
-    const std::vector<std::string> outside =
-        CharactersOutsideCodePage(Utf8FromWide(WindowTextWide(Memo1)), SystemCodec());
-    if (outside.empty())
-        return true;
-    boxes_.notice(OutsideCodePageNotice(outside), NoticeType::Exclamation);
-    return false;
-}
+void TMBFrm::BtnEditClick() { RunOnMemo(&TemplateManager::ModifyTemplate); }
 
 void TMBFrm::BtnCancelClick() { RunOnMemo(&TemplateManager::DeleteTemplate); }
 
@@ -351,12 +330,12 @@ void TMBFrm::RunOnMemo(void (TemplateManager::*operation)(std::string&))
     });
 }
 
-std::string TMBFrm::MemoText() const { return WindowTextAnsi(Memo1); }
+std::string TMBFrm::MemoText() const { return Utf8FromWide(WindowTextWide(Memo1)); }
 
-void TMBFrm::SetMemoText(const std::string& ansi)
+void TMBFrm::SetMemoText(const std::string& utf8)
 {
-    if (ansi != MemoText())
-        SetWindowTextW(Memo1, WidenAnsi(ansi).c_str());
+    if (utf8 != MemoText())
+        SetWindowTextW(Memo1, Widen(utf8).c_str());
 }
 
 bool TMBFrm::PreTranslate(MSG& msg)

@@ -46,8 +46,7 @@ private:
     void BtnCancelClick();
     void Image5Click();
     std::string MemoText() const;
-    bool MemoFitsTheCodePage();
-    void SetMemoText(const std::string& ansi);
+    void SetMemoText(const std::string& utf8);
     void ShowRows();
     void ShowRowsAfter(const std::function<void()>& operation);
     // Add, modify or delete with the memo's text; the memo shows what the operation left.

@@ -1,7 +1,6 @@
 #include "templates/TemplateManager.h"
 
 #include "common/Text.h"
-#include "common/TextCodec.h"
 
 #include <algorithm>
 #include <charconv>
@@ -46,7 +45,7 @@ void TemplateManager::LoadTemplates(LoadMode mode, const std::string& pattern)
             const long long id = ToId(rows.utf8("ID"));
             order_.push_back(id);
             if (all || rows.utf8("Hit") == "1") {
-                rows_.push_back(connection_.codec().fromUtf8(std::string(rows.utf8("TText"))));
+                rows_.emplace_back(rows.utf8("TText"));
                 rowIds_.push_back(id);
             }
         }

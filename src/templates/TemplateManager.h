@@ -5,8 +5,7 @@
 // shows `Rows()` in its list.
 //
 // Every listed row keeps the `ID` it was loaded with, and every operation acts on that ID:
-// the texts shown are code-page text, in which two different stored texts can look alike
-// (a character the code page lacks becomes '?'), and two rows may even hold one text.
+// two rows may hold one text (another tool may have stored it twice). All text is UTF-8.
 // User text reaches the statements as parameters, so quotes of any kind are stored as typed.
 #include "common/FunPub.h"
 #include "store/Connection.h"

@@ -28,6 +28,4 @@ std::wstring WideFolder()
 
 } // namespace
 
-std::string ExecutableFolder() { return AnsiFromWide(WideFolder()); }
-
-std::string ExecutableFolderUtf8() { return Utf8FromWide(WideFolder()); }
+std::string ExecutableFolder() { return Utf8FromWide(WideFolder()); }

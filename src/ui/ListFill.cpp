@@ -23,8 +23,7 @@ private:
     HWND list_;
 };
 
-// Turns stored UTF-8 into a list entry: the text as the system code page carries it,
-// which is what a double-click types. The buffers are kept from row to row; a fill of
+// Turns stored UTF-8 into a list entry. The buffer is kept from row to row; a fill of
 // 100,000 rows would otherwise spend much of its time in the heap.
 class EntryText {
 public:
@@ -32,28 +31,13 @@ public:
     {
         const int bytes = static_cast<int>(utf8.size());
         wide_.resize(utf8.size() + 1); // never more UTF-16 units than UTF-8 bytes
-        int length = bytes ? MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, wide_.data(), bytes) : 0;
-        wide_[static_cast<size_t>(length)] = L'\0';
-        // Most rows pass through the code page unchanged. The others are shown as the code
-        // page turns them: a lost character as '?', another as its nearest fit.
-        ansi_.resize(3 * static_cast<size_t>(length) + 1);
-        const int room = static_cast<int>(ansi_.size());
-        BOOL lost = FALSE;
-        const int exact =
-            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide_.data(), length, ansi_.data(), room, nullptr, &lost);
-        if (length == 0 || (exact > 0 && !lost))
-            return wide_.c_str();
-        const int ansiLength =
-            WideCharToMultiByte(CP_ACP, 0, wide_.data(), length, ansi_.data(), room, nullptr, nullptr);
-        wide_.resize(static_cast<size_t>(ansiLength) + 1);
-        length = MultiByteToWideChar(CP_ACP, 0, ansi_.data(), ansiLength, wide_.data(), ansiLength);
+        const int length = bytes ? MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, wide_.data(), bytes) : 0;
         wide_[static_cast<size_t>(length)] = L'\0';
         return wide_.c_str();
     }
 
 private:
     std::wstring wide_;
-    std::string ansi_;
 };
 
 } // namespace
@@ -72,19 +56,14 @@ void FillListFromRows(HWND list, RowReader& rows, const char* column)
     }
 }
 
-void FillList(HWND list, const std::vector<std::string>& ansiRows)
+void FillList(HWND list, const std::vector<std::string>& utf8Rows)
 {
     RedrawOff redraw(list);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(ansiRows.size()), 0);
-    std::wstring entry; // one buffer for every row
-    for (const std::string& row : ansiRows) {
-        entry.resize(row.size() + 1); // never more UTF-16 units than bytes
-        const int bytes = static_cast<int>(row.size());
-        const int length = bytes ? MultiByteToWideChar(CP_ACP, 0, row.data(), bytes, entry.data(), bytes) : 0;
-        entry[static_cast<size_t>(length)] = L'\0';
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-    }
+    SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(utf8Rows.size()), 0);
+    EntryText entry; // one buffer for every row
+    for (const std::string& row : utf8Rows)
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.from(row)));
 }
 
 std::string ListEntryText(HWND list, int index)
@@ -97,5 +76,5 @@ std::string ListEntryText(HWND list, int index)
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(length));
-    return AnsiFromWide(text);
+    return Utf8FromWide(text);
 }

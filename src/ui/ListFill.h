@@ -10,8 +10,8 @@
 // redraw off meanwhile. When reading fails the list is left empty and the failure raised.
 void FillListFromRows(HWND list, RowReader& rows, const char* column);
 
-// Replaces a list box's entries with `ansiRows` (system code page), redraw off meanwhile.
-void FillList(HWND list, const std::vector<std::string>& ansiRows);
+// Replaces a list box's entries with `utf8Rows`, redraw off meanwhile.
+void FillList(HWND list, const std::vector<std::string>& utf8Rows);
 
-// The full text of a list entry, in the system code page; empty for no such entry.
+// The full text of a list entry, in UTF-8; empty for no such entry.
 std::string ListEntryText(HWND list, int index);

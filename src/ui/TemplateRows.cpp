@@ -2,7 +2,7 @@
 
 #include "common/RowGeometry.h"
 #include "common/Text.h"
-#include "common/TextCodec.h"
+#include "ui/WinText.h"
 #include "ui/Gdi.h"
 #include "ui/ListFill.h"
 
@@ -32,17 +32,18 @@ void PaintTemplateRow(const DRAWITEMSTRUCT& item, HFONT font, const RowColours& 
     SetBkColor(dc, textBackground);
 
     SIZE letter = {};
-    GetTextExtentPoint32A(dc, "A", 1, &letter);
+    GetTextExtentPoint32W(dc, L"A", 1, &letter);
     const int count = static_cast<int>(SendMessageW(item.hwndItem, LB_GETCOUNT, 0, 0));
     const RowPlaces places = PlaceRow(count, {r.left, r.top, r.right, r.bottom}, letter.cy, [dc](const std::string& s) {
         SIZE size = {};
-        GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
+        const std::wstring wide = Widen(s);
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
         return static_cast<int>(size.cx);
     });
-    const std::string number = RowNumberText(index);
-    TextOutA(dc, places.numberX, places.y, number.c_str(), static_cast<int>(number.size()));
-    const std::string shown = ShortenText(ListEntryText(item.hwndItem, index), shownCharacters, SystemCodec());
-    TextOutA(dc, places.textX, places.y, shown.c_str(), static_cast<int>(shown.size()));
+    const std::wstring number = Widen(RowNumberText(index));
+    TextOutW(dc, places.numberX, places.y, number.c_str(), static_cast<int>(number.size()));
+    const std::wstring shown = Widen(ShortenText(ListEntryText(item.hwndItem, index), shownCharacters));
+    TextOutW(dc, places.textX, places.y, shown.c_str(), static_cast<int>(shown.size()));
 }
 
 bool EmptyListMessage(const ControlHook& hook, HWND list, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)

@@ -29,8 +29,6 @@ std::string FromWide(const std::wstring& wide, UINT codePage)
 
 std::wstring Widen(const std::string& utf8) { return ToWide(utf8, CP_UTF8); }
 std::string Utf8FromWide(const std::wstring& wide) { return FromWide(wide, CP_UTF8); }
-std::wstring WidenAnsi(const std::string& ansi) { return ToWide(ansi, CP_ACP); }
-std::string AnsiFromWide(const std::wstring& wide) { return FromWide(wide, CP_ACP); }
 
 std::wstring WindowTextWide(HWND window)
 {
@@ -40,8 +38,6 @@ std::wstring WindowTextWide(HWND window)
     text.resize(static_cast<size_t>(length));
     return text;
 }
-
-std::string WindowTextAnsi(HWND window) { return AnsiFromWide(WindowTextWide(window)); }
 
 std::string SystemErrorText(DWORD code)
 {

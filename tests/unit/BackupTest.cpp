@@ -129,7 +129,7 @@ protected:
     std::string backupBytes(const std::string& name) { return folder.readFile("DatabackUp/" + name); }
 
     TempFolder folder;
-    Connection conn{Codec()};
+    Connection conn;
     TConfigRecord config;
     ScriptedClock clock;
     FlakyFiles files;
@@ -551,7 +551,7 @@ TEST_F(BackupTest, AKillAtAnyMomentLeavesTheStampNamingASoundBackupAndOnlyBackup
             EXPECT_TRUE(IsSoundDatabase(at.backupPath(name), reason)) << "kill " << k << ": " << name << " " << reason;
 
         // The next exit, due or not, leaves nothing but backups in the folder.
-        Connection next(Codec());
+        Connection next;
         next.setConnectionText(ConnectionTextFor(at.database()));
         TConfigRecord off;
         ScriptedClock unread;
@@ -611,7 +611,7 @@ TEST_F(BackupTest, RestoreSetsAsideTheLogOfAWalFileLeftByAnotherTool)
     Query query(conn);
     query.open("select TText from TText order by TSortID");
     ASSERT_EQ(query.recordCount(), 1);
-    EXPECT_EQ(query.fieldText("TText"), Gbk("备份里的模板"));
+    EXPECT_EQ(query.fieldText("TText"), std::string("备份里的模板"));
     conn.disconnect();
     EXPECT_TRUE(folder.readFile("DB.mdb") == backup);
 }

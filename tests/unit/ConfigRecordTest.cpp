@@ -15,7 +15,7 @@ protected:
     void set(const std::string& assignment) { conn.execute("update Tconfig set " + assignment + " where TID=1"); }
 
     TempFolder folder;
-    Connection conn{Codec()};
+    Connection conn;
     TConfigRecord record;
 };
 

@@ -30,7 +30,7 @@ void WriteFile(const std::string& path, const std::string& content)
 // The failure of connecting by `text` and reading the configuration, or "".
 std::string OpenError(const std::string& text)
 {
-    Connection conn(Codec());
+    Connection conn;
     conn.setConnectionText(text);
     try {
         conn.connect();
@@ -138,17 +138,17 @@ protected:
     }
     void insert(const std::string& utf8)
     {
-        conn.execute("insert into TText (TText) values (?)", {SqlParam::Text(Gbk(utf8))});
+        conn.execute("insert into TText (TText) values (?)", {SqlParam::Text(utf8)});
     }
 
     TempFolder folder;
-    Connection conn{Codec()};
+    Connection conn;
 };
 
-TEST_F(StoreTest, TextIsStoredAsUtf8AndReadBackInTheCodePage)
+TEST_F(StoreTest, TextIsStoredAndReadBackAsUtf8)
 {
     insert("你好 'quoted' \\ 100%");
-    EXPECT_EQ(AllTexts(conn, "select * from TText"), std::vector<std::string>{Gbk("你好 'quoted' \\ 100%")});
+    EXPECT_EQ(AllTexts(conn, "select * from TText"), std::vector<std::string>{std::string("你好 'quoted' \\ 100%")});
 
     Query raw(conn);
     raw.open("select hex(TText) as h from TText");
@@ -157,9 +157,9 @@ TEST_F(StoreTest, TextIsStoredAsUtf8AndReadBackInTheCodePage)
 
 TEST_F(StoreTest, QuotedTextInAStatementArrivesIntact)
 {
-    conn.execute("insert into TText (TText) values (" + QuotedText(Gbk("it's 你的")) + ")");
+    conn.execute("insert into TText (TText) values (" + QuotedText(std::string("it's 你的")) + ")");
     Query query(conn);
-    query.open("select * from TText where TText=" + QuotedText(Gbk("it's 你的")));
+    query.open("select * from TText where TText=" + QuotedText(std::string("it's 你的")));
     EXPECT_EQ(query.recordCount(), 1);
 }
 
@@ -212,17 +212,20 @@ TEST_F(StoreTest, ContainsSearchMatchesTheTextAsTyped)
     // 乗 is 81 5C in the code page: escaping its bytes there would turn the trail byte
     // into an escape character of the pattern.
     for (const char* text : {"it's here", "100% sure", "1000 sure", "a_b", "axb", "c:\\path", "c:path", "请稍等一下",
-                             "乗客", "乗\\行", "乗%off"})
+                             "乗客", "乗\\行", "乗%off", "好的😀", "𠮷野家"})
         insert(text);
     const std::string sql = "Select * from TText where TText like ? escape '\\'";
-    auto search = [&](const std::string& utf8) { return AllTexts(conn, sql, {SqlParam::Contains(Gbk(utf8))}); };
+    auto search = [&](const std::string& utf8) { return AllTexts(conn, sql, {SqlParam::Contains(utf8)}); };
     EXPECT_EQ(search("'s"), std::vector<std::string>{"it's here"});
     EXPECT_EQ(search("0%"), std::vector<std::string>{"100% sure"});
     EXPECT_EQ(search("_"), std::vector<std::string>{"a_b"});
     EXPECT_EQ(search(":\\"), std::vector<std::string>{"c:\\path"});
-    EXPECT_EQ(search("稍等"), std::vector<std::string>{Gbk("请稍等一下")});
-    EXPECT_EQ(search("乗"), (std::vector<std::string>{Gbk("乗客"), Gbk("乗\\行"), Gbk("乗%off")}));
-    EXPECT_EQ(search("乗%"), std::vector<std::string>{Gbk("乗%off")});
+    EXPECT_EQ(search("稍等"), std::vector<std::string>{std::string("请稍等一下")});
+    EXPECT_EQ(search("乗"),
+              (std::vector<std::string>{std::string("乗客"), std::string("乗\\行"), std::string("乗%off")}));
+    EXPECT_EQ(search("乗%"), std::vector<std::string>{std::string("乗%off")});
+    EXPECT_EQ(search("😀"), std::vector<std::string>{"好的😀"});
+    EXPECT_EQ(search("𠮷"), std::vector<std::string>{"𠮷野家"});
     EXPECT_TRUE(search("nothing like it").empty());
 }
 

@@ -2,15 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <functional>
 #include <vector>
 
 namespace {
 
+// Code page 936, as a Chinese Windows system has it; false for a character it lacks.
+bool Cp936(const std::string& utf8, std::string& bytes)
+{
+    iconv_t cd = iconv_open("CP936", "UTF-8");
+    char buffer[16];
+    char* in = const_cast<char*>(utf8.data());
+    size_t inLeft = utf8.size();
+    char* out = buffer;
+    size_t outLeft = sizeof buffer;
+    const bool carried = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
+    iconv_close(cd);
+    bytes.assign(buffer, static_cast<size_t>(out - buffer));
+    return carried;
+}
+
 // Records every desktop call in order.
 class FakeDesktop : public DeliveryDesktop {
 public:
     WindowHandle underPointer = 0x1234;
+    bool unicode = false;    // the target is a Unicode window
     int hangAfter = -1;      // characters taken before the target stops answering
     bool closesHung = false; // the hanging target's window is closed rather than found hung
     int goneAfter = -1;      // characters taken before the target window is closed
@@ -31,8 +49,14 @@ public:
     void showMainWindow() override { calls.push_back("show"); }
     void bringMainWindowToFront() override { calls.push_back("front"); }
     void activate(WindowHandle target) override { calls.push_back("activate " + std::to_string(target)); }
-    CharacterSent sendCharacter(WindowHandle, unsigned char byte) override
+    bool isUnicodeWindow(WindowHandle) override { return unicode; }
+    bool toCodePage(const std::string& character, CodePageText& bytes) override
     {
+        return Cp936(character, bytes.bytes);
+    }
+    CharacterSent sendCharacter(WindowHandle, unsigned value, bool asUnicode) override
+    {
+        EXPECT_EQ(asUnicode, unicode) << "each window gets the messages of its kind";
         const int count = static_cast<int>(sent.size());
         if (refuseAfter >= 0 && count >= refuseAfter) {
             calls.push_back("send refused");
@@ -47,7 +71,7 @@ public:
             pendingWaits = -1; // never taken
             return CharacterSent::Pending;
         }
-        sent.push_back(byte);
+        sent.push_back(value);
         pendingWaits = slowWaits;
         return slowWaits ? CharacterSent::Pending : CharacterSent::Taken;
     }
@@ -80,6 +104,13 @@ public:
     {
         calls.push_back(std::string(why == TypingStop::TargetClosed ? "closed" : "hung") + " after \"" + typed +
                         "\" of \"" + whole + "\"");
+    }
+    void reportNotTaken(const std::vector<std::string>& characters) override
+    {
+        std::string named;
+        for (const std::string& character : characters)
+            named += " " + character;
+        calls.push_back("not taken:" + named);
     }
 };
 
@@ -130,7 +161,7 @@ TEST(Delivery, SendsEveryByteInOrderThenHidesAndDisarms)
     // A target that takes each character at once: a press made while typing is handled
     // once the text is out, and dropped.
     desktop.duringWait = [&] { EXPECT_FALSE(delivery.WMHotKey(kModControl, 'A', 'A')); };
-    delivery.ListBox1DblClick(true, "a\xC4\xE3\r\n\t'\\");
+    delivery.ListBox1DblClick(true, "a你\r\n\t'\\");
     EXPECT_EQ(desktop.sent, (std::vector<unsigned>{0x61, 0xC4, 0xE3, 13, 10, 9, 0x27, 0x5C}));
     EXPECT_EQ(desktop.calls.front(), "activate 4660");
     EXPECT_EQ(desktop.calls.back(), "hide");
@@ -205,8 +236,8 @@ TEST(Delivery, AHungOrClosedTargetStopsTheRestAndTheListStaysWithANotice)
     closingWhileWaiting.closesHung = true;
     HotKeyDelivery waiting(closingWhileWaiting, 'A');
     waiting.WMHotKey(kModControl, 'A', 'A');
-    waiting.ListBox1DblClick(true, "\xC4\xE3");
-    EXPECT_EQ(closingWhileWaiting.calls.back(), "closed after \"\" of \"\xC4\xE3\"");
+    waiting.ListBox1DblClick(true, "你");
+    EXPECT_EQ(closingWhileWaiting.calls.back(), "closed after \"\" of \"你\"");
 }
 
 TEST(Delivery, ASlowTargetThatStillRespondsGetsTheWholeText)
@@ -221,7 +252,7 @@ TEST(Delivery, ASlowTargetThatStillRespondsGetsTheWholeText)
         EXPECT_FALSE(delivery.WMHotKey(kModControl, 'A', 'A'));
         delivery.ListBox1DblClick(true, "zz");
     };
-    delivery.ListBox1DblClick(true, "ab\xC4\xE3");
+    delivery.ListBox1DblClick(true, "ab你");
     EXPECT_EQ(desktop.sent, (std::vector<unsigned>{'a', 'b', 0xC4, 0xE3}));
     EXPECT_EQ(delivery.TargetWnd(), 0x1234u);
     EXPECT_EQ(desktop.calls.back(), "hide");
@@ -245,4 +276,54 @@ TEST(Delivery, ATargetThatRefusesTypingIsReportedAndTheListStays)
     midway.ListBox1DblClick(true, "abcdef");
     EXPECT_EQ(partly.sent.size(), 2u);
     EXPECT_EQ(partly.calls.back(), "refused after \"ab\" of \"abcdef\"") << "no hide: the list stays";
+}
+
+TEST(UnicodeDelivery, EachCodeUnitGoesAsOneMessageAndASurrogatePairHighThenLow)
+{
+    FakeDesktop desktop;
+    desktop.unicode = true;
+    desktop.slowWaits = 5; // a slow target still gets every unit, in order
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    delivery.ListBox1DblClick(true, "a你😀𠮷%");
+    EXPECT_EQ(desktop.sent, (std::vector<unsigned>{'a', 0x4F60, 0xD83D, 0xDE00, 0xD842, 0xDFB7, '%'}));
+    EXPECT_EQ(desktop.calls.back(), "hide");
+}
+
+TEST(UnicodeDelivery, AHungTargetBetweenTheHalvesOfAPairCountsOnlyWholeCharacters)
+{
+    FakeDesktop desktop;
+    desktop.unicode = true;
+    desktop.hangAfter = 2; // takes 'a' and the high surrogate, never the low one
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    delivery.ListBox1DblClick(true, "a😀b");
+    EXPECT_EQ(desktop.sent, (std::vector<unsigned>{'a', 0xD83D}));
+    EXPECT_EQ(desktop.calls.back(), "hung after \"a\" of \"a😀b\"");
+}
+
+TEST(AnsiDelivery, TextTheCodePageCarriesGoesAsItsBytes)
+{
+    FakeDesktop desktop;
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    delivery.ListBox1DblClick(true, "乗ā");
+    EXPECT_EQ(desktop.sent, (std::vector<unsigned>{0x81, 0x5C, 0xA8, 0xA1}));
+    EXPECT_EQ(desktop.calls.back(), "hide");
+}
+
+TEST(AnsiDelivery, ATemplateTheCodePageCannotCarryTypesNothingAndNamesTheCharactersOnce)
+{
+    FakeDesktop desktop;
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    desktop.calls.clear();
+    delivery.ListBox1DblClick(true, "好的😀 ✓ 😀 한");
+    EXPECT_TRUE(desktop.sent.empty());
+    EXPECT_EQ(desktop.calls, (Calls{"not taken: 😀 ✓ 한"})) << "no activate, no hide: the list stays";
+    EXPECT_TRUE(delivery.HotKeyArmed()) << "another template can go to the same window";
+
+    desktop.calls.clear();
+    delivery.ListBox1DblClick(true, "😀😁😂🤣😃😄😅😆😉😊😋😎");
+    EXPECT_EQ(desktop.calls, (Calls{"not taken: 😀 😁 😂 🤣 😃 😄 😅 😆 😉 😊"})) << "at most ten";
 }

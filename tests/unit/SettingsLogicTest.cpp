@@ -36,7 +36,7 @@ protected:
     std::string storedRow() { return Describe(load()); }
 
     TempFolder folder;
-    Connection conn{Codec()};
+    Connection conn;
     const DateTime now = ToDateTime({2026, 5, 4, 10, 30, 15});
 };
 
@@ -136,7 +136,7 @@ TEST_F(SettingsLogic, TheLetterComesFromTheTextOrElseTheSelectedItem)
     EXPECT_EQ(load().THotKeyInt, 'D');
     EXPECT_EQ(load().THotKeyItem, -1);
 
-    for (const std::string& text : {std::string(), std::string("c"), std::string("1"), Gbk("中")}) {
+    for (const std::string& text : {std::string(), std::string("c"), std::string("1"), std::string("中")}) {
         controls.letterText = text;
         controls.letterItem = 5;
         ASSERT_EQ(SaveConfig(conn, config, controls, now), SaveResult::Saved) << text;
@@ -178,7 +178,7 @@ protected:
     std::string nextStart()
     {
         conn.disconnect();
-        Connection fresh(Codec());
+        Connection fresh;
         fresh.setConnectionText(conn.connectionText());
         TConfigRecord record;
         if (ReadConfigRecord(fresh, record) != ConfigLoad::Loaded)

@@ -17,14 +17,6 @@
 #include <strings.h>
 #include <unistd.h>
 
-const HostCodec& Codec()
-{
-    static HostCodec codec;
-    return codec;
-}
-
-std::string Gbk(const std::string& utf8) { return Codec().fromUtf8(utf8); }
-
 TempFolder::TempFolder()
 {
     char pattern[] = "/tmp/velmora-test-XXXXXX";

@@ -2,13 +2,9 @@
 // A temporary folder with a delivered database in it, removed after the test.
 #include "backup/Backup.h"
 #include "common/FunPub.h"
-#include "common/HostCodec.h"
 
 #include <string>
 #include <vector>
-
-// Code page 936 bytes of a UTF-8 literal, as the program holds text.
-std::string Gbk(const std::string& utf8);
 
 class TempFolder {
 public:
@@ -27,8 +23,6 @@ public:
 private:
     std::string root_;
 };
-
-const HostCodec& Codec();
 
 // Files on this machine's file system, doing what the program's own do on Windows.
 class HostFiles : public Files {

@@ -5,7 +5,6 @@
 
 #include "backup/Backup.h"
 #include "common/Text.h"
-#include "common/TextCodec.h"
 #include "store/ConfigRecord.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
@@ -21,17 +20,6 @@
 #include <unordered_set>
 
 namespace {
-
-// The database stores UTF-8 and the files hold UTF-8, so the tool hands the store its texts
-// unchanged: every byte of a template reaches the file, and the file's bytes the database.
-class Utf8Codec : public TextCodec {
-public:
-    std::string toUtf8(const std::string& text) const override { return text; }
-    std::string fromUtf8(const std::string& utf8) const override { return utf8; }
-    bool isLeadByte(unsigned char) const override { return false; }
-};
-
-const Utf8Codec kUtf8;
 
 // More findings of one kind than this are counted, not listed.
 const size_t kListedAtMost = 20;
@@ -126,13 +114,12 @@ private:
 // What check finds: problems the program would fail on, and templates that need a look.
 struct Findings {
     std::vector<std::string> problems;
-    std::vector<std::string> emptyTexts, duplicates, controlCharacters, invalidUtf8, outsideCodePage;
+    std::vector<std::string> emptyTexts, duplicates, controlCharacters, invalidUtf8;
     int templates = 0;
 
     size_t attention() const
     {
-        return emptyTexts.size() + duplicates.size() + controlCharacters.size() + invalidUtf8.size() +
-               outsideCodePage.size();
+        return emptyTexts.size() + duplicates.size() + controlCharacters.size() + invalidUtf8.size();
     }
 };
 
@@ -154,7 +141,7 @@ void CheckConfigRow(Connection& connection, Findings& findings)
     }
 }
 
-void CheckTemplates(Connection& connection, Platform& platform, Findings& findings)
+void CheckTemplates(Connection& connection, Findings& findings)
 {
     try {
         Query query(connection);
@@ -177,8 +164,6 @@ void CheckTemplates(Connection& connection, Platform& platform, Findings& findin
                                                      "，Velmora 显示和输入它时会在那里截断或出错");
             if (FindInvalidUtf8(text) != std::string::npos)
                 findings.invalidUtf8.push_back(where + "含有不是 UTF-8 的字节，Velmora 会把它们显示成 ?");
-            else if (!platform.fitsCodePage936(text))
-                findings.outsideCodePage.push_back(where + "含有代码页 936 之外的字符，Velmora 会把它们显示并输入成 ?");
         }
         findings.templates = position;
     } catch (const std::exception& e) {
@@ -208,7 +193,7 @@ int Check(const std::string& database, Platform& platform, Report& report)
     // Opening alone reads and writes nothing (the engine touches the file at the first
     // statement); it tells whether the program, which opens for writing, can open it.
     try {
-        Connection probe(kUtf8);
+        Connection probe;
         probe.setConnectionText(ConnectionTextFor(database));
         probe.connect();
     } catch (const StoreError& e) {
@@ -218,10 +203,10 @@ int Check(const std::string& database, Platform& platform, Report& report)
     if (!copy.make(database, reason))
         return report.fail(kExitFileProblem, database + "：无法复制一份来检查（" + reason + "）。");
     {
-        Connection connection(kUtf8);
+        Connection connection;
         connection.setConnectionText(ConnectionTextFor(copy.path()));
         CheckConfigRow(connection, findings);
-        CheckTemplates(connection, platform, findings);
+        CheckTemplates(connection, findings);
     }
     for (const std::string& problem : findings.problems)
         report.say(database + "：" + problem + "。");
@@ -229,7 +214,6 @@ int Check(const std::string& database, Platform& platform, Report& report)
     SayListed(report, database, findings.duplicates);
     SayListed(report, database, findings.controlCharacters);
     SayListed(report, database, findings.invalidUtf8);
-    SayListed(report, database, findings.outsideCodePage);
     if (!findings.problems.empty()) {
         report.say(database + "：Velmora 无法正常使用这个数据库。");
         return kExitUnusable;
@@ -359,12 +343,12 @@ int ReadTemplateFile(const std::string& file, Platform& platform, Report& report
 struct ImportTally {
     int added = 0;
     bool renumbered = false;
-    std::vector<int> empty, inDatabase, earlierInFile, outsideCodePage;
+    std::vector<int> empty, inDatabase, earlierInFile;
 };
 
 // The manager's rules for each row: trimmed, an empty text refused, a text the table holds
 // already skipped. The new rows follow the existing ones in the stored order.
-void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Platform& platform, ImportTally& tally)
+void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, ImportTally& tally)
 {
     Transaction transaction(connection);
     std::unordered_set<std::string> existing;
@@ -406,8 +390,6 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Platf
         } else {
             insert.run({SqlParam::Text(text), SqlParam::Integer(sortId++)});
             ++tally.added;
-            if (!platform.fitsCodePage936(text))
-                tally.outsideCodePage.push_back(row.line);
         }
     }
     transaction.commit();
@@ -454,9 +436,9 @@ int Import(const std::string& database, const std::string& file, Platform& platf
         return report.fail(kExitUnusable, database + "：" + reason + "。没有导入任何模板。");
     ImportTally tally;
     try {
-        Connection connection(kUtf8);
+        Connection connection;
         connection.setConnectionText(ConnectionTextFor(database));
-        AddTemplates(connection, rows, platform, tally);
+        AddTemplates(connection, rows, tally);
     } catch (const StoreError& e) {
         return report.fail(kExitFileProblem, database + "：导入失败（" + e.what() + "），数据库没有改动。");
     }
@@ -471,7 +453,6 @@ int Import(const std::string& database, const std::string& file, Platform& platf
     sayLines(tally.empty, "跳过空白的模板");
     sayLines(tally.inDatabase, "跳过数据库中已有的模板");
     sayLines(tally.earlierInFile, "跳过与文件中前面的模板相同的");
-    sayLines(tally.outsideCodePage, "已导入、但含有代码页 936 之外的字符（Velmora 会显示并输入成 ?）的");
     return kExitDone;
 }
 
@@ -487,8 +468,8 @@ std::string HelpText()
            "      文件不能已经存在。\n"
            "  VelmoraDb check DB.mdb\n"
            "      检查数据库：两张表和 Velmora 读取的每个字段，设置记录（TID = 1 恰好一条，每个值都\n"
-           "      能读出），空白或重复的模板，含有控制字符（制表符和换行以外的）的模板，代码页 936\n"
-           "      之外的字符。只读，不改动文件。\n"
+           "      能读出），空白或重复的模板，含有控制字符（制表符和换行以外的）的模板，不是\n"
+           "      UTF-8 的字节。只读，不改动文件。\n"
            "  VelmoraDb export DB.mdb 模板.csv\n"
            "      按列表的顺序把全部模板写进一个新的 CSV 文件。文件不能已经存在。\n"
            "  VelmoraDb import DB.mdb 模板.csv\n"
@@ -512,7 +493,7 @@ std::string HelpText()
            "  1  数据库不能用：Velmora 启动时会报错，或者读不出设置或模板\n"
            "  2  命令行不对\n"
            "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、控制字符、\n"
-           "     代码页 936 之外的字符）\n"
+           "     不是 UTF-8 的字节）\n"
            "  4  import：CSV 文件有读不出的行，数据库没有改动\n"
            "  5  import：Velmora 正在运行（或另一个导入一分钟后还没有结束），数据库没有改动\n"
            "  6  文件找不到、已经存在，或者读写失败\n";

@@ -1,6 +1,6 @@
 #pragma once
 // What the database tool needs of the system it runs on, by UTF-8 paths: files, a scratch
-// file, code page 936, the import's lock, and whether Velmora is running. PlatformHost.cpp and
+// file, the import's lock, and whether Velmora is running. PlatformHost.cpp and
 // PlatformWindows.cpp implement it; the tests replace single calls.
 #include <string>
 
@@ -29,9 +29,6 @@ public:
     virtual void releaseImportLock() = 0;
     // True while a copy of Velmora runs on this desktop (its named mutex exists).
     virtual bool velmoraRunning() = 0;
-    // Whether every character of a UTF-8 text has a form in code page 936, in which Velmora
-    // holds templates on a Chinese Windows system; others it shows and types as '?'.
-    virtual bool fitsCodePage936(const std::string& utf8) = 0;
 };
 
 // The platform the tool was built for.

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,15 +16,6 @@ std::string SystemReason() { return std::strerror(errno); }
 
 class HostPlatform : public Platform {
 public:
-    HostPlatform() = default;
-    ~HostPlatform() override
-    {
-        if (toCodePage_ != reinterpret_cast<iconv_t>(-1))
-            iconv_close(toCodePage_);
-    }
-    HostPlatform(const HostPlatform&) = delete;
-    HostPlatform& operator=(const HostPlatform&) = delete;
-
     bool isFile(const std::string& path) override
     {
         struct stat info;
@@ -126,30 +116,6 @@ public:
     void releaseImportLock() override {}
 
     bool velmoraRunning() override { return false; }
-
-    // One converter for the whole run: opening one per text would cost more than the
-    // import's inserts.
-    bool fitsCodePage936(const std::string& utf8) override
-    {
-        if (toCodePage_ == reinterpret_cast<iconv_t>(-1))
-            toCodePage_ = iconv_open("CP936", "UTF-8");
-        if (toCodePage_ == reinterpret_cast<iconv_t>(-1))
-            return true; // nothing to tell with; the check says nothing rather than guess
-        iconv(toCodePage_, nullptr, nullptr, nullptr, nullptr);
-        char* in = const_cast<char*>(utf8.data());
-        size_t inLeft = utf8.size();
-        char buffer[1024];
-        while (inLeft > 0) {
-            char* out = buffer;
-            size_t outLeft = sizeof buffer;
-            if (iconv(toCodePage_, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) && errno != E2BIG)
-                return false;
-        }
-        return true;
-    }
-
-private:
-    iconv_t toCodePage_ = reinterpret_cast<iconv_t>(-1);
 };
 
 } // namespace

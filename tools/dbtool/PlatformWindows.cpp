@@ -149,18 +149,6 @@ public:
         return true;
     }
 
-    // Code page 936 whatever the system's own code page is: Velmora's desks run Chinese Windows.
-    bool fitsCodePage936(const std::string& utf8) override
-    {
-        const std::wstring wide = Widen(utf8);
-        if (wide.empty())
-            return true;
-        BOOL usedDefault = FALSE;
-        WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                            &usedDefault);
-        return !usedDefault;
-    }
-
 private:
     HANDLE importLock_ = nullptr;
 };

@@ -10,7 +10,8 @@ using Chars = std::vector<unsigned>;
 
 namespace {
 
-const std::vector<std::string> kTemplates = {"ab", "你好", "line1\r\nline2", "a\tb", "quote ' and \\ backslash", ""};
+const std::vector<std::string> kTemplates = {"ab", "你好",   "line1\r\nline2", "a\tb", "quote ' and \\ backslash",
+                                             "",   "好的😀👍😀"};
 
 // A running Velmora and a target program to type into, side by side.
 class DeliveryTest : public ::testing::Test {
@@ -184,6 +185,30 @@ TEST_F(DeliveryTest, AnEmptyTemplateSendsNothingAndDisarms)
     velmora.showAll();
     EXPECT_TRUE(target.recordedChars().empty());
     EXPECT_TRUE(wt::IsShown(main));
+}
+
+TEST_F(DeliveryTest, AnOlderWindowGetsNothingOfATemplateItsCodePageCannotCarry)
+{
+    // The target's text box is subclassed by an ANSI procedure: an older program's window.
+    pressHotKeyOverTarget();
+    ASSERT_TRUE(waitShown());
+    doubleClickRow(6);
+    auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, "目标窗口是不支持 Unicode 的旧程序,不能输入模板中的这些字符: 😀 👍\r"
+                         "这条回复没有输入。请在支持 Unicode 的程序中使用这条模板,或删除这些字符后再试。");
+    EXPECT_EQ(box->caption, "系统提示");
+    EXPECT_EQ(box->icon, wt::MessageBoxIcon::Exclamation);
+    wt::SaveWindowScreenshot(box->hwnd, "delivery_not_taken.png");
+    ASSERT_TRUE(wt::Answer(*box, IDOK));
+    ASSERT_TRUE(velmora.waitForEarlierMessages());
+    EXPECT_TRUE(target.recordedChars().empty()) << "never a '?' in the reply";
+    EXPECT_TRUE(wt::IsShown(main)) << "the list stays";
+
+    // Still armed for that window: a template it can take goes there.
+    doubleClickRow(0);
+    ASSERT_TRUE(target.waitForChars(2, 5000));
+    EXPECT_EQ(target.recordedChars(), (Chars{0x61, 0x62}));
 }
 
 TEST_F(DeliveryTest, APressOverItsOwnListMakesTheListTheTarget)

@@ -51,11 +51,16 @@ TEST(List, ShowsTemplatesInStoredOrder)
     Installation app({"c", "a", "d", "b"});
     vt::RunSql(app.folder, "UPDATE TText SET TSortID = CASE TText WHEN 'a' THEN 0 WHEN 'b' THEN 1 WHEN 'c' THEN 2 "
                            "ELSE 3 END");
-    // A character the code page lacks is listed as a double-click would type it.
-    vt::RunSql(app.folder, "INSERT INTO TText (TText, TSortID) VALUES ('好的😀', 4)");
+    // Characters beyond the code page are listed as stored.
+    vt::RunSql(app.folder, "INSERT INTO TText (TText, TSortID) VALUES ('好的😀𠮷', 4)");
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
-    EXPECT_EQ(velmora.listEntries(), (Entries{"a", "b", "c", "d", "好的??"}));
+    EXPECT_EQ(velmora.listEntries(), (Entries{"a", "b", "c", "d", "好的😀𠮷"}));
+    velmora.search("😀");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"好的😀𠮷"}));
+    velmora.search("𠮷");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"好的😀𠮷"}));
+    velmora.showAll();
     EXPECT_EQ(velmora.selectedIndex(), -1);
 }
 

@@ -138,18 +138,16 @@ TEST(TemplateManager, AddModifyAndDeleteWithEveryMessage)
     manager.clickButton("BtnCancel");
     EXPECT_TRUE(Notice(velmora, "没有选择要删除的模板!")) << "no new choice since the delete";
 
-    // Characters the code page cannot carry are named, and nothing changes.
-    manager.setMemoText("好的✓😀✓");
+    // Every character is accepted and listed as typed.
+    manager.setMemoText("好的✓😀𠮷");
     manager.clickButton("BtnNew");
-    auto outside = wt::WaitForMessageBox(velmora.pid(), 10000);
-    ASSERT_TRUE(outside);
-    EXPECT_EQ(outside->text, "模板中有系统不能输入的字符: ✓ 😀\r这些字符在聊天窗口里会变成\"?\",请删除或替换后再保存。");
-    EXPECT_EQ(outside->caption, kCaption);
-    EXPECT_EQ(outside->icon, MessageBoxIcon::Exclamation);
-    wt::SaveWindowScreenshot(outside->hwnd, "manager_outside_code_page.png");
-    wt::Answer(*outside, IDOK);
-    EXPECT_EQ(manager.memoText(), "好的✓😀✓");
-    EXPECT_EQ(manager.rows(), (Rows{"您好", "请稍等"}));
+    EXPECT_TRUE(Confirmation(velmora, "添加模板成功."));
+    EXPECT_TRUE(RowsBecome(manager, {"您好", "请稍等", "好的✓😀𠮷"}));
+    manager.search("😀");
+    EXPECT_EQ(manager.rows(), (Rows{"好的✓😀𠮷"}));
+    vt::RunSql(app.folder, "DELETE FROM TText WHERE TText LIKE '好的%'");
+    manager.search("");
+    EXPECT_TRUE(RowsBecome(manager, {"您好", "请稍等"}));
 
     // A statement the database refuses: the user is told why and keeps the typed text.
     vt::RunSql(app.folder, "CREATE TRIGGER refuse BEFORE INSERT ON TText BEGIN SELECT RAISE(ABORT, 'disk full'); END");
