@@ -14,7 +14,7 @@ namespace {
 const std::string kReply = "您好,“订单”已发货😀 𠮷 \"ok\" 'x' 100%";
 // What code page 936 carries, and a reply an ANSI window cannot take.
 const std::string kCodePageReply = "您好,“订单”已发货 \"ok\" 'x' 100%";
-const std::string kEmojiReply = "谢谢😀再见😀";
+const std::string kEmojiReply = "谢谢😀再见😀𠮷";
 
 Chars CodeUnits(const std::string& utf8)
 {
@@ -85,15 +85,14 @@ TEST_F(DeliveryUnicode, AnAnsiWindowGetsCodePageBytesOrNothingAndANotice)
     EXPECT_EQ(target.recordedChars(), expected);
     ASSERT_TRUE(wt::WaitForWindowGone(main, 3000));
 
-    // Not a single "?" typed: the notice names the emoji, once, and the list stays for another reply.
+    // Not a single "?" typed: the notice names each character once, and the list stays for another reply.
     deliver(target, 2);
     auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
     ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, "目标窗口是不支持 Unicode 的旧程序,不能输入模板中的这些字符: 😀 𠮷\r"
+                         "这条回复没有输入。请在支持 Unicode 的程序中使用这条模板,或删除这些字符后再试。");
     EXPECT_EQ(box->caption, "系统提示");
     EXPECT_EQ(box->icon, wt::MessageBoxIcon::Exclamation);
-    const size_t named = box->text.find("😀");
-    EXPECT_NE(named, std::string::npos) << box->text;
-    EXPECT_EQ(box->text.find("😀", named + 1), std::string::npos) << box->text;
     wt::SaveWindowScreenshot(box->hwnd, "delivery_unicode_ansi_notice.png");
     ASSERT_TRUE(wt::Answer(*box, IDOK));
     ASSERT_TRUE(velmora.waitForEarlierMessages());
