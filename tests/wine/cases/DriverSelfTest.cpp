@@ -132,6 +132,21 @@ TEST(DriverTarget, RecordsAnsiCharactersSentFromAnotherProcess)
     EXPECT_FALSE(wt::WaitForMessageBox(target.pid(), 200)) << "the target window is no message box";
 }
 
+TEST(DriverTarget, UnicodeTargetRecordsCodeUnitsAndReadsBackSurrogatePairs)
+{
+    wt::TargetProcess target(wt::TargetKind::Unicode);
+    EXPECT_TRUE(IsWindowUnicode(target.edit()));
+    // 你 and 😀 (a high and a low surrogate), one code unit per message.
+    const std::vector<unsigned> units = {0x4F60, 0xD83D, 0xDE00};
+    for (unsigned unit : units)
+        SendMessageW(target.edit(), WM_CHAR, unit, 1);
+
+    ASSERT_TRUE(target.waitForChars(3, 2000));
+    EXPECT_EQ(target.recordedChars(), units);
+    EXPECT_EQ(target.editTextUtf16(), std::wstring(L"\x4F60\xD83D\xDE00"));
+    EXPECT_EQ(target.editText(), "你😀");
+}
+
 TEST(DriverTarget, HungTargetStillReportsWhatItReceived)
 {
     wt::TargetProcess target(/*hangAfterFirstChar=*/true);

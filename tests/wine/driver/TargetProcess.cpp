@@ -29,6 +29,13 @@ std::string NewRecordPath()
 
 std::string WorkingFolder(const std::string& exe) { return exe.substr(0, exe.find_last_of('\\') + 1); }
 
+std::string NotepadExe()
+{
+    wchar_t folder[MAX_PATH + 1];
+    GetWindowsDirectoryW(folder, MAX_PATH + 1);
+    return Narrow(folder) + "\\notepad.exe";
+}
+
 std::vector<std::string> TargetArguments(const std::string& recordPath, bool hangAfterFirstChar,
                                          unsigned slowFirstCharMs)
 {
@@ -56,10 +63,26 @@ TargetProcess::TargetProcess(bool hangAfterFirstChar, unsigned slowFirstCharMs)
         throw std::runtime_error("the target window has no edit control");
 }
 
+TargetProcess::TargetProcess(TargetKind kind)
+    : kind_(kind), recordPath_(kind == TargetKind::Notepad ? "" : NewRecordPath()),
+      process_(kind == TargetKind::Notepad ? AppProcess(NotepadExe(), "C:\\")
+               : kind == TargetKind::Unicode
+                   ? AppProcess(TargetExe(), WorkingFolder(TargetExe()), {"--record-unicode", recordPath_})
+                   : AppProcess(TargetExe(), WorkingFolder(TargetExe()), TargetArguments(recordPath_, false, 0)))
+{
+    window_ = WaitForWindow(pid(), kind == TargetKind::Notepad ? HasClass("Notepad") : HasTitle(kTargetTitle), 10000);
+    if (!window_)
+        throw std::runtime_error("the target window did not appear");
+    edit_ = FindChild(window_, "Edit");
+    if (!edit_)
+        throw std::runtime_error("the target window has no edit control");
+}
+
 TargetProcess::~TargetProcess()
 {
     stop();
-    DeleteFileW(Widen(recordPath_).c_str());
+    if (!recordPath_.empty())
+        DeleteFileW(Widen(recordPath_).c_str());
 }
 
 POINT TargetProcess::editCentre() const { return Centre(WindowRect(edit_)); }
@@ -70,7 +93,7 @@ std::vector<unsigned> TargetProcess::recordedChars() const
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     std::vector<unsigned> chars;
-    if (!file)
+    if (recordPath_.empty() || !file)
         return chars;
     std::string content;
     char buffer[4096];
@@ -92,6 +115,8 @@ bool TargetProcess::waitForChars(size_t count, unsigned timeoutMs) const
 }
 
 std::string TargetProcess::editText() const { return ControlText(edit_); }
+
+std::wstring TargetProcess::editTextUtf16() const { return ControlTextUtf16(edit_); }
 
 void TargetProcess::setEditText(const std::string& text) const
 {
@@ -135,7 +160,8 @@ void TargetProcess::stop()
     if (!process_.running())
         return;
     // A hung target (see hangAfterFirstChar) would not answer WM_CLOSE: end it at once.
-    if (!SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 300, nullptr)) {
+    // Notepad would ask whether to save what was typed into it: end it at once too.
+    if (kind_ == TargetKind::Notepad || !SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 300, nullptr)) {
         process_.kill();
         return;
     }

@@ -1,5 +1,6 @@
 // VelmoraTarget.exe ($VELMORA_TARGET_EXE) seen from the tests: a window in another process
-// whose edit control records every WM_CHAR it receives.
+// whose edit control records every WM_CHAR it receives. Wine's notepad, a program of
+// someone else's, can stand in as the window typed into.
 #pragma once
 
 #include "AppProcess.h"
@@ -12,6 +13,11 @@
 
 namespace wt {
 
+// The window typed into: the target whose edit control is an ANSI window (characters sent as
+// code-page bytes arrive as those bytes), the target whose edit control is a Unicode window
+// (UTF-16 code units), or notepad.exe of the Wine prefix (Unicode; records nothing).
+enum class TargetKind { Ansi, Unicode, Notepad };
+
 class TargetProcess {
 public:
     // Starts the target and waits for its window; throws std::runtime_error when it does not
@@ -19,6 +25,7 @@ public:
     // the first character it receives; with `slowFirstCharMs` it is busy that long with
     // the first character, yet not hung.
     explicit TargetProcess(bool hangAfterFirstChar = false, unsigned slowFirstCharMs = 0);
+    explicit TargetProcess(TargetKind kind);
     ~TargetProcess();
     TargetProcess(const TargetProcess&) = delete;
     TargetProcess& operator=(const TargetProcess&) = delete;
@@ -36,6 +43,8 @@ public:
     bool waitForChars(size_t count, unsigned timeoutMs) const;
     // The edit control's text (WM_GETTEXT), UTF-8.
     std::string editText() const;
+    // The same as the UTF-16 the control holds, for comparing code unit by code unit.
+    std::wstring editTextUtf16() const;
     void setEditText(const std::string& text) const;
     // The selected range [first, second) of the edit control, in characters.
     std::pair<int, int> editSelection() const;
@@ -47,6 +56,7 @@ public:
     void stop();
 
 private:
+    TargetKind kind_ = TargetKind::Ansi;
     std::string recordPath_;
     AppProcess process_;
     HWND window_ = nullptr;

@@ -96,7 +96,9 @@ std::string WindowText(HWND window)
     return Narrow(std::wstring(text.data(), static_cast<size_t>(copied > 0 ? copied : 0)));
 }
 
-std::string ControlText(HWND control, unsigned timeoutMs)
+std::string ControlText(HWND control, unsigned timeoutMs) { return Narrow(ControlTextUtf16(control, timeoutMs)); }
+
+std::wstring ControlTextUtf16(HWND control, unsigned timeoutMs)
 {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &length))
@@ -106,7 +108,7 @@ std::string ControlText(HWND control, unsigned timeoutMs)
     if (!SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
                              timeoutMs, &copied))
         return {};
-    return Narrow(std::wstring(text.data(), copied));
+    return std::wstring(text.data(), copied);
 }
 
 std::string ClassName(HWND window)

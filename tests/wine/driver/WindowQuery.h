@@ -34,6 +34,8 @@ WindowPredicate AllOf(WindowPredicate first, WindowPredicate second);
 std::string WindowText(HWND window);
 // The text a control reports to WM_GETTEXT (edit controls); empty on timeout.
 std::string ControlText(HWND control, unsigned timeoutMs = 2000);
+// The same as UTF-16, exactly as the control gives it (SendMessageW).
+std::wstring ControlTextUtf16(HWND control, unsigned timeoutMs = 2000);
 std::string ClassName(HWND window);
 DWORD WindowProcessId(HWND window);
 DWORD WindowThreadId(HWND window);

@@ -11,10 +11,19 @@
 //       With --hang-after-first-char the program stops handling messages for 60 s after the
 //       first character, as a hung program does.
 //
+//   VelmoraTarget.exe --record-unicode FILE
+//       The same window, but the edit control keeps a Unicode window procedure, as most
+//       programs have today: every WM_CHAR arrives as one UTF-16 code unit (a character
+//       outside the BMP as its high then its low surrogate) and is recorded as such.
+//
 //   VelmoraTarget.exe --count
 //       A window "Velmora Counter" that only counts the WM_CHAR messages it receives (the
 //       bytes sent, a Chinese character as two), for the delivery benchmark: the count
 //       answers the message WM_APP + 7 (kCountQuery).
+//
+//   VelmoraTarget.exe --count-unicode
+//       The same as a Unicode window "Velmora Unicode Counter" (class
+//       VelmoraUnicodeCountingTarget): it counts UTF-16 code units, a Chinese character as one.
 //
 //   VelmoraTarget.exe --message-box FLAGS CAPTION TEXT
 //       Shows MessageBoxW(nullptr, TEXT, CAPTION, FLAGS) (FLAGS in hex) and exits with the
@@ -38,8 +47,8 @@ const int kEditId = 100;
 
 class TargetWindow {
 public:
-    TargetWindow(const std::wstring& recordPath, DWORD pauseAfterFirstCharMs)
-        : pauseAfterFirstCharMs_(pauseAfterFirstCharMs)
+    TargetWindow(const std::wstring& recordPath, DWORD pauseAfterFirstCharMs, bool unicode)
+        : pauseAfterFirstCharMs_(pauseAfterFirstCharMs), unicode_(unicode)
     {
         record_ = CreateFileW(recordPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -93,7 +102,9 @@ private:
             self->onEditChar(wParam);
             result = self->passCharOn(edit, wParam, lParam);
         } else {
-            result = CallWindowProcA(self->editProc_, edit, message, wParam, lParam);
+            // The edit control's procedure gets the message in the form this one was given it.
+            result = self->unicode_ ? CallWindowProcW(self->editProc_, edit, message, wParam, lParam)
+                                    : CallWindowProcA(self->editProc_, edit, message, wParam, lParam);
         }
         if (message == WM_CHAR && self->pauseAfterFirstCharMs_) {
             const DWORD pause = self->pauseAfterFirstCharMs_;
@@ -126,15 +137,21 @@ private:
         font_ = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"SimSun");
         SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        editProc_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TargetWindow::EditProc)));
+        // Subclassing with the A function makes the edit control an ANSI window (characters sent
+        // to it as bytes stay bytes); with the W function it stays a Unicode window.
+        const auto proc = reinterpret_cast<LONG_PTR>(&TargetWindow::EditProc);
+        editProc_ = reinterpret_cast<WNDPROC>(unicode_ ? SetWindowLongPtrW(edit_, GWLP_WNDPROC, proc)
+                                                       : SetWindowLongPtrA(edit_, GWLP_WNDPROC, proc));
         return 0;
     }
 
     // Hands a byte of code page 936 on to the Unicode edit control: a lead byte waits for
     // its trail byte, and the two go on as one character.
+    // A Unicode window gets UTF-16 code units, which go on as they came.
     LRESULT passCharOn(HWND edit, WPARAM byte, LPARAM lParam)
     {
+        if (unicode_)
+            return CallWindowProcW(editProc_, edit, WM_CHAR, byte, lParam);
         if (leadByte_) {
             const char pair[2] = {static_cast<char>(leadByte_), static_cast<char>(byte)};
             leadByte_ = 0;
@@ -168,12 +185,13 @@ private:
     WNDPROC editProc_ = nullptr;
     HANDLE record_ = INVALID_HANDLE_VALUE;
     DWORD pauseAfterFirstCharMs_; // busy this long in the first WM_CHAR; 0: never
+    bool unicode_;
     unsigned leadByte_ = 0;
 };
 
-int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseAfterFirstCharMs)
+int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseAfterFirstCharMs, bool unicode)
 {
-    TargetWindow target(recordPath, pauseAfterFirstCharMs);
+    TargetWindow target(recordPath, pauseAfterFirstCharMs, unicode);
     if (!target.create(instance))
         return 2;
     MSG message;
@@ -186,16 +204,28 @@ int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseA
 
 const UINT kCountQuery = WM_APP + 7;
 
+LRESULT count = 0; // WM_CHAR messages the counting window received
+
 // An ANSI window: a Chinese character sent as lead and trail byte arrives as two messages,
 // so the count is the bytes sent.
 LRESULT CALLBACK CounterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    static LRESULT count = 0;
     switch (message) {
     case WM_CHAR: ++count; return 0;
     case kCountQuery: return count;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// A Unicode window: one message per UTF-16 code unit.
+LRESULT CALLBACK UnicodeCounterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CHAR: ++count; return 0;
+    case kCountQuery: return count;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -216,6 +246,27 @@ int RunCounter(HINSTANCE instance)
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0)
         DispatchMessageA(&message);
+    return 0;
+}
+
+int RunUnicodeCounter(HINSTANCE instance)
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = UnicodeCounterProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = L"VelmoraUnicodeCountingTarget";
+    if (!RegisterClassW(&windowClass))
+        return 2;
+    HWND window =
+        CreateWindowExW(0, windowClass.lpszClassName, L"Velmora Unicode Counter", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20,
+                        60, 320, 220, nullptr, nullptr, instance, nullptr);
+    if (!window)
+        return 2;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
     return 0;
 }
 
@@ -248,6 +299,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     if (args.size() == 2 && args[1] == L"--count")
         return RunCounter(instance);
+    if (args.size() == 2 && args[1] == L"--count-unicode")
+        return RunUnicodeCounter(instance);
+    if (args.size() == 3 && args[1] == L"--record-unicode")
+        return RunRecorder(instance, args[2], 0, true);
     if (args.size() == 3 && args[1] == L"--hold-hotkey")
         return HoldHotKey(args[2][0]);
     if (args.size() >= 3 && args[1] == L"--record") {
@@ -257,11 +312,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             pause = 60000;
         else if (args.size() >= 5 && args[3] == L"--slow-first-char")
             pause = static_cast<DWORD>(std::wcstoul(args[4].c_str(), nullptr, 10));
-        return RunRecorder(instance, args[2], pause);
+        return RunRecorder(instance, args[2], pause, false);
     }
     MessageBoxW(nullptr,
                 L"VelmoraTarget.exe --record FILE [--hang-after-first-char | --slow-first-char MS]\n"
-                L"VelmoraTarget.exe --count\n"
+                L"VelmoraTarget.exe --record-unicode FILE\n"
+                L"VelmoraTarget.exe --count | --count-unicode\n"
                 L"VelmoraTarget.exe --message-box FLAGS CAPTION TEXT\n"
                 L"VelmoraTarget.exe --hold-hotkey LETTER",
                 kTitle, MB_OK);
