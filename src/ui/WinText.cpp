@@ -2,33 +2,26 @@
 
 #include <windows.h>
 
-namespace {
-
-std::wstring ToWide(const std::string& text, UINT codePage)
+std::wstring Widen(const std::string& utf8)
 {
-    if (text.empty())
+    if (utf8.empty())
         return {};
-    const int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
     return wide;
 }
 
-std::string FromWide(const std::wstring& wide, UINT codePage)
+std::string Utf8FromWide(const std::wstring& wide)
 {
     if (wide.empty())
         return {};
     const int size =
-        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
-    return text;
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr, nullptr);
+    return utf8;
 }
-
-} // namespace
-
-std::wstring Widen(const std::string& utf8) { return ToWide(utf8, CP_UTF8); }
-std::string Utf8FromWide(const std::wstring& wide) { return FromWide(wide, CP_UTF8); }
 
 std::wstring WindowTextWide(HWND window)
 {
