@@ -249,6 +249,27 @@ void Settle(Clock::time_point until)
         Sleep(1);
 }
 
+// Velmora brought to a write and the write started: `first` is when the files first changed.
+struct StartedWrite {
+    StartedWrite(const Write& write, const wt::ProgramFolder& folder) : velmora(folder)
+    {
+        const std::function<void()> click = write.prepare(velmora, manager);
+        if (!click)
+            return;
+        ended = [this, &write] { return write.ended(velmora, manager.get()); };
+        files = FilesNow(folder);
+        click();
+        first = WaitForChange(folder, files, ended);
+    }
+    bool started() const { return static_cast<bool>(ended); }
+
+    Velmora velmora;
+    std::unique_ptr<Manager> manager;
+    std::function<bool()> ended;
+    std::string files; // as they were before the click
+    Clock::time_point first;
+};
+
 // Times the writes from the first change of the files to the last, then kills Velmora
 // at moments spread over that span, counted from the first change, and checks each time what
 // was left.
@@ -269,19 +290,14 @@ void KillDuringWrite(const Write& write)
     for (int timing = 0; timing < 3; ++timing) {
         double span = 0;
         Run run(seed);
-        Velmora velmora(run.folder);
-        std::unique_ptr<Manager> manager;
-        const std::function<void()> click = write.prepare(velmora, manager);
-        ASSERT_TRUE(click);
-        const std::function<bool()> ended = [&] { return write.ended(velmora, manager.get()); };
-        std::string files = FilesNow(run.folder);
-        click();
-        const Clock::time_point first = WaitForChange(run.folder, files, ended);
+        StartedWrite started(write, run.folder);
+        ASSERT_TRUE(started.started());
+        std::string files = started.files;
         ASSERT_NE(FilesNow(run.folder), files) << "the write changed no file";
-        while (!ended() && Clock::now() - first < std::chrono::seconds(60)) {
+        while (!started.ended() && Clock::now() - started.first < std::chrono::seconds(60)) {
             const std::string now = FilesNow(run.folder);
             if (now != files) {
-                span = Milliseconds(Clock::now() - first).count();
+                span = Milliseconds(Clock::now() - started.first).count();
                 files = now;
             }
             Sleep(1);
@@ -302,17 +318,11 @@ void KillDuringWrite(const Write& write)
                      " ms into the writes");
         Run run(seed);
         {
-            Velmora velmora(run.folder);
-            std::unique_ptr<Manager> manager;
-            const std::function<void()> click = write.prepare(velmora, manager);
-            ASSERT_TRUE(click);
-            const std::function<bool()> ended = [&] { return write.ended(velmora, manager.get()); };
-            const std::string files = FilesNow(run.folder);
-            click();
-            const Clock::time_point first = WaitForChange(run.folder, files, ended);
-            Settle(first + std::chrono::microseconds(static_cast<long long>(at * 1000)));
-            const bool inTime = !ended();
-            velmora.process().kill();
+            StartedWrite started(write, run.folder);
+            ASSERT_TRUE(started.started());
+            Settle(started.first + std::chrono::microseconds(static_cast<long long>(at * 1000)));
+            const bool inTime = !started.ended();
+            started.velmora.process().kill();
             std::cout << "kill " << k << "/" << moments << " at " << at << " ms"
                       << (inTime ? "" : " (the write had ended)") << ": ";
         }
