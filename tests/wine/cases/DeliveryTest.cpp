@@ -193,14 +193,8 @@ TEST_F(DeliveryTest, AnOlderWindowGetsNothingOfATemplateItsCodePageCannotCarry)
     pressHotKeyOverTarget();
     ASSERT_TRUE(waitShown());
     doubleClickRow(6);
-    auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text, "目标窗口是不支持 Unicode 的旧程序,不能输入模板中的这些字符: 😀 👍\r"
-                         "这条回复没有输入。请在支持 Unicode 的程序中使用这条模板,或删除这些字符后再试。");
-    EXPECT_EQ(box->caption, "系统提示");
-    EXPECT_EQ(box->icon, wt::MessageBoxIcon::Exclamation);
-    wt::SaveWindowScreenshot(box->hwnd, "delivery_not_taken.png");
-    ASSERT_TRUE(wt::Answer(*box, IDOK));
+    ASSERT_TRUE(vt::ExpectMessageBox(velmora.pid(), vt::NotTakenNotice("😀 👍"), "系统提示",
+                                     wt::MessageBoxIcon::Exclamation, IDOK, 10000, "delivery_not_taken.png"));
     ASSERT_TRUE(velmora.waitForEarlierMessages());
     EXPECT_TRUE(target.recordedChars().empty()) << "never a '?' in the reply";
     EXPECT_TRUE(wt::IsShown(main)) << "the list stays";

@@ -87,14 +87,8 @@ TEST_F(DeliveryUnicode, AnAnsiWindowGetsCodePageBytesOrNothingAndANotice)
 
     // Not a single "?" typed: the notice names each character once, and the list stays for another reply.
     deliver(target, 2);
-    auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text, "目标窗口是不支持 Unicode 的旧程序,不能输入模板中的这些字符: 😀 𠮷\r"
-                         "这条回复没有输入。请在支持 Unicode 的程序中使用这条模板,或删除这些字符后再试。");
-    EXPECT_EQ(box->caption, "系统提示");
-    EXPECT_EQ(box->icon, wt::MessageBoxIcon::Exclamation);
-    wt::SaveWindowScreenshot(box->hwnd, "delivery_unicode_ansi_notice.png");
-    ASSERT_TRUE(wt::Answer(*box, IDOK));
+    ASSERT_TRUE(vt::ExpectMessageBox(velmora.pid(), vt::NotTakenNotice("😀 𠮷"), "系统提示",
+                                     wt::MessageBoxIcon::Exclamation, IDOK, 10000, "delivery_unicode_ansi_notice.png"));
     ASSERT_TRUE(velmora.waitForEarlierMessages());
     EXPECT_EQ(target.recordedChars(), expected);
     EXPECT_TRUE(wt::IsShown(main));

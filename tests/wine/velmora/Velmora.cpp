@@ -176,7 +176,7 @@ void Velmora::quitWith(int answer)
 }
 
 bool ExpectMessageBox(DWORD pid, const std::string& text, const std::string& caption, wt::MessageBoxIcon icon,
-                      int answer, unsigned timeoutMs)
+                      int answer, unsigned timeoutMs, const std::string& screenshot)
 {
     auto box = wt::WaitForMessageBox(pid, timeoutMs);
     EXPECT_TRUE(box) << "no message box \"" << text << "\"";
@@ -185,9 +185,17 @@ bool ExpectMessageBox(DWORD pid, const std::string& text, const std::string& cap
     EXPECT_EQ(box->text, text);
     EXPECT_EQ(box->caption, caption);
     EXPECT_EQ(box->icon, icon);
+    if (!screenshot.empty())
+        wt::SaveWindowScreenshot(box->hwnd, screenshot);
     const bool matched = box->text == text && box->caption == caption && box->icon == icon;
     EXPECT_TRUE(wt::Answer(*box, answer));
     return matched;
+}
+
+std::string NotTakenNotice(const std::string& characters)
+{
+    return "目标窗口是不支持 Unicode 的旧程序,不能输入模板中的这些字符: " + characters +
+           "\r这条回复没有输入。请在支持 Unicode 的程序中使用这条模板,或删除这些字符后再试。";
 }
 
 HWND VisibleHintWindow()

@@ -74,10 +74,14 @@ private:
     HWND main_ = nullptr;
 };
 
-// Expects a message box of `pid` with exactly this text, caption and icon, answers it with
-// `answer` and returns true when everything matched (failures are reported by gtest).
+// Expects a message box of `pid` with exactly this text, caption and icon, saves it as `screenshot`
+// when one is named, answers it with `answer` and returns true when everything matched (failures are
+// reported by gtest).
 bool ExpectMessageBox(DWORD pid, const std::string& text, const std::string& caption, wt::MessageBoxIcon icon,
-                      int answer = IDOK, unsigned timeoutMs = 15000);
+                      int answer = IDOK, unsigned timeoutMs = 15000, const std::string& screenshot = "");
+
+// The notice shown when an older (ANSI) window cannot take `characters` of a template.
+std::string NotTakenNotice(const std::string& characters);
 
 // --- A target program to type into ----------------------------------------------------
 
