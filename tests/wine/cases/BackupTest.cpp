@@ -28,12 +28,18 @@ void Quit(Velmora& velmora)
 
 HWND OpenRestoreDialog(Velmora& velmora)
 {
-    velmora.click(242 + 8, 343 + 8);
-    HWND menu = vt::WaitForMenu();
-    if (!menu)
-        return nullptr;
-    wt::Click(vt::MenuItemPoint(menu, 2, 2)); // 数据还原
-    return wt::WaitForWindow(velmora.pid(), wt::HasClass("TBkFrm"), 5000);
+    // A click on the menu that comes as it is still being laid out can be lost: the menu is
+    // closed and opened once more when no dialog came.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        velmora.click(242 + 8, 343 + 8);
+        if (HWND menu = vt::WaitForMenu()) {
+            wt::Click(vt::MenuItemPoint(menu, 2, 2)); // 数据还原
+            if (HWND dialog = wt::WaitForWindow(velmora.pid(), wt::HasClass("TBkFrm"), 5000))
+                return dialog;
+        }
+        wt::PressKey(VK_ESCAPE);
+    }
+    return wt::WaitForWindow(velmora.pid(), wt::HasClass("TBkFrm"), 1000);
 }
 
 void SelectRow(HWND dialog, int row)
