@@ -30,7 +30,7 @@ public:
     void LoadTemplates(LoadMode mode, const std::string& text, ListedRows& rows);
     // Image5Click with the search box's text: trimmed, and nothing left lists all.
     void Search(const std::string& typed, ListedRows& rows);
-    // Image6Click, and every load after start or the manager: all templates.
+    // Every template, in stored order.
     void ShowAll(ListedRows& rows) { LoadTemplates(LoadMode::All, {}, rows); }
 
 private:
