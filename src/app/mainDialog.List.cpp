@@ -2,24 +2,33 @@
 #include "app/mainDialog.h"
 
 #include "common/RowGeometry.h"
-#include "common/Text.h"
 #include "store/ConfigRecord.h"
 #include "ui/ListFill.h"
 #include "ui/TemplateRows.h"
 #include "ui/WinText.h"
 
 namespace {
+
 const int kShownCharacters = 20;
-}
+
+// The list box as the rows of the template list.
+class ListBoxRows : public ListedRows {
+public:
+    explicit ListBoxRows(HWND list) : fill_(list) {}
+    void clear() override { fill_.clear(); }
+    void add(std::string_view text) override { fill_.add(text); }
+
+private:
+    ListBoxFill fill_;
+};
+
+} // namespace
 
 void TMainFrm::LoadTemplates(int mode, const std::string& text)
 {
-    SendMessageW(ListBox1, LB_RESETCONTENT, 0, 0);
     hintRow_ = -1;
-    RowReader rows =
-        mode == 0 ? RowReader(_conn, "Select * from TText order by TSortId asc")
-                  : RowReader(_conn, "Select * from TText where TText like ? escape '\\'", {SqlParam::Contains(text)});
-    FillListFromRows(ListBox1, rows, "TText");
+    ListBoxRows rows(ListBox1);
+    list_.LoadTemplates(mode == 0 ? LoadMode::All : LoadMode::Search, text, rows);
 }
 
 std::string TMainFrm::EntryText(int index) const { return ListEntryText(ListBox1, index); }
@@ -28,11 +37,9 @@ std::string TMainFrm::SearchText() const { return Utf8FromWide(WindowTextWide(Ed
 
 void TMainFrm::Image5Click()
 {
-    const std::string text = TrimText(SearchText());
-    if (text.empty())
-        LoadTemplates(0, "");
-    else
-        LoadTemplates(1, text);
+    hintRow_ = -1;
+    ListBoxRows rows(ListBox1);
+    list_.Search(SearchText(), rows);
 }
 
 void TMainFrm::Image6Click() { LoadTemplates(0, ""); }
@@ -46,20 +53,10 @@ void TMainFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
 
 void TMainFrm::ListBox1MouseMove(POINT listPoint)
 {
-    // The row from the top index and the fixed row height: the list's own hit test gives
-    // the row in 16 bits and names a wrong row past 65,535 templates.
-    RECT client;
-    GetClientRect(ListBox1, &client);
-    if (!PtInRect(&client, listPoint))
+    const int index = ListRowAt(ListBox1, listPoint, kListRowHeight);
+    if (index < 0 || index == hintRow_)
         return;
-    const LRESULT top = SendMessageW(ListBox1, LB_GETTOPINDEX, 0, 0);
-    const LRESULT count = SendMessageW(ListBox1, LB_GETCOUNT, 0, 0);
-    const long long index = static_cast<long long>(top) + listPoint.y / kListRowHeight;
-    if (top < 0 || index >= count)
-        return;
-    if (index == hintRow_)
-        return;
-    hintRow_ = static_cast<int>(index);
+    hintRow_ = index;
     hints_.setWindowHint(ListBox1, EntryText(hintRow_));
 }
 

@@ -10,8 +10,6 @@
 #include "ui/Pictures.h"
 #include "ui/WinText.h"
 
-std::string AppPath;
-
 namespace {
 
 // A write-protected DB.mdb would lose every change the user makes; say so at start.

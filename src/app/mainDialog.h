@@ -2,7 +2,9 @@
 // The main window: a borderless panel with its tray icon and menus. Start-up and the
 // close path live in mainDialog.cpp, the frame and its commands in mainDialog.Frame.cpp.
 #include "app/HotKeyDelivery.h"
+#include "app/WinDeliveryDesktop.h"
 #include "store/Connection.h"
+#include "templates/TemplateList.h"
 #include "ui/ApplicationWindow.h"
 #include "ui/ControlHook.h"
 #include "ui/Gdi.h"
@@ -17,10 +19,7 @@
 #include <memory>
 #include <string>
 
-// The program folder, ending in a backslash; recorded once at start.
-extern std::string AppPath;
-
-class TMainFrm : public Window, public DeliveryDesktop {
+class TMainFrm : public Window {
 public:
     TMainFrm();
     ~TMainFrm() override;
@@ -30,8 +29,6 @@ public:
     bool Create();
     // The first show at start.
     void ShowAtStart();
-
-    Connection _conn;
 
     void HideToTray();
     void ConfirmQuit();
@@ -80,20 +77,6 @@ private:
     bool CloseOpenWindow();
 
     // The hotkey and delivery (mainDialog.HotKey.cpp).
-    WindowHandle windowUnderPointer() override;
-    void showMainWindow() override;
-    void bringMainWindowToFront() override;
-    void activate(WindowHandle target) override;
-    bool isUnicodeWindow(WindowHandle target) override;
-    bool toCodePage(const std::string& character, CodePageText& bytes) override;
-    CharacterSent sendCharacter(WindowHandle target, unsigned value, bool unicode) override;
-    TargetWait waitForTarget(unsigned ms) override;
-    TargetState targetState(WindowHandle target) override;
-    void handlePendingMessages() override;
-    void reportRefused(const std::string& typed, const std::string& whole) override;
-    void reportCutShort(const std::string& typed, const std::string& whole, TypingStop why) override;
-    void reportNotTaken(const std::vector<std::string>& characters) override;
-    void hideToTray() override { HideToTray(); }
     void CreateDelivery();
     void WMHotKey(LPARAM lParam);
     void ListBox1DblClick();
@@ -110,6 +93,10 @@ private:
 
     static const UINT kAddTrayIcon = TrayIcon::kCallbackMessage + 1;
 
+    // The program folder, ending in a backslash; recorded once at start.
+    std::string AppPath;
+    Connection _conn;
+    TemplateList list_{_conn};
     ApplicationWindow application_;
     WinMessageBoxes boxes_;
     TrayIcon RzTrayIcon1;
@@ -124,6 +111,7 @@ private:
     ControlHook listHook_;
     COLORREF bandColour_;
     const ControlLayout* pressed_ = nullptr;
+    std::unique_ptr<WinDeliveryDesktop> desktop_;
     std::unique_ptr<HotKeyDelivery> delivery_;
     int hintRow_ = -1;
     int HotKeyId = 0;
@@ -131,6 +119,5 @@ private:
     bool closed_ = false;
     bool closeAfterWindow_ = false;
     bool databaseOpened_ = false;
-    bool characterTaken_ = false;
     bool holdingSessionEnd_ = false;
 };

@@ -25,3 +25,14 @@ RowPlaces PlaceRow(int count, const Cell& cell, int textHeight, MeasureDigits di
 
 // "12." for the row with index 11.
 inline std::string RowNumberText(int index) { return std::to_string(index + 1) + "."; }
+
+// The row `y` pixels below the top of a list of fixed `rowHeight` rows whose top visible
+// row is `top`, of `count` rows; -1 above the list or below its last row. Counted in 64
+// bits: the top index of a long list plus the rows below it may pass 16 bits.
+inline int RowAt(long long top, long long count, int y, int rowHeight)
+{
+    if (top < 0 || y < 0)
+        return -1;
+    const long long index = top + y / rowHeight;
+    return index < count ? static_cast<int>(index) : -1;
+}

@@ -32,13 +32,7 @@ void TMBFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
     PaintTemplateRow(item, font_.get(), colours, MbLook::kShownCharacters);
 }
 
-int TMBFrm::RowAt(POINT listPoint) const
-{
-    const long long top = SendMessageW(ListBox1, LB_GETTOPINDEX, 0, 0);
-    const long long count = SendMessageW(ListBox1, LB_GETCOUNT, 0, 0);
-    const long long index = top + listPoint.y / MbLook::kRowHeight;
-    return listPoint.y >= 0 && index < count ? static_cast<int>(index) : -1;
-}
+int TMBFrm::RowAt(POINT listPoint) const { return ListRowAt(ListBox1, listPoint, MbLook::kRowHeight); }
 
 void TMBFrm::ListBox1DragOver(POINT listPoint)
 {

@@ -59,11 +59,8 @@ void TemplateManager::LoadTemplates(LoadMode mode, const std::string& pattern)
 
 void TemplateManager::Search(const std::string& searchText)
 {
-    const std::string text = TrimText(searchText);
-    if (text.empty())
-        LoadTemplates(LoadMode::All, "");
-    else
-        LoadTemplates(LoadMode::Search, text);
+    const TemplateSearch search = SearchFor(searchText);
+    LoadTemplates(search.mode, search.text);
 }
 
 void TemplateManager::Refresh() { LoadTemplates(LoadMode::All, ""); }

@@ -9,12 +9,11 @@
 // User text reaches the statements as parameters, so quotes of any kind are stored as typed.
 #include "common/FunPub.h"
 #include "store/Connection.h"
+#include "templates/TemplateSearch.h"
 
 #include <functional>
 #include <string>
 #include <vector>
-
-enum class LoadMode { All, Search };
 
 class TemplateManager {
 public:

@@ -1,17 +1,42 @@
 #pragma once
-#include "store/Connection.h"
-
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-// Appends the `column` text of every row to a list box as the rows are read, with
-// redraw off meanwhile. When reading fails the list is left empty and the failure raised.
-void FillListFromRows(HWND list, RowReader& rows, const char* column);
+// Fills a list box row by row with redraw off while it lives; redraw is back on however
+// the fill ends (a list left without redraw would never paint again), and the list is
+// repainted whole then.
+class ListBoxFill {
+public:
+    explicit ListBoxFill(HWND list);
+    ~ListBoxFill();
+    ListBoxFill(const ListBoxFill&) = delete;
+    ListBoxFill& operator=(const ListBoxFill&) = delete;
+
+    // Every entry goes.
+    void clear();
+    // Room for `rows` more entries, made at once.
+    void reserve(size_t rows);
+    // Appends stored UTF-8 text as an entry.
+    void add(std::string_view utf8);
+
+private:
+    HWND list_;
+    // Kept from row to row: a fill of 100,000 rows would otherwise spend much of its
+    // time in the heap.
+    std::wstring wide_;
+};
 
 // Replaces a list box's entries with `utf8Rows`, redraw off meanwhile.
 void FillList(HWND list, const std::vector<std::string>& utf8Rows);
 
 // The full text of a list entry, in UTF-8; empty for no such entry.
 std::string ListEntryText(HWND list, int index);
+
+// The row of a list box of fixed `rowHeight` rows under `clientPoint` (in the list's
+// client coordinates), from its top visible row; -1 outside its client area or below its
+// last row. The list's own hit test gives the row in 16 bits and names a wrong row past
+// 65,535 entries.
+int ListRowAt(HWND list, POINT clientPoint, int rowHeight);

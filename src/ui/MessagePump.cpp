@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-bool ProcessPendingMessages()
+bool ProcessPendingMessages(const bool* stopWhenSet)
 {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (!(stopWhenSet && *stopWhenSet) && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return false;

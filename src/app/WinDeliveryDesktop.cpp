@@ -1,0 +1,133 @@
+#include "app/WinDeliveryDesktop.h"
+
+#include "common/Text.h"
+#include "ui/CodePage.h"
+#include "ui/MessagePump.h"
+#include "ui/ModalWindow.h"
+
+#include <utility>
+
+namespace {
+
+// How long a character may take before the target counts as slow and this program goes
+// back to its own messages while it waits.
+const UINT kQuickReplyMs = 100;
+
+// The target's window procedure has returned from the character: it is taken.
+void CALLBACK CharacterTaken(HWND, UINT, ULONG_PTR data, LRESULT) { *reinterpret_cast<bool*>(data) = true; }
+
+} // namespace
+
+WinDeliveryDesktop::WinDeliveryDesktop(HWND mainWindow, MessageBoxes& boxes, std::function<void()> hide)
+    : mainWindow_(mainWindow), boxes_(boxes), hide_(std::move(hide))
+{
+}
+
+WindowHandle WinDeliveryDesktop::windowUnderPointer()
+{
+    POINT p = {};
+    GetCursorPos(&p);
+    return reinterpret_cast<WindowHandle>(WindowFromPoint(p));
+}
+
+void WinDeliveryDesktop::showMainWindow() { ShowWindow(mainWindow_, SW_SHOWNORMAL); }
+
+void WinDeliveryDesktop::bringMainWindowToFront()
+{
+    // While a window of ours is open the main window takes no input: that window comes first.
+    if (ModalWindow* open = ModalWindow::Current())
+        open->BringToFront();
+    else
+        SetForegroundWindow(mainWindow_);
+}
+
+void WinDeliveryDesktop::activate(WindowHandle target)
+{
+    SetForegroundWindow(reinterpret_cast<HWND>(target));
+    SetActiveWindow(reinterpret_cast<HWND>(target));
+}
+
+bool WinDeliveryDesktop::isUnicodeWindow(WindowHandle target)
+{
+    return IsWindowUnicode(reinterpret_cast<HWND>(target)) != FALSE;
+}
+
+bool WinDeliveryDesktop::toCodePage(const std::string& character, CodePageText& bytes)
+{
+    return ToCodePage(character, bytes);
+}
+
+CharacterSent WinDeliveryDesktop::sendCharacter(WindowHandle target, unsigned value, bool unicode)
+{
+    HWND window = reinterpret_cast<HWND>(target);
+    if (!IsWindow(window))
+        return CharacterSent::Gone;
+    // Most targets take a character at once: a short wait for that costs no more than a
+    // plain send. Meanwhile only messages sent to this program are handled.
+    DWORD_PTR result = 0;
+    SetLastError(ERROR_SUCCESS);
+    const LRESULT sent = unicode ? SendMessageTimeoutW(window, WM_CHAR, value, 0, SMTO_NORMAL, kQuickReplyMs, &result)
+                                 : SendMessageTimeoutA(window, WM_CHAR, value, 0, SMTO_NORMAL, kQuickReplyMs, &result);
+    if (sent)
+        return CharacterSent::Taken;
+    const DWORD error = GetLastError();
+    // The system keeps a program from typing into one that runs with higher rights. The
+    // same error comes back when the target's program ends while it holds the character.
+    if (error == ERROR_ACCESS_DENIED)
+        return IsWindow(window) ? CharacterSent::Refused : CharacterSent::Gone;
+    if (error == ERROR_TIMEOUT && IsWindow(window)) {
+        // A slow target: the character waits in its queue. A message sent after it reports
+        // when the target has taken both, while this program paints and answers as usual.
+        characterTaken_ = false;
+        if (SendMessageCallbackW(window, WM_NULL, 0, 0, CharacterTaken, reinterpret_cast<ULONG_PTR>(&characterTaken_)))
+            return CharacterSent::Pending;
+        return IsWindow(window) ? CharacterSent::Pending : CharacterSent::Gone;
+    }
+    // The lead byte of a two-byte character is kept until its trail byte comes and
+    // nothing is sent yet; only a reported error (a closed window) is a failure.
+    return error == ERROR_SUCCESS && IsWindow(window) ? CharacterSent::Taken : CharacterSent::Gone;
+}
+
+TargetWait WinDeliveryDesktop::waitForTarget(unsigned ms)
+{
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        // The reply arrives while this thread looks at its messages.
+        if (!ProcessPendingMessages(&characterTaken_))
+            return TargetWait::ProgramEnding;
+        if (characterTaken_)
+            return TargetWait::Taken;
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        if (elapsed >= ms)
+            return TargetWait::StillWaiting;
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms - elapsed), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+TargetState WinDeliveryDesktop::targetState(WindowHandle target)
+{
+    HWND window = reinterpret_cast<HWND>(target);
+    if (!IsWindow(window))
+        return TargetState::Closed;
+    return IsHungAppWindow(window) ? TargetState::Hung : TargetState::Responding;
+}
+
+void WinDeliveryDesktop::handlePendingMessages() { ProcessPendingMessages(); }
+
+void WinDeliveryDesktop::hideToTray() { hide_(); }
+
+void WinDeliveryDesktop::reportRefused(const std::string& typed, const std::string& whole)
+{
+    boxes_.notice(TypingRefusedNotice(CharacterCount(typed), CharacterCount(whole)), NoticeType::Exclamation);
+}
+
+void WinDeliveryDesktop::reportCutShort(const std::string& typed, const std::string& whole, TypingStop why)
+{
+    boxes_.notice(TypingCutShortNotice(why == TypingStop::TargetClosed, CharacterCount(typed), CharacterCount(whole)),
+                  NoticeType::Exclamation);
+}
+
+void WinDeliveryDesktop::reportNotTaken(const std::vector<std::string>& characters)
+{
+    boxes_.notice(CharactersNotTakenNotice(characters), NoticeType::Exclamation);
+}

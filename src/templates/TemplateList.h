@@ -1,0 +1,38 @@
+#pragma once
+// The main window's list of templates apart from its window: which rows a load, a search
+// or show-all lists, and in which order. The rows are handed on one at a time as the
+// database yields them and nothing is kept here: the window's list box holds them, and a
+// list of 100,000 templates is never held twice. All text is UTF-8.
+#include "store/Connection.h"
+#include "templates/TemplateSearch.h"
+
+#include <string>
+#include <string_view>
+
+// Where the listed rows go: the window's list box, or a test's record of them.
+class ListedRows {
+public:
+    virtual ~ListedRows() = default;
+    // Every row listed so far goes.
+    virtual void clear() = 0;
+    // One more row at the end; `text` is valid only during the call.
+    virtual void add(std::string_view text) = 0;
+};
+
+class TemplateList {
+public:
+    explicit TemplateList(Connection& connection) : connection_(connection) {}
+
+    // LoadTemplates: empties `rows` and lists every template in stored order (All), or
+    // the templates whose text contains `text` as typed ('%', '_' and '\' match
+    // themselves) in the order the table yields them (Search). When the query fails the
+    // rows are left empty and the failure is raised to the caller.
+    void LoadTemplates(LoadMode mode, const std::string& text, ListedRows& rows);
+    // Image5Click with the search box's text: trimmed, and nothing left lists all.
+    void Search(const std::string& typed, ListedRows& rows);
+    // Every template, in stored order.
+    void ShowAll(ListedRows& rows) { LoadTemplates(LoadMode::All, {}, rows); }
+
+private:
+    Connection& connection_;
+};

@@ -1,0 +1,68 @@
+#include "TestSupport.h"
+
+#include "templates/TemplateList.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The rows as the list box would get them.
+class RecordedRows : public ListedRows {
+public:
+    void clear() override { rows.clear(); }
+    void add(std::string_view text) override { rows.emplace_back(text); }
+    Lines rows;
+};
+
+class TemplateListTest : public ::testing::Test {
+protected:
+    Lines search(const std::string& typed)
+    {
+        list.Search(typed, shown);
+        return shown.rows;
+    }
+    Lines showAll()
+    {
+        list.ShowAll(shown);
+        return shown.rows;
+    }
+
+    TempFolder folder;
+    Connection conn;
+    TemplateList list{conn};
+    RecordedRows shown;
+};
+
+} // namespace
+
+TEST_F(TemplateListTest, SearchFindsTheTextAsTypedAndABlankSearchListsAllInStoredOrder)
+{
+    conn.setConnectionText(ConnectionTextFor(folder.deliveredDatabase({"100%", "1000", "a_b", "axb", "c\\d", "cd"})));
+    // Stored order is the sort number, not the order the rows were added in.
+    conn.execute("update TText set TSortID = 10 - TSortID");
+    const Lines stored = {"cd", "c\\d", "axb", "a_b", "1000", "100%"};
+    EXPECT_EQ(showAll(), stored);
+    EXPECT_EQ(search("%"), Lines{"100%"});
+    EXPECT_EQ(search(" \t0%\r\n"), Lines{"100%"});
+    EXPECT_EQ(search("_"), Lines{"a_b"});
+    EXPECT_EQ(search("\\"), Lines{"c\\d"});
+    EXPECT_EQ(search("'"), Lines{});
+    EXPECT_EQ(search(" \t\r\n "), stored);
+    EXPECT_EQ(search(""), stored);
+}
+
+TEST_F(TemplateListTest, ALoadShowsTheRowsAsTheyAreNowAndAFailedOneListsNothing)
+{
+    conn.setConnectionText(ConnectionTextFor(folder.deliveredDatabase({"早上好", "晚上好"})));
+    EXPECT_EQ(search("上好"), (Lines{"早上好", "晚上好"}));
+    conn.execute("insert into TText (TText, TSortID) values ('上好的茶', 2)");
+    conn.execute("delete from TText where TText = '早上好'");
+    EXPECT_EQ(search("上好"), (Lines{"晚上好", "上好的茶"}));
+    EXPECT_EQ(showAll(), (Lines{"晚上好", "上好的茶"}));
+
+    conn.execute("alter table TText rename to Gone");
+    EXPECT_THROW(list.ShowAll(shown), StoreError);
+    EXPECT_EQ(shown.rows, Lines{});
+}
