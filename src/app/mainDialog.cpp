@@ -24,7 +24,10 @@ void RefuseReadOnlyFile(const std::string& utf8Path)
 
 } // namespace
 
-TMainFrm::TMainFrm() : bandColour_(MainLook::kLayoutTitleColour) {}
+TMainFrm::TMainFrm()
+    : skin_(MainLayout(), MainControl::RzPanel1, MainLook::kSkin), bandColour_(MainLook::kLayoutTitleColour)
+{
+}
 
 TMainFrm::~TMainFrm()
 {
@@ -49,13 +52,10 @@ bool TMainFrm::Create()
     // behind the window, and clicks there reach it. (A layered window's colour key shows
     // the same, but not every system passes clicks through it, and under Wine a key and a
     // region together paint the frame black.)
-    SetWindowRgn(hwnd(),
-                 CreateRoundRectRgn(kFrame, kFrame, kFrame + kClientWidth + 1, kFrame + kClientHeight + 1,
-                                    kCornerDiameter, kCornerDiameter),
-                 FALSE);
     application_.setMainWindow(hwnd());
     boxes_.setOwner(hwnd());
     CreateControls();
+    skin_.setRegion({kFrame, kFrame});
     CreateDelivery();
     trayPicture_ = CreateTrayIcon();
     // The tray icon follows as soon as the window and its list are up: adding it waits on
@@ -176,7 +176,7 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEMOVE:
     case WM_MOUSELEAVE: hints_.pointerMoved(); return 0;
     case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor())
+        if (skin_.setCursor(wParam, lParam))
             return TRUE;
         break;
     case WM_HOTKEY: WMHotKey(lParam); return 0;
