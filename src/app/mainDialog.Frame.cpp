@@ -22,31 +22,6 @@ namespace {
 
 const ControlLayout<MainControl>& Control(MainControl id) { return ControlOf(MainLayout(), id); }
 
-// The pictures of the bands; the search row's two come with the list.
-bool PictureOf(MainControl control, Picture& picture)
-{
-    switch (control) {
-    case MainControl::Image2: picture = Picture::Logo; return true;
-    case MainControl::Image1: picture = Picture::Minimise; return true;
-    case MainControl::Image3: picture = Picture::Close; return true;
-    case MainControl::Image4: picture = Picture::SystemMenu; return true;
-    case MainControl::Image5: picture = Picture::Search; return true;
-    case MainControl::Image6: picture = Picture::ShowAll; return true;
-    case MainControl::RzPanel1:
-    case MainControl::RzBackground2:
-    case MainControl::Label1:
-    case MainControl::Bevel1:
-    case MainControl::Panel1:
-    case MainControl::Label2:
-    case MainControl::Edit1:
-    case MainControl::Bevel2:
-    case MainControl::ListBox1:
-    case MainControl::Bevel3:
-    case MainControl::RzBackground1: return false;
-    }
-    return false;
-}
-
 } // namespace
 
 void TMainFrm::CreateControls()
@@ -87,7 +62,7 @@ void TMainFrm::PaintFrame()
     ReleaseDC(hwnd(), dc);
 }
 
-void TMainFrm::PaintContent(HDC dc) { skin_.paint(dc, bandColour_, PictureOf); }
+void TMainFrm::PaintContent(HDC dc) { skin_.paint(dc, bandColour_); }
 
 void TMainFrm::OnMouseDown(POINT p, bool leftButton)
 {

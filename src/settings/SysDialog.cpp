@@ -9,6 +9,7 @@
 
 #include "../resources/resource.h"
 
+#include <algorithm>
 #include <commctrl.h>
 #include <commdlg.h>
 
@@ -19,35 +20,13 @@ const int kFirstId = 100;
 
 int IdOf(SysControl control) { return kFirstId + static_cast<int>(control); }
 
-// The colour panels, numbered as the colours of the settings: -1 for any other control.
-int PanelOf(SysControl control)
+// The colour panels in the order of the settings' colours.
+const SysControl kPanels[] = {SysControl::Panel1, SysControl::Panel2, SysControl::Panel3, SysControl::Panel4,
+                              SysControl::Panel5};
+
+size_t PanelOf(SysControl control)
 {
-    switch (control) {
-    case SysControl::Panel1: return 0;
-    case SysControl::Panel2: return 1;
-    case SysControl::Panel3: return 2;
-    case SysControl::Panel4: return 3;
-    case SysControl::Panel5: return 4;
-    case SysControl::GroupBox1:
-    case SysControl::Label1:
-    case SysControl::Label2:
-    case SysControl::ComboBox1:
-    case SysControl::ComboBox2:
-    case SysControl::CheckBox1:
-    case SysControl::CheckBox2:
-    case SysControl::GroupBox2:
-    case SysControl::Image1:
-    case SysControl::Label3:
-    case SysControl::Label4:
-    case SysControl::Label5:
-    case SysControl::Label6:
-    case SysControl::Bevel1:
-    case SysControl::Label7:
-    case SysControl::Label8:
-    case SysControl::BitBtn1:
-    case SysControl::BitBtn2: return -1;
-    }
-    return -1;
+    return static_cast<size_t>(std::find(std::begin(kPanels), std::end(kPanels), control) - std::begin(kPanels));
 }
 
 } // namespace
@@ -105,9 +84,7 @@ void TSysFrm::CreateControls()
             break;
         case ControlKind::Bevel: style |= SS_ETCHEDFRAME; break;
         case ControlKind::Image: style |= SS_BITMAP; break;
-        case ControlKind::ColourPanel:
-            panels_[static_cast<size_t>(PanelOf(c.id))].Create(hwnd(), id, c.rect());
-            continue;
+        case ControlKind::ColourPanel: panels_.at(PanelOf(c.id)).Create(hwnd(), id, c.rect()); continue;
         default: continue;
         }
         HWND control = CreateWindowExW(0, kind, text.c_str(), style, c.left, c.top, c.width, height, hwnd(),
@@ -230,7 +207,7 @@ void TSysFrm::OnCommand(int id, int code)
     case SysControl::Panel2:
     case SysControl::Panel3:
     case SysControl::Panel4:
-    case SysControl::Panel5: PanelClick(PanelOf(control)); break;
+    case SysControl::Panel5: PanelClick(static_cast<int>(PanelOf(control))); break;
     case SysControl::BitBtn1: BitBtn1Click(); break;
     case SysControl::BitBtn2: BitBtn2Click(); break;
     case SysControl::GroupBox1:

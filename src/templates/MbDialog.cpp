@@ -17,30 +17,6 @@ namespace {
 
 const ControlLayout<MbControl>& Control(MbControl id) { return ControlOf(MbLayout(), id); }
 
-// The header's and the search row's pictures; the tool bar paints its own.
-bool PictureOf(MbControl control, Picture& picture)
-{
-    switch (control) {
-    case MbControl::Image3: picture = Picture::Close; return true;
-    case MbControl::Image5: picture = Picture::Search; return true;
-    case MbControl::RzPanel1:
-    case MbControl::RzBackground1:
-    case MbControl::Label1:
-    case MbControl::Label2:
-    case MbControl::Edit1:
-    case MbControl::ListBox1:
-    case MbControl::Label3:
-    case MbControl::Memo1:
-    case MbControl::RzToolbar1:
-    case MbControl::BtnRefresh:
-    case MbControl::BtnNew:
-    case MbControl::BtnEdit:
-    case MbControl::BtnCancel:
-    case MbControl::BtnOK: return false;
-    }
-    return false;
-}
-
 // While the order is stored the manager takes no input; it gets it back however the
 // store ends.
 class InputOff {
@@ -110,7 +86,7 @@ void TMBFrm::CreateControls()
 
 void TMBFrm::PaintContent(HDC dc)
 {
-    skin_.paint(dc, MbLook::kHeaderColour, PictureOf);
+    skin_.paint(dc, MbLook::kHeaderColour);
     PaintToolBar(dc);
 }
 

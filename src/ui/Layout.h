@@ -2,8 +2,11 @@
 // Window layouts as data: each control of a window with its kind, place and texts,
 // so a window's code can be read against its table. Each window names its controls
 // with its own enum class (the form's names), and its handlers switch on that id.
+#include "ui/Pictures.h"
+
 #include <windows.h>
 
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -32,6 +35,7 @@ struct ControlLayout {
     const char* text;             // UTF-8; caption or empty
     const char* hint;             // UTF-8; empty for none
     bool handCursor;
+    std::optional<Picture> picture = std::nullopt; // of a Picture control
 
     RECT rect() const { return {left, top, left + width, top + height}; }
     bool contains(POINT p) const { return p.x >= left && p.x < left + width && p.y >= top && p.y < top + height; }

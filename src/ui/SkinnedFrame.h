@@ -79,9 +79,8 @@ public:
     HFONT font() const { return font_.get(); }
 
     // The panel, then the bands, bevels, labels, the title and the pictures in the
-    // layout's order; `pictureOf(id, picture)` names a picture control's picture.
-    template <typename PictureOf>
-    void paint(HDC dc, COLORREF bandColour, PictureOf pictureOf) const
+    // layout's order.
+    void paint(HDC dc, COLORREF bandColour) const
     {
         PaintSkinPanel(dc, control(panel_).rect(), look_);
         SetBkMode(dc, TRANSPARENT);
@@ -91,13 +90,11 @@ public:
             case ControlKind::Bevel: PaintBevel(dc, control.rect()); break;
             case ControlKind::Label:
             case ControlKind::Title: paintLabel(dc, control); break;
-            case ControlKind::Picture: {
-                Picture picture;
-                if (pictureOf(control.id, picture))
-                    DrawPicture(dc, picture, control.left, control.top);
+            case ControlKind::Picture:
+                if (control.picture)
+                    DrawPicture(dc, *control.picture, control.left, control.top);
                 break;
-            }
-            default: break;
+            default: break; // child windows paint themselves
             }
         }
         SelectClipRgn(dc, nullptr);
