@@ -48,14 +48,13 @@ bool TMainFrm::Create()
                         width, height, application_.hwnd()))
         return false;
     // The frame and the corners outside the panel's rounded border are painted in the
-    // window colour clFuchsia and lie outside the window's region: they show what is
+    // window colour clFuchsia and lie outside the window's region (set with the skin): they show what is
     // behind the window, and clicks there reach it. (A layered window's colour key shows
     // the same, but not every system passes clicks through it, and under Wine a key and a
     // region together paint the frame black.)
     application_.setMainWindow(hwnd());
     boxes_.setOwner(hwnd());
     CreateControls();
-    skin_.setRegion({kFrame, kFrame});
     CreateDelivery();
     trayPicture_ = CreateTrayIcon();
     // The tray icon follows as soon as the window and its list are up: adding it waits on

@@ -35,7 +35,7 @@ const int kClientHeight = 370;
 const int kCornerDiameter = 10;
 const int kFontHeight = 12;
 // The title is bold at the labels' height; the bands stop inside the border's curve.
-const SkinLook kSkin = {kFontHeight, kFontHeight, kKeyColour, kPanelBorder, kCornerDiameter, true};
+const SkinLook kSkin = {kFontHeight, kFontHeight, kKeyColour, kPanelBorder, kCornerDiameter, true, kFrame};
 } // namespace MainLook
 
 #include "ui/SkinMenu.h"

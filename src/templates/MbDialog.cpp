@@ -52,7 +52,6 @@ void TMBFrm::OnCreated()
 {
     boxes_.setOwner(hwnd());
     CreateControls();
-    skin_.setRegion({0, 0});
     // A list that cannot be read is reported and stays empty; the window still opens.
     GuardedCall(hwnd(), WM_SHOWWINDOW, [this] {
         FormShow();

@@ -49,5 +49,5 @@ const int kToolHeight = 25;
 const int kRowHeight = 20;
 const int kShownCharacters = 25;
 // White all round: the corners lie outside the window's region.
-const SkinLook kSkin = {kFontHeight, kTitleFontHeight, RGB(255, 255, 255), kPanelBorder, kCornerDiameter, false};
+const SkinLook kSkin = {kFontHeight, kTitleFontHeight, RGB(255, 255, 255), kPanelBorder, kCornerDiameter, false, 0};
 } // namespace MbLook

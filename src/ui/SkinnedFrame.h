@@ -21,6 +21,7 @@ struct SkinLook {
     COLORREF border;        // the panel's border
     int cornerDiameter;     // of the panel and of the window's region
     bool clipToPanelInside; // bands and pictures stop inside the border's curve
+    int frame;              // the window's own frame around the client area, outside the region
 };
 
 // The skin's face, "宋体", at a pixel height; the saving notice uses it too.
@@ -58,11 +59,13 @@ public:
     {
     }
 
-    // After the window exists: the fonts, and the hints of the layout's controls added
-    // to the window's `hints` (which its other controls share).
+    // After the window exists, before its controls: the window's region (the corners
+    // outside the panel's rounded border are no part of it), the fonts, and the hints of
+    // the layout's controls added to the window's `hints` (which its other controls share).
     void create(HWND window, Hints& hints)
     {
         window_ = window;
+        SetSkinRegion(window, control(panel_).rect(), {look_.frame, look_.frame}, look_.cornerDiameter);
         font_ = MakeSkinFont(look_.fontHeight);
         titleFont_ = MakeSkinFont(look_.titleFontHeight, true);
         hints.create(window);
@@ -70,10 +73,6 @@ public:
             if (*control.hint)
                 hints.addArea(control.rect(), control.hint);
     }
-
-    // The corners outside the panel's rounded border are no part of the window; the
-    // client area lies at `offset` in the window.
-    void setRegion(POINT offset) const { SetSkinRegion(window_, control(panel_).rect(), offset, look_.cornerDiameter); }
 
     const ControlLayout<Id>& control(Id id) const { return ControlOf(layout_, id); }
     HFONT font() const { return font_.get(); }
