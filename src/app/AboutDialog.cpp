@@ -11,22 +11,30 @@ namespace {
 
 const char* const kHomePage = "https://velmora.example.com/";
 
-const Layout& AboutLayout()
+enum class AboutControl {
+    Label1,      // the program, its version, makers and support address
+    RzURLLabel2, // the home page link
+    RzLabel1,    // 关闭
+};
+
+const Layout<AboutControl>& AboutLayout()
 {
     using K = ControlKind;
-    static const Layout layout = {
-        {"Label1", K::Label, 8, 10, 376, 150,
+    static const Layout<AboutControl> layout = {
+        {AboutControl::Label1, K::Label, 8, 10, 376, 150,
          "软件: Velmora\r\n\r\n版本: 1.0\r\n\r\n"
          "制作: Velmora 团队\r\n"
          "献给每天在聊天和邮件里答复客户的你。\r\n"
          "\r\n\r\n\r\n\r\n" // the link lies over these lines
          "支持: support@velmora.example.com",
          "", false},
-        {"RzURLLabel2", K::Label, 51, 105, 161, 13, kHomePage, "", true},
-        {"RzLabel1", K::Label, 333, 170, 33, 17, "关闭", "", true},
+        {AboutControl::RzURLLabel2, K::Label, 51, 105, 161, 13, kHomePage, "", true},
+        {AboutControl::RzLabel1, K::Label, 333, 170, 33, 17, "关闭", "", true},
     };
     return layout;
 }
+
+const ControlLayout<AboutControl>& Control(AboutControl id) { return ControlOf(AboutLayout(), id); }
 
 const int kLabelLineStep = 12;
 const UINT_PTR kBlinkTimer = 1;
@@ -65,7 +73,7 @@ protected:
         case WM_TIMER:
             blinkRed_ = !blinkRed_;
             {
-                const RECT label = ControlNamed(AboutLayout(), "RzLabel1").rect();
+                const RECT label = Control(AboutControl::RzLabel1).rect();
                 InvalidateRect(hwnd(), &label, FALSE);
             }
             return 0;
@@ -77,10 +85,8 @@ protected:
             break;
         case WM_LBUTTONUP: {
             const POINT p = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            if (ControlNamed(AboutLayout(), "RzLabel1").contains(p))
-                RequestClose();
-            else if (ControlNamed(AboutLayout(), "RzURLLabel2").contains(p))
-                ShellExecuteW(hwnd(), L"open", Widen(kHomePage).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            if (const ControlLayout<AboutControl>* control = ControlAt(p))
+                OnClick(control->id);
             return 0;
         }
         default: break;
@@ -89,21 +95,38 @@ protected:
     }
 
 private:
-    const ControlLayout* ControlAtCursor() const
+    // The clickable control at a client point: the link or the close label.
+    static const ControlLayout<AboutControl>* ControlAt(POINT p)
     {
-        POINT p;
-        GetCursorPos(&p);
-        ScreenToClient(hwnd(), &p);
-        for (const ControlLayout& control : AboutLayout())
+        for (const ControlLayout<AboutControl>& control : AboutLayout())
             if (control.handCursor && control.contains(p))
                 return &control;
         return nullptr;
     }
 
+    const ControlLayout<AboutControl>* ControlAtCursor() const
+    {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(hwnd(), &p);
+        return ControlAt(p);
+    }
+
+    void OnClick(AboutControl control)
+    {
+        switch (control) {
+        case AboutControl::RzLabel1: RequestClose(); break;
+        case AboutControl::RzURLLabel2:
+            ShellExecuteW(hwnd(), L"open", Widen(kHomePage).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            break;
+        case AboutControl::Label1: break;
+        }
+    }
+
     void PaintContent(HDC dc)
     {
         SetBkMode(dc, TRANSPARENT);
-        const ControlLayout& label = ControlNamed(AboutLayout(), "Label1");
+        const auto& label = Control(AboutControl::Label1);
         {
             Font font = MakeFont(L"宋体", 12);
             SelectGuard select(dc, font.get());
@@ -119,7 +142,7 @@ private:
                 start = end + 2;
             }
         }
-        const ControlLayout& link = ControlNamed(AboutLayout(), "RzURLLabel2");
+        const auto& link = Control(AboutControl::RzURLLabel2);
         {
             // 8 points at the screen's 96 dots per inch.
             Font font = MakeFont(L"MS Sans Serif", MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), false, true);
@@ -128,7 +151,7 @@ private:
             RECT r = link.rect();
             DrawTextW(dc, Widen(link.text).c_str(), -1, &r, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
         }
-        const ControlLayout& close = ControlNamed(AboutLayout(), "RzLabel1");
+        const auto& close = Control(AboutControl::RzLabel1);
         {
             const RECT r = close.rect();
             Brush fill(CreateSolidBrush(RGB(0, 128, 64)));

@@ -20,54 +20,29 @@
 
 namespace {
 
-const ControlLayout& Control(const char* name) { return ControlNamed(MainLayout(), name); }
-
-// Pictures by control name; the search row's two come with the list.
-bool PictureOf(const std::string& name, Picture& picture)
-{
-    if (name == "Image2")
-        picture = Picture::Logo;
-    else if (name == "Image1")
-        picture = Picture::Minimise;
-    else if (name == "Image3")
-        picture = Picture::Close;
-    else if (name == "Image4")
-        picture = Picture::SystemMenu;
-    else if (name == "Image5")
-        picture = Picture::Search;
-    else if (name == "Image6")
-        picture = Picture::ShowAll;
-    else
-        return false;
-    return true;
-}
+const ControlLayout<MainControl>& Control(MainControl id) { return ControlOf(MainLayout(), id); }
 
 } // namespace
 
 void TMainFrm::CreateControls()
 {
-    font_ = MakeFont(MainLook::kFontName, MainLook::kFontHeight);
-    titleFont_ = MakeFont(MainLook::kFontName, MainLook::kFontHeight, true);
+    skin_.create(hwnd(), hints_);
     HINSTANCE instance = GetModuleHandleW(nullptr);
 
-    const ControlLayout& edit = Control("Edit1");
+    const auto& edit = Control(MainControl::Edit1);
     Edit1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                             edit.left, edit.top, edit.width, edit.height, hwnd(), nullptr, instance, nullptr);
-    SendMessageW(Edit1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageW(Edit1, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.font()), FALSE);
 
-    const ControlLayout& list = Control("ListBox1");
+    const auto& list = Control(MainControl::ListBox1);
     ListBox1 = CreateWindowExW(0, L"LISTBOX", L"",
                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
                                    LBS_NOINTEGRALHEIGHT,
                                list.left, list.top, list.width, list.height, hwnd(), nullptr, instance, nullptr);
-    SendMessageW(ListBox1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageW(ListBox1, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.font()), FALSE);
     SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, kListRowHeight);
     listHook_.attach(ListBox1, ListBoxProc, this);
 
-    hints_.create(hwnd());
-    for (const ControlLayout& control : MainLayout())
-        if (*control.hint)
-            hints_.addArea(control.rect(), control.hint);
     hints_.addWindow(ListBox1, "");
 
     PopupMenu1 = std::make_unique<SkinMenu>(TrayMenuLayout());
@@ -87,107 +62,43 @@ void TMainFrm::PaintFrame()
     ReleaseDC(hwnd(), dc);
 }
 
-void TMainFrm::PaintContent(HDC dc)
-{
-    using namespace MainLook;
-    const RECT client = Control("RzPanel1").rect();
-    FillSolid(dc, client, kKeyColour);
-
-    // RzPanel1: white with a flat rounded border; outside it the key colour shows through.
-    {
-        Brush white(CreateSolidBrush(RGB(255, 255, 255)));
-        Pen border(CreatePen(PS_SOLID, 1, kPanelBorder));
-        SelectGuard brushGuard(dc, white.get());
-        SelectGuard penGuard(dc, border.get());
-        RoundRect(dc, client.left, client.top, client.right, client.bottom, kCornerDiameter, kCornerDiameter);
-    }
-    Region inside(CreateRoundRectRgn(client.left + 1, client.top + 1, client.right - 1, client.bottom - 1,
-                                     kCornerDiameter - 2, kCornerDiameter - 2));
-    SelectClipRgn(dc, inside.get());
-
-    SetBkMode(dc, TRANSPARENT);
-    for (const ControlLayout& control : MainLayout()) {
-        switch (control.kind) {
-        case ControlKind::GradientBand: PaintGradient(dc, control.rect(), bandColour_); break;
-        case ControlKind::Bevel: PaintBevel(dc, control.rect()); break;
-        case ControlKind::Label: {
-            const bool title = std::string(control.name) == "Label1";
-            SelectGuard font(dc, title ? titleFont_.get() : font_.get());
-            SetTextColor(dc, title ? RGB(255, 255, 255) : RGB(0, 0, 0));
-            const std::wstring text = Widen(control.text);
-            TextOutW(dc, control.left, control.top, text.c_str(), static_cast<int>(text.size()));
-            break;
-        }
-        case ControlKind::Picture: {
-            Picture picture;
-            if (PictureOf(control.name, picture))
-                DrawPicture(dc, picture, control.left, control.top);
-            break;
-        }
-        default: break;
-        }
-    }
-    SelectClipRgn(dc, nullptr);
-}
-
-const ControlLayout* TMainFrm::ControlAt(POINT p) const
-{
-    // Pictures and the title lie on the bands: the topmost control wins.
-    const ControlLayout* found = nullptr;
-    for (const ControlLayout& control : MainLayout())
-        if (control.contains(p) && control.kind != ControlKind::Panel)
-            found = &control;
-    return found;
-}
+void TMainFrm::PaintContent(HDC dc) { skin_.paint(dc, bandColour_); }
 
 void TMainFrm::OnMouseDown(POINT p, bool leftButton)
 {
-    const ControlLayout* control = ControlAt(p);
-    pressed_ = leftButton ? control : nullptr;
-    if (!control || !leftButton)
-        return;
-    const std::string name = control->name;
-    if (name == "Label1" || name == "RzBackground1" || name == "RzBackground2")
-        DragWindow();
-}
-
-void TMainFrm::DragWindow()
-{
-    pressed_ = nullptr;
-    ReleaseCapture();
-    SendMessageW(hwnd(), WM_SYSCOMMAND, 0xF012, 0);
+    if (leftButton)
+        skin_.press(skin_.controlAt(p));
+    else
+        skin_.cancelPress();
 }
 
 void TMainFrm::OnMouseUp(POINT p)
 {
-    const ControlLayout* control = ControlAt(p);
-    const bool clicked = control && control == pressed_;
-    pressed_ = nullptr;
-    if (!clicked)
-        return;
-    const std::string name = control->name;
-    if (name == "Image1")
-        Image1Click();
-    else if (name == "Image3")
-        Image3Click();
-    else if (name == "Image4")
-        Image4Click();
-    else if (name == "Image5")
-        Image5Click();
-    else if (name == "Image6")
-        Image6Click();
+    if (const std::optional<MainControl> clicked = skin_.release(skin_.controlAt(p)))
+        OnClick(*clicked);
 }
 
-bool TMainFrm::OnSetCursor()
+void TMainFrm::OnClick(MainControl control)
 {
-    POINT p;
-    GetCursorPos(&p);
-    ScreenToClient(hwnd(), &p);
-    const ControlLayout* control = ControlAt(p);
-    if (!control || !control->handCursor)
-        return false;
-    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
-    return true;
+    switch (control) {
+    case MainControl::Image1: Image1Click(); break;
+    case MainControl::Image3: Image3Click(); break;
+    case MainControl::Image4: Image4Click(); break;
+    case MainControl::Image5: Image5Click(); break;
+    case MainControl::Image6: Image6Click(); break;
+    case MainControl::RzPanel1:
+    case MainControl::RzBackground2:
+    case MainControl::Image2:
+    case MainControl::Label1:
+    case MainControl::Bevel1:
+    case MainControl::Panel1:
+    case MainControl::Label2:
+    case MainControl::Edit1:
+    case MainControl::Bevel2:
+    case MainControl::ListBox1:
+    case MainControl::Bevel3:
+    case MainControl::RzBackground1: break;
+    }
 }
 
 void TMainFrm::Image1Click() { HideToTray(); }
@@ -196,8 +107,8 @@ void TMainFrm::Image3Click() { ConfirmQuit(); }
 
 void TMainFrm::Image4Click()
 {
-    const ControlLayout& panel = Control("RzPanel1");
-    const ControlLayout& icon = Control("Image4");
+    const auto& panel = Control(MainControl::RzPanel1);
+    const auto& icon = Control(MainControl::Image4);
     POINT p = {panel.left, panel.top};
     ClientToScreen(hwnd(), &p);
     PopupMenu2->popUp(hwnd(), {p.x + icon.left + icon.width + 1, p.y + icon.top + icon.height - 1});

@@ -48,7 +48,7 @@ void TMainFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
 {
     const RowColours colours = {StoredColour(Config.TBGColor), StoredColour(Config.TDifRowColor),
                                 StoredColour(Config.TSelRowColor), StoredColour(Config.TSelRowColorB)};
-    PaintTemplateRow(item, font_.get(), colours, kShownCharacters);
+    PaintTemplateRow(item, skin_.font(), colours, kShownCharacters);
 }
 
 void TMainFrm::ListBox1MouseMove(POINT listPoint)

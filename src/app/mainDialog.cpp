@@ -22,7 +22,10 @@ void RefuseReadOnlyFile(const std::string& utf8Path)
 
 } // namespace
 
-TMainFrm::TMainFrm() : bandColour_(MainLook::kLayoutTitleColour) {}
+TMainFrm::TMainFrm()
+    : skin_(MainLayout(), MainControl::RzPanel1, MainLook::kSkin), bandColour_(MainLook::kLayoutTitleColour)
+{
+}
 
 TMainFrm::~TMainFrm()
 {
@@ -43,14 +46,10 @@ bool TMainFrm::Create()
                         width, height, application_.hwnd()))
         return false;
     // The frame and the corners outside the panel's rounded border are painted in the
-    // window colour clFuchsia and lie outside the window's region: they show what is
+    // window colour clFuchsia and lie outside the window's region (set with the skin): they show what is
     // behind the window, and clicks there reach it. (A layered window's colour key shows
     // the same, but not every system passes clicks through it, and under Wine a key and a
     // region together paint the frame black.)
-    SetWindowRgn(hwnd(),
-                 CreateRoundRectRgn(kFrame, kFrame, kFrame + kClientWidth + 1, kFrame + kClientHeight + 1,
-                                    kCornerDiameter, kCornerDiameter),
-                 FALSE);
     application_.setMainWindow(hwnd());
     boxes_.setOwner(hwnd());
     CreateControls();
@@ -174,7 +173,7 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEMOVE:
     case WM_MOUSELEAVE: hints_.pointerMoved(); return 0;
     case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor())
+        if (skin_.setCursor(wParam, lParam))
             return TRUE;
         break;
     case WM_HOTKEY: WMHotKey(lParam); return 0;

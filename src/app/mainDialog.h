@@ -3,15 +3,16 @@
 // close path live in mainDialog.cpp, the frame and its commands in mainDialog.Frame.cpp.
 #include "app/HotKeyDelivery.h"
 #include "app/WinDeliveryDesktop.h"
+#include "app/mainLayout.h"
 #include "store/Connection.h"
 #include "templates/TemplateList.h"
 #include "ui/ApplicationWindow.h"
 #include "ui/ControlHook.h"
 #include "ui/Gdi.h"
 #include "ui/Hints.h"
-#include "ui/Layout.h"
 #include "ui/ModalWindow.h"
 #include "ui/SkinMenu.h"
+#include "ui/SkinnedFrame.h"
 #include "ui/TrayIcon.h"
 #include "ui/WinMessageBoxes.h"
 #include "ui/Window.h"
@@ -51,16 +52,14 @@ private:
     void CreateControls();
     void PaintContent(HDC dc);
     void PaintFrame();
-    const ControlLayout* ControlAt(POINT clientPoint) const;
     void OnMouseDown(POINT p, bool leftButton);
     void OnMouseUp(POINT p);
-    bool OnSetCursor();
+    void OnClick(MainControl control);
     void OnCommand(UINT id);
     void OnTrayMessage(LPARAM event);
     void OnQueryEndSession();
     void OnEndSession(bool ending);
     void HoldSessionEnd(bool hold);
-    void DragWindow();
     void Image1Click();
     void Image3Click();
     void Image4Click();
@@ -104,13 +103,11 @@ private:
     std::unique_ptr<SkinMenu> PopupMenu1;
     std::unique_ptr<SkinMenu> PopupMenu2;
     Icon trayPicture_;
-    Font font_;
-    Font titleFont_;
+    SkinnedFrame<MainControl> skin_;
     HWND Edit1 = nullptr;
     HWND ListBox1 = nullptr;
     ControlHook listHook_;
     COLORREF bandColour_;
-    const ControlLayout* pressed_ = nullptr;
     std::unique_ptr<WinDeliveryDesktop> desktop_;
     std::unique_ptr<HotKeyDelivery> delivery_;
     int hintRow_ = -1;

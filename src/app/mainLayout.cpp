@@ -1,28 +1,29 @@
 #include "app/mainLayout.h"
 
-const Layout& MainLayout()
+const Layout<MainControl>& MainLayout()
 {
     using K = ControlKind;
     // Panel1's controls sit at (7, 11), (40, 6), (202, 7) and (225, 8) in the search
     // row, which starts at (2, 36).
-    static const Layout layout = {
-        {"RzPanel1", K::Panel, 0, 0, 270, 370, "", "", false},
-        {"RzBackground2", K::GradientBand, 2, 2, 266, 32, "", "", false},
-        {"Image2", K::Picture, 9, 8, 17, 17, "", "Velmora:一键输入常用回复,让每一次答复又快又准", false},
-        {"Label1", K::Label, 31, 11, 80, 12, "Velmora 1.0", "", false},
-        {"Image1", K::Picture, 218, 7, 17, 17, "", "最小化", true},
-        {"Image3", K::Picture, 242, 7, 17, 17, "", "关闭系统", true},
-        {"Bevel1", K::Bevel, 2, 34, 266, 2, "", "", false},
-        {"Panel1", K::Panel, 2, 36, 266, 31, "", "", false},
-        {"Label2", K::Label, 2 + 7, 36 + 11, 24, 12, "搜索", "", false},
-        {"Edit1", K::Edit, 2 + 40, 36 + 6, 153, 20, "", "", false},
-        {"Image5", K::Picture, 2 + 202, 36 + 7, 17, 17, "", "搜索", true},
-        {"Image6", K::Picture, 2 + 225, 36 + 8, 17, 17, "", "显示所有", true},
-        {"Bevel2", K::Bevel, 2, 67, 266, 2, "", "", false},
-        {"ListBox1", K::List, 2, 69, 266, 265, "", "", false},
-        {"Bevel3", K::Bevel, 2, 334, 266, 2, "", "", false},
-        {"RzBackground1", K::GradientBand, 2, 336, 266, 32, "", "", false},
-        {"Image4", K::Picture, 242, 343, 17, 17, "", "系统菜单", true},
+    static const Layout<MainControl> layout = {
+        {MainControl::RzPanel1, K::Panel, 0, 0, 270, 370, "", "", false},
+        {MainControl::RzBackground2, K::GradientBand, 2, 2, 266, 32, "", "", false},
+        {MainControl::Image2, K::Picture, 9, 8, 17, 17, "", "Velmora:一键输入常用回复,让每一次答复又快又准", false,
+         Picture::Logo},
+        {MainControl::Label1, K::Title, 31, 11, 80, 12, "Velmora 1.0", "", false},
+        {MainControl::Image1, K::Picture, 218, 7, 17, 17, "", "最小化", true, Picture::Minimise},
+        {MainControl::Image3, K::Picture, 242, 7, 17, 17, "", "关闭系统", true, Picture::Close},
+        {MainControl::Bevel1, K::Bevel, 2, 34, 266, 2, "", "", false},
+        {MainControl::Panel1, K::Panel, 2, 36, 266, 31, "", "", false},
+        {MainControl::Label2, K::Label, 2 + 7, 36 + 11, 24, 12, "搜索", "", false},
+        {MainControl::Edit1, K::Edit, 2 + 40, 36 + 6, 153, 20, "", "", false},
+        {MainControl::Image5, K::Picture, 2 + 202, 36 + 7, 17, 17, "", "搜索", true, Picture::Search},
+        {MainControl::Image6, K::Picture, 2 + 225, 36 + 8, 17, 17, "", "显示所有", true, Picture::ShowAll},
+        {MainControl::Bevel2, K::Bevel, 2, 67, 266, 2, "", "", false},
+        {MainControl::ListBox1, K::List, 2, 69, 266, 265, "", "", false},
+        {MainControl::Bevel3, K::Bevel, 2, 334, 266, 2, "", "", false},
+        {MainControl::RzBackground1, K::GradientBand, 2, 336, 266, 32, "", "", false},
+        {MainControl::Image4, K::Picture, 242, 343, 17, 17, "", "系统菜单", true, Picture::SystemMenu},
     };
     return layout;
 }

@@ -1,9 +1,29 @@
 #pragma once
-#include "ui/Layout.h"
+#include "ui/SkinnedFrame.h"
 
 // The main window: a 2-pixel see-through frame around a 270 x 370 client area that
 // RzPanel1 fills. Places are in the client area, which is RzPanel1's.
-const Layout& MainLayout();
+enum class MainControl {
+    RzPanel1,      // the rounded white panel
+    RzBackground2, // the title band
+    Image2,        // the logo
+    Label1,        // the title
+    Image1,        // 最小化
+    Image3,        // 关闭系统
+    Bevel1,
+    Panel1, // the search row
+    Label2, // 搜索
+    Edit1,  // the search text
+    Image5, // 搜索
+    Image6, // 显示所有
+    Bevel2,
+    ListBox1,
+    Bevel3,
+    RzBackground1, // the bottom band
+    Image4,        // 系统菜单
+};
+
+const Layout<MainControl>& MainLayout();
 
 namespace MainLook {
 const COLORREF kKeyColour = RGB(255, 0, 255);     // clFuchsia, the window colour: outside the region
@@ -14,7 +34,8 @@ const int kClientWidth = 270;
 const int kClientHeight = 370;
 const int kCornerDiameter = 10;
 const int kFontHeight = 12;
-const wchar_t* const kFontName = L"宋体";
+// The title is bold at the labels' height; the bands stop inside the border's curve.
+const SkinLook kSkin = {kFontHeight, kFontHeight, kKeyColour, kPanelBorder, kCornerDiameter, true, kFrame};
 } // namespace MainLook
 
 #include "ui/SkinMenu.h"

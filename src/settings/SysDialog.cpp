@@ -9,6 +9,7 @@
 
 #include "../resources/resource.h"
 
+#include <algorithm>
 #include <commctrl.h>
 #include <commdlg.h>
 
@@ -17,15 +18,15 @@ namespace {
 // Control ids: 100 + the control's place in the layout (never IDOK or IDCANCEL).
 const int kFirstId = 100;
 
-const char* const kPanels[5] = {"Panel1", "Panel2", "Panel3", "Panel4", "Panel5"};
+int IdOf(SysControl control) { return kFirstId + static_cast<int>(control); }
 
-int IdOf(const std::string& name)
+// The colour panels in the order of the settings' colours.
+const SysControl kPanels[] = {SysControl::Panel1, SysControl::Panel2, SysControl::Panel3, SysControl::Panel4,
+                              SysControl::Panel5};
+
+size_t PanelOf(SysControl control)
 {
-    const Layout& layout = SysLayout();
-    for (size_t i = 0; i < layout.size(); ++i)
-        if (name == layout[i].name)
-            return kFirstId + static_cast<int>(i);
-    return 0;
+    return static_cast<size_t>(std::find(std::begin(kPanels), std::end(kPanels), control) - std::begin(kPanels));
 }
 
 } // namespace
@@ -56,10 +57,8 @@ void TSysFrm::CreateControls()
 {
     font_ = MakeFont(L"宋体", SysLook::kFontHeight);
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    const Layout& layout = SysLayout();
-    for (size_t i = 0; i < layout.size(); ++i) {
-        const ControlLayout& c = layout[i];
-        const int id = kFirstId + static_cast<int>(i);
+    for (const ControlLayout<SysControl>& c : SysLayout()) {
+        const int id = IdOf(c.id);
         const std::wstring text = Widen(c.text);
         const wchar_t* kind = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE;
@@ -85,11 +84,7 @@ void TSysFrm::CreateControls()
             break;
         case ControlKind::Bevel: style |= SS_ETCHEDFRAME; break;
         case ControlKind::Image: style |= SS_BITMAP; break;
-        case ControlKind::ColourPanel: {
-            const size_t panel = static_cast<size_t>(c.name[5] - '1');
-            panels_[panel].Create(hwnd(), id, c.rect());
-            continue;
-        }
+        case ControlKind::ColourPanel: panels_.at(PanelOf(c.id)).Create(hwnd(), id, c.rect()); continue;
         default: continue;
         }
         HWND control = CreateWindowExW(0, kind, text.c_str(), style, c.left, c.top, c.width, height, hwnd(),
@@ -97,14 +92,14 @@ void TSysFrm::CreateControls()
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
     // The bevel frames its four controls: it lies behind them.
-    SetWindowPos(Child("Bevel1"), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Child(SysControl::Bevel1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    HWND letters = Child("ComboBox1");
+    HWND letters = Child(SysControl::ComboBox1);
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const wchar_t item[2] = {static_cast<wchar_t>(letter), 0};
         SendMessageW(letters, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }
-    HWND periods = Child("ComboBox2");
+    HWND periods = Child(SysControl::ComboBox2);
     for (const char* period : {"每周", "每月"})
         SendMessageW(periods, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(period).c_str()));
     for (size_t i = 0; i < typingHooks_.size(); ++i) {
@@ -120,10 +115,11 @@ void TSysFrm::CreateControls()
     // A picture that cannot be read leaves its place empty.
     illustration_ = LoadJpegResource(IDR_SETTINGS_ILLUSTRATION);
     if (illustration_.get())
-        SendMessageW(Child("Image1"), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(illustration_.get()));
+        SendMessageW(Child(SysControl::Image1), STM_SETIMAGE, IMAGE_BITMAP,
+                     reinterpret_cast<LPARAM>(illustration_.get()));
 }
 
-HWND TSysFrm::Child(const char* name) const { return GetDlgItem(hwnd(), IdOf(name)); }
+HWND TSysFrm::Child(SysControl control) const { return GetDlgItem(hwnd(), IdOf(control)); }
 
 void TSysFrm::FormShow() { LoadControls(); }
 
@@ -132,25 +128,25 @@ void TSysFrm::LoadControls()
     const SettingsControls controls = ::LoadControls(Config);
     for (size_t i = 0; i < panels_.size(); ++i)
         panels_[i].setColour(static_cast<COLORREF>(controls.colours[i]));
-    HWND letters = Child("ComboBox1");
+    HWND letters = Child(SysControl::ComboBox1);
     SendMessageW(letters, CB_SETCURSEL, static_cast<WPARAM>(controls.letterItem), 0);
     SetWindowTextW(letters, Widen(controls.letterText).c_str());
-    SendMessageW(Child("CheckBox1"), BM_SETCHECK, controls.saveDb ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageW(Child("CheckBox2"), BM_SETCHECK, controls.askSaveDb ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageW(Child("ComboBox2"), CB_SETCURSEL, static_cast<WPARAM>(controls.periodItem), 0);
+    SendMessageW(Child(SysControl::CheckBox1), BM_SETCHECK, controls.saveDb ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Child(SysControl::CheckBox2), BM_SETCHECK, controls.askSaveDb ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Child(SysControl::ComboBox2), CB_SETCURSEL, static_cast<WPARAM>(controls.periodItem), 0);
 }
 
 SettingsControls TSysFrm::ReadControls() const
 {
     SettingsControls controls;
-    HWND letters = Child("ComboBox1");
+    HWND letters = Child(SysControl::ComboBox1);
     controls.letterText = Utf8FromWide(WindowTextWide(letters));
     controls.letterItem = static_cast<int>(SendMessageW(letters, CB_GETCURSEL, 0, 0));
     for (size_t i = 0; i < panels_.size(); ++i)
         controls.colours[i] = static_cast<int>(panels_[i].colour());
-    controls.saveDb = SendMessageW(Child("CheckBox1"), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    controls.askSaveDb = SendMessageW(Child("CheckBox2"), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    controls.periodItem = static_cast<int>(SendMessageW(Child("ComboBox2"), CB_GETCURSEL, 0, 0));
+    controls.saveDb = SendMessageW(Child(SysControl::CheckBox1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    controls.askSaveDb = SendMessageW(Child(SysControl::CheckBox2), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    controls.periodItem = static_cast<int>(SendMessageW(Child(SysControl::ComboBox2), CB_GETCURSEL, 0, 0));
     return controls;
 }
 
@@ -202,15 +198,35 @@ void TSysFrm::BitBtn2Click()
 
 void TSysFrm::OnCommand(int id, int code)
 {
-    if (code != BN_CLICKED)
+    const int place = id - kFirstId;
+    if (code != BN_CLICKED || place < 0 || place >= static_cast<int>(SysLayout().size()))
         return;
-    for (int panel = 0; panel < 5; ++panel)
-        if (id == IdOf(kPanels[panel]))
-            PanelClick(panel);
-    if (id == IdOf("BitBtn1"))
-        BitBtn1Click();
-    else if (id == IdOf("BitBtn2"))
-        BitBtn2Click();
+    const auto control = static_cast<SysControl>(place);
+    switch (control) {
+    case SysControl::Panel1:
+    case SysControl::Panel2:
+    case SysControl::Panel3:
+    case SysControl::Panel4:
+    case SysControl::Panel5: PanelClick(static_cast<int>(PanelOf(control))); break;
+    case SysControl::BitBtn1: BitBtn1Click(); break;
+    case SysControl::BitBtn2: BitBtn2Click(); break;
+    case SysControl::GroupBox1:
+    case SysControl::Label1:
+    case SysControl::Label2:
+    case SysControl::ComboBox1:
+    case SysControl::ComboBox2:
+    case SysControl::CheckBox1:
+    case SysControl::CheckBox2:
+    case SysControl::GroupBox2:
+    case SysControl::Image1:
+    case SysControl::Label3:
+    case SysControl::Label4:
+    case SysControl::Label5:
+    case SysControl::Label6:
+    case SysControl::Bevel1:
+    case SysControl::Label7:
+    case SysControl::Label8: break;
+    }
 }
 
 bool TSysFrm::PreTranslate(MSG& msg)
@@ -244,7 +260,7 @@ LRESULT TSysFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_SETCURSOR: {
         HWND over = reinterpret_cast<HWND>(wParam);
-        if (over == Child("BitBtn1") || over == Child("BitBtn2")) {
+        if (over == Child(SysControl::BitBtn1) || over == Child(SysControl::BitBtn2)) {
             SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
             return TRUE;
         }

@@ -2,6 +2,7 @@
 // The settings dialog TSysFrm: the hotkey letter, the backup policy and the five colours
 // of the main window, saved into Config and the Tconfig row.
 #include "settings/SettingsLogic.h"
+#include "settings/SysLayout.h"
 #include "ui/ColourPanel.h"
 #include "ui/ControlHook.h"
 #include "ui/Gdi.h"
@@ -25,7 +26,7 @@ protected:
 
 private:
     void CreateControls();
-    HWND Child(const char* name) const;
+    HWND Child(SysControl control) const;
     void FormShow();
     void LoadControls();
     SettingsControls ReadControls() const;

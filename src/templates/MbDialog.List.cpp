@@ -29,7 +29,7 @@ void TMBFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
 {
     // Fixed colours here, not the configured ones of the main list.
     static const RowColours colours = {RGB(255, 255, 255), RGB(230, 230, 242), RGB(255, 206, 157), RGB(255, 128, 0)};
-    PaintTemplateRow(item, font_.get(), colours, MbLook::kShownCharacters);
+    PaintTemplateRow(item, skin_.font(), colours, MbLook::kShownCharacters);
 }
 
 int TMBFrm::RowAt(POINT listPoint) const { return ListRowAt(ListBox1, listPoint, MbLook::kRowHeight); }

@@ -15,9 +15,7 @@
 
 namespace {
 
-const ControlLayout& Control(const char* name) { return ControlNamed(MbLayout(), name); }
-
-bool Named(const char* name, const char* expected) { return name && std::string(name) == expected; }
+const ControlLayout<MbControl>& Control(MbControl id) { return ControlOf(MbLayout(), id); }
 
 // While the order is stored the manager takes no input; it gets it back however the
 // store ends.
@@ -34,7 +32,10 @@ private:
 
 } // namespace
 
-TMBFrm::TMBFrm(Connection& connection, HWND mainWindow) : mainWindow_(mainWindow), manager_(connection, boxes_) {}
+TMBFrm::TMBFrm(Connection& connection, HWND mainWindow)
+    : mainWindow_(mainWindow), manager_(connection, boxes_), skin_(MbLayout(), MbControl::RzPanel1, MbLook::kSkin)
+{
+}
 
 std::unique_ptr<ModalWindow> NewTemplateManager(Connection& connection, HWND mainWindow)
 {
@@ -50,11 +51,6 @@ ModalFrame TMBFrm::Frame() const
 void TMBFrm::OnCreated()
 {
     boxes_.setOwner(hwnd());
-    // The corners outside the panel's rounded border are not part of the window.
-    SetWindowRgn(hwnd(),
-                 CreateRoundRectRgn(0, 0, MbLook::kClientWidth + 1, MbLook::kClientHeight + 1, MbLook::kCornerDiameter,
-                                    MbLook::kCornerDiameter),
-                 FALSE);
     CreateControls();
     // A list that cannot be read is reported and stays empty; the window still opens.
     GuardedCall(hwnd(), WM_SHOWWINDOW, [this] {
@@ -65,71 +61,45 @@ void TMBFrm::OnCreated()
 
 void TMBFrm::CreateControls()
 {
-    font_ = MakeFont(L"宋体", MbLook::kFontHeight);
-    titleFont_ = MakeFont(L"宋体", MbLook::kTitleFontHeight, true);
+    skin_.create(hwnd(), hints_);
     HINSTANCE instance = GetModuleHandleW(nullptr);
 
-    const ControlLayout& edit = Control("Edit1");
+    const auto& edit = Control(MbControl::Edit1);
     Edit1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                             edit.left, edit.top, edit.width, edit.height, hwnd(), nullptr, instance, nullptr);
-    const ControlLayout& list = Control("ListBox1");
+    const auto& list = Control(MbControl::ListBox1);
     ListBox1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED |
                                    LBS_HASSTRINGS | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT,
                                list.left, list.top, list.width, list.height, hwnd(), nullptr, instance, nullptr);
     SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, MbLook::kRowHeight);
     listHook_.attach(ListBox1, ListBoxProc, this);
-    const ControlLayout& memo = Control("Memo1");
+    const auto& memo = Control(MbControl::Memo1);
     Memo1 =
         CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
                         memo.left, memo.top, memo.width, memo.height, hwnd(), nullptr, instance, nullptr);
     for (HWND control : {Edit1, ListBox1, Memo1})
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-
-    hints_.create(hwnd());
-    for (const ControlLayout& control : MbLayout())
-        if (*control.hint)
-            hints_.addArea(control.rect(), control.hint);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.font()), FALSE);
 }
 
 void TMBFrm::PaintContent(HDC dc)
 {
-    const RECT client = Control("RzPanel1").rect();
-    FillSolid(dc, client, RGB(255, 255, 255));
-    {
-        Pen border(CreatePen(PS_SOLID, 1, MbLook::kPanelBorder));
-        SelectGuard brush(dc, GetStockObject(NULL_BRUSH));
-        SelectGuard pen(dc, border.get());
-        RoundRect(dc, client.left, client.top, client.right, client.bottom, MbLook::kCornerDiameter,
-                  MbLook::kCornerDiameter);
-    }
-    PaintGradient(dc, Control("RzBackground1").rect(), MbLook::kHeaderColour);
-    SetBkMode(dc, TRANSPARENT);
-    for (const ControlLayout& control : MbLayout()) {
-        if (control.kind != ControlKind::Label)
-            continue;
-        const bool title = Named(control.name, "Label1");
-        SelectGuard font(dc, title ? titleFont_.get() : font_.get());
-        SetTextColor(dc, title ? RGB(255, 255, 255) : RGB(0, 0, 0));
-        const std::wstring text = Widen(control.text);
-        TextOutW(dc, control.left, control.top, text.c_str(), static_cast<int>(text.size()));
-    }
-    DrawPicture(dc, Picture::Close, Control("Image3").left, Control("Image3").top);
-    DrawPicture(dc, Picture::Search, Control("Image5").left, Control("Image5").top);
+    skin_.paint(dc, MbLook::kHeaderColour);
     PaintToolBar(dc);
 }
 
 void TMBFrm::PaintToolBar(HDC dc)
 {
-    SelectGuard font(dc, font_.get());
+    SelectGuard font(dc, skin_.font());
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkMode(dc, TRANSPARENT);
+    const std::optional<MbControl> pressed = skin_.pressed();
     for (const ToolButtonLayout& button : MbToolButtons()) {
         const RECT r = {button.left, MbLook::kToolTop, button.left + button.width,
                         MbLook::kToolTop + MbLook::kToolHeight};
         // A pressed button shows sunk while the left button is held on it.
-        if (Named(pressed_, button.name)) {
+        if (pressed == button.id) {
             RECT edge = r;
             DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
         }
@@ -149,34 +119,25 @@ void TMBFrm::PaintToolBar(HDC dc)
     }
 }
 
-const char* TMBFrm::ControlAt(POINT p) const
+std::optional<MbControl> TMBFrm::ControlAt(POINT p) const
 {
     for (const ToolButtonLayout& button : MbToolButtons())
         if (p.x >= button.left && p.x < button.left + button.width && p.y >= MbLook::kToolTop &&
             p.y < MbLook::kToolTop + MbLook::kToolHeight)
-            return button.name;
-    // Pictures and the title lie on the header: the last control that holds the point wins.
-    const char* found = nullptr;
-    for (const ControlLayout& control : MbLayout())
-        if (control.contains(p) && control.kind != ControlKind::Panel)
-            found = control.name;
-    if (!found && Control("RzToolbar1").contains(p))
-        found = "RzToolbar1";
-    return found;
+            return button.id;
+    if (const std::optional<MbControl> control = skin_.controlAt(p))
+        return control;
+    // Between the tool bar's buttons.
+    if (Control(MbControl::RzToolbar1).contains(p))
+        return MbControl::RzToolbar1;
+    return std::nullopt;
 }
 
 void TMBFrm::OnMouseDown(POINT p)
 {
-    const char* control = ControlAt(p);
-    if (Named(control, "RzBackground1") || Named(control, "Label1")) {
-        // RzBackground1MouseDown: the system moves the window with the pointer.
-        pressed_ = nullptr;
-        ReleaseCapture();
-        SendMessageW(hwnd(), WM_SYSCOMMAND, 0xF012, 0);
-        return;
-    }
-    pressed_ = control;
-    if (control) {
+    // A press on a button shows it sunk until the button comes up, wherever that is.
+    skin_.press(ControlAt(p));
+    if (skin_.pressed()) {
         SetCapture(hwnd());
         InvalidateRect(hwnd(), nullptr, FALSE);
     }
@@ -184,48 +145,46 @@ void TMBFrm::OnMouseDown(POINT p)
 
 void TMBFrm::OnMouseUp(POINT p)
 {
-    const char* pressed = pressed_;
-    pressed_ = nullptr;
+    const bool pressed = skin_.pressed().has_value();
     if (GetCapture() == hwnd())
         ReleaseCapture();
+    const std::optional<MbControl> clicked = skin_.release(ControlAt(p));
     if (!pressed)
         return;
     InvalidateRect(hwnd(), nullptr, FALSE);
-    const char* control = ControlAt(p);
-    if (!control || std::string(control) != pressed)
-        return;
-    const std::string name = control;
-    if (name == "Image3" || name == "BtnOK")
-        BtnOKClick();
-    else if (name == "Image5")
-        Image5Click();
-    else if (name == "BtnRefresh")
-        BtnRefreshClick();
-    else if (name == "BtnNew")
-        BtnNewClick();
-    else if (name == "BtnEdit")
-        BtnEditClick();
-    else if (name == "BtnCancel")
-        BtnCancelClick();
+    if (clicked)
+        OnClick(*clicked);
 }
 
-bool TMBFrm::OnSetCursor()
+void TMBFrm::OnClick(MbControl control)
 {
-    POINT p;
-    GetCursorPos(&p);
-    ScreenToClient(hwnd(), &p);
-    const char* control = ControlAt(p);
-    if (!control)
-        return false;
-    bool hand = false;
+    switch (control) {
+    case MbControl::Image3:
+    case MbControl::BtnOK: BtnOKClick(); break;
+    case MbControl::Image5: Image5Click(); break;
+    case MbControl::BtnRefresh: BtnRefreshClick(); break;
+    case MbControl::BtnNew: BtnNewClick(); break;
+    case MbControl::BtnEdit: BtnEditClick(); break;
+    case MbControl::BtnCancel: BtnCancelClick(); break;
+    case MbControl::RzPanel1:
+    case MbControl::RzBackground1:
+    case MbControl::Label1:
+    case MbControl::Label2:
+    case MbControl::Edit1:
+    case MbControl::ListBox1:
+    case MbControl::Label3:
+    case MbControl::Memo1:
+    case MbControl::RzToolbar1: break;
+    }
+}
+
+bool TMBFrm::HandAt(POINT p) const
+{
+    const std::optional<MbControl> control = ControlAt(p);
     for (const ToolButtonLayout& button : MbToolButtons())
-        hand = hand || Named(control, button.name);
-    for (const ControlLayout& layout : MbLayout())
-        hand = hand || (Named(control, layout.name) && layout.handCursor);
-    if (!hand)
-        return false;
-    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
-    return true;
+        if (control == button.id)
+            return true;
+    return skin_.handCursorOver(control);
 }
 
 void TMBFrm::FormShow()
@@ -359,7 +318,7 @@ LRESULT TMBFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEMOVE:
     case WM_MOUSELEAVE: hints_.pointerMoved(); return 0;
     case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor())
+        if (SetSkinCursor(hwnd(), wParam, lParam, [this](POINT p) { return HandAt(p); }))
             return TRUE;
         break;
     case WM_COMMAND:

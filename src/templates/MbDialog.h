@@ -1,15 +1,18 @@
 #pragma once
 // The template manager window TMBFrm: lists, searches, adds, modifies and deletes the
 // templates, reorders them by dragging, and stores the order when it closes.
+#include "templates/MbLayout.h"
 #include "templates/TemplateManager.h"
 #include "ui/ControlHook.h"
 #include "ui/Gdi.h"
 #include "ui/Hints.h"
 #include "ui/ModalWindow.h"
+#include "ui/SkinnedFrame.h"
 #include "ui/WinMessageBoxes.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TMBFrm : public ModalWindow {
 public:
@@ -33,10 +36,11 @@ private:
     void CreateControls();
     void PaintContent(HDC dc);
     void PaintToolBar(HDC dc);
-    const char* ControlAt(POINT p) const;
+    std::optional<MbControl> ControlAt(POINT p) const;
+    bool HandAt(POINT p) const;
     void OnMouseDown(POINT p);
     void OnMouseUp(POINT p);
-    bool OnSetCursor();
+    void OnClick(MbControl control);
     void FormShow();
     void FormClose();
     void BtnOKClick();
@@ -67,13 +71,11 @@ private:
     WinMessageBoxes boxes_;
     TemplateManager manager_;
     Hints hints_;
-    Font font_;
-    Font titleFont_;
+    SkinnedFrame<MbControl> skin_;
     HWND Edit1 = nullptr;
     HWND ListBox1 = nullptr;
     ControlHook listHook_;
     HWND Memo1 = nullptr;
-    const char* pressed_ = nullptr;
     POINT pressPoint_ = {};
     bool pressArmed_ = false;
     bool dragging_ = false;

@@ -3,6 +3,7 @@
 #include "ui/Gdi.h"
 #include "ui/ModalWindow.h"
 #include "ui/Pictures.h"
+#include "ui/SkinnedFrame.h"
 
 namespace {
 const int kWidth = 330;
@@ -37,10 +38,6 @@ void TinfoFrm::PaintContent(HDC dc)
     InflateRect(&all, -1, -1);
     FillSolid(dc, all, RGB(255, 255, 255));
     DrawSavingPicture(dc, 27, 21);
-    Font font = MakeFont(L"宋体", 12);
-    SelectGuard select(dc, font.get());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
-    const wchar_t text[] = L"请稍后，系统正在保存数据......";
-    TextOutW(dc, 78, 35, text, static_cast<int>(wcslen(text)));
+    const Font font = MakeSkinFont(12);
+    PaintSkinText(dc, font.get(), RGB(0, 0, 0), 78, 35, L"请稍后，系统正在保存数据......");
 }

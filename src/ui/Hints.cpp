@@ -110,27 +110,64 @@ void Hints::onTimer(UINT_PTR id)
 
 void Hints::show(const Tool& tool, POINT pointer)
 {
-    SetWindowTextW(hwnd(), tool.text.c_str());
-    RECT text = {0, 0, kMaxWidth - 2 * kPadding - 2, 0};
-    {
-        WindowDc dc(hwnd());
-        SelectGuard font(dc.dc(), font_.get());
-        DrawTextW(dc.dc(), tool.text.c_str(), -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT work = monitor.rcWork;
+    const int maxHeight = work.bottom - work.top;
+    if (tool.text != measuredText_ || maxHeight != measuredFor_) {
+        SetWindowTextW(hwnd(), tool.text.c_str());
+        measure(tool.text, maxHeight);
     }
-    int width = text.right + 2 * kPadding + 2;
-    int height = text.bottom + 2 * kPadding + 2;
+    const int width = shownSize_.cx;
+    const int height = shownSize_.cy;
     int x = pointer.x;
     int y = pointer.y + kBelowPointer;
-    // Keep it on the screen.
+    // Keep it on the screen; one as tall as the work area starts at its top.
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     if (x + width > screenWidth)
         x = screenWidth - width;
     if (y + height > screenHeight)
         y = pointer.y - height - 4;
+    if (y < work.top)
+        y = work.top;
     SetWindowPos(hwnd(), HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     InvalidateRect(hwnd(), nullptr, TRUE);
     shown_ = true;
+}
+
+void Hints::measure(const std::wstring& text, int maxHeight)
+{
+    const int frame = 2 * kPadding + 2;
+    WindowDc dc(hwnd());
+    SelectGuard font(dc.dc(), font_.get());
+    auto textRect = [&](const std::wstring& shown) {
+        RECT r = {0, 0, kMaxWidth - frame, 0};
+        DrawTextW(dc.dc(), shown.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        return r;
+    };
+    measuredText_ = text;
+    measuredFor_ = maxHeight;
+    shownText_ = text;
+    RECT r = textRect(text);
+    if (r.bottom + frame > maxHeight) {
+        // The longest beginning that fits with "…" after it (DT_END_ELLIPSIS cuts single lines only).
+        size_t fits = 0;
+        size_t tooLong = text.size();
+        while (tooLong - fits > 1) {
+            const size_t middle = (fits + tooLong) / 2;
+            if (textRect(text.substr(0, middle) + L"…").bottom + frame <= maxHeight)
+                fits = middle;
+            else
+                tooLong = middle;
+        }
+        if (fits > 0 && IS_HIGH_SURROGATE(text[fits - 1]))
+            --fits;
+        shownText_ = text.substr(0, fits) + L"…";
+        r = textRect(shownText_);
+    }
+    shownSize_ = {r.right + frame, r.bottom + frame};
 }
 
 void Hints::hide()
@@ -149,12 +186,11 @@ void Hints::paint()
     RECT client;
     GetClientRect(hwnd(), &client);
     FillSolid(paint.dc(), client, kBackground);
-    const std::wstring text = WindowTextWide(hwnd());
     SelectGuard font(paint.dc(), font_.get());
     SetBkMode(paint.dc(), TRANSPARENT);
     SetTextColor(paint.dc(), RGB(0, 0, 0));
     InflateRect(&client, -kPadding, -kPadding);
-    DrawTextW(paint.dc(), text.c_str(), -1, &client, DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(paint.dc(), shownText_.c_str(), -1, &client, DT_WORDBREAK | DT_NOPREFIX);
 }
 
 LRESULT Hints::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -4,7 +4,8 @@
 // 200 pixels wide (longer text wraps). While the pointer stays on that control the hint
 // is rebuilt every 350 ms from the control's current hint text at the pointer, so it
 // follows changes (the list's row under the pointer) and never goes away by itself; it
-// goes when the pointer leaves the control.
+// goes when the pointer leaves the control. A hint is at most as tall as the work area
+// of the pointer's screen; a longer text is cut there and ends in "…".
 #include "ui/Gdi.h"
 #include "ui/Window.h"
 
@@ -42,12 +43,20 @@ private:
     int toolAtPointer(POINT& pointer) const;
     void onTimer(UINT_PTR id);
     void show(const Tool& tool, POINT pointer);
+    // Lays out `text` for a hint at most `maxHeight` pixels tall: the text shown and its size.
+    void measure(const std::wstring& text, int maxHeight);
     void hide();
     void paint();
 
     HWND owner_ = nullptr;
     Font font_;
     std::vector<Tool> tools_;
+    // The last text laid out, and for what height: a long template is wrapped and measured
+    // once while its row stays under the pointer, not at every rebuild.
+    std::wstring measuredText_;
+    int measuredFor_ = 0;
+    std::wstring shownText_; // measuredText_, or its beginning and "…"
+    SIZE shownSize_ = {};    // of the whole hint window
     int current_ = -1;
     bool waiting_ = false;
     bool shown_ = false;

@@ -101,3 +101,25 @@ TEST(ListHintsInALongList, RowHintsPastRow65535NameTheRowUnderThePointer)
     const std::string expected = "模板 " + std::to_string(top + 2);
     EXPECT_EQ(vt::WaitForHintText(expected, 5000), std::optional<std::string>(expected));
 }
+
+TEST(ListHintsInALongList, AThreeThousandCharacterTemplatesHintStaysInTheWorkArea)
+{
+    std::string longText;
+    for (int i = 0; i < 300; ++i)
+        longText += "您好,很高兴为您服务"; // ten characters
+    Installation app({"短模板", longText});
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    const RECT row = velmora.rowRect(1);
+    wt::MovePointer({row.left + 100, (row.top + row.bottom) / 2});
+    EXPECT_EQ(vt::WaitForHintText(longText, 5000), std::optional<std::string>(longText));
+    HWND hint = vt::VisibleHintWindow();
+    ASSERT_TRUE(hint);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(hint, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT hr = wt::WindowRect(hint);
+    EXPECT_GE(hr.top, monitor.rcWork.top);
+    EXPECT_LE(hr.bottom, monitor.rcWork.bottom) << "cut to the work area's height";
+    EXPECT_LE(wt::Width(hr), 200);
+}
