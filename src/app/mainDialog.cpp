@@ -6,7 +6,7 @@
 #include "store/ConfigRecord.h"
 #include "ui/ExecutableFolder.h"
 #include "ui/MessagePump.h"
-#include "ui/WinFiles.h"
+#include "backup/WinFiles.h"
 #include "ui/Pictures.h"
 #include "ui/StoreErrorText.h"
 #include "ui/WinText.h"
