@@ -238,7 +238,7 @@ bool IsSoundDatabase(const std::string& path, std::string& reason)
     // to it nor to a journal that may lie beside it.
     try {
         Database db(path, Database::Opening::ReadOnlyImmutable);
-        if (db.check(Database::Check::Quick) != std::vector<std::string>{"ok"}) {
+        if (db.check() != std::vector<std::string>{"ok"}) {
             reason = "数据库文件已损坏";
             return false;
         }

@@ -84,10 +84,10 @@ void Database::rollbackQuietly() noexcept
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-std::vector<std::string> Database::check(Check depth)
+std::vector<std::string> Database::check()
 {
     std::vector<std::string> findings;
-    RowReader rows(*this, depth == Check::Quick ? "PRAGMA quick_check" : "PRAGMA integrity_check");
+    RowReader rows(*this, "PRAGMA quick_check");
     while (rows.next())
         findings.emplace_back(rows.utf8At(0));
     return findings;

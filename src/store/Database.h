@@ -18,7 +18,6 @@ public:
         ReadOnlyImmutable, // for reading as it lies: nothing is written, neither to it
                            // nor to a journal beside it, and no journal is played back
     };
-    enum class Check { Quick, Integrity };
 
     Database() = default;
     // Opens `utf8Path` (the path as the engine takes it, in UTF-8); throws StoreError.
@@ -43,8 +42,8 @@ public:
     bool inTransaction() const;
     // Undoes an open transaction; never throws (for destructors).
     void rollbackQuietly() noexcept;
-    // The engine's own check of the file: its findings, {"ok"} for a sound file.
-    std::vector<std::string> check(Check depth);
+    // The engine's quick check of the file: its findings, {"ok"} for a sound file.
+    std::vector<std::string> check();
     // Replaces the whole content of `target` with this database's.
     void copyInto(Database& target);
 
