@@ -2,6 +2,7 @@
 #include "app/ImportWait.h"
 #include "app/mainDialog.h"
 #include "common/FunPub.h"
+#include "ui/StoreErrorText.h"
 #include "ui/WinMessageBoxes.h"
 
 #include <windows.h>
@@ -58,7 +59,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     try {
         return Run();
     } catch (const std::exception& e) {
-        ReportError(nullptr, e.what());
+        ReportError(nullptr, FailureText(e).c_str());
     } catch (...) {
         ReportError(nullptr, nullptr);
     }

@@ -12,7 +12,7 @@
 #include "store/ConfigRecord.h"
 #include "ui/ExecutableFolder.h"
 #include "ui/Pictures.h"
-#include "ui/WinFiles.h"
+#include "backup/WinFiles.h"
 #include "ui/WinText.h"
 
 #include <commctrl.h>

@@ -6,8 +6,9 @@
 #include "store/ConfigRecord.h"
 #include "ui/ExecutableFolder.h"
 #include "ui/MessagePump.h"
-#include "ui/WinFiles.h"
+#include "backup/WinFiles.h"
 #include "ui/Pictures.h"
+#include "ui/StoreErrorText.h"
 #include "ui/WinText.h"
 
 namespace {
@@ -17,7 +18,7 @@ void RefuseReadOnlyFile(const std::string& utf8Path)
 {
     const DWORD attributes = GetFileAttributesW(Widen(utf8Path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        throw StoreError("数据库文件是只读的,无法保存修改: " + utf8Path);
+        throw StoreError(StoreFault::ReadOnlyFile, "read-only database file: " + utf8Path, utf8Path);
 }
 
 } // namespace
@@ -69,7 +70,7 @@ void TMainFrm::ShowAtStart()
     try {
         FormShow();
     } catch (const std::exception& e) {
-        ReportError(hwnd(), e.what());
+        ReportError(hwnd(), FailureText(e).c_str());
     }
     ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
     ShowWindow(hwnd(), SW_SHOWNORMAL);
@@ -98,7 +99,7 @@ bool TMainFrm::OpenDatabase()
         databaseOpened_ = true;
         return true;
     } catch (const std::exception& e) {
-        boxes_.notice(std::string(Texts::kConnectError) + e.what(), NoticeType::Exclamation);
+        boxes_.notice(std::string(Texts::kConnectError) + FailureText(e), NoticeType::Exclamation);
         SendMessageW(hwnd(), WM_CLOSE, 0, 0);
         return false;
     }

@@ -1,12 +1,10 @@
 #include "backup/Backup.h"
 
-#include "common/UniqueResource.h"
 #include "store/ConfigRecord.h"
 #include "store/Connection.h"
-#include "store/Statement.h"
+#include "store/Database.h"
 #include "store/StoreError.h"
-
-#include <sqlite3.h>
+#include "ui/StoreErrorText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -83,7 +81,7 @@ public:
         try {
             c_.connection.execute(StampStatement(moment));
         } catch (const StoreError& e) {
-            Failed(Texts::kBackupMadeStampFailed + name + Texts::kBackupStampFailed + e.what());
+            Failed(Texts::kBackupMadeStampFailed + name + Texts::kBackupStampFailed + StoreErrorText(e));
             return false;
         }
         c_.connection.disconnect();
@@ -116,7 +114,7 @@ private:
             copy.setConnectionText(ConnectionTextFor(unfinished));
             copy.execute(StampStatement(moment));
         } catch (const StoreError& e) {
-            error = e.what();
+            error = StoreErrorText(e);
             return false;
         }
         return c_.files.flushToDisk(unfinished, error) &&
@@ -153,43 +151,15 @@ void BackupAtExitSteps(BackupContext& context)
         BackupStep(context).Run();
 }
 
-struct DatabaseCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using DatabaseHandle = UniqueResource<sqlite3*, DatabaseCloser>;
-
-std::string ReadFailure(int code, sqlite3* db)
+// Why the engine could not read a file offered as a backup.
+std::string ReadFailure(const StoreError& error)
 {
-    switch (code & 0xFF) {
-    case SQLITE_CANTOPEN: return "无法打开文件";
-    case SQLITE_NOTADB: return "文件不是有效的数据库";
-    case SQLITE_CORRUPT: return "数据库文件已损坏";
-    default: return std::string("无法读取文件 (") + (db ? sqlite3_errmsg(db) : sqlite3_errstr(code)) + ")";
+    switch (error.code() & 0xFF) {
+    case EngineCode::CantOpen: return "无法打开文件";
+    case EngineCode::NotADatabase: return "文件不是有效的数据库";
+    case EngineCode::Corrupt: return "数据库文件已损坏";
+    default: return std::string("无法读取文件 (") + error.what() + ")";
     }
-}
-
-// Runs a statement to its end and hands each row to `row`. False with the reason on failure.
-template <typename RowReader>
-bool ReadRows(sqlite3* db, const char* sql, std::string& reason, RowReader row)
-{
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
-    const Statement statement(raw);
-    if (rc == SQLITE_OK) {
-        while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
-            row(raw);
-    }
-    if (rc != SQLITE_OK && rc != SQLITE_DONE) {
-        reason = ReadFailure(rc, db);
-        return false;
-    }
-    return true;
-}
-
-std::string ColumnText(sqlite3_stmt* statement, int column)
-{
-    const unsigned char* text = sqlite3_column_text(statement, column);
-    return text ? reinterpret_cast<const char*>(text) : "";
 }
 
 struct TableColumns {
@@ -256,7 +226,7 @@ void BackupAtExit(BackupContext& context)
     try {
         BackupAtExitSteps(context);
     } catch (const std::exception& e) {
-        ShowNotice(context.boxes, Texts::kBackupFailed + std::string(e.what()));
+        ShowNotice(context.boxes, Texts::kBackupFailed + FailureText(e));
     } catch (...) {
         ShowNotice(context.boxes, Texts::kBackupFailed);
     }
@@ -266,41 +236,34 @@ bool IsSoundDatabase(const std::string& path, std::string& reason)
 {
     // Immutable: the check reads the file as it will be copied, and writes nothing, neither
     // to it nor to a journal that may lie beside it.
-    sqlite3* raw = nullptr;
-    const int rc =
-        sqlite3_open_v2(ReadOnlyFileUri(path).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
-    const DatabaseHandle db(raw);
-    if (rc != SQLITE_OK) {
-        reason = ReadFailure(rc, raw);
-        return false;
-    }
-    std::vector<std::string> problems;
-    if (!ReadRows(db.get(), "PRAGMA quick_check", reason,
-                  [&problems](sqlite3_stmt* row) { problems.push_back(ColumnText(row, 0)); }))
-        return false;
-    if (problems.size() != 1 || problems[0] != "ok") {
-        reason = "数据库文件已损坏";
-        return false;
-    }
-    for (const TableColumns& table : kTables) {
-        std::vector<std::string> present;
-        const std::string sql = std::string("PRAGMA table_info(") + table.table + ")";
-        if (!ReadRows(db.get(), sql.c_str(), reason,
-                      [&present](sqlite3_stmt* row) { present.push_back(ColumnText(row, 1)); }))
-            return false;
-        if (present.empty()) {
-            reason = std::string("缺少表 ") + table.table;
+    try {
+        Database db(path, Database::Opening::ReadOnlyImmutable);
+        if (db.check() != std::vector<std::string>{"ok"}) {
+            reason = "数据库文件已损坏";
             return false;
         }
-        for (const char* column : table.columns) {
-            bool found = false;
-            for (const std::string& name : present)
-                found = found || strcasecmp(name.c_str(), column) == 0;
-            if (!found) {
-                reason = std::string("表 ") + table.table + " 缺少字段 " + column;
+        for (const TableColumns& table : kTables) {
+            std::vector<std::string> present;
+            RowReader columns(db, std::string("PRAGMA table_info(") + table.table + ")");
+            while (columns.next())
+                present.emplace_back(columns.utf8("name"));
+            if (present.empty()) {
+                reason = std::string("缺少表 ") + table.table;
                 return false;
             }
+            for (const char* column : table.columns) {
+                bool found = false;
+                for (const std::string& name : present)
+                    found = found || strcasecmp(name.c_str(), column) == 0;
+                if (!found) {
+                    reason = std::string("表 ") + table.table + " 缺少字段 " + column;
+                    return false;
+                }
+            }
         }
+    } catch (const StoreError& e) {
+        reason = ReadFailure(e);
+        return false;
     }
     return true;
 }

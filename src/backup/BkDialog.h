@@ -4,7 +4,7 @@
 #include "backup/Backup.h"
 #include "ui/Gdi.h"
 #include "ui/ModalWindow.h"
-#include "ui/WinFiles.h"
+#include "backup/WinFiles.h"
 #include "ui/WinMessageBoxes.h"
 
 #include <memory>

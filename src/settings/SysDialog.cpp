@@ -4,7 +4,7 @@
 #include "settings/SysLayout.h"
 #include "store/ConfigRecord.h"
 #include "ui/JpegPicture.h"
-#include "ui/WinFiles.h"
+#include "backup/WinFiles.h"
 #include "ui/WinText.h"
 
 #include "../resources/resource.h"

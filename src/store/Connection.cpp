@@ -17,32 +17,11 @@ const char* const kDataSourceKey = "Data Source";
 // How long a statement waits for another program's lock on the file before it fails.
 const int kBusyTimeoutMs = 2000;
 
-// The engine's reason, with a plain explanation in front for the failures a user can act on.
-std::string DescribeFailure(int code, const std::string& engineMessage)
-{
-    const char* explanation = nullptr;
-    switch (code & 0xFF) {
-    case SQLITE_CANTOPEN: explanation = "无法打开数据库文件"; break;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED: explanation = "数据库文件正被其他程序占用"; break;
-    case SQLITE_NOTADB: explanation = "文件不是有效的数据库"; break;
-    case SQLITE_CORRUPT: explanation = "数据库文件已损坏"; break;
-    case SQLITE_READONLY: explanation = "数据库文件是只读的"; break;
-    default: break;
-    }
-    if (!explanation)
-        return engineMessage;
-    return std::string(explanation) + " (" + engineMessage + ")";
-}
+[[noreturn]] void Fail(sqlite3* db, int code) { ThrowEngineFailure(db, code); }
 
-[[noreturn]] void Fail(sqlite3* db, int code)
+Statement Compile(Database& database, const std::string& sql)
 {
-    throw StoreError(DescribeFailure(code, db ? sqlite3_errmsg(db) : sqlite3_errstr(code)));
-}
-
-Statement Compile(Connection& connection, const std::string& sql)
-{
-    sqlite3* db = connection.handle();
+    sqlite3* db = database.handle();
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
     Statement stmt(raw);
@@ -73,9 +52,9 @@ void Bind(const Statement& stmt, const std::vector<SqlParam>& params)
     }
 }
 
-Statement Prepare(Connection& connection, const std::string& sql, const std::vector<SqlParam>& params)
+Statement Prepare(Database& database, const std::string& sql, const std::vector<SqlParam>& params)
 {
-    Statement stmt = Compile(connection, sql);
+    Statement stmt = Compile(database, sql);
     Bind(stmt, params);
     return stmt;
 }
@@ -154,7 +133,7 @@ bool FindConnectionValue(const std::string& text, const std::string& key, std::s
             while (pos < text.size() && IsBlankByte(text[pos]))
                 ++pos;
             if (!closed || (pos < text.size() && text[pos] != ';'))
-                throw StoreError("连接字符串中 " + name + " 的值引号不完整");
+                throw StoreError(StoreFault::UnclosedQuote, "unclosed quote in the value of " + name, name);
         } else {
             const size_t end = text.find(';', pos);
             found = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
@@ -172,10 +151,17 @@ bool FindConnectionValue(const std::string& text, const std::string& key, std::s
     return false;
 }
 
-std::string FieldValueError(const std::string& name, const std::string& shown, const char* expected)
+StoreError NotAnInteger(const std::string& name, const std::string& shown)
 {
-    return "字段 " + name + " 的值 \"" + shown + "\" 不是有效的" + expected;
+    return StoreError(StoreFault::NotAnInteger, "field " + name + ": \"" + shown + "\" is not an integer", name, shown);
 }
+
+StoreError MissingField(const std::string& name)
+{
+    return StoreError(StoreFault::MissingField, "no field " + name, name);
+}
+
+StoreError NotEditing() { return StoreError(StoreFault::NotEditing, "the row is not being edited"); }
 
 } // namespace
 
@@ -217,43 +203,29 @@ void Connection::connect()
     disconnect();
     std::string utf8Path;
     if (!FindConnectionValue(connectionText_, kDataSourceKey, utf8Path) || utf8Path.empty())
-        throw StoreError("连接字符串中没有数据文件 (Data Source)");
+        throw StoreError(StoreFault::NoDataSource, "no Data Source in the connection text");
 
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(utf8Path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string reason = DescribeFailure(rc, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close(db);
-        throw StoreError(reason + ": " + utf8Path);
-    }
+    Database database(utf8Path, Database::Opening::ReadWrite);
     // The engine quietly falls back to reading when the file is write-protected. The
     // program would then lose every change it makes, so it refuses such a file.
-    if (sqlite3_db_readonly(db, "main") == 1) {
-        sqlite3_close(db);
-        throw StoreError("数据库文件是只读的,无法保存修改: " + utf8Path);
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    db_ = db;
+    if (database.isReadOnly())
+        throw StoreError(StoreFault::ReadOnlyFile, "read-only database file: " + utf8Path, utf8Path);
+    database.setBusyTimeout(kBusyTimeoutMs);
+    database_ = std::move(database);
 }
 
-void Connection::disconnect()
-{
-    if (db_) {
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-    }
-}
+void Connection::disconnect() { database_.close(); }
 
-sqlite3* Connection::handle()
+Database& Connection::database()
 {
-    if (!db_)
+    if (!database_.isOpen())
         connect();
-    return db_;
+    return database_;
 }
 
 void Connection::execute(const std::string& sql, const std::vector<SqlParam>& params)
 {
-    RunToEnd(Prepare(*this, sql, params));
+    RunToEnd(Prepare(database(), sql, params));
 }
 
 Transaction::Transaction(Connection& connection) : connection_(connection)
@@ -266,8 +238,8 @@ Transaction::~Transaction()
 {
     // A failed statement may already have ended the transaction; then there is nothing
     // to undo. A closed connection has nothing to undo either, and must not reopen here.
-    if (open_ && connection_.connected() && !sqlite3_get_autocommit(connection_.handle()))
-        sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (open_ && connection_.connected())
+        connection_.database().rollbackQuietly();
 }
 
 void Transaction::commit()
@@ -276,8 +248,10 @@ void Transaction::commit()
     open_ = false;
 }
 
-Command::Command(Connection& connection, const std::string& sql)
-    : connection_(connection), statement_(std::make_unique<Statement>(Compile(connection, sql)))
+Command::Command(Connection& connection, const std::string& sql) : Command(connection.database(), sql) {}
+
+Command::Command(Database& database, const std::string& sql)
+    : statement_(std::make_unique<Statement>(Compile(database, sql)))
 {
 }
 
@@ -294,7 +268,12 @@ void Command::run(const std::vector<SqlParam>& params)
 }
 
 RowReader::RowReader(Connection& connection, const std::string& sql, const std::vector<SqlParam>& params)
-    : connection_(connection), statement_(std::make_unique<Statement>(Prepare(connection, sql, params)))
+    : RowReader(connection.database(), sql, params)
+{
+}
+
+RowReader::RowReader(Database& database, const std::string& sql, const std::vector<SqlParam>& params)
+    : statement_(std::make_unique<Statement>(Prepare(database, sql, params)))
 {
 }
 
@@ -306,7 +285,7 @@ bool RowReader::next()
     if (rc == SQLITE_ROW)
         return true;
     if (rc != SQLITE_DONE)
-        Fail(connection_.handle(), rc);
+        Fail(sqlite3_db_handle(statement_->get()), rc);
     return false;
 }
 
@@ -318,10 +297,18 @@ std::string_view RowReader::utf8(const std::string& column) const
     for (int c = 0; c < sqlite3_column_count(raw); ++c) {
         if (strcasecmp(sqlite3_column_name(raw, c), column.c_str()) != 0)
             continue;
-        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
-        return text ? std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(raw, c))) : std::string_view();
+        return utf8At(c);
     }
-    throw StoreError("找不到字段 " + column);
+    throw MissingField(column);
+}
+
+std::string_view RowReader::utf8At(int column) const
+{
+    sqlite3_stmt* raw = statement_->get();
+    if (column < 0 || column >= sqlite3_column_count(raw))
+        throw MissingField(std::to_string(column));
+    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, column));
+    return text ? std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(raw, column))) : std::string_view();
 }
 
 void Query::open(const std::string& sql, const std::vector<SqlParam>& params)
@@ -329,7 +316,7 @@ void Query::open(const std::string& sql, const std::vector<SqlParam>& params)
     columns_.clear();
     rows_.clear();
     current_ = 0;
-    Statement stmt = Prepare(connection_, sql, params);
+    Statement stmt = Prepare(connection_.database(), sql, params);
     sqlite3_stmt* raw = stmt.get();
     // Names are read after the first step: a table changed by another program since the
     // last statement is only seen once the engine has prepared the statement afresh.
@@ -365,7 +352,7 @@ void Query::open(const std::string& sql, const std::vector<SqlParam>& params)
     }
     if (rc != SQLITE_DONE) {
         rows_.clear();
-        Fail(connection_.handle(), rc);
+        Fail(sqlite3_db_handle(raw), rc);
     }
 }
 
@@ -380,11 +367,11 @@ bool Query::hasField(const std::string& name) const
 const Query::Value& Query::field(const std::string& name) const
 {
     if (eof())
-        throw StoreError("没有当前记录,无法读取字段 " + name);
+        throw StoreError(StoreFault::NoCurrentRow, "no current row to read field " + name + " from", name);
     for (size_t c = 0; c < columns_.size(); ++c)
         if (strcasecmp(columns_[c].c_str(), name.c_str()) == 0)
             return rows_[current_][c];
-    throw StoreError("找不到字段 " + name);
+    throw MissingField(name);
 }
 
 std::string Query::fieldText(const std::string& name) const
@@ -409,7 +396,7 @@ int Query::fieldInt(const std::string& name) const
         return 0;
     if (v.isInteger) {
         if (v.integer < INT_MIN || v.integer > INT_MAX)
-            throw StoreError(FieldValueError(name, std::to_string(v.integer), "整数"));
+            throw NotAnInteger(name, std::to_string(v.integer));
         return static_cast<int>(v.integer);
     }
     if (v.isReal) {
@@ -418,7 +405,7 @@ int Query::fieldInt(const std::string& name) const
         if (!(v.real >= INT_MIN && v.real <= INT_MAX) || std::trunc(v.real) != v.real) {
             char text[64];
             std::snprintf(text, sizeof text, "%.15g", v.real);
-            throw StoreError(FieldValueError(name, text, "整数"));
+            throw NotAnInteger(name, text);
         }
         return static_cast<int>(v.real);
     }
@@ -426,7 +413,7 @@ int Query::fieldInt(const std::string& name) const
         return 0;
     int value = 0;
     if (!ParseInteger(v.text, value))
-        throw StoreError(FieldValueError(name, v.text, "整数"));
+        throw NotAnInteger(name, v.text);
     return value;
 }
 
@@ -441,7 +428,8 @@ double Query::fieldDateTime(const std::string& name) const
         return v.real;
     DateTime value = 0;
     if (!ParseDateTime(v.text, value))
-        throw StoreError(FieldValueError(name, v.text, "日期时间"));
+        throw StoreError(StoreFault::NotADateTime, "field " + name + ": \"" + v.text + "\" is not a date and time",
+                         name, v.text);
     return value;
 }
 
@@ -466,13 +454,13 @@ void EditableRow::edit() { editing_ = true; }
 void EditableRow::assign(const std::string& name, const SqlParam& value)
 {
     if (!editing_)
-        throw StoreError("记录不在编辑状态");
+        throw NotEditing();
     bool known = false;
     // Column 0 is the row's own id, added by open().
     for (size_t c = 1; c < columns_.size(); ++c)
         known = known || strcasecmp(columns_[c].c_str(), name.c_str()) == 0;
     if (!known)
-        throw StoreError("找不到字段 " + name);
+        throw MissingField(name);
     assignments_.emplace_back(name, value);
 }
 
@@ -485,7 +473,7 @@ void EditableRow::setDateTime(const std::string& name, double value) { setText(n
 void EditableRow::post()
 {
     if (!editing_)
-        throw StoreError("记录不在编辑状态");
+        throw NotEditing();
     std::vector<SqlParam> params;
     std::string sql;
     if (found()) {

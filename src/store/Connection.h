@@ -3,6 +3,7 @@
 //
 // Text crosses this boundary as UTF-8, as it is stored, so that comparisons in the
 // database work on characters rather than bytes.
+#include "store/Database.h"
 #include "store/StoreError.h"
 
 #include <memory>
@@ -10,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-struct sqlite3;
 class Statement;
 
 // The connection text that names the database file: "Data Source=<path>", where
@@ -58,17 +58,17 @@ public:
     // Opens the named file for reading and writing. Never creates a missing file.
     void connect();
     void disconnect();
-    bool connected() const { return db_ != nullptr; }
+    bool connected() const { return database_.isOpen(); }
 
     // Runs a statement without a result set; connects first when disconnected.
     void execute(const std::string& sql, const std::vector<SqlParam>& params = {});
 
-    // For Query and EditableRow: the open handle, connecting on demand.
-    sqlite3* handle();
+    // For the statements: the open database, connecting on demand.
+    Database& database();
 
 private:
     std::string connectionText_;
-    sqlite3* db_ = nullptr;
+    Database database_;
 };
 
 // A transaction for a set of changes that must land whole: begun when made, undone when
@@ -94,6 +94,7 @@ private:
 class Command {
 public:
     Command(Connection& connection, const std::string& sql);
+    Command(Database& database, const std::string& sql);
     ~Command();
     Command(const Command&) = delete;
     Command& operator=(const Command&) = delete;
@@ -102,7 +103,6 @@ public:
     void run(const std::vector<SqlParam>& params);
 
 private:
-    Connection& connection_;
     std::unique_ptr<Statement> statement_;
 };
 
@@ -112,6 +112,7 @@ private:
 class RowReader {
 public:
     RowReader(Connection& connection, const std::string& sql, const std::vector<SqlParam>& params = {});
+    RowReader(Database& database, const std::string& sql, const std::vector<SqlParam>& params = {});
     ~RowReader();
     RowReader(const RowReader&) = delete;
     RowReader& operator=(const RowReader&) = delete;
@@ -122,9 +123,10 @@ public:
     // the next step: text as stored, numbers in decimal, NULL empty. A missing column
     // throws StoreError.
     std::string_view utf8(const std::string& column) const;
+    // The same by the column's position, from 0; a missing column throws StoreError.
+    std::string_view utf8At(int column) const;
 
 private:
-    Connection& connection_;
     std::unique_ptr<Statement> statement_;
 };
 

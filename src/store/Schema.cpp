@@ -1,10 +1,9 @@
 #include "store/Schema.h"
 
 #include "store/ConfigRecord.h"
-#include "store/Statement.h"
+#include "store/Connection.h"
+#include "store/Database.h"
 #include "store/StoreError.h"
-
-#include <sqlite3.h>
 
 namespace {
 
@@ -39,52 +38,20 @@ CREATE TABLE Tconfig (
 );
 )sql";
 
-class Database {
-public:
-    explicit Database(const std::string& path)
-    {
-        const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        if (rc != SQLITE_OK) {
-            // The engine hands out a handle even when the open fails; it must be closed,
-            // and the destructor does not run for a constructor that throws.
-            sqlite3_close(db_);
-            db_ = nullptr;
-            throw StoreError(std::string("cannot create ") + path + ": " + sqlite3_errstr(rc));
-        }
+Database OpenNewFile(const std::string& path)
+{
+    try {
+        return Database(path, Database::Opening::Create);
+    } catch (const StoreError& e) {
+        throw StoreError::Engine(e.code(), "cannot create " + path + ": " + e.what());
     }
-    ~Database() { sqlite3_close(db_); }
-    Database(const Database&) = delete;
-    Database& operator=(const Database&) = delete;
-
-    void exec(const char* sql)
-    {
-        char* error = nullptr;
-        if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-            std::string message = error ? error : "unknown error";
-            sqlite3_free(error);
-            throw StoreError(message);
-        }
-    }
-
-    void insertTemplate(const std::string& text)
-    {
-        sqlite3_stmt* raw = nullptr;
-        sqlite3_prepare_v2(db_, "INSERT INTO TText (TText) VALUES (?)", -1, &raw, nullptr);
-        Statement stmt(raw);
-        sqlite3_bind_text(raw, 1, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(raw) != SQLITE_DONE)
-            throw StoreError(sqlite3_errmsg(db_));
-    }
-
-private:
-    sqlite3* db_ = nullptr;
-};
+}
 
 } // namespace
 
 void CreateDeliveredDatabase(const std::string& utf8Path, const std::vector<std::string>& sampleTemplates)
 {
-    Database db(utf8Path);
+    Database db = OpenNewFile(utf8Path);
     db.exec(kCreateTables);
     const TConfigRecord d;
     const std::string row =
@@ -93,9 +60,10 @@ void CreateDeliveredDatabase(const std::string& utf8Path, const std::vector<std:
         ", " + std::to_string(d.TSelRowColor) + ", " + std::to_string(d.TSelRowColorB) + ", " +
         std::to_string(d.TSaveDB) + ", " + std::to_string(d.TASaveDB) + ", " + std::to_string(d.TSaveDay) + ", '')";
     db.exec("BEGIN");
-    db.exec(row.c_str());
+    db.exec(row);
+    Command insert(db, "INSERT INTO TText (TText) VALUES (?)");
     for (const std::string& text : sampleTemplates)
-        db.insertTemplate(text);
+        insert.run({SqlParam::Text(text)});
     db.exec("COMMIT");
 }
 

@@ -4,10 +4,12 @@
 
 #include "common/Text.h"
 #include "templates/MbLayout.h"
+#include "templates/TemplateNotices.h"
 #include "templates/infoDialog.h"
 #include "ui/FailureReport.h"
 #include "ui/MessagePump.h"
 #include "ui/Pictures.h"
+#include "ui/StoreErrorText.h"
 #include "ui/WinText.h"
 
 #include <commctrl.h>
@@ -33,7 +35,7 @@ private:
 } // namespace
 
 TMBFrm::TMBFrm(Connection& connection, HWND mainWindow)
-    : mainWindow_(mainWindow), manager_(connection, boxes_), skin_(MbLayout(), MbControl::RzPanel1, MbLook::kSkin)
+    : mainWindow_(mainWindow), manager_(connection), skin_(MbLayout(), MbControl::RzPanel1, MbLook::kSkin)
 {
 }
 
@@ -209,7 +211,7 @@ bool TMBFrm::OnCloseRequest()
             bool& flag;
             ~Asking() { flag = false; }
         } asking{askingToClose_};
-        return boxes_.question(std::string(Texts::kOrderNotStored) + e.what() + Texts::kCloseWithoutOrder);
+        return boxes_.question(std::string(Texts::kOrderNotStored) + FailureText(e) + Texts::kCloseWithoutOrder);
     }
     return true;
 }
@@ -274,17 +276,29 @@ void TMBFrm::Image5Click()
     ShowRowsAfter([this] { manager_.Search(Utf8FromWide(WindowTextWide(Edit1))); });
 }
 
-void TMBFrm::BtnNewClick() { RunOnMemo(&TemplateManager::AddTemplate); }
-
-void TMBFrm::BtnEditClick() { RunOnMemo(&TemplateManager::ModifyTemplate); }
-
-void TMBFrm::BtnCancelClick() { RunOnMemo(&TemplateManager::DeleteTemplate); }
-
-void TMBFrm::RunOnMemo(void (TemplateManager::*operation)(std::string&))
+void TMBFrm::BtnNewClick()
 {
-    ShowRowsAfter([this, operation] {
+    RunOnMemo([this](std::string& memo) { return manager_.AddTemplate(memo); });
+}
+
+void TMBFrm::BtnEditClick()
+{
+    RunOnMemo([this](std::string& memo) { return manager_.ModifyTemplate(memo); });
+}
+
+void TMBFrm::BtnCancelClick()
+{
+    RunOnMemo([this](std::string& memo) {
+        return manager_.DeleteTemplate(memo, [this] { return ConfirmTemplateDelete(boxes_); });
+    });
+}
+
+void TMBFrm::RunOnMemo(const std::function<TemplateResult(std::string&)>& operation)
+{
+    ShowRowsAfter([this, &operation] {
         std::string memo = MemoText();
-        (manager_.*operation)(memo);
+        // The box shows before the memo and the list change, as the user's click left them.
+        ShowTemplateResult(operation(memo), boxes_);
         SetMemoText(memo);
     });
 }

@@ -54,7 +54,7 @@ private:
     void ShowRows();
     void ShowRowsAfter(const std::function<void()>& operation);
     // Add, modify or delete with the memo's text; the memo shows what the operation left.
-    void RunOnMemo(void (TemplateManager::*operation)(std::string&));
+    void RunOnMemo(const std::function<TemplateResult(std::string&)>& operation);
 
     // The list and the drag (MbDialog.List.cpp).
     void ListBox1Click();

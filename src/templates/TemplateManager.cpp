@@ -27,9 +27,7 @@ long long ToId(std::string_view digits)
 
 } // namespace
 
-TemplateManager::TemplateManager(Connection& connection, MessageBoxes& boxes) : connection_(connection), boxes_(boxes)
-{
-}
+TemplateManager::TemplateManager(Connection& connection) : connection_(connection) {}
 
 void TemplateManager::LoadTemplates(LoadMode mode, const std::string& pattern)
 {
@@ -74,7 +72,7 @@ bool TemplateManager::Choose(int focusRow, std::string& memo)
     return true;
 }
 
-void TemplateManager::AddTemplate(std::string& memo)
+TemplateResult TemplateManager::AddTemplate(std::string& memo)
 {
     // The memo holds a new text, not an edit of the chosen template: a modify after the
     // add, whatever its outcome, must not write that text over the template.
@@ -82,61 +80,51 @@ void TemplateManager::AddTemplate(std::string& memo)
     // A memo of blanks only is refused like an empty one: an empty template would be a
     // row the user cannot tell apart in the list.
     const std::string text = TrimText(memo);
-    if (text.empty()) {
-        boxes_.notice(Texts::kTemplateEmpty, NoticeType::Exclamation);
-        return;
-    }
-    if (!IsTextFree(text)) {
-        boxes_.notice(Texts::kTemplateExists, NoticeType::Exclamation);
-        return;
-    }
-    if (ExecSql(kInsert, {SqlParam::Text(text)}, Texts::kAddFailed)) {
-        boxes_.plain(Texts::kTemplateAdded);
+    if (text.empty())
+        return {TemplateOutcome::EmptyText};
+    if (!IsTextFree(text))
+        return {TemplateOutcome::Duplicate};
+    TemplateResult result =
+        ExecSql(kInsert, {SqlParam::Text(text)}, TemplateOutcome::Added, TemplateOutcome::AddRefused);
+    if (result.outcome == TemplateOutcome::Added)
         memo.clear();
-    }
-    LoadTemplates(LoadMode::All, "");
+    return result;
 }
 
-void TemplateManager::ModifyTemplate(std::string& memo)
+TemplateResult TemplateManager::ModifyTemplate(std::string& memo)
 {
     const long long id = ChosenRowId();
-    if (id < 0) {
-        boxes_.notice(Texts::kNoTemplateToModify, NoticeType::Exclamation);
-        return;
-    }
+    if (id < 0)
+        return {TemplateOutcome::NothingToModify};
     // An empty memo is refused as in add: it would empty the chosen template.
     const std::string text = TrimText(memo);
-    if (text.empty()) {
-        boxes_.notice(Texts::kTemplateEmpty, NoticeType::Exclamation);
-        return;
-    }
-    if (!IsTextFree(text)) {
-        boxes_.notice(Texts::kTemplateExists, NoticeType::Exclamation);
-        return;
-    }
-    if (ExecSql(kUpdateText, {SqlParam::Text(text), SqlParam::Integer(id)}, Texts::kModifyFailed)) {
-        boxes_.plain(Texts::kTemplateModified);
+    if (text.empty())
+        return {TemplateOutcome::EmptyText};
+    if (!IsTextFree(text))
+        return {TemplateOutcome::Duplicate};
+    TemplateResult result = ExecSql(kUpdateText, {SqlParam::Text(text), SqlParam::Integer(id)},
+                                    TemplateOutcome::Modified, TemplateOutcome::ModifyRefused);
+    if (result.outcome == TemplateOutcome::Modified) {
         memo.clear();
         chosenId_ = -1;
     }
-    LoadTemplates(LoadMode::All, "");
+    return result;
 }
 
-void TemplateManager::DeleteTemplate(std::string& memo)
+TemplateResult TemplateManager::DeleteTemplate(std::string& memo, const std::function<bool()>& confirm)
 {
     const long long id = ChosenRowId();
-    if (id < 0) {
-        boxes_.notice(Texts::kNoTemplateToDelete, NoticeType::Exclamation);
-        return;
-    }
-    if (!boxes_.question(Texts::kDeleteQuestion))
-        return;
-    if (ExecSql(kDelete, {SqlParam::Integer(id)}, Texts::kDeleteFailed)) {
-        boxes_.plain(Texts::kTemplateDeleted);
+    if (id < 0)
+        return {TemplateOutcome::NothingToDelete};
+    if (!confirm())
+        return {TemplateOutcome::KeptOnRequest};
+    TemplateResult result =
+        ExecSql(kDelete, {SqlParam::Integer(id)}, TemplateOutcome::Deleted, TemplateOutcome::DeleteRefused);
+    if (result.outcome == TemplateOutcome::Deleted) {
         memo.clear();
         chosenId_ = -1;
     }
-    LoadTemplates(LoadMode::All, "");
+    return result;
 }
 
 void TemplateManager::RecordDragRow(int currentRow)
@@ -227,13 +215,19 @@ long long TemplateManager::LookupId(const std::string& text)
 
 bool TemplateManager::IsTextFree(const std::string& text) { return LookupId(text) < 0; }
 
-bool TemplateManager::ExecSql(const std::string& sql, const std::vector<SqlParam>& params, const char* failureText)
+TemplateResult TemplateManager::ExecSql(const std::string& sql, const std::vector<SqlParam>& params,
+                                        TemplateOutcome done, TemplateOutcome refused)
 {
+    TemplateResult result{done};
     try {
         connection_.execute(sql, params);
-        return true;
     } catch (const StoreError& e) {
-        boxes_.notice(std::string(failureText) + e.what(), NoticeType::Exclamation);
-        return false;
+        result = {refused, e};
     }
+    try {
+        LoadTemplates(LoadMode::All, "");
+    } catch (...) {
+        result.reloadFailure = std::current_exception();
+    }
+    return result;
 }

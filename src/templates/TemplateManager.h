@@ -7,17 +7,46 @@
 // Every listed row keeps the `ID` it was loaded with, and every operation acts on that ID:
 // two rows may hold one text (another tool may have stored it twice). All text is UTF-8.
 // User text reaches the statements as parameters, so quotes of any kind are stored as typed.
-#include "common/FunPub.h"
 #include "store/Connection.h"
 #include "templates/TemplateSearch.h"
 
+#include <exception>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+// What an add, modify or delete did. The manager window tells the user (TemplateNotices).
+enum class TemplateOutcome {
+    Added,
+    Modified,
+    Deleted,
+    EmptyText,       // the memo holds blanks only
+    Duplicate,       // another template holds the text already
+    NothingToModify, // no chosen template, or it is gone
+    NothingToDelete,
+    KeptOnRequest, // the user answered No to the delete
+    AddRefused,    // the database refused the statement: `refusal` says why
+    ModifyRefused,
+    DeleteRefused,
+};
+
+struct TemplateResult {
+    TemplateResult(TemplateOutcome what, std::optional<StoreError> why = std::nullopt)
+        : outcome(what), refusal(std::move(why))
+    {
+    }
+
+    TemplateOutcome outcome;
+    std::optional<StoreError> refusal;
+    // The rows could not be reloaded after the statement; raised once the user has been told.
+    std::exception_ptr reloadFailure;
+};
 
 class TemplateManager {
 public:
-    TemplateManager(Connection& connection, MessageBoxes& boxes);
+    explicit TemplateManager(Connection& connection);
 
     // The listed templates, in list order.
     const std::vector<std::string>& Rows() const { return rows_; }
@@ -41,12 +70,13 @@ public:
 
     // BtnNewClick, BtnEditClick, BtnCancelClick. `memo` is the memo's text: emptied
     // after a statement that ran, kept when the user must correct it or when the database
-    // refused the statement (the reason is shown). The rows are reloaded whenever a
-    // statement was sent. After any add, and after a modify or delete that ran, nothing
-    // is chosen: the memo no longer holds the chosen template's text.
-    void AddTemplate(std::string& memo);
-    void ModifyTemplate(std::string& memo);
-    void DeleteTemplate(std::string& memo);
+    // refused the statement. The rows are reloaded whenever a statement was sent. After
+    // any add, and after a modify or delete that ran, nothing is chosen: the memo no
+    // longer holds the chosen template's text. The delete runs only when `confirm`, asked
+    // once a template is chosen, says yes.
+    TemplateResult AddTemplate(std::string& memo);
+    TemplateResult ModifyTemplate(std::string& memo);
+    TemplateResult DeleteTemplate(std::string& memo, const std::function<bool()>& confirm);
 
     // ListBox1Click: the row that became current (-1: none).
     void RecordDragRow(int currentRow);
@@ -68,14 +98,14 @@ private:
     // The ID of a template whose text is `text`, or -1.
     long long LookupId(const std::string& text);
     bool IsTextFree(const std::string& text);
-    // Runs a statement that changes the table; false when the database refused it, and
-    // then `failureText` is shown with the database's reason.
-    bool ExecSql(const std::string& sql, const std::vector<SqlParam>& params, const char* failureText);
+    // Runs a statement that changes the table and reloads the rows: `done`, or `refused`
+    // with the database's reason.
+    TemplateResult ExecSql(const std::string& sql, const std::vector<SqlParam>& params, TemplateOutcome done,
+                           TemplateOutcome refused);
     // The row `id` gets `number` as TSortID.
     static void WriteSortID(Command& update, long long id, int number);
 
     Connection& connection_;
-    MessageBoxes& boxes_;
     std::vector<std::string> rows_;
     // The listed rows' IDs, in list order.
     std::vector<long long> rowIds_;

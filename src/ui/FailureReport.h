@@ -2,6 +2,8 @@
 // The general error report at the boundary of every window procedure: a failure that no
 // handler caught is shown in a message box with its own text, and the program runs on.
 // A failure raised while painting is shown after the paint, once.
+#include "ui/StoreErrorText.h"
+
 #include <windows.h>
 
 #include <exception>
@@ -16,7 +18,7 @@ LRESULT GuardedCall(HWND window, UINT msg, Handler&& handle, LRESULT failed = 0)
     try {
         return handle();
     } catch (const std::exception& e) {
-        ReportFailure(window, msg, e.what());
+        ReportFailure(window, msg, FailureText(e).c_str());
     } catch (...) {
         ReportFailure(window, msg, nullptr);
     }

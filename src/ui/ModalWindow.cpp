@@ -1,5 +1,6 @@
 #include "ui/ModalWindow.h"
 
+#include "ui/StoreErrorText.h"
 #include "ui/WinMessageBoxes.h"
 
 #include <exception>
@@ -122,7 +123,7 @@ bool ModalWindow::RequestClose()
         if (!OnCloseRequest())
             return false;
     } catch (const std::exception& e) {
-        ReportError(hwnd(), e.what());
+        ReportError(hwnd(), FailureText(e).c_str());
         return false;
     } catch (...) {
         ReportError(hwnd(), nullptr);

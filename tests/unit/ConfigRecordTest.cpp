@@ -2,6 +2,7 @@
 
 #include "store/ConfigRecord.h"
 #include "store/Connection.h"
+#include "ui/StoreErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +70,7 @@ TEST_F(ConfigLoadTest, AMissingColumnFailsAndKeepsTheFieldsReadBeforeIt)
         ReadConfigRecord(conn, record);
         FAIL() << "no failure";
     } catch (const StoreError& e) {
-        EXPECT_STREQ(e.what(), "找不到字段 TSelRowColor");
+        EXPECT_STREQ(StoreErrorText(e).c_str(), "找不到字段 TSelRowColor");
     }
     EXPECT_EQ(record.THotKeyInt, 68);
 }
@@ -83,7 +84,7 @@ TEST_F(ConfigLoadTest, UnconvertibleValuesFail)
         ReadConfigRecord(conn, record);
         FAIL() << "no failure";
     } catch (const StoreError& e) {
-        EXPECT_STREQ(e.what(), "字段 TDeadDay 的值 \"not a date\" 不是有效的日期时间");
+        EXPECT_STREQ(StoreErrorText(e).c_str(), "字段 TDeadDay 的值 \"not a date\" 不是有效的日期时间");
     }
     set("TDeadDay='2026-12-07'");
     EXPECT_THROW(ReadConfigRecord(conn, record), StoreError);

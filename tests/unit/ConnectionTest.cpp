@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "store/Connection.h"
+#include "ui/StoreErrorText.h"
 #include "store/Schema.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ std::string OpenError(const std::string& text)
         Query query(conn);
         query.open("select * from Tconfig where TID=1");
     } catch (const StoreError& e) {
-        return e.what();
+        return StoreErrorText(e);
     }
     return "";
 }
@@ -237,7 +238,7 @@ TEST_F(StoreTest, IntegerFieldsOutsideTheIntRangeAreRefused)
         try {
             return std::to_string(query.fieldInt("V"));
         } catch (const StoreError& e) {
-            return e.what();
+            return StoreErrorText(e);
         }
     };
     auto refused = [](const std::string& shown) { return "字段 V 的值 \"" + shown + "\" 不是有效的整数"; };

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "templates/TemplateManager.h"
+#include "templates/TemplateNotices.h"
 
 #include <gtest/gtest.h>
 
@@ -33,10 +34,18 @@ protected:
         return rows;
     }
 
+    // The operations as the manager window runs them: what happened goes to `boxes`.
+    void Add(TemplateManager& m, std::string& memo) { ShowTemplateResult(m.AddTemplate(memo), boxes); }
+    void Modify(TemplateManager& m, std::string& memo) { ShowTemplateResult(m.ModifyTemplate(memo), boxes); }
+    void Delete(TemplateManager& m, std::string& memo)
+    {
+        ShowTemplateResult(m.DeleteTemplate(memo, [this] { return ConfirmTemplateDelete(boxes); }), boxes);
+    }
+
     TempFolder folder;
     Connection conn;
     FakeBoxes boxes;
-    TemplateManager manager{conn, boxes};
+    TemplateManager manager{conn};
 };
 
 } // namespace
@@ -45,13 +54,13 @@ TEST_F(TemplateManagerTest, AddAndModifyTrimTheTextAndRefuseEmptyAndDuplicateTex
 {
     TemplateManager& m = open({"a", "it's \"quoted\""});
     std::string memo = " \r\n\t ";
-    m.AddTemplate(memo);
+    Add(m, memo);
     memo = std::string(" \r\n新的\t\r\n");
-    m.AddTemplate(memo);
+    Add(m, memo);
     EXPECT_EQ(memo, "");
     for (const std::string& again : {std::string("新的"), std::string("\r\n新的\r\n")}) {
         memo = again;
-        m.AddTemplate(memo);
+        Add(m, memo);
         EXPECT_EQ(memo, again);
     }
     EXPECT_EQ(boxes.take(), (Lines{Notice("添加模板内容不能为空！"), Plain("添加模板成功."),
@@ -59,21 +68,21 @@ TEST_F(TemplateManagerTest, AddAndModifyTrimTheTextAndRefuseEmptyAndDuplicateTex
     EXPECT_EQ(m.Rows(), (Lines{"a", "it's \"quoted\"", std::string("新的")}));
 
     EXPECT_FALSE(m.Choose(3, memo));
-    m.ModifyTemplate(memo); // nothing chosen yet
+    Modify(m, memo); // nothing chosen yet
     ASSERT_TRUE(m.Choose(1, memo));
     EXPECT_EQ(memo, "it's \"quoted\"");
-    m.ModifyTemplate(memo); // its own text
+    Modify(m, memo); // its own text
     memo = " it''s 'new'\r\n";
-    m.ModifyTemplate(memo);
+    Modify(m, memo);
     memo = "again";
-    m.ModifyTemplate(memo); // the chosen text is gone
+    Modify(m, memo); // the chosen text is gone
     EXPECT_EQ(memo, "again");
     m.Choose(0, memo);
     memo = "";
-    m.ModifyTemplate(memo);
+    Modify(m, memo);
     m.Choose(2, memo);
     memo = " ";
-    m.ModifyTemplate(memo);
+    Modify(m, memo);
     EXPECT_EQ(boxes.take(), (Lines{Notice("没有选择要修改的模板!"), Notice("已经有相同模板存在！"),
                                    Plain("修改模板成功."), Notice("没有选择要修改的模板!"),
                                    Notice("添加模板内容不能为空！"), Notice("添加模板内容不能为空！")}));
@@ -86,12 +95,12 @@ TEST_F(TemplateManagerTest, DeleteRemovesOnlyTheChosenTemplateAndAFailureKeepsTh
     std::string memo;
     m.Choose(1, memo);
     boxes.answer = false;
-    m.DeleteTemplate(memo);
+    Delete(m, memo);
     EXPECT_EQ(memo, "it's");
     boxes.answer = true;
-    m.DeleteTemplate(memo);
+    Delete(m, memo);
     EXPECT_EQ(memo, "");
-    m.DeleteTemplate(memo);
+    Delete(m, memo);
     const std::string question = "question 是否要删除选择模板数据!";
     EXPECT_EQ(boxes.take(), (Lines{question, question, Plain("删除模板成功."), Notice("没有选择要删除的模板!")}));
     EXPECT_EQ(stored(), (Lines{"one=0", "three=2"}));
@@ -99,16 +108,16 @@ TEST_F(TemplateManagerTest, DeleteRemovesOnlyTheChosenTemplateAndAFailureKeepsTh
     // A new manager starts with nothing chosen or dragged.
     m.Choose(0, memo);
     m.RecordDragRow(0);
-    TemplateManager next(conn, boxes);
+    TemplateManager next(conn);
     EXPECT_EQ(next.ChosenId(), -1);
     EXPECT_EQ(next.DragId(), -1);
-    next.DeleteTemplate(memo);
+    Delete(next, memo);
     EXPECT_EQ(boxes.take(), Lines{Notice("没有选择要删除的模板!")});
 
     conn.execute("CREATE TRIGGER refuse BEFORE INSERT ON TText BEGIN SELECT RAISE(ABORT, 'refused for the test'); END");
     m.Search("three");
     memo = "new one";
-    m.AddTemplate(memo);
+    Add(m, memo);
     EXPECT_EQ(boxes.take(), Lines{Notice("添加模板失败,数据库没有保存这条模板: refused for the test")});
     EXPECT_EQ(memo, "new one");
     EXPECT_EQ(m.Rows(), (Lines{"one", "three"}));
@@ -182,10 +191,10 @@ TEST_F(TemplateManagerTest, EveryRowIsActedOnByItsOwnIdWhateverItsTextLooksLike)
     EXPECT_EQ(m.Rows()[1], "好吗😀") << "listed as stored";
     std::string memo;
     m.Choose(1, memo);
-    m.DeleteTemplate(memo);
+    Delete(m, memo);
     m.Choose(2, memo); // the second "dup"
     memo = "changed";
-    m.ModifyTemplate(memo);
+    Modify(m, memo);
     EXPECT_EQ(boxes.take(),
               (Lines{"question 是否要删除选择模板数据!", Plain("删除模板成功."), Plain("修改模板成功.")}));
     EXPECT_EQ(stored(), (Lines{std::string("好吗?") + "=0", "dup=2", "changed=3"}));
@@ -194,7 +203,7 @@ TEST_F(TemplateManagerTest, EveryRowIsActedOnByItsOwnIdWhateverItsTextLooksLike)
     m.Refresh(); // 好吗? dup changed 好吗😀 dup
     m.Choose(3, memo);
     memo = "emoji gone";
-    m.ModifyTemplate(memo);
+    Modify(m, memo);
     m.RecordDragRow(4);
     m.DragOver(0);
     m.SaveOrder();
@@ -207,17 +216,17 @@ TEST_F(TemplateManagerTest, NothingStaysChosenAfterAddAndModifyRefusesAnEmptyTex
     std::string memo;
     m.Choose(0, memo);
     memo = "new one";
-    m.AddTemplate(memo);
+    Add(m, memo);
     memo = "typed after the add";
-    m.ModifyTemplate(memo);
+    Modify(m, memo);
     m.Choose(0, memo);
     memo = "Y"; // refused, yet still a new text rather than an edit of X
-    m.AddTemplate(memo);
-    m.ModifyTemplate(memo);
+    Add(m, memo);
+    Modify(m, memo);
     m.Choose(1, memo);
     for (const char* empty : {"", " \r\n "}) {
         memo = empty;
-        m.ModifyTemplate(memo);
+        Modify(m, memo);
         EXPECT_EQ(memo, empty);
     }
     EXPECT_EQ(boxes.take(), (Lines{Plain("添加模板成功."), Notice("没有选择要修改的模板!"),

@@ -7,11 +7,10 @@
 #include "common/Text.h"
 #include "store/ConfigRecord.h"
 #include "store/Connection.h"
+#include "store/Database.h"
 #include "store/Schema.h"
-#include "store/Statement.h"
 #include "store/StoreError.h"
-
-#include <sqlite3.h>
+#include "ui/StoreErrorText.h"
 
 #include <cstdio>
 #include <memory>
@@ -49,24 +48,6 @@ std::string Lines(const std::vector<int>& lines)
     return text;
 }
 
-struct DatabaseCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
-
-// Opens `path` (or a URI) with `flags`; null with the engine's reason on failure.
-Database OpenDatabase(const std::string& path, int flags, std::string& reason)
-{
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
-    Database db(raw);
-    if (rc != SQLITE_OK) {
-        reason = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
-        return nullptr;
-    }
-    return db;
-}
-
 // A copy of the database in a scratch file, removed with the object. The check reads the
 // configuration row with the program's own code, which needs a connection that may write;
 // on the copy it can never change the user's file.
@@ -86,19 +67,13 @@ public:
         path_ = platform_.makeScratchFile(reason);
         if (path_.empty())
             return false;
-        const Database from = OpenDatabase(ReadOnlyFileUri(database), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, reason);
-        const Database to = from ? OpenDatabase(path_, SQLITE_OPEN_READWRITE, reason) : nullptr;
-        if (!to)
-            return false;
-        sqlite3_backup* backup = sqlite3_backup_init(to.get(), "main", from.get(), "main");
-        if (!backup) {
-            reason = sqlite3_errmsg(to.get());
-            return false;
-        }
-        const int rc = sqlite3_backup_step(backup, -1);
-        sqlite3_backup_finish(backup);
-        if (rc != SQLITE_DONE) {
-            reason = sqlite3_errstr(rc);
+        try {
+            Database from(database, Database::Opening::ReadOnlyImmutable);
+            Database to(path_, Database::Opening::ReadWrite);
+            from.copyInto(to);
+        } catch (const StoreError& e) {
+            // The engine's own reason: this sentence is the tool's, not a window's.
+            reason = e.what();
             return false;
         }
         return true;
@@ -136,7 +111,7 @@ void CheckConfigRow(Connection& connection, Findings& findings)
                                               : "表 Tconfig 中 TID = 1 的设置记录有 " + std::to_string(rows) +
                                                     " 条，应只有一条，Velmora 会丢失设置");
     } catch (const StoreError& e) {
-        findings.problems.push_back(std::string("表 Tconfig 的设置记录读不出：") + e.what() +
+        findings.problems.push_back(std::string("表 Tconfig 的设置记录读不出：") + StoreErrorText(e) +
                                     "（Velmora 启动时会报错并退出）");
     }
 }
@@ -167,7 +142,7 @@ void CheckTemplates(Connection& connection, Findings& findings)
         }
         findings.templates = position;
     } catch (const std::exception& e) {
-        findings.problems.push_back(std::string("表 TText 的模板读不出：") + e.what());
+        findings.problems.push_back(std::string("表 TText 的模板读不出：") + FailureText(e));
     }
 }
 
@@ -197,7 +172,7 @@ int Check(const std::string& database, Platform& platform, Report& report)
         probe.setConnectionText(ConnectionTextFor(database));
         probe.connect();
     } catch (const StoreError& e) {
-        findings.problems.push_back(std::string("Velmora 无法以读写方式打开它：") + e.what());
+        findings.problems.push_back(std::string("Velmora 无法以读写方式打开它：") + StoreErrorText(e));
     }
     ScratchCopy copy(platform);
     if (!copy.make(database, reason))
@@ -276,25 +251,15 @@ int Export(const std::string& database, const std::string& file, Platform& platf
     // Read-only, and without the program's checks of the other table: the templates of a
     // database whose settings are damaged are worth saving too.
     std::string reason;
-    const Database db = OpenDatabase(database, SQLITE_OPEN_READONLY, reason);
     std::string csv = std::string(kUtf8ByteOrderMark) + CsvRecord({"TText"});
     int count = 0;
-    if (db) {
-        sqlite3_stmt* raw = nullptr;
-        int rc =
-            sqlite3_prepare_v2(db.get(), "select TText from TText order by TSortID asc, ID asc", -1, &raw, nullptr);
-        const Statement statement(raw);
-        if (rc == SQLITE_OK) {
-            while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
-                const int bytes = sqlite3_column_bytes(raw, 0);
-                csv +=
-                    CsvRecord({SpreadsheetCell(text ? std::string(text, static_cast<size_t>(bytes)) : std::string())});
-                ++count;
-            }
-        }
-        if (rc != SQLITE_DONE)
-            reason = sqlite3_errmsg(db.get());
+    try {
+        Database db(database, Database::Opening::ReadOnly);
+        RowReader rows(db, "select TText from TText order by TSortID asc, ID asc");
+        for (; rows.next(); ++count)
+            csv += CsvRecord({SpreadsheetCell(std::string(rows.utf8At(0)))});
+    } catch (const StoreError& e) {
+        reason = e.what();
     }
     if (!reason.empty())
         return report.fail(kExitUnusable, database + "：模板读不出（" + reason + "），没有导出。");
@@ -440,7 +405,7 @@ int Import(const std::string& database, const std::string& file, Platform& platf
         connection.setConnectionText(ConnectionTextFor(database));
         AddTemplates(connection, rows, tally);
     } catch (const StoreError& e) {
-        return report.fail(kExitFileProblem, database + "：导入失败（" + e.what() + "），数据库没有改动。");
+        return report.fail(kExitFileProblem, database + "：导入失败（" + StoreErrorText(e) + "），数据库没有改动。");
     }
     const size_t skipped = tally.empty.size() + tally.inDatabase.size() + tally.earlierInFile.size();
     report.say(file + "：导入 " + std::to_string(tally.added) + " 条模板，跳过 " + std::to_string(skipped) + " 条。");

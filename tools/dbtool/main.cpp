@@ -1,6 +1,7 @@
 // VelmoraDb: new, check, export and import of DB.mdb from the command line (see --help).
 #include "Commands.h"
 #include "Platform.h"
+#include "ui/StoreErrorText.h"
 
 #include <cstdio>
 #include <string>
@@ -86,7 +87,7 @@ int main(int argc, char** argv)
     try {
         code = RunDbTool(Arguments(argc, argv), ThisPlatform(), output);
     } catch (const std::exception& e) {
-        output.err += std::string("VelmoraDb：") + e.what() + "\n";
+        output.err += "VelmoraDb：" + FailureText(e) + "\n";
     }
     WriteOut(output.out);
     WriteErr(output.err);

@@ -1,4 +1,4 @@
-#include "ui/WinFiles.h"
+#include "backup/WinFiles.h"
 
 #include "ui/WinText.h"
 
