@@ -186,7 +186,7 @@ bool TMainFrm::CloseOpenWindow()
 
 void TMainFrm::ShowHelp()
 {
-    const std::wstring help = Widen(AppPath + "Help.chm");
+    const std::wstring help = Widen(programFolder_ + "Help.chm");
     const DWORD attributes = GetFileAttributesW(help.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         ShellExecuteW(hwnd(), L"Open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -212,7 +212,7 @@ void TMainFrm::OpenTemplateManager()
 void TMainFrm::OpenRestore()
 {
     // A restore ends the program from inside the dialog; nothing follows here.
-    RunModal(*NewRestoreDialog(_conn, BackupPlaces{AppPath}));
+    RunModal(*NewRestoreDialog(_conn, BackupPlaces{programFolder_}));
 }
 
 void TMainFrm::OnQueryEndSession()
@@ -241,7 +241,7 @@ void TMainFrm::OnEndSession(bool ending)
             if (AutomaticBackupDue(Config, clock.now()))
                 HoldSessionEnd(true);
             WinFiles files;
-            BackupContext backup{_conn, Config, BackupPlaces{AppPath}, clock, files, boxes_};
+            BackupContext backup{_conn, Config, BackupPlaces{programFolder_}, clock, files, boxes_};
             BackupAtSessionEnd(backup);
         }
         _conn.disconnect();

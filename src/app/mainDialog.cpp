@@ -79,7 +79,7 @@ void TMainFrm::ShowAtStart()
 
 void TMainFrm::FormCreate()
 {
-    AppPath = ExecutableFolder();
+    programFolder_ = ExecutableFolder();
     if (!OpenDatabase())
         return;
     RegisterHotKeyOnce();
@@ -91,7 +91,7 @@ bool TMainFrm::OpenDatabase()
 {
     try {
         _conn.disconnect();
-        const std::string path = AppPath + "DB.mdb";
+        const std::string path = programFolder_ + "DB.mdb";
         RefuseReadOnlyFile(path);
         _conn.setConnectionText(ConnectionTextFor(path));
         _conn.connect();
@@ -142,7 +142,7 @@ void TMainFrm::FormClose()
     if (databaseOpened_) {
         WinClock clock;
         WinFiles files;
-        BackupContext backup{_conn, Config, BackupPlaces{AppPath}, clock, files, boxes_};
+        BackupContext backup{_conn, Config, BackupPlaces{programFolder_}, clock, files, boxes_};
         BackupAtExit(backup);
     }
     RzTrayIcon1.remove();

@@ -93,7 +93,7 @@ private:
     static const UINT kAddTrayIcon = TrayIcon::kCallbackMessage + 1;
 
     // The program folder, ending in a backslash; recorded once at start.
-    std::string AppPath;
+    std::string programFolder_;
     Connection _conn;
     TemplateList list_{_conn};
     ApplicationWindow application_;
