@@ -59,6 +59,9 @@ TEST(Start, ShowsTheMainWindowCentredWithTheTrayHint)
     EXPECT_EQ(wt::Width(client), 270);
     EXPECT_EQ(wt::Height(client), 370);
     wt::WaitForPixel(velmora.screenPoint(3, 20), RGB(0, 128, 255));
+    // The picture shows the list with its rows: the second row's fill has been painted.
+    const RECT second = velmora.rowRect(1);
+    EXPECT_TRUE(wt::WaitForPixel({second.right - 3, second.top + 2}, RGB(230, 230, 242)));
     wt::SaveWindowScreenshot(main, "start_main_window.png");
     EXPECT_EQ(vt::TrayHint(), std::optional<std::string>("打开程序快捷键 Ctrl+A"));
     velmora.quitWith(IDYES);
