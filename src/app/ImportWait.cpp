@@ -2,6 +2,7 @@
 
 #include "common/ImportMutex.h"
 #include "ui/Gdi.h"
+#include "ui/MessagePump.h"
 #include "ui/Window.h"
 
 #include <windows.h>
@@ -68,13 +69,8 @@ void WaitForDatabaseImport()
         ImportWaitNotice notice;
         notice.Show();
         // The notice is painted while the wait goes on.
-        while ((waited = MsgWaitForMultipleObjects(1, &lock, FALSE, INFINITE, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        }
+        while ((waited = MsgWaitForMultipleObjects(1, &lock, FALSE, INFINITE, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1)
+            ProcessPendingMessages();
     }
     // Owning the mutex was only the sign that the import ended (or its process did).
     if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED_0)
