@@ -33,7 +33,8 @@ TEST(DeliverySlowTarget, ReceivesEveryByteWhileVelmoraStaysResponsive)
     EXPECT_TRUE(wt::WaitUntil([&] { return wt::ScreenPixel(band.x, band.y) == before; }, 700)) << "Velmora hangs";
     EXPECT_LT(target.recordedChars().size(), 6u) << "the target was not busy during the check";
 
-    EXPECT_TRUE(target.waitForChars(6, 10000));
+    // Eight messages: a, b, two bytes each for 你 and 好, c, d.
+    EXPECT_TRUE(target.waitForChars(8, 10000));
     EXPECT_EQ(target.editText(), "ab你好cd");
     EXPECT_TRUE(wt::WaitForWindowGone(main, 5000));
 }
