@@ -171,6 +171,10 @@ TEST(Installer, InstallsPerUserUpgradesOverDataAndUninstallsKeepingIt)
         wt::AppProcess velmora(installed.file("Velmora.exe"), installed.folder);
         HWND main = wt::WaitForWindow(velmora.pid(), wt::HasClass("TMainFrm"), 15000);
         ASSERT_TRUE(main);
+        // The picture once the title band and the list's second row have been painted.
+        const RECT client = wt::ClientRectOnScreen(main);
+        wt::WaitForPixel({client.left + 3, client.top + 20}, RGB(0, 128, 255));
+        wt::WaitForPixel({client.left + 260, client.top + 69 + 22 + 2}, RGB(230, 230, 242));
         wt::SaveWindowScreenshot(main, "installer_installed_main.png");
         EXPECT_NE(RunToEnd(setup, {"/S"}, scratch.path()), 0);
         EXPECT_TRUE(velmora.running());

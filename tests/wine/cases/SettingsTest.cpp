@@ -118,6 +118,9 @@ TEST(Settings, ShowsTheStoredValuesTakesPicksAndSaves)
     // A colour through the system's colour dialog, and a pick that is cancelled.
     HWND picker = OpenColourPicker(velmora, dialog, kPanel2);
     ASSERT_TRUE(picker) << "no colour dialog";
+    // The picture once the dialog has painted its first basic colour.
+    const RECT pickerRect = wt::WindowRect(picker);
+    wt::WaitForPixel({pickerRect.left + 18, pickerRect.top + 58}, RGB(255, 128, 128), 3000);
     wt::SaveWindowScreenshot(picker, "settings_colour_dialog.png");
     for (const auto& [id, value] : {std::pair{706, L"240"}, {707, L"255"}, {708, L"200"}})
         SendMessageW(GetDlgItem(picker, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value));

@@ -242,6 +242,7 @@ TEST(TemplateManager, OrderThatCannotBeStoredAsksWhetherToCloseAnyway)
         EXPECT_EQ(box->text, question);
         EXPECT_EQ(box->caption, kCaption);
         EXPECT_EQ(box->icon, MessageBoxIcon::Question);
+        RedrawWindow(box->hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); // its text painted first
         wt::SaveWindowScreenshot(box->hwnd, "manager_order_not_stored.png");
         ASSERT_TRUE(wt::Answer(*box, IDNO));
         // Quitting asks again; No keeps the manager, its order and the program.

@@ -185,8 +185,11 @@ bool ExpectMessageBox(DWORD pid, const std::string& text, const std::string& cap
     EXPECT_EQ(box->text, text);
     EXPECT_EQ(box->caption, caption);
     EXPECT_EQ(box->icon, icon);
-    if (!screenshot.empty())
+    if (!screenshot.empty()) {
+        // The box and its text painted before the picture: a box just shown may not be yet.
+        RedrawWindow(box->hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         wt::SaveWindowScreenshot(box->hwnd, screenshot);
+    }
     const bool matched = box->text == text && box->caption == caption && box->icon == icon;
     EXPECT_TRUE(wt::Answer(*box, answer));
     return matched;
