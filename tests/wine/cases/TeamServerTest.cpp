@@ -118,3 +118,39 @@ TEST(TeamServer, WrongPasswordAndMissingDriverEachSayOneSentenceWithoutThePasswo
     EXPECT_TRUE(vt::Says(missing, "VelmoraDb：这台电脑上没有连接文字中指定的 ODBC 驱动程序")) << missing.output;
     EXPECT_FALSE(vt::Says(missing, password)) << missing.output;
 }
+
+// The team library at the size the issue plans for: 10,000 templates of 40 Chinese
+// characters published by the tool and read back by the layer, exact and in order. The
+// times are printed for the README.
+TEST(TeamServerScale, TenThousandTemplatesPublishedAndReadBack)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    wt::ProgramFolder folder("组长 一万条");
+    std::vector<std::string> templates;
+    for (int i = 0; i < 10000; ++i) {
+        std::string text = "第" + std::to_string(i) + "条：";
+        while (text.size() < 40 * 3)
+            text += "您好欢迎光临请稍等";
+        templates.push_back(text);
+    }
+    vt::WriteDatabase(folder, templates);
+    using Clock = std::chrono::steady_clock;
+    const auto started = Clock::now();
+    const vt::ToolRun publish = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead});
+    const auto published = Clock::now();
+    ASSERT_EQ(publish.exitCode, 0u) << publish.output;
+    std::vector<std::string> read;
+    const auto reading = Clock::now();
+    {
+        TeamServer server(desk);
+        read = server.readTemplates();
+    }
+    const auto done = Clock::now();
+    EXPECT_EQ(read, templates);
+    const auto ms = [](Clock::duration d) {
+        return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
+    };
+    std::printf("10,000 templates: VelmoraDb team publish %s ms (the whole process); connect and read through "
+                "TeamServer %s ms\n",
+                ms(published - started).c_str(), ms(done - reading).c_str());
+}
