@@ -8,6 +8,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -286,20 +287,30 @@ long long TeamServer::replaceTemplates(const std::vector<std::string>& texts)
             throw TeamError(TeamFault::TableMissing, "the change counter has no row");
     }
     Statement(dbc, queryTimeout_, connectionText_).run(sql.deleteTemplates);
-    Statement insert(dbc, queryTimeout_, connectionText_);
-    insert.prepare(sql.insertTemplate);
-    SQLINTEGER sortId = 0;
-    for (const std::string& utf8 : texts) {
-        std::wstring text = WideOf(utf8);
-        SQLLEN length = static_cast<SQLLEN>(text.size() * sizeof(wchar_t));
-        // Beyond 4,000 characters SQL Server wants a long type for NVARCHAR(MAX).
-        const SQLSMALLINT type = text.size() > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
-        insert.check(SQLBindParameter(insert.get(), 1, SQL_PARAM_INPUT, SQL_C_WCHAR, type,
-                                      text.empty() ? 1 : text.size(), 0, text.data(), length, &length));
-        insert.check(
-            SQLBindParameter(insert.get(), 2, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &sortId, 0, nullptr));
+    // The rows go in batches of kTeamInsertBatch, one statement each; the batch's texts stay
+    // alive until it has run, because the driver reads the bound buffers only then.
+    SQLINTEGER nextSortId = 0;
+    for (size_t first = 0; first < texts.size(); first += kTeamInsertBatch) {
+        const size_t rows = std::min(kTeamInsertBatch, texts.size() - first);
+        std::vector<std::wstring> wide(rows);
+        std::vector<SQLLEN> lengths(rows);
+        std::vector<SQLINTEGER> sortIds(rows);
+        Statement insert(dbc, queryTimeout_, connectionText_);
+        insert.prepare(TeamInsertRows(sql, rows));
+        for (size_t row = 0; row < rows; ++row) {
+            wide[row] = WideOf(texts[first + row]);
+            lengths[row] = static_cast<SQLLEN>(wide[row].size() * sizeof(wchar_t));
+            sortIds[row] = nextSortId++;
+            // Beyond 4,000 characters SQL Server wants a long type for NVARCHAR(MAX).
+            const SQLSMALLINT type = wide[row].size() > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+            const auto text = static_cast<SQLUSMALLINT>(row * 2 + 1);
+            insert.check(SQLBindParameter(insert.get(), text, SQL_PARAM_INPUT, SQL_C_WCHAR, type,
+                                          wide[row].empty() ? 1 : wide[row].size(), 0, wide[row].data(), lengths[row],
+                                          &lengths[row]));
+            insert.check(SQLBindParameter(insert.get(), static_cast<SQLUSMALLINT>(text + 1), SQL_PARAM_INPUT,
+                                          SQL_C_SLONG, SQL_INTEGER, 0, 0, &sortIds[row], 0, nullptr));
+        }
         insert.check(SQLExecute(insert.get()));
-        ++sortId;
     }
     long long now = 0;
     {

@@ -65,3 +65,11 @@ const TeamSql& TeamSqlFor(TeamDialect dialect)
     static const TeamSql sqlServer = SqlServer();
     return dialect == TeamDialect::SqlServer ? sqlServer : postgreSql;
 }
+
+std::string TeamInsertRows(const TeamSql& sql, size_t rows)
+{
+    std::string text = sql.insertTemplate;
+    for (size_t i = 1; i < rows; ++i)
+        text += ", (?, ?)";
+    return text;
+}

@@ -36,7 +36,8 @@ TEST(TeamSql, SqlServerTextUsesItsOwnSyntaxAndKeepsEveryCharacter)
     EXPECT_NE(text.find("IF OBJECT_ID(N'dbo.TeamVersion', N'U') IS NULL CREATE TABLE"), std::string::npos);
     EXPECT_NE(text.find("IF NOT EXISTS (SELECT 1 FROM dbo.TeamVersion WHERE ID = 1) INSERT"), std::string::npos);
     EXPECT_EQ(TeamSqlFor(dialect).readTemplates, "SELECT TText FROM dbo.TeamText ORDER BY TSortID, ID");
-    EXPECT_EQ(TeamSqlFor(dialect).insertTemplate, "INSERT INTO dbo.TeamText (TText, TSortID) VALUES (?, ?)");
+    EXPECT_EQ(TeamInsertRows(TeamSqlFor(dialect), 3),
+              "INSERT INTO dbo.TeamText (TText, TSortID) VALUES (?, ?), (?, ?), (?, ?)");
 }
 
 TEST(TeamSql, PostgreSqlTextAndOtherServersRefused)
