@@ -90,6 +90,13 @@ TEST(TeamServer, InitTwicePublishReadBackAndReplaceWhole)
     EXPECT_EQ(refused.exitCode, 7u) << refused.output;
     EXPECT_TRUE(vt::Says(refused, "permission denied")) << refused.output;
     EXPECT_EQ(TeamServer(desk).counter(), before + 2);
+
+    // A control character would be typed into a customer's window: nothing is published.
+    vt::WriteDatabase(folder, {"好的", "第一行\n第二行\x1b"});
+    const vt::ToolRun control = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead});
+    EXPECT_EQ(control.exitCode, 3u) << control.output;
+    EXPECT_TRUE(vt::Says(control, "第 2 条模板第 2 行含有控制字符 U+001B")) << control.output;
+    EXPECT_EQ(TeamServer(desk).readTemplates(), changed);
 }
 
 TEST(TeamServer, WrongPasswordAndMissingDriverEachSayOneSentenceWithoutThePassword)
