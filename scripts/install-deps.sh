@@ -6,7 +6,13 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config g++-mingw-w64-i686-posix mingw-w64-tools
           libsqlite3-dev libjpeg-dev libgtest-dev googletest tcl
           wine wine32:i386 xvfb xauth imagemagick fonts-wqy-zenhei fonts-wine xdotool fp-utils libchm-bin locales
-          dpkg-dev ca-certificates clang-format nsis)
+          dpkg-dev ca-certificates clang-format nsis
+          # The team library's tests: a private PostgreSQL 15 server, reached from the 32-bit
+          # program through Wine's odbc32, which hands the calls to the host's 32-bit unixODBC
+          # and psqlODBC. libpq5:i386 exists only at the newest 15.x and must match the amd64
+          # one, so both are named: apt then moves the server and its client to that version.
+          postgresql-15 postgresql-client-15 libpq5 libpq5:i386
+          libodbc2:i386 odbc-postgresql:i386 odbcinst)
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
@@ -30,6 +36,12 @@ missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+
+# The two libpq5 must be the same version: when the 32-bit one is missing, the amd64 one and
+# the server built against it are named too, so that apt moves them to the same version.
+if printf '%s\n' "${missing[@]}" | grep -qx 'libpq5:i386'; then
+    missing+=(libpq5 postgresql-15 postgresql-client-15)
+fi
 
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
     "${sudo_cmd[@]}" apt-get update -q

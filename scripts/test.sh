@@ -52,7 +52,18 @@ ASAN_OPTIONS=abort_on_error=0:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:ha
     run_unit_tests build/host-sanitize
 
 echo "== Windows tests (Wine)"
+# The team library's tests reach a private PostgreSQL server through Wine's odbc32; the two
+# connection texts (the team lead's account and a desk's read-only one) reach them through
+# the environment, which Wine hands on to Windows programs. The server goes with the run.
+# VELMORA_TEAM_PORT chooses another port than 55432 (two runs on one machine).
+team_server=$PWD/build/team-server
+trap 'scripts/team-server.sh stop "$team_server" || true' EXIT
+scripts/team-server.sh start "$team_server" "${VELMORA_TEAM_PORT:-55432}" >/dev/null
+VELMORA_TEAM_LEAD=$(cat "$team_server/lead.txt")
+VELMORA_TEAM_DESK=$(cat "$team_server/desk.txt")
+export VELMORA_TEAM_LEAD VELMORA_TEAM_DESK
 scripts/with-wine.sh ctest --test-dir build/win --output-on-failure
+scripts/team-server.sh stop "$team_server"
 echo "Screenshots: build/win/screenshots"
 
 echo "== Help file (with the screenshots of this run)"

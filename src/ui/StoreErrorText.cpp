@@ -45,9 +45,33 @@ std::string StoreErrorText(const StoreError& error)
     return error.what();
 }
 
+std::string TeamErrorText(const TeamError& error)
+{
+    const std::string driver = error.what();
+    const std::string said = driver.empty() ? std::string() : "（" + driver + "）";
+    switch (error.fault()) {
+    case TeamFault::DriverMissing:
+        return "这台电脑上没有连接文字中指定的 ODBC 驱动程序，请安装数据库服务器的 ODBC 驱动程序（32 位），"
+               "或核对 Driver= 后面的名称" +
+               said;
+    case TeamFault::LoginRefused:
+        return "数据库服务器拒绝登录：用户名或密码不对，或者这个账户不能使用这个数据库" + said;
+    case TeamFault::Unreachable:
+        return "连不上数据库服务器：服务器没有运行、地址或端口不对、网络不通，或者它没有及时回答" + said;
+    case TeamFault::TableMissing:
+        return "数据库服务器上还没有团队模板的表，请团队负责人先运行 VelmoraDb team init" + said;
+    case TeamFault::UnsupportedServer:
+        return "不支持这种数据库服务器（" + error.subject() + "）：团队模板库只支持 Microsoft SQL Server 和 PostgreSQL";
+    case TeamFault::Unexpected: break;
+    }
+    return "数据库服务器的回答不是预期的样子" + said;
+}
+
 std::string FailureText(const std::exception& error)
 {
     if (const auto* store = dynamic_cast<const StoreError*>(&error))
         return StoreErrorText(*store);
+    if (const auto* team = dynamic_cast<const TeamError*>(&error))
+        return TeamErrorText(*team);
     return error.what();
 }

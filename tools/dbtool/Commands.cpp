@@ -2,6 +2,8 @@
 
 #include "Csv.h"
 #include "Platform.h"
+#include "TeamLead.h"
+#include "TemplateIntake.h"
 
 #include "backup/Backup.h"
 #include "common/Text.h"
@@ -17,6 +19,7 @@
 #include <strings.h>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -340,21 +343,20 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Impor
         tally.renumbered = true;
     }
 
-    std::unordered_set<std::string> added;
+    TemplateIntake intake(std::move(existing));
     Command insert(connection, "insert into TText (TText, TSortID) values (?, ?)");
     for (const CsvRow& row : rows) {
         // A cell the export marked with an apostrophe carries the text exactly as stored, a leading
         // tab included; any other cell is trimmed as the template manager trims what it adds.
         const std::string text = FromSpreadsheetCell(TrimText(row.fields[0]));
-        if (TrimText(text).empty()) {
-            tally.empty.push_back(row.line);
-        } else if (existing.count(text)) {
-            tally.inDatabase.push_back(row.line);
-        } else if (!added.insert(text).second) {
-            tally.earlierInFile.push_back(row.line);
-        } else {
+        switch (intake.take(text)) {
+        case Intake::Empty: tally.empty.push_back(row.line); break;
+        case Intake::AlreadyThere: tally.inDatabase.push_back(row.line); break;
+        case Intake::Repeated: tally.earlierInFile.push_back(row.line); break;
+        case Intake::Take:
             insert.run({SqlParam::Text(text), SqlParam::Integer(sortId++)});
             ++tally.added;
+            break;
         }
     }
     transaction.commit();
@@ -425,7 +427,7 @@ int Import(const std::string& database, const std::string& file, Platform& platf
 
 std::string HelpText()
 {
-    return "VelmoraDb：新建、检查、导出和导入 Velmora 的模板数据库 DB.mdb。\n"
+    return "VelmoraDb：新建、检查、导出和导入 Velmora 的模板数据库 DB.mdb，发布团队模板库。\n"
            "\n"
            "用法：\n"
            "  VelmoraDb new [--empty] DB.mdb\n"
@@ -443,6 +445,16 @@ std::string HelpText()
            "      什么也不改，并说出是第几行；含有控制字符（制表符和换行以外的）的行也是这样。\n"
            "      Velmora 运行时不导入，导入期间启动的 Velmora 等导入结束后才打开数据库；不会新建\n"
            "      数据库。\n"
+           "  VelmoraDb team init \"连接文字\"\n"
+           "      （团队负责人）在公司的数据库服务器上建立团队模板库的表（模板 TeamText 和版本号\n"
+           "      TeamVersion），已有的不动，可以重复运行。支持 Microsoft SQL Server 和 PostgreSQL；\n"
+           "      连接文字是 ODBC 的，例如\n"
+           "      Driver={ODBC Driver 17 for SQL Server};Server=db01;Database=客服;Trusted_Connection=yes;\n"
+           "  VelmoraDb team publish DB.mdb \"连接文字\"\n"
+           "      把 DB.mdb 中的模板按列表的顺序发布为团队模板库，替换服务器上原有的全部团队模板，\n"
+           "      并让版本号加一，各个座席下次检查时取回。规则和导入一样：去掉首尾的空白，空白的\n"
+           "      和重复的跳过；有模板含有控制字符时什么也不发布，并说出是哪一条。要么全部发布，\n"
+           "      要么服务器什么也不改。team 命令只有 Windows 版有；密码不会显示出来。\n"
            "  VelmoraDb --help\n"
            "      显示这段说明。\n"
            "\n"
@@ -458,10 +470,12 @@ std::string HelpText()
            "  1  数据库不能用：Velmora 启动时会报错，或者读不出设置或模板\n"
            "  2  命令行不对\n"
            "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、控制字符、\n"
-           "     不是 UTF-8 的字节）\n"
+           "     不是 UTF-8 的字节）；team publish：有模板含有控制字符，服务器没有改动\n"
            "  4  import：CSV 文件有读不出的行，数据库没有改动\n"
            "  5  import：Velmora 正在运行（或另一个导入一分钟后还没有结束），数据库没有改动\n"
-           "  6  文件找不到、已经存在，或者读写失败\n";
+           "  6  文件找不到、已经存在，或者读写失败\n"
+           "  7  team：用不了数据库服务器（没有驱动程序、登录被拒、连不上、没有表、不支持的\n"
+           "     服务器），服务器没有改动\n";
 }
 
 int RunDbTool(const std::vector<std::string>& arguments, Platform& platform, ToolOutput& output)
@@ -490,5 +504,7 @@ int RunDbTool(const std::vector<std::string>& arguments, Platform& platform, Too
             return Export(arguments[1], arguments[2], platform, report);
         return Import(arguments[1], arguments[2], platform, report);
     }
+    if (command == "team" && arguments.size() >= 2 && (arguments[1] == "init" || arguments[1] == "publish"))
+        return RunTeamLead(arguments, platform, output);
     return report.fail(kExitUsage, "没有“" + command + "”这个命令。用 VelmoraDb --help 查看用法。");
 }

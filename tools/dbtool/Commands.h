@@ -1,5 +1,6 @@
 #pragma once
-// The commands of VelmoraDb, the team lead's tool for DB.mdb: new, check, export, import.
+// The commands of VelmoraDb, the team lead's tool for DB.mdb: new, check, export, import, and
+// the team library's init and publish (TeamLead.h).
 // Paths and texts are UTF-8; what the tool has to say is returned, not printed, so that
 // main() writes it the way the console wants it.
 #include <string>
@@ -16,6 +17,7 @@ enum ExitCode : int {
     kExitUnreadableCsv = 4,  // import: a row of the file cannot be read; nothing changed
     kExitVelmoraRunning = 5, // import: Velmora runs; nothing changed
     kExitFileProblem = 6,    // a file is missing, exists already, or cannot be read or written
+    kExitTeamServer = 7,     // team: the team library's server could not be used; nothing changed there
 };
 
 struct ToolOutput {

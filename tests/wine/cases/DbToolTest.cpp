@@ -1,51 +1,15 @@
 // VelmoraDb.exe, the database tool, run the way a team lead runs it on Windows: from a
 // console, on files in folders with Chinese names.
+#include "Tool.h"
 #include "Velmora.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ToolRun {
-    DWORD exitCode = STILL_ACTIVE;
-    std::string output; // both streams, UTF-8 as the tool writes them to a file
-};
-
-// Runs VelmoraDb.exe in `folder` with its output going to a file there, and waits for it.
-ToolRun RunTool(const wt::ProgramFolder& folder, const std::vector<std::string>& arguments)
-{
-    const std::string exe = wt::RequiredEnvironmentPath("VELMORA_DB_EXE");
-    std::wstring commandLine = wt::QuoteArgument(wt::Widen(exe));
-    for (const std::string& argument : arguments)
-        commandLine += L" " + wt::QuoteArgument(wt::Widen(argument));
-
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    wt::UniqueHandle output(CreateFileW(wt::Widen(folder.file("output.txt")).c_str(), GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!output)
-        throw std::runtime_error(wt::LastErrorText("CreateFileW output.txt"));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output.get();
-    startup.hStdError = output.get();
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(wt::Widen(exe).c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        wt::Widen(folder.path()).c_str(), &startup, &info))
-        throw std::runtime_error(wt::LastErrorText("CreateProcessW " + exe));
-    const wt::UniqueHandle process(info.hProcess);
-    CloseHandle(info.hThread);
-    output.reset();
-    ToolRun run;
-    if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0)
-        TerminateProcess(process.get(), 1);
-    GetExitCodeProcess(process.get(), &run.exitCode);
-    run.output = folder.readFile("output.txt");
-    return run;
-}
-
-bool Says(const ToolRun& run, const std::string& sentence) { return run.output.find(sentence) != std::string::npos; }
+using vt::RunTool;
+using vt::Says;
+using vt::ToolRun;
 
 const char* const kTemplatesInOrder = "select group_concat(TText, '|') from (select TText from TText order by TSortID)";
 

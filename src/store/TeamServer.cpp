@@ -1,0 +1,325 @@
+#include "store/TeamServer.h"
+
+#include "store/TeamError.h"
+#include "ui/WinText.h"
+
+#include <windows.h>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// One ODBC handle, freed with its owner.
+template <SQLSMALLINT Type>
+class OdbcHandle {
+public:
+    OdbcHandle() = default;
+    ~OdbcHandle()
+    {
+        if (handle_ != SQL_NULL_HANDLE)
+            SQLFreeHandle(Type, handle_);
+    }
+    OdbcHandle(const OdbcHandle&) = delete;
+    OdbcHandle& operator=(const OdbcHandle&) = delete;
+
+    SQLHANDLE* out() { return &handle_; }
+    SQLHANDLE get() const { return handle_; }
+
+private:
+    SQLHANDLE handle_ = SQL_NULL_HANDLE;
+};
+
+bool Succeeded(SQLRETURN result) { return result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO; }
+
+// The failure the driver reports on `handle`: the first record's SQLSTATE decides the kind,
+// the records' messages are the description, without the password.
+TeamError Failure(SQLSMALLINT type, SQLHANDLE handle, const std::string& connectionText)
+{
+    std::string state, description;
+    for (SQLSMALLINT record = 1; record <= 3; ++record) {
+        SQLWCHAR code[6] = {};
+        SQLINTEGER native = 0;
+        SQLWCHAR message[1024] = {};
+        SQLSMALLINT length = 0;
+        if (!Succeeded(SQLGetDiagRecW(type, handle, record, code, &native, message,
+                                      static_cast<SQLSMALLINT>(sizeof message / sizeof message[0]), &length)))
+            break;
+        // A warning (class 01) may come first; the first state that is not one decides.
+        const std::string recordState = Utf8FromWide(reinterpret_cast<const wchar_t*>(code));
+        if (state.empty() || (state.compare(0, 2, "01") == 0 && recordState.compare(0, 2, "01") != 0))
+            state = recordState;
+        std::string text = Utf8FromWide(reinterpret_cast<const wchar_t*>(message));
+        for (char& c : text)
+            if (c == '\n' || c == '\r' || c == '\t')
+                c = ' ';
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        if (!text.empty())
+            description += (description.empty() ? "" : "；") + text;
+    }
+    TeamFault fault = TeamFaultFromSqlState(state);
+    // unixODBC (Wine's odbc32 hands calls to it) reports a driver it cannot find as 01000.
+    if (description.find("Can't open lib") != std::string::npos)
+        fault = TeamFault::DriverMissing;
+    // The PostgreSQL driver reports every failed login as 08001 (could not connect); the
+    // server's own words tell a refused login from a missing server.
+    if (fault == TeamFault::Unreachable && (description.find("password authentication failed") != std::string::npos ||
+                                            description.find("no pg_hba.conf entry") != std::string::npos ||
+                                            description.find("does not exist") != std::string::npos))
+        fault = TeamFault::LoginRefused;
+    if (state.empty())
+        description = "the driver gave no reason";
+    return TeamError(fault, ScrubPassword(description, connectionText), state);
+}
+
+std::wstring WideOf(const std::string& utf8) { return Widen(utf8); }
+
+} // namespace
+
+struct TeamServer::Handles {
+    OdbcHandle<SQL_HANDLE_ENV> environment;
+    OdbcHandle<SQL_HANDLE_DBC> connection;
+    bool connected = false;
+
+    ~Handles()
+    {
+        if (connected)
+            SQLDisconnect(connection.get());
+    }
+};
+
+namespace {
+
+// A statement with the query timeout; failures become TeamError.
+class Statement {
+public:
+    Statement(SQLHANDLE connection, int timeoutSeconds, const std::string& connectionText)
+        : connectionText_(connectionText)
+    {
+        if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, connection, handle_.out())))
+            throw Failure(SQL_HANDLE_DBC, connection, connectionText_);
+        check(SQLSetStmtAttrW(handle_.get(), SQL_ATTR_QUERY_TIMEOUT,
+                              reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(timeoutSeconds)), 0));
+    }
+
+    void check(SQLRETURN result)
+    {
+        if (!Succeeded(result) && result != SQL_NO_DATA)
+            throw Failure(SQL_HANDLE_STMT, handle_.get(), connectionText_);
+    }
+
+    void run(const std::string& sql)
+    {
+        std::wstring wide = WideOf(sql);
+        check(SQLExecDirectW(handle_.get(), reinterpret_cast<SQLWCHAR*>(wide.data()), SQL_NTS));
+    }
+
+    void prepare(const std::string& sql)
+    {
+        std::wstring wide = WideOf(sql);
+        check(SQLPrepareW(handle_.get(), reinterpret_cast<SQLWCHAR*>(wide.data()), SQL_NTS));
+    }
+
+    bool fetch()
+    {
+        const SQLRETURN result = SQLFetch(handle_.get());
+        if (result == SQL_NO_DATA)
+            return false;
+        check(result);
+        return true;
+    }
+
+    long long rowCount()
+    {
+        SQLLEN rows = 0;
+        check(SQLRowCount(handle_.get(), &rows));
+        return rows;
+    }
+
+    long long integerAt(SQLUSMALLINT column)
+    {
+        SQLBIGINT value = 0;
+        SQLLEN indicator = 0;
+        check(SQLGetData(handle_.get(), column, SQL_C_SBIGINT, &value, sizeof value, &indicator));
+        return indicator == SQL_NULL_DATA ? 0 : value;
+    }
+
+    // The whole text of a column, read in pieces: a template may be longer than any buffer.
+    std::string textAt(SQLUSMALLINT column)
+    {
+        std::wstring text;
+        wchar_t buffer[2048];
+        for (;;) {
+            SQLLEN indicator = 0;
+            const SQLRETURN result = SQLGetData(handle_.get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+            if (result == SQL_NO_DATA)
+                break;
+            check(result);
+            if (indicator == SQL_NULL_DATA)
+                break;
+            const SQLLEN room = static_cast<SQLLEN>(sizeof buffer - sizeof buffer[0]);
+            const SQLLEN bytes = (indicator == SQL_NO_TOTAL || indicator > room) ? room : indicator;
+            text.append(buffer, static_cast<size_t>(bytes) / sizeof buffer[0]);
+            if (result == SQL_SUCCESS)
+                break;
+        }
+        return Utf8FromWide(text);
+    }
+
+    SQLHANDLE get() const { return handle_.get(); }
+
+private:
+    OdbcHandle<SQL_HANDLE_STMT> handle_;
+    const std::string& connectionText_;
+};
+
+} // namespace
+
+TeamServer::TeamServer(const std::string& connectionText, int loginTimeoutSeconds, int queryTimeoutSeconds)
+    : handles_(std::make_unique<Handles>()), connectionText_(connectionText), queryTimeout_(queryTimeoutSeconds)
+{
+    Handles& h = *handles_;
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, h.environment.out())))
+        throw TeamError(TeamFault::DriverMissing, "ODBC is not available on this system");
+    SQLSetEnvAttr(h.environment.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, h.environment.get(), h.connection.out())))
+        throw Failure(SQL_HANDLE_ENV, h.environment.get(), connectionText_);
+    const SQLHANDLE dbc = h.connection.get();
+    SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(loginTimeoutSeconds)), 0);
+    std::wstring text = WideOf(connectionText);
+    SQLWCHAR completed[1024];
+    SQLSMALLINT completedLength = 0;
+    if (!Succeeded(SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()), SQL_NTS, completed,
+                                     static_cast<SQLSMALLINT>(sizeof completed / sizeof completed[0]), &completedLength,
+                                     SQL_DRIVER_NOPROMPT)))
+        throw Failure(SQL_HANDLE_DBC, dbc, connectionText_);
+    h.connected = true;
+
+    SQLWCHAR name[256] = {};
+    SQLSMALLINT nameBytes = 0;
+    if (!Succeeded(SQLGetInfoW(dbc, SQL_DBMS_NAME, name, sizeof name, &nameBytes)))
+        throw Failure(SQL_HANDLE_DBC, dbc, connectionText_);
+    serverName_ = Utf8FromWide(reinterpret_cast<const wchar_t*>(name));
+    if (!TeamDialectFor(serverName_, dialect_))
+        throw TeamError(TeamFault::UnsupportedServer, "", "", serverName_);
+}
+
+TeamServer::~TeamServer() = default;
+
+void TeamServer::createTables()
+{
+    for (const std::string& sql : TeamSqlFor(dialect_).createTables) {
+        Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+        statement.run(sql);
+    }
+}
+
+long long TeamServer::counter()
+{
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    statement.run(TeamSqlFor(dialect_).readCounter);
+    if (!statement.fetch())
+        throw TeamError(TeamFault::TableMissing, "the change counter has no row");
+    return statement.integerAt(1);
+}
+
+std::vector<std::string> TeamServer::readTemplates()
+{
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    statement.run(TeamSqlFor(dialect_).readTemplates);
+    std::vector<std::string> texts;
+    while (statement.fetch())
+        texts.push_back(statement.textAt(1));
+    return texts;
+}
+
+namespace {
+
+// Manual commit for one transaction; rolled back unless committed, and the connection
+// commits by itself again afterwards.
+class ServerTransaction {
+public:
+    ServerTransaction(SQLHANDLE connection, const std::string& connectionText)
+        : connection_(connection), connectionText_(connectionText)
+    {
+        if (!Succeeded(SQLSetConnectAttrW(connection_, SQL_ATTR_AUTOCOMMIT,
+                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
+            throw Failure(SQL_HANDLE_DBC, connection_, connectionText_);
+    }
+    ~ServerTransaction()
+    {
+        if (!committed_)
+            SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_ROLLBACK);
+        SQLSetConnectAttrW(connection_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    }
+    ServerTransaction(const ServerTransaction&) = delete;
+    ServerTransaction& operator=(const ServerTransaction&) = delete;
+
+    void commit()
+    {
+        if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT)))
+            throw Failure(SQL_HANDLE_DBC, connection_, connectionText_);
+        committed_ = true;
+    }
+
+private:
+    SQLHANDLE connection_;
+    const std::string& connectionText_;
+    bool committed_ = false;
+};
+
+} // namespace
+
+long long TeamServer::replaceTemplates(const std::vector<std::string>& texts)
+{
+    const SQLHANDLE dbc = handles_->connection.get();
+    const TeamSql& sql = TeamSqlFor(dialect_);
+    ServerTransaction transaction(dbc, connectionText_);
+    {
+        Statement move(dbc, queryTimeout_, connectionText_);
+        move.run(sql.moveCounter);
+        if (move.rowCount() != 1)
+            throw TeamError(TeamFault::TableMissing, "the change counter has no row");
+    }
+    Statement(dbc, queryTimeout_, connectionText_).run(sql.deleteTemplates);
+    // The rows go in batches of kTeamInsertBatch, one statement each; the batch's texts stay
+    // alive until it has run, because the driver reads the bound buffers only then.
+    SQLINTEGER nextSortId = 0;
+    for (size_t first = 0; first < texts.size(); first += kTeamInsertBatch) {
+        const size_t rows = std::min(kTeamInsertBatch, texts.size() - first);
+        std::vector<std::wstring> wide(rows);
+        std::vector<SQLLEN> lengths(rows);
+        std::vector<SQLINTEGER> sortIds(rows);
+        Statement insert(dbc, queryTimeout_, connectionText_);
+        insert.prepare(TeamInsertRows(sql, rows));
+        for (size_t row = 0; row < rows; ++row) {
+            wide[row] = WideOf(texts[first + row]);
+            lengths[row] = static_cast<SQLLEN>(wide[row].size() * sizeof(wchar_t));
+            sortIds[row] = nextSortId++;
+            // Beyond 4,000 characters SQL Server wants a long type for NVARCHAR(MAX).
+            const SQLSMALLINT type = wide[row].size() > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+            const auto text = static_cast<SQLUSMALLINT>(row * 2 + 1);
+            insert.check(SQLBindParameter(insert.get(), text, SQL_PARAM_INPUT, SQL_C_WCHAR, type,
+                                          wide[row].empty() ? 1 : wide[row].size(), 0, wide[row].data(), lengths[row],
+                                          &lengths[row]));
+            insert.check(SQLBindParameter(insert.get(), static_cast<SQLUSMALLINT>(text + 1), SQL_PARAM_INPUT,
+                                          SQL_C_SLONG, SQL_INTEGER, 0, 0, &sortIds[row], 0, nullptr));
+        }
+        insert.check(SQLExecute(insert.get()));
+    }
+    long long now = 0;
+    {
+        Statement read(dbc, queryTimeout_, connectionText_);
+        read.run(sql.readCounter);
+        if (!read.fetch())
+            throw TeamError(TeamFault::TableMissing, "the change counter has no row");
+        now = read.integerAt(1);
+    }
+    transaction.commit();
+    return now;
+}

@@ -1,0 +1,85 @@
+// The team library's SQL as text for each server, and what a failure may show of a
+// connection text. SQL Server cannot run on the test machines: its text is checked here for
+// what its server would refuse or get wrong; PostgreSQL's also runs in the Wine tests.
+#include "store/TeamError.h"
+#include "store/TeamSql.h"
+#include "ui/StoreErrorText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string All(const TeamSql& sql)
+{
+    std::string text;
+    for (const std::string& create : sql.createTables)
+        text += create + "\n";
+    return text + sql.readCounter + "\n" + sql.readTemplates + "\n" + sql.moveCounter + "\n" + sql.deleteTemplates +
+           "\n" + sql.insertTemplate;
+}
+
+} // namespace
+
+TEST(TeamSql, SqlServerTextUsesItsOwnSyntaxAndKeepsEveryCharacter)
+{
+    TeamDialect dialect = TeamDialect::PostgreSql;
+    ASSERT_TRUE(TeamDialectFor("Microsoft SQL Server", dialect));
+    ASSERT_EQ(dialect, TeamDialect::SqlServer);
+    const std::string text = All(TeamSqlFor(dialect));
+    // It has no CREATE TABLE IF NOT EXISTS, no SERIAL, no ON CONFLICT, no LIMIT; a VARCHAR or TEXT
+    // column would store the collation's code page and lose emoji.
+    for (const char* foreign : {"TABLE IF NOT EXISTS", "SERIAL", "ON CONFLICT", "LIMIT", " TEXT ", " VARCHAR("})
+        EXPECT_EQ(text.find(foreign), std::string::npos) << foreign;
+    EXPECT_NE(text.find("IF OBJECT_ID(N'dbo.TeamText', N'U') IS NULL CREATE TABLE dbo.TeamText (ID INT IDENTITY(1,1) "
+                        "PRIMARY KEY, TText NVARCHAR(MAX) NOT NULL"),
+              std::string::npos);
+    EXPECT_NE(text.find("IF OBJECT_ID(N'dbo.TeamVersion', N'U') IS NULL CREATE TABLE"), std::string::npos);
+    EXPECT_NE(text.find("IF NOT EXISTS (SELECT 1 FROM dbo.TeamVersion WHERE ID = 1) INSERT"), std::string::npos);
+    EXPECT_EQ(TeamSqlFor(dialect).readTemplates, "SELECT TText FROM dbo.TeamText ORDER BY TSortID, ID");
+    EXPECT_EQ(TeamInsertRows(TeamSqlFor(dialect), 3),
+              "INSERT INTO dbo.TeamText (TText, TSortID) VALUES (?, ?), (?, ?), (?, ?)");
+}
+
+TEST(TeamSql, PostgreSqlTextAndOtherServersRefused)
+{
+    TeamDialect dialect = TeamDialect::SqlServer;
+    ASSERT_TRUE(TeamDialectFor("PostgreSQL", dialect));
+    ASSERT_EQ(dialect, TeamDialect::PostgreSql);
+    const TeamSql& sql = TeamSqlFor(dialect);
+    const std::string text = All(sql);
+    for (const char* foreign : {"NVARCHAR", "IDENTITY", "OBJECT_ID", "dbo.", "TOP "})
+        EXPECT_EQ(text.find(foreign), std::string::npos) << foreign;
+    ASSERT_EQ(sql.createTables.size(), 3u);
+    EXPECT_NE(sql.createTables[0].find("IF NOT EXISTS TeamText (ID SERIAL PRIMARY KEY, TText TEXT NOT NULL"),
+              std::string::npos);
+    EXPECT_NE(sql.createTables[2].find("ON CONFLICT (ID) DO NOTHING"), std::string::npos);
+    EXPECT_EQ(sql.moveCounter, "UPDATE TeamVersion SET Version = Version + 1 WHERE ID = 1");
+
+    for (const char* other : {"MySQL", "Oracle", "SQLite", ""})
+        EXPECT_FALSE(TeamDialectFor(other, dialect)) << other;
+    const std::string refused = TeamErrorText(TeamError(TeamFault::UnsupportedServer, "", "", "MySQL"));
+    EXPECT_EQ(refused, "不支持这种数据库服务器（MySQL）：团队模板库只支持 Microsoft SQL Server 和 PostgreSQL");
+}
+
+TEST(TeamError, PasswordNeverShownAndEachStateHasItsSentence)
+{
+    const std::string connection =
+        "Driver={PostgreSQL Unicode};Server=db01;Uid=lead; PWD = {s3;cr}}et} ;Database=kefu;";
+    const std::string scrubbed = ScrubPassword(connection, connection);
+    EXPECT_EQ(scrubbed, "Driver={PostgreSQL Unicode};Server=db01;Uid=lead; PWD =***;Database=kefu;");
+    // A driver's message that repeats the password, braced or not, loses it too.
+    EXPECT_EQ(ScrubPassword("login for s3;cr}et failed; Password=x1", connection),
+              "login for *** failed; Password=***");
+    EXPECT_EQ(ScrubPassword("Server=a;Password=plain", "Server=a;Password=plain"), "Server=a;Password=***");
+
+    EXPECT_EQ(TeamFaultFromSqlState("IM002"), TeamFault::DriverMissing);
+    EXPECT_EQ(TeamFaultFromSqlState("28P01"), TeamFault::LoginRefused);
+    EXPECT_EQ(TeamFaultFromSqlState("08001"), TeamFault::Unreachable);
+    EXPECT_EQ(TeamFaultFromSqlState("HYT00"), TeamFault::Unreachable);
+    EXPECT_EQ(TeamFaultFromSqlState("42P01"), TeamFault::TableMissing);
+    EXPECT_EQ(TeamFaultFromSqlState("42S02"), TeamFault::TableMissing);
+    EXPECT_EQ(TeamFaultFromSqlState("22001"), TeamFault::Unexpected);
+    const TeamError missing(TeamFault::TableMissing, "relation \"teamtext\" does not exist", "42P01");
+    EXPECT_EQ(FailureText(missing), "数据库服务器上还没有团队模板的表，请团队负责人先运行 VelmoraDb team init"
+                                    "（relation \"teamtext\" does not exist）");
+}

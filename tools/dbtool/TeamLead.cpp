@@ -1,0 +1,151 @@
+#include "TeamLead.h"
+
+#include "Csv.h"
+#include "Platform.h"
+#include "TemplateIntake.h"
+
+#include "common/Text.h"
+#include "store/Connection.h"
+#include "store/Database.h"
+#include "store/StoreError.h"
+#include "store/TeamError.h"
+#include "ui/StoreErrorText.h"
+
+namespace {
+
+const size_t kListedAtMost = 20;
+
+std::string Positions(const std::vector<int>& positions)
+{
+    std::string text;
+    for (size_t i = 0; i < positions.size() && i < kListedAtMost; ++i)
+        text += (i ? "、" : "") + std::to_string(positions[i]);
+    return positions.size() > kListedAtMost ? text + " 等" : text;
+}
+
+const char* const kNeedsWindows = "VelmoraDb team 的命令通过 ODBC 连接数据库服务器，只有 Windows 版的 VelmoraDb 有。";
+
+std::unique_ptr<TeamLink> Connect(const std::string& connectionText, ToolOutput& output)
+{
+    std::unique_ptr<TeamLink> link = ConnectTeam(connectionText);
+    if (!link)
+        output.err += std::string(kNeedsWindows) + "\n";
+    return link;
+}
+
+int Init(const std::string& connectionText, ToolOutput& output)
+{
+    try {
+        std::unique_ptr<TeamLink> link = Connect(connectionText, output);
+        if (!link)
+            return kExitTeamServer;
+        link->createTables();
+        output.out += "团队模板库的表已在服务器上准备好（" + link->serverName() + "，TeamText 和 TeamVersion，版本号 " +
+                      std::to_string(link->counter()) + "）。已有的表和模板不会改动。\n";
+        return kExitDone;
+    } catch (const TeamError& e) {
+        output.err += "VelmoraDb：" + TeamErrorText(e) + "。服务器没有改动。\n";
+        return kExitTeamServer;
+    }
+}
+
+struct Publication {
+    std::vector<std::string> texts;
+    std::vector<int> empty, repeated;
+};
+
+// The templates of `database` in the list's order, under import's rules: trimmed, empty
+// ones and repeats skipped. A control character or bytes that are not UTF-8 refuse the
+// whole publish, naming the template and its line: the desks would type them into the
+// customer's window.
+int ReadPublication(const std::string& database, Platform& platform, Publication& publication, ToolOutput& output)
+{
+    if (!platform.isFile(database)) {
+        output.err += database + "：找不到这个文件。服务器没有改动。\n";
+        return kExitFileProblem;
+    }
+    std::vector<std::string> stored;
+    try {
+        Database db(database, Database::Opening::ReadOnly);
+        RowReader rows(db, "select TText from TText order by TSortID asc, ID asc");
+        while (rows.next())
+            stored.emplace_back(rows.utf8At(0));
+    } catch (const StoreError& e) {
+        output.err += database + "：模板读不出（" + std::string(e.what()) + "）。服务器没有改动。\n";
+        return kExitUnusable;
+    }
+    TemplateIntake intake;
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const int position = static_cast<int>(i) + 1;
+        const std::string where = database + "：第 " + std::to_string(position) + " 条模板";
+        unsigned code = 0;
+        const size_t control = FindControlCharacter(stored[i], code);
+        if (control != std::string::npos) {
+            output.err += where + "第 " + std::to_string(LineOf(stored[i], control)) + " 行含有控制字符 " +
+                          CodePointName(code) +
+                          "（模板中只能有制表符和换行），请先在模板管理中改正。服务器没有改动。\n";
+            return kExitNeedsAttention;
+        }
+        if (FindInvalidUtf8(stored[i]) != std::string::npos) {
+            output.err += where + "含有不是 UTF-8 的字节，请先在模板管理中改正。服务器没有改动。\n";
+            return kExitNeedsAttention;
+        }
+        const std::string text = TrimText(stored[i]);
+        switch (intake.take(text)) {
+        case Intake::Take: publication.texts.push_back(text); break;
+        case Intake::Empty: publication.empty.push_back(position); break;
+        case Intake::AlreadyThere:
+        case Intake::Repeated: publication.repeated.push_back(position); break;
+        }
+    }
+    return kExitDone;
+}
+
+int Publish(const std::string& database, const std::string& connectionText, Platform& platform, ToolOutput& output)
+{
+    Publication publication;
+    const int read = ReadPublication(database, platform, publication, output);
+    if (read != kExitDone)
+        return read;
+    long long counter = 0;
+    std::string server;
+    try {
+        std::unique_ptr<TeamLink> link = Connect(connectionText, output);
+        if (!link)
+            return kExitTeamServer;
+        server = link->serverName();
+        counter = link->replaceTemplates(publication.texts);
+    } catch (const TeamError& e) {
+        output.err += "VelmoraDb：" + TeamErrorText(e) + "。服务器上的团队模板库没有改动。\n";
+        return kExitTeamServer;
+    }
+    const size_t skipped = publication.empty.size() + publication.repeated.size();
+    output.out += database + "：已发布 " + std::to_string(publication.texts.size()) + " 条模板到团队模板库（" + server +
+                  "，版本号 " + std::to_string(counter) + "），跳过 " + std::to_string(skipped) + " 条。\n";
+    if (!publication.empty.empty())
+        output.out += database + "：跳过空白的模板 " + std::to_string(publication.empty.size()) + " 条，第 " +
+                      Positions(publication.empty) + " 条。\n";
+    if (!publication.repeated.empty())
+        output.out += database + "：跳过与前面相同的模板 " + std::to_string(publication.repeated.size()) + " 条，第 " +
+                      Positions(publication.repeated) + " 条。\n";
+    return kExitDone;
+}
+
+} // namespace
+
+int RunTeamLead(const std::vector<std::string>& arguments, Platform& platform, ToolOutput& output)
+{
+    const std::string& command = arguments[1];
+    if (command == "init") {
+        if (arguments.size() != 3) {
+            output.err += "用法：VelmoraDb team init \"连接文字\"\n";
+            return kExitUsage;
+        }
+        return Init(arguments[2], output);
+    }
+    if (arguments.size() != 4) {
+        output.err += "用法：VelmoraDb team publish DB.mdb \"连接文字\"\n";
+        return kExitUsage;
+    }
+    return Publish(arguments[2], arguments[3], platform, output);
+}
