@@ -2,6 +2,7 @@
 
 #include "Csv.h"
 #include "Platform.h"
+#include "TeamDesk.h"
 
 #include "backup/Backup.h"
 #include "common/Text.h"
@@ -442,7 +443,8 @@ std::string HelpText()
            "      空白的不要，数据库中已有的或文件中前面已有的相同模板跳过。文件中有一行读不出时，\n"
            "      什么也不改，并说出是第几行；含有控制字符（制表符和换行以外的）的行也是这样。\n"
            "      Velmora 运行时不导入，导入期间启动的 Velmora 等导入结束后才打开数据库；不会新建\n"
-           "      数据库。\n"
+           "      数据库。\n" +
+           DeskTeamHelp() +
            "  VelmoraDb --help\n"
            "      显示这段说明。\n"
            "\n"
@@ -456,11 +458,12 @@ std::string HelpText()
            "退出码：\n"
            "  0  完成；check：没有发现问题\n"
            "  1  数据库不能用：Velmora 启动时会报错，或者读不出设置或模板\n"
-           "  2  命令行不对\n"
+           "  2  命令行不对（team connect：连接字符串中没有 Driver= 或 DSN=）\n"
            "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、控制字符、\n"
            "     不是 UTF-8 的字节）\n"
            "  4  import：CSV 文件有读不出的行，数据库没有改动\n"
-           "  5  import：Velmora 正在运行（或另一个导入一分钟后还没有结束），数据库没有改动\n"
+           "  5  import、team connect、team off：Velmora 正在运行（或另一个导入一分钟后还没有结束），\n"
+           "     数据库没有改动\n"
            "  6  文件找不到、已经存在，或者读写失败\n";
 }
 
@@ -476,6 +479,8 @@ int RunDbTool(const std::vector<std::string>& arguments, Platform& platform, Too
         output.out += HelpText();
         return kExitDone;
     }
+    if (IsDeskTeamCommand(arguments))
+        return RunDeskTeamCommand(arguments, platform, output);
     if (command == "new")
         return New(arguments, platform, report);
     if (command == "check") {
