@@ -120,7 +120,9 @@ int Connect(const std::string& database, const std::string& text, Platform& plat
     const int taken = guard.take(database, output);
     if (taken != kExitDone)
         return taken;
-    const std::string server = TeamServerName(text);
+    std::string server = TeamServerName(text);
+    if (server.empty())
+        server = "（连接字符串中没有写明）";
     std::string protectedText;
     try {
         protectedText = platform.protector().protect(text);
@@ -208,7 +210,7 @@ int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& plat
 
 std::string TeamServerName(const std::string& connectionText)
 {
-    for (const char* key : {"Server", "Host", "DSN"}) {
+    for (const char* key : {"Server", "Host", "Address", "Addr", "DSN"}) {
         const std::string value = Filled(OdbcValue(connectionText, key));
         if (!value.empty())
             return value;

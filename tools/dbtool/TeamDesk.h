@@ -12,8 +12,8 @@ class Platform;
 bool IsDeskTeamCommand(const std::vector<std::string>& arguments);
 int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& platform, ToolOutput& output);
 
-// The server named by an ODBC connection text, for people to read: its Server (or Host)
-// value, else its DSN; empty when it names neither.
+// The server named by an ODBC connection text, for people to read: its Server (or Host,
+// Address, Addr) value, else its DSN; empty when it names none of them.
 std::string TeamServerName(const std::string& connectionText);
 // Whether the text names the way to the server: a Driver or a DSN with a value.
 bool NamesOdbcDriver(const std::string& connectionText);
