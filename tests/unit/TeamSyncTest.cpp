@@ -196,3 +196,20 @@ TEST_F(TeamSync, ABackupHoldsTheCacheAndAfterARestoreTheNextCheckBringsItUpToDat
     EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
     EXPECT_EQ(ownTemplates(), "本机的模板");
 }
+
+// A new password for the same server must not cost an offline desk its rows; another server's
+// rows are no use to it.
+TEST_F(TeamSync, ConnectingAgainKeepsTheCacheForTheSameServerAndEmptiesItForAnother)
+{
+    source.rows = Rows({"一", "二"}, 2);
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+    ConnectTeamLibrary(desk, FakeProtector().protect("DSN=team;Pwd=new"), "db01");
+    EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
+    EXPECT_EQ(settings().rows, 2);
+    EXPECT_EQ(settings().lastSync, kNine);
+    EXPECT_FALSE(settings().counter);
+    ConnectTeamLibrary(desk, FakeProtector().protect("DSN=other"), "db02");
+    EXPECT_EQ(ReadTeamCache(desk), Templates{});
+    EXPECT_EQ(settings().rows, 0);
+    EXPECT_EQ(settings().lastSync, 0);
+}
