@@ -39,6 +39,9 @@ void Bind(const Statement& stmt, const std::vector<SqlParam>& params)
         int bound = SQLITE_OK;
         if (param.kind == SqlParam::Kind::Integer) {
             bound = sqlite3_bind_int64(raw, index, param.number);
+        } else if (param.kind == SqlParam::Kind::Blob) {
+            bound =
+                sqlite3_bind_blob(raw, index, param.text.data(), static_cast<int>(param.text.size()), SQLITE_TRANSIENT);
         } else {
             // The pattern is built on UTF-8, where every byte below 0x80 is a character of
             // its own: no byte of another character can pass for '\', '%' or '_'.

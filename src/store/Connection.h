@@ -34,7 +34,7 @@ std::string ReadOnlyFileUri(const std::string& utf8Path);
 
 // A statement parameter: user text that must reach the statement intact.
 struct SqlParam {
-    enum class Kind { Text, Contains, Integer };
+    enum class Kind { Text, Contains, Integer, Blob };
     Kind kind = Kind::Text;
     std::string text; // UTF-8
     long long number = 0;
@@ -43,6 +43,8 @@ struct SqlParam {
     // A LIKE pattern matching texts that contain `utf8` as typed; use with "escape '\'".
     static SqlParam Contains(const std::string& utf8) { return {Kind::Contains, utf8, 0}; }
     static SqlParam Integer(long long value) { return {Kind::Integer, {}, value}; }
+    // Bytes stored as they are, not as text (they need not be UTF-8).
+    static SqlParam Blob(const std::string& bytes) { return {Kind::Blob, bytes, 0}; }
 };
 
 class Connection {

@@ -2,6 +2,8 @@
 #include "Commands.h"
 #include "Csv.h"
 #include "Platform.h"
+#include "store/Connection.h"
+#include "store/TeamCache.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -98,8 +101,11 @@ public:
         return running;
     }
 
+    Protector& protector() override { return fakeProtector; }
+
     bool running = false;
     bool locked = false, lockedWhenAsked = false;
+    FakeProtector fakeProtector;
     std::string unseen; // a file whose look fails: it exists, but isFile says no
 
 private:
@@ -346,3 +352,61 @@ TEST_F(DbTool, CommandLineMistakesAreUsageErrors)
 }
 
 } // namespace
+
+// --- The desk's team library: connect, status, off --------------------------------------
+
+namespace {
+const std::string kDeskConnection =
+    "Driver={PostgreSQL Unicode};Server=db01;Port=5432;Database=kefu;Uid=velmora_desk;Pwd=s3cret-密码;";
+
+std::optional<TeamSettings> TeamSettingsOf(const std::string& database)
+{
+    Connection connection;
+    connection.setConnectionText(ConnectionTextFor(database));
+    return ReadTeamSettings(connection);
+}
+} // namespace
+
+TEST_F(DbTool, TeamConnectStoresTheConnectionProtectedStatusNeverShowsItAndOffLeavesTheDesksOwnTemplates)
+{
+    const std::string db = folder.deliveredDatabase({"已有的", "第二条"});
+    EXPECT_EQ(run({"team", "status", db}), kExitDone);
+    EXPECT_EQ(output.out, db + "：没有设置团队模板库。\n");
+
+    ASSERT_EQ(run({"team", "connect", db, kDeskConnection}), kExitDone) << output.err;
+    EXPECT_TRUE(platform.lockedWhenAsked);
+    EXPECT_EQ(folder.readFile("DB.mdb").find("s3cret"), std::string::npos) << "the password lies readable in DB.mdb";
+    const auto settings = TeamSettingsOf(db);
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(platform.fakeProtector.unprotect(settings->protectedConnection), kDeskConnection);
+    EXPECT_EQ(settings->checkSeconds, kDefaultTeamCheckSeconds);
+    // Velmora's own check still finds the database as it expects it.
+    EXPECT_EQ(run({"check", db}), kExitDone) << output.out;
+
+    EXPECT_EQ(run({"team", "status", db}), kExitDone);
+    EXPECT_EQ(output.out, db + "：团队模板库\n  服务器：db01\n  上次同步：从未同步\n  团队模板：0 条\n"
+                               "  上次错误：无\n  检查间隔：300 秒\n");
+    EXPECT_EQ(output.out.find("s3cret"), std::string::npos);
+
+    EXPECT_EQ(run({"team", "off", db}), kExitDone) << output.err;
+    EXPECT_FALSE(TeamSettingsOf(db));
+    EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{{"已有的", 0}, {"第二条", 1}}));
+    EXPECT_EQ(run({"team", "status", db}), kExitDone);
+    EXPECT_EQ(output.out, db + "：没有设置团队模板库。\n");
+}
+
+TEST_F(DbTool, TeamConnectRefusesATextWithoutDriverAVelmoraThatRunsAndAMissingFile)
+{
+    const std::string db = folder.deliveredDatabase();
+    const std::string before = folder.readFile("DB.mdb");
+    EXPECT_EQ(run({"team", "connect", db, "Server=db01;Uid=desk;Pwd=x"}), kExitUsage);
+    EXPECT_NE(output.err.find("连接字符串中没有 Driver="), std::string::npos) << output.err;
+    platform.running = true;
+    EXPECT_EQ(run({"team", "connect", db, "DSN=团队库"}), kExitVelmoraRunning);
+    EXPECT_EQ(run({"team", "off", db}), kExitVelmoraRunning);
+    EXPECT_EQ(folder.readFile("DB.mdb"), before);
+    platform.running = false;
+    EXPECT_EQ(run({"team", "connect", folder.path("none.mdb"), "DSN=团队库"}), kExitFileProblem);
+    EXPECT_FALSE(platform.isFile(folder.path("none.mdb")));
+    EXPECT_EQ(run({"team", "connect", db}), kExitUsage);
+}

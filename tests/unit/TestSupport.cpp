@@ -149,3 +149,23 @@ bool FakeBoxes::question(const std::string& text)
 void FakeBoxes::plain(const std::string& text) { shown.push_back("plain " + text); }
 
 std::vector<std::string> FakeBoxes::take() { return std::exchange(shown, {}); }
+
+namespace {
+const std::string kFakeProtectionMark = "fake-protected:";
+
+std::string Scrambled(std::string bytes)
+{
+    for (char& c : bytes)
+        c = static_cast<char>(c ^ 0x5A);
+    return bytes;
+}
+} // namespace
+
+std::string FakeProtector::protect(const std::string& bytes) { return kFakeProtectionMark + Scrambled(bytes); }
+
+std::string FakeProtector::unprotect(const std::string& bytes)
+{
+    if (bytes.compare(0, kFakeProtectionMark.size(), kFakeProtectionMark) != 0)
+        throw ProtectionError("not protected by this user");
+    return Scrambled(bytes.substr(kFakeProtectionMark.size()));
+}

@@ -2,6 +2,7 @@
 // A temporary folder with a delivered database in it, removed after the test.
 #include "backup/Backup.h"
 #include "common/FunPub.h"
+#include "common/Protector.h"
 
 #include <string>
 #include <vector>
@@ -50,4 +51,12 @@ public:
 
     std::vector<std::string> shown;
     bool answer = true;
+};
+
+// Stands in for the system's protection: the bytes scrambled and marked, so that a stored
+// copy never holds them as given; bytes it did not make are refused, as another user's are.
+class FakeProtector : public Protector {
+public:
+    std::string protect(const std::string& bytes) override;
+    std::string unprotect(const std::string& bytes) override;
 };

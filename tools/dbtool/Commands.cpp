@@ -2,6 +2,7 @@
 
 #include "Csv.h"
 #include "Platform.h"
+#include "TeamDesk.h"
 #include "TeamLead.h"
 #include "TemplateIntake.h"
 
@@ -454,7 +455,8 @@ std::string HelpText()
            "      把 DB.mdb 中的模板按列表的顺序发布为团队模板库，替换服务器上原有的全部团队模板，\n"
            "      并让版本号加一，各个座席下次检查时取回。规则和导入一样：去掉首尾的空白，空白的\n"
            "      和重复的跳过；有模板含有控制字符时什么也不发布，并说出是哪一条。要么全部发布，\n"
-           "      要么服务器什么也不改。team 命令只有 Windows 版有；密码不会显示出来。\n"
+           "      要么服务器什么也不改。team 命令只有 Windows 版有；密码不会显示出来。\n" +
+           DeskTeamHelp() +
            "  VelmoraDb --help\n"
            "      显示这段说明。\n"
            "\n"
@@ -468,11 +470,12 @@ std::string HelpText()
            "退出码：\n"
            "  0  完成；check：没有发现问题\n"
            "  1  数据库不能用：Velmora 启动时会报错，或者读不出设置或模板\n"
-           "  2  命令行不对\n"
+           "  2  命令行不对（team connect：连接字符串中没有 Driver= 或 DSN=）\n"
            "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、控制字符、\n"
            "     不是 UTF-8 的字节）；team publish：有模板含有控制字符，服务器没有改动\n"
            "  4  import：CSV 文件有读不出的行，数据库没有改动\n"
-           "  5  import：Velmora 正在运行（或另一个导入一分钟后还没有结束），数据库没有改动\n"
+           "  5  import、team connect、team off：Velmora 正在运行（或另一个导入一分钟后还没有结束），\n"
+           "     数据库没有改动\n"
            "  6  文件找不到、已经存在，或者读写失败\n"
            "  7  team：用不了数据库服务器（没有驱动程序、登录被拒、连不上、没有表、不支持的\n"
            "     服务器），服务器没有改动\n";
@@ -490,6 +493,8 @@ int RunDbTool(const std::vector<std::string>& arguments, Platform& platform, Too
         output.out += HelpText();
         return kExitDone;
     }
+    if (IsDeskTeamCommand(arguments))
+        return RunDeskTeamCommand(arguments, platform, output);
     if (command == "new")
         return New(arguments, platform, report);
     if (command == "check") {
@@ -506,5 +511,8 @@ int RunDbTool(const std::vector<std::string>& arguments, Platform& platform, Too
     }
     if (command == "team" && arguments.size() >= 2 && (arguments[1] == "init" || arguments[1] == "publish"))
         return RunTeamLead(arguments, platform, output);
+    if (command == "team")
+        return report.fail(kExitUsage,
+                           "用法：VelmoraDb team init|publish|connect|off|status …（VelmoraDb --help 有说明）");
     return report.fail(kExitUsage, "没有“" + command + "”这个命令。用 VelmoraDb --help 查看用法。");
 }

@@ -1,8 +1,10 @@
 #pragma once
 // What the database tool needs of the system it runs on, by UTF-8 paths: files, a scratch
-// file, the import's lock, and whether Velmora is running. PlatformHost.cpp and
+// file, the import's lock, whether Velmora is running, and the protection of a password. PlatformHost.cpp and
 // PlatformWindows.cpp implement it; the tests replace single calls.
 #include <string>
+
+class Protector;
 
 class Platform {
 public:
@@ -29,6 +31,8 @@ public:
     virtual void releaseImportLock() = 0;
     // True while a copy of Velmora runs on this desktop (its named mutex exists).
     virtual bool velmoraRunning() = 0;
+    // Protects the team library's connection text for the user running the tool.
+    virtual Protector& protector() = 0;
 };
 
 // The platform the tool was built for.

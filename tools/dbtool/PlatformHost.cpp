@@ -2,6 +2,8 @@
 // Windows desks: Velmora never runs here.
 #include "Platform.h"
 
+#include "common/Protector.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -116,6 +118,20 @@ public:
     void releaseImportLock() override {}
 
     bool velmoraRunning() override { return false; }
+
+    Protector& protector() override { return noProtection_; }
+
+private:
+    // Only Windows can protect a password for its user; nothing is stored unprotected here.
+    class NoProtection : public Protector {
+    public:
+        std::string protect(const std::string&) override { throw Refusal(); }
+        std::string unprotect(const std::string&) override { throw Refusal(); }
+
+    private:
+        static ProtectionError Refusal() { return ProtectionError("只有 Windows 上的 VelmoraDb 能加密保存连接字符串"); }
+    };
+    NoProtection noProtection_;
 };
 
 } // namespace

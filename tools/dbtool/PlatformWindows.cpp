@@ -2,6 +2,7 @@
 #include "Platform.h"
 
 #include "common/ImportMutex.h"
+#include "ui/DpapiProtector.h"
 #include "ui/WinText.h"
 
 #include <windows.h>
@@ -149,8 +150,11 @@ public:
         return true;
     }
 
+    Protector& protector() override { return dpapi_; }
+
 private:
     HANDLE importLock_ = nullptr;
+    DpapiProtector dpapi_;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "Velmora.h"
 
 #include <gtest/gtest.h>
+#include <wincrypt.h>
 
 namespace {
 
@@ -98,6 +99,37 @@ TEST(DbTool, VelmoraStartingDuringAnImportWaitsForItsEnd)
     EXPECT_EQ(velmora.listEntries(), std::vector<std::string>{"您好"});
     velmora.quitWith(IDYES);
     EXPECT_TRUE(velmora.process().waitForExit(10000));
+}
+
+// The connection text is protected for the Windows user who ran connect: the file holds no
+// password, the system gives the text back to that user, and status shows the server only.
+TEST(DbTool, TeamConnectProtectsTheConnectionForTheWindowsUserAndStatusNeverShowsThePassword)
+{
+    const std::string text = "Driver={PostgreSQL Unicode};Server=db01;Database=客服;Uid=velmora_desk;Pwd=s3cret-密码;";
+    wt::ProgramFolder folder("客服工具");
+    vt::WriteDatabase(folder, {"您好"});
+    const ToolRun connected = RunTool(folder, {"team", "connect", folder.file("DB.mdb"), text});
+    EXPECT_EQ(connected.exitCode, 0u) << connected.output;
+    EXPECT_TRUE(Says(connected, "已设置团队模板库（服务器 db01）")) << connected.output;
+    EXPECT_EQ(folder.readFile("DB.mdb").find("s3cret"), std::string::npos);
+
+    const std::string hex = vt::QueryValue(folder, "select hex(TConnection) from TTeamConfig where TID=1");
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    DATA_BLOB in{static_cast<DWORD>(bytes.size()), reinterpret_cast<BYTE*>(bytes.data())};
+    DATA_BLOB out{};
+    LPWSTR description = nullptr;
+    ASSERT_TRUE(CryptUnprotectData(&in, &description, nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.pbData), out.cbData), text);
+    EXPECT_EQ(std::wstring(description), L"Velmora team library connection");
+    LocalFree(out.pbData);
+    LocalFree(description);
+
+    const ToolRun status = RunTool(folder, {"team", "status", folder.file("DB.mdb")});
+    EXPECT_EQ(status.exitCode, 0u) << status.output;
+    EXPECT_TRUE(Says(status, "服务器：db01\n  上次同步：从未同步\n  团队模板：0 条")) << status.output;
+    EXPECT_EQ(status.output.find("s3cret"), std::string::npos) << status.output;
 }
 
 } // namespace

@@ -1,0 +1,64 @@
+#include "templates/TeamSync.h"
+
+#include "store/Connection.h"
+#include "store/StoreError.h"
+#include "ui/StoreErrorText.h"
+
+#include <vector>
+
+namespace {
+
+TeamCheck Failed(Connection& desk, const std::string& sentence)
+{
+    // Recording may fail for the reason the check did (a locked or damaged DB.mdb); the caller
+    // still gets the sentence.
+    try {
+        RecordTeamFailure(desk, sentence);
+    } catch (const StoreError&) {
+    }
+    return {TeamCheckResult::Failed, sentence};
+}
+
+} // namespace
+
+TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now)
+{
+    const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
+    if (!settings)
+        return {};
+    std::vector<TeamTemplate> templates;
+    long long counter = 0;
+    try {
+        source.connect();
+        counter = source.changeCounter();
+        if (settings->counter == counter && settings->rows > 0) {
+            RecordTeamCheck(desk, now);
+            return {TeamCheckResult::Unchanged, {}};
+        }
+        // The counter is read before the rows: a publish in between leaves the cache stored
+        // under the older counter, and the next check reads again.
+        source.readTemplates([&](TeamTemplate row) {
+            row.sortId = static_cast<long long>(templates.size());
+            templates.push_back(std::move(row));
+        });
+    } catch (const TeamFailure& e) {
+        return Failed(desk, e.what());
+    } catch (const StoreError& e) {
+        return Failed(desk, StoreErrorText(e));
+    }
+    try {
+        StoreTeamTemplates(desk, templates, counter, now);
+    } catch (const StoreError& e) {
+        return Failed(desk, "团队模板无法存入 DB.mdb：" + StoreErrorText(e));
+    }
+    return {TeamCheckResult::Updated, {}};
+}
+
+long long NextCheckDelayMs(int intervalSeconds, RandomSource& random)
+{
+    double chance = random.next();
+    if (!(chance >= 0 && chance < 1))
+        chance = 0.5;
+    const double seconds = intervalSeconds > 0 ? intervalSeconds : kDefaultTeamCheckSeconds;
+    return static_cast<long long>(seconds * 1000.0 * (0.8 + 0.4 * chance));
+}

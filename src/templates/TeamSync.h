@@ -1,0 +1,61 @@
+#pragma once
+// Keeping the desk's copy of the team library up to date: one check asks the server for its
+// change counter and reads the templates only when it moved. The check runs on whatever
+// thread its caller chooses; it starts none itself. The server is reached through TeamSource,
+// which the program implements over ODBC and the tests fake.
+#include "common/DateTime.h"
+#include "store/TeamCache.h"
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+class Connection;
+
+// Why the server could not be asked: one sentence for the tray hint and `team status`. It never
+// holds the connection text.
+class TeamFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TeamSource {
+public:
+    virtual ~TeamSource() = default;
+    // Each call may throw TeamFailure.
+    virtual void connect() = 0;
+    // A number the server moves on at every publish.
+    virtual long long changeCounter() = 0;
+    // Hands the templates over in the server's order, one at a time (their sortId is ignored).
+    virtual void readTemplates(const std::function<void(TeamTemplate)>& take) = 0;
+};
+
+enum class TeamCheckResult {
+    NoLibrary, // the desk has no team library: nothing was asked
+    Unchanged, // the server answered; its counter is the one the cache was read at
+    Updated,   // the cache now holds the server's templates
+    Failed,    // the cache is as it was, and the reason is recorded
+};
+
+struct TeamCheck {
+    TeamCheckResult result = TeamCheckResult::NoLibrary;
+    std::string error; // for Failed
+};
+
+// One check at `now`. The templates are read when the counter differs from the one the cache
+// was read at (a restored backup's older counter included), or when the cache is empty; they
+// are read whole before anything is written, then replace the cache in one transaction, so a
+// failure at any point leaves the cache as it was. Throws nothing but what the desk's own
+// database throws when it cannot even read its settings.
+TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now);
+
+// A number in [0, 1), as evenly spread as the caller's source of chance makes it.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual double next() = 0;
+};
+
+// Milliseconds until the next check: the interval, moved by up to a fifth either way, so that
+// desks started together (a whole office at nine) spread their questions over the interval.
+long long NextCheckDelayMs(int intervalSeconds, RandomSource& random);

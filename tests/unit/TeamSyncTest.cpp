@@ -1,0 +1,215 @@
+// The desk's copy of the team library: when it is read, how it is replaced, what a failure
+// leaves, when the next check comes, and what a backup and a restore do to it.
+#include "TestSupport.h"
+
+#include "backup/Backup.h"
+#include "store/ConfigRecord.h"
+#include "store/Connection.h"
+#include "store/TeamCache.h"
+#include "templates/TeamSync.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Templates = std::vector<TeamTemplate>;
+
+// A server with a counter and templates; `failAt` makes the read fail after that many rows,
+// `down` makes the connection fail.
+class FakeSource : public TeamSource {
+public:
+    void connect() override
+    {
+        if (down)
+            throw TeamFailure("无法连接服务器 db01。");
+    }
+    long long changeCounter() override { return counter; }
+    void readTemplates(const std::function<void(TeamTemplate)>& take) override
+    {
+        ++reads;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (failAt && i == *failAt)
+                throw TeamFailure("读取团队模板时连接中断了。");
+            take(rows[i]);
+        }
+    }
+
+    long long counter = 1;
+    Templates rows;
+    std::optional<size_t> failAt;
+    bool down = false;
+    int reads = 0;
+};
+
+class FixedRandom : public RandomSource {
+public:
+    explicit FixedRandom(double value) : value_(value) {}
+    double next() override { return value_; }
+
+private:
+    double value_;
+};
+
+// Templates as the server hands them over: ids not in order, sort numbers its own.
+Templates Rows(const std::vector<std::string>& texts, long long firstId)
+{
+    Templates rows;
+    for (const std::string& text : texts)
+        rows.push_back({firstId--, text, 100});
+    return rows;
+}
+
+// The same as the cache holds them: in the order handed over, numbered from 0.
+Templates Cached(Templates rows)
+{
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i].sortId = static_cast<long long>(i);
+    return rows;
+}
+
+const DateTime kNine = ToDateTime(CivilTime{2026, 12, 7, 9, 0, 0});
+const DateTime kTen = ToDateTime(CivilTime{2026, 12, 7, 10, 0, 0});
+
+class TeamSync : public ::testing::Test {
+protected:
+    TeamSync()
+    {
+        desk.setConnectionText(ConnectionTextFor(folder.deliveredDatabase({"本机的模板"})));
+        ConnectTeamLibrary(desk, FakeProtector().protect("DSN=team"), "db01");
+    }
+    TeamCheck check(DateTime now = kNine) { return CheckTeamLibrary(desk, source, now); }
+    TeamSettings settings() { return *ReadTeamSettings(desk); }
+    std::string ownTemplates()
+    {
+        Query query(desk);
+        query.open("select group_concat(TText, '|') as Texts from TText");
+        return query.fieldText("Texts");
+    }
+
+    TempFolder folder;
+    Connection desk;
+    FakeSource source;
+};
+
+} // namespace
+
+TEST_F(TeamSync, ReadsOnlyWhenTheCounterMovesAndThenReplacesTheCacheWholeInTheServersOrder)
+{
+    source.counter = 7;
+    source.rows =
+        Rows({"您好，这里是客服中心。", "谢谢 😀", std::string(3000, 'x') + "尾", "说 \"好的\"，然后'等'"}, 40);
+    EXPECT_EQ(check().result, TeamCheckResult::Updated);
+    EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
+    EXPECT_EQ(settings().counter, 7);
+    EXPECT_EQ(settings().rows, 4);
+    EXPECT_EQ(settings().lastSync, kNine);
+
+    EXPECT_EQ(check(kTen).result, TeamCheckResult::Unchanged);
+    EXPECT_EQ(source.reads, 1);
+    EXPECT_EQ(settings().lastSync, kTen);
+
+    source.counter = 8;
+    source.rows = Rows({"新的第一条", "您好，这里是客服中心。"}, 90);
+    EXPECT_EQ(check().result, TeamCheckResult::Updated);
+    EXPECT_EQ(source.reads, 2);
+    EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
+    EXPECT_EQ(settings().rows, 2);
+    EXPECT_EQ(ownTemplates(), "本机的模板");
+}
+
+TEST_F(TeamSync, AFailureKeepsTheCacheAndRecordsOneSentenceUntilTheServerAnswersAgain)
+{
+    source.rows = Rows({"一", "二", "三"}, 3);
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+    const Templates before = ReadTeamCache(desk);
+
+    source.counter = 2;
+    source.rows = Rows({"甲", "乙", "丙"}, 9);
+    source.failAt = 2;
+    const TeamCheck failed = check(kTen);
+    EXPECT_EQ(failed.result, TeamCheckResult::Failed);
+    EXPECT_EQ(failed.error, "读取团队模板时连接中断了。");
+    EXPECT_EQ(ReadTeamCache(desk), before);
+    EXPECT_EQ(settings().lastError, "读取团队模板时连接中断了。");
+    EXPECT_EQ(settings().lastSync, kNine);
+    EXPECT_EQ(settings().counter, 1);
+
+    source.down = true;
+    EXPECT_EQ(check(kTen).result, TeamCheckResult::Failed);
+    EXPECT_EQ(settings().lastError, "无法连接服务器 db01。");
+    EXPECT_EQ(ReadTeamCache(desk), before);
+
+    source.down = false;
+    source.failAt.reset();
+    EXPECT_EQ(check(kTen).result, TeamCheckResult::Updated);
+    EXPECT_EQ(settings().lastError, "");
+    EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
+}
+
+TEST_F(TeamSync, ADeskWithoutATeamLibraryAsksNothingAndTheNextCheckStaysWithinAFifthOfTheInterval)
+{
+    ASSERT_TRUE(RemoveTeamLibrary(desk));
+    source.down = true;
+    EXPECT_EQ(check().result, TeamCheckResult::NoLibrary);
+    EXPECT_EQ(ownTemplates(), "本机的模板");
+
+    FixedRandom lowest(0.0), middle(0.5), highest(0.999999);
+    EXPECT_EQ(NextCheckDelayMs(300, lowest), 240000);
+    EXPECT_EQ(NextCheckDelayMs(300, middle), 300000);
+    EXPECT_LT(NextCheckDelayMs(300, highest), 360000);
+    EXPECT_GE(NextCheckDelayMs(300, highest), 359999);
+}
+
+// The backup at exit copies DB.mdb whole, the team's cache and settings with it. A restore
+// brings back that older cache and its older counter, so the next check reads the server again.
+TEST_F(TeamSync, ABackupHoldsTheCacheAndAfterARestoreTheNextCheckBringsItUpToDate)
+{
+    source.counter = 3;
+    source.rows = Rows({"备份时的团队模板"}, 5);
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+
+    class OneReading : public Clock {
+    public:
+        DateTime now() override { return kNine; }
+    } clock;
+    HostFiles files;
+    FakeBoxes boxes;
+    TConfigRecord config;
+    config.TSaveDB = 1;
+    config.TSaveDay = 0;
+    BackupPlaces places{folder.path("")};
+    BackupContext context{desk, config, places, clock, files, boxes};
+    BackupAtExit(context);
+    const std::vector<std::string> backups = files.backupNames(places.backupFolder());
+    ASSERT_EQ(backups.size(), 1u) << (boxes.shown.empty() ? "" : boxes.shown[0]);
+
+    source.counter = 4;
+    source.rows = Rows({"新发布的团队模板", "第二条"}, 8);
+    ASSERT_EQ(check(kTen).result, TeamCheckResult::Updated);
+
+    std::string error;
+    ASSERT_TRUE(RestoreBackup(desk, places, backups[0], files, error)) << error;
+    EXPECT_EQ(ReadTeamCache(desk), Cached(Rows({"备份时的团队模板"}, 5)));
+    EXPECT_EQ(settings().counter, 3);
+    EXPECT_EQ(FakeProtector().unprotect(settings().protectedConnection), "DSN=team");
+    EXPECT_EQ(check(kTen).result, TeamCheckResult::Updated);
+    EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
+    EXPECT_EQ(ownTemplates(), "本机的模板");
+}
+
+// A new password for the same server must not cost an offline desk its rows; another server's
+// rows are no use to it.
+TEST_F(TeamSync, ConnectingAgainKeepsTheCacheForTheSameServerAndEmptiesItForAnother)
+{
+    source.rows = Rows({"一", "二"}, 2);
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+    ConnectTeamLibrary(desk, FakeProtector().protect("DSN=team;Pwd=new"), "db01");
+    EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
+    EXPECT_EQ(settings().rows, 2);
+    EXPECT_EQ(settings().lastSync, kNine);
+    EXPECT_FALSE(settings().counter);
+    ConnectTeamLibrary(desk, FakeProtector().protect("DSN=other"), "db02");
+    EXPECT_EQ(ReadTeamCache(desk), Templates{});
+    EXPECT_EQ(settings().rows, 0);
+    EXPECT_EQ(settings().lastSync, 0);
+}

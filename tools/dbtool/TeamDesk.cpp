@@ -1,0 +1,237 @@
+#include "TeamDesk.h"
+
+#include "Platform.h"
+
+#include "backup/Backup.h"
+#include "common/DateTime.h"
+#include "common/Protector.h"
+#include "common/Text.h"
+#include "store/Connection.h"
+#include "store/StoreError.h"
+#include "store/TeamCache.h"
+#include "ui/StoreErrorText.h"
+
+#include <optional>
+#include <strings.h>
+#include <utility>
+
+namespace {
+
+int Fail(ToolOutput& output, int code, const std::string& line)
+{
+    output.err += line + "\n";
+    return code;
+}
+
+// The value of `key` (any letter case) in an ODBC connection text: pairs "key=value" separated
+// by ';', a value in braces holding ';' and '}}' for '}'.
+std::optional<std::string> OdbcValue(const std::string& text, const char* key)
+{
+    std::optional<std::string> found;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t equals = text.find('=', at);
+        const size_t end = text.find(';', at);
+        if (equals == std::string::npos || (end != std::string::npos && end < equals)) {
+            if (end == std::string::npos)
+                break;
+            at = end + 1;
+            continue;
+        }
+        const std::string name = TrimText(text.substr(at, equals - at));
+        size_t valueAt = equals + 1;
+        while (valueAt < text.size() && text[valueAt] == ' ')
+            ++valueAt;
+        std::string value;
+        if (valueAt < text.size() && text[valueAt] == '{') {
+            size_t i = valueAt + 1;
+            for (; i < text.size(); ++i) {
+                if (text[i] == '}') {
+                    if (i + 1 < text.size() && text[i + 1] == '}') {
+                        value += '}';
+                        ++i;
+                        continue;
+                    }
+                    break;
+                }
+                value += text[i];
+            }
+            const size_t next = text.find(';', i);
+            at = next == std::string::npos ? text.size() : next + 1;
+        } else {
+            const size_t next = text.find(';', valueAt);
+            value = TrimText(text.substr(valueAt, next == std::string::npos ? std::string::npos : next - valueAt));
+            at = next == std::string::npos ? text.size() : next + 1;
+        }
+        // The first one counts, as for the driver manager.
+        if (!found && strcasecmp(name.c_str(), key) == 0)
+            found = value;
+    }
+    return found;
+}
+
+std::string Filled(const std::optional<std::string>& value) { return value ? TrimText(*value) : std::string(); }
+
+// Holds the import's lock for a command that writes DB.mdb, and says when Velmora runs: the
+// program reads the team tables while it runs, so they change only while it does not.
+class WriteGuard {
+public:
+    explicit WriteGuard(Platform& platform) : platform_(platform) {}
+    ~WriteGuard()
+    {
+        if (held_)
+            platform_.releaseImportLock();
+    }
+    WriteGuard(const WriteGuard&) = delete;
+    WriteGuard& operator=(const WriteGuard&) = delete;
+
+    // kExitDone, or the exit code after the sentence why not.
+    int take(const std::string& database, ToolOutput& output)
+    {
+        std::string error;
+        held_ = platform_.takeImportLock(error);
+        if (!held_)
+            return Fail(output, kExitVelmoraRunning, error + "，" + database + " 没有改动。");
+        if (!platform_.isFile(database))
+            return Fail(output, kExitFileProblem, database + "：找不到这个文件。");
+        if (platform_.velmoraRunning())
+            return Fail(output, kExitVelmoraRunning,
+                        "Velmora 正在运行，请先退出它再设置团队模板库。" + database + " 没有改动。");
+        std::string reason;
+        if (!IsSoundDatabase(database, reason))
+            return Fail(output, kExitUnusable, database + "：" + reason + "。没有改动。");
+        return kExitDone;
+    }
+
+private:
+    Platform& platform_;
+    bool held_ = false;
+};
+
+int Connect(const std::string& database, const std::string& text, Platform& platform, ToolOutput& output)
+{
+    // Nothing is asked of the network: the server may well be down while a desk is set up.
+    if (!NamesOdbcDriver(text))
+        return Fail(
+            output, kExitUsage,
+            "连接字符串中没有 Driver=（ODBC 驱动的名字）或 DSN=（数据源的名字），Velmora 不知道怎样连接服务器。" +
+                database + " 没有改动。");
+    WriteGuard guard(platform);
+    const int taken = guard.take(database, output);
+    if (taken != kExitDone)
+        return taken;
+    std::string server = TeamServerName(text);
+    if (server.empty())
+        server = "（连接字符串中没有写明）";
+    std::string protectedText;
+    try {
+        protectedText = platform.protector().protect(text);
+    } catch (const ProtectionError& e) {
+        return Fail(output, kExitUnusable, database + "：" + e.what() + "，没有改动。");
+    }
+    try {
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(database));
+        ConnectTeamLibrary(connection, protectedText, server);
+    } catch (const StoreError& e) {
+        return Fail(output, kExitFileProblem, database + "：设置失败（" + StoreErrorText(e) + "），没有改动。");
+    }
+    output.out += database + "：已设置团队模板库（服务器 " + server +
+                  "）。Velmora 启动后从服务器读取团队模板；现在不连接服务器。\n";
+    output.out += database + "：连接字符串已为当前 Windows 用户加密保存，Velmora 要以这个用户运行才能连接。\n";
+    return kExitDone;
+}
+
+int Off(const std::string& database, Platform& platform, ToolOutput& output)
+{
+    WriteGuard guard(platform);
+    const int taken = guard.take(database, output);
+    if (taken != kExitDone)
+        return taken;
+    bool had = false;
+    try {
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(database));
+        had = RemoveTeamLibrary(connection);
+    } catch (const StoreError& e) {
+        return Fail(output, kExitFileProblem, database + "：关闭失败（" + StoreErrorText(e) + "），没有改动。");
+    }
+    output.out += database + (had ? "：已关闭团队模板库，删除了缓存的团队模板和连接设置；本机自己的模板没有改动。\n"
+                                  : "：没有设置团队模板库，没有改动。\n");
+    return kExitDone;
+}
+
+int Status(const std::string& database, Platform& platform, ToolOutput& output)
+{
+    if (!platform.isFile(database))
+        return Fail(output, kExitFileProblem, database + "：找不到这个文件。");
+    std::optional<TeamSettings> settings;
+    try {
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(database));
+        settings = ReadTeamSettings(connection);
+    } catch (const StoreError& e) {
+        return Fail(output, kExitUnusable, database + "：团队模板库的设置读不出（" + StoreErrorText(e) + "）。");
+    }
+    if (!settings) {
+        output.out += database + "：没有设置团队模板库。\n";
+        return kExitDone;
+    }
+    // Only what is stored in clear: the connection text, password and all, is never shown.
+    output.out += database + "：团队模板库\n";
+    output.out += "  服务器：" + settings->server + "\n";
+    output.out += "  上次同步：" + (settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") + "\n";
+    output.out += "  团队模板：" + std::to_string(settings->rows) + " 条\n";
+    output.out += "  上次错误：" + (settings->lastError.empty() ? "无" : settings->lastError) + "\n";
+    output.out += "  检查间隔：" + std::to_string(settings->checkSeconds) + " 秒\n";
+    return kExitDone;
+}
+
+} // namespace
+
+bool IsDeskTeamCommand(const std::vector<std::string>& arguments)
+{
+    return arguments.size() >= 2 && arguments[0] == "team" &&
+           (arguments[1] == "connect" || arguments[1] == "off" || arguments[1] == "status");
+}
+
+int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& platform, ToolOutput& output)
+{
+    const std::string& command = arguments[1];
+    if (command == "connect") {
+        if (arguments.size() != 4)
+            return Fail(output, kExitUsage, "用法：VelmoraDb team connect DB.mdb \"连接字符串\"");
+        return Connect(arguments[2], arguments[3], platform, output);
+    }
+    if (arguments.size() != 3)
+        return Fail(output, kExitUsage, "用法：VelmoraDb team " + command + " DB.mdb");
+    return command == "off" ? Off(arguments[2], platform, output) : Status(arguments[2], platform, output);
+}
+
+std::string TeamServerName(const std::string& connectionText)
+{
+    for (const char* key : {"Server", "Host", "Address", "Addr", "DSN"}) {
+        const std::string value = Filled(OdbcValue(connectionText, key));
+        if (!value.empty())
+            return value;
+    }
+    return {};
+}
+
+bool NamesOdbcDriver(const std::string& connectionText)
+{
+    return !Filled(OdbcValue(connectionText, "Driver")).empty() || !Filled(OdbcValue(connectionText, "DSN")).empty();
+}
+
+std::string DeskTeamHelp()
+{
+    return "  VelmoraDb team connect DB.mdb \"连接字符串\"\n"
+           "      让这台电脑使用团队模板库：把 ODBC 连接字符串（要有 Driver= 或 DSN=）为当前 Windows\n"
+           "      用户加密保存在 DB.mdb 中，Velmora 要以这个用户运行。现在不连接服务器。建议客服电脑\n"
+           "      用 Windows 身份验证（Trusted_Connection=yes）或只能读的数据库账号。\n"
+           "  VelmoraDb team off DB.mdb\n"
+           "      不再使用团队模板库：删除缓存的团队模板和连接设置，本机自己的模板不变。\n"
+           "  VelmoraDb team status DB.mdb\n"
+           "      团队模板库的情况：服务器、上次同步的时间、团队模板的条数、上次的错误。不显示密码。\n"
+           "      connect 和 off 在 Velmora 运行时不做。\n";
+}
