@@ -79,22 +79,22 @@ void TMainFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
     }
 }
 
+void TMainFrm::LookForTeamLibrary()
+{
+    // The one look a desk without a team library pays at start. The cache is listed with the
+    // first load, so an offline desk shows its last copy of the team's rows.
+    try {
+        list_.setTeamLibrary(ReadTeamSettings(_conn).has_value());
+    } catch (const std::exception&) {
+        list_.setTeamLibrary(false);
+    }
+}
+
 void TMainFrm::StartTeamLibrary()
 {
-    // The one look a desk without a team library pays at start.
-    std::optional<TeamSettings> settings;
-    try {
-        settings = ReadTeamSettings(_conn);
-    } catch (const std::exception&) {
+    if (!list_.teamLibrary() || closed_)
         return;
-    }
-    if (!settings || closed_)
-        return;
-    list_.setTeamLibrary(true);
     ShowTeamHint();
-    // The cache is listed at once, so an offline desk shows its last copy of the team's rows.
-    if (settings->rows > 0)
-        ReloadKeepingView();
     teamSync_.start(hwnd(), kTeamChecked, programFolder_ + "DB.mdb");
 }
 

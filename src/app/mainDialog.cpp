@@ -86,7 +86,11 @@ void TMainFrm::FormCreate()
     RegisterHotKeyOnce();
 }
 
-void TMainFrm::FormShow() { LoadTemplates(0, ""); }
+void TMainFrm::FormShow()
+{
+    LookForTeamLibrary();
+    LoadTemplates(0, "");
+}
 
 bool TMainFrm::OpenDatabase()
 {

@@ -48,6 +48,7 @@ private:
     void ApplyTitleColor();
     // The team library (mainDialog.List.cpp): looked for once after the first show, then
     // checked in the background; each check's result arrives as kTeamChecked.
+    void LookForTeamLibrary();
     void StartTeamLibrary();
     void OnTeamChecked(WPARAM result);
     void ShowTeamHint();

@@ -57,6 +57,15 @@ bool ListBecomes(const Velmora& velmora, const Entries& expected, unsigned timeo
     return wt::WaitUntil([&] { return velmora.listEntries() == expected; }, timeoutMs);
 }
 
+// Closes the program as the quit question's yes does and measures until its process is gone.
+ULONGLONG ExitMs(Velmora& velmora)
+{
+    const ULONGLONG quitting = GetTickCount64();
+    PostMessageW(velmora.mainWindow(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
+    return GetTickCount64() - quitting;
+}
+
 std::string Replaced(std::string text, const std::string& what, const std::string& with)
 {
     const size_t at = text.find(what);
@@ -119,8 +128,16 @@ TEST(TeamDesk, AWrongPasswordShowsInTheTrayHintAndNoBox)
     Connect(app, desk.substr(0, key) + "Pwd=not-the-password;");
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
+    // The program may be writing DB.mdb just then: a locked read is a try again.
     EXPECT_TRUE(wt::WaitUntil(
-        [&] { return !vt::QueryValue(app.folder, "select TLastError from TTeamConfig where TID=1").empty(); }, 15000));
+        [&] {
+            try {
+                return !vt::QueryValue(app.folder, "select TLastError from TTeamConfig where TID=1").empty();
+            } catch (const std::exception&) {
+                return false;
+            }
+        },
+        15000));
     const std::optional<std::string> hint = vt::TrayHint();
     ASSERT_TRUE(hint);
     EXPECT_NE(hint->find("团队模板：离线，最后同步 从未。数据库服务器拒绝登录"), std::string::npos) << *hint;
@@ -168,11 +185,16 @@ TEST(TeamDesk, AServerThatNeverAnswersCostsNothingAtStartDeliveryOrExit)
     wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
     EXPECT_TRUE(wt::WaitUntil([&] { return target.editText() == "本机：您好"; }, 8000)) << target.editText();
 
-    // Delivery hid the window; its close is the path the quit question's yes takes.
-    const ULONGLONG quitting = GetTickCount64();
-    PostMessageW(velmora.mainWindow(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(velmora.process().waitForExit(5000));
-    EXPECT_LT(GetTickCount64() - quitting, 1000u);
+    // Under Wine a process takes about two seconds to end whatever it did; what the silent
+    // server may add is measured against a desk without a team library.
+    const ULONGLONG exitMs = ExitMs(velmora);
+    Installation plain({"本机：您好"});
+    Velmora reference(plain.folder);
+    ASSERT_TRUE(reference.waitForMainWindow());
+    const ULONGLONG referenceMs = ExitMs(reference);
+    EXPECT_LT(exitMs, referenceMs + 1000) << referenceMs;
+    RecordProperty("exit_ms", static_cast<int>(exitMs));
+    RecordProperty("reference_exit_ms", static_cast<int>(referenceMs));
     closesocket(silent);
     WSACleanup();
 }
