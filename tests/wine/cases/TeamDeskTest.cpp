@@ -96,10 +96,12 @@ TEST(TeamDesk, TheTeamsRowsFollowTheDesksOwnAndAPublishShowsAtTheNextCheckWithTh
 
     velmora.search("您好");
     EXPECT_EQ(velmora.listEntries(), (Entries{"本机：您好", "团队：您好😀"}));
-    Publish(lead, {"团队：您好😀", "团队：您好，新的"});
-    EXPECT_TRUE(ListBecomes(velmora, {"本机：您好", "团队：您好😀", "团队：您好，新的"}))
+    SendMessageW(velmora.list(), LB_SETCURSEL, 1, 0);
+    Publish(lead, {"团队：您好，新的", "团队：您好😀"});
+    EXPECT_TRUE(ListBecomes(velmora, {"本机：您好", "团队：您好，新的", "团队：您好😀"}))
         << velmora.listEntries().size();
     EXPECT_EQ(velmora.searchText(), "您好");
+    EXPECT_EQ(velmora.selectedIndex(), 2) << "the selected row, by its text";
     EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 100));
 
     // The manager lists the desk's own rows only and says who keeps the team's.
