@@ -92,6 +92,16 @@ TEST(TeamDesk, TheTeamsRowsFollowTheDesksOwnAndAPublishShowsAtTheNextCheckWithTh
     ASSERT_TRUE(main);
     const Entries synced = {"本机：您好", "本机：谢谢", "团队：您好😀", longText, "团队：再见"};
     ASSERT_TRUE(ListBecomes(velmora, synced)) << velmora.listEntries().size();
+    // Rows 1 and 3 share their configured colour; only the team's carries the band at its left edge.
+    const auto leftEdge = [&](int index) {
+        const RECT row = velmora.rowRect(index);
+        HDC screen = GetDC(nullptr);
+        const COLORREF colour = GetPixel(screen, row.left + 1, (row.top + row.bottom) / 2);
+        ReleaseDC(nullptr, screen);
+        return colour;
+    };
+    EXPECT_NE(leftEdge(0), leftEdge(2));
+    EXPECT_EQ(leftEdge(2), leftEdge(4));
     wt::SaveWindowScreenshot(main, "list_team_rows.png");
 
     velmora.search("您好");
