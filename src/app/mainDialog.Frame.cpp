@@ -233,6 +233,7 @@ void TMainFrm::OnEndSession(bool ending)
     // Windows is ending the logon: the program stops without the close path and asks nothing.
     // A window open now keeps what it holds first; then the automatic backup, when due. A
     // close under way has run its own policy already.
+    teamSync_.stop();
     if (!closed_ && databaseOpened_) {
         closed_ = true;
         ModalWindow* open = ModalWindow::Current();

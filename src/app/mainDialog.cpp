@@ -75,6 +75,7 @@ void TMainFrm::ShowAtStart()
     ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(hwnd());
+    StartTeamLibrary();
 }
 
 void TMainFrm::FormCreate()
@@ -85,7 +86,11 @@ void TMainFrm::FormCreate()
     RegisterHotKeyOnce();
 }
 
-void TMainFrm::FormShow() { LoadTemplates(0, ""); }
+void TMainFrm::FormShow()
+{
+    LookForTeamLibrary();
+    LoadTemplates(0, "");
+}
 
 bool TMainFrm::OpenDatabase()
 {
@@ -137,6 +142,7 @@ void TMainFrm::FormClose()
     if (closed_)
         return;
     closed_ = true;
+    teamSync_.stop();
     UnregisterHotKeyOnce();
     // A start that could not open the database has no policy to follow: nothing is asked.
     if (databaseOpened_) {
@@ -209,6 +215,10 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         // system's default handling would cost a call per row.
         return TRUE;
     case TrayIcon::kCallbackMessage: OnTrayMessage(lParam); return 0;
+    case kTeamChecked:
+        if (!closed_)
+            OnTeamChecked(wParam);
+        return 0;
     case WM_QUERYENDSESSION: OnQueryEndSession(); return TRUE;
     case WM_ENDSESSION: OnEndSession(wParam != 0); return 0;
     case WM_CLOSE:

@@ -2,6 +2,7 @@
 // The main window: a borderless panel with its tray icon and menus. Start-up and the
 // close path live in mainDialog.cpp, the frame and its commands in mainDialog.Frame.cpp.
 #include "app/HotKeyDelivery.h"
+#include "app/TeamSyncThread.h"
 #include "app/WinDeliveryDesktop.h"
 #include "app/mainLayout.h"
 #include "store/Connection.h"
@@ -45,6 +46,14 @@ private:
     bool OpenDatabase();
     void LoadConfig();
     void ApplyTitleColor();
+    // The team library (mainDialog.List.cpp): looked for once after the first show, then
+    // checked in the background; each check's result arrives as kTeamChecked.
+    void LookForTeamLibrary();
+    void StartTeamLibrary();
+    void OnTeamChecked(WPARAM result);
+    void ShowTeamHint();
+    // Lists again after the team rows changed, keeping the search, the selection and the top row.
+    void ReloadKeepingView();
     void RegisterHotKeyOnce();
     void UnregisterHotKeyOnce();
 
@@ -91,6 +100,7 @@ private:
     static LRESULT ListBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     static const UINT kAddTrayIcon = TrayIcon::kCallbackMessage + 1;
+    static const UINT kTeamChecked = TrayIcon::kCallbackMessage + 2;
 
     // The program folder, ending in a backslash; recorded once at start.
     std::string programFolder_;
@@ -111,6 +121,12 @@ private:
     std::unique_ptr<WinDeliveryDesktop> desktop_;
     std::unique_ptr<HotKeyDelivery> delivery_;
     int hintRow_ = -1;
+    // The first team row of the list; the count of rows when none is listed.
+    int teamFirstRow_ = 0x7fffffff;
+    // Whether the list shows a search's result rather than every template.
+    bool listShowsSearch_ = false;
+    std::string searchedText_;
+    TeamSyncThread teamSync_;
     int HotKeyId = 0;
     ATOM hotKeyAtom_ = 0;
     bool closed_ = false;

@@ -3,6 +3,7 @@
 #include "templates/MbDialog.h"
 
 #include "common/Text.h"
+#include "store/TeamCache.h"
 #include "templates/MbLayout.h"
 #include "templates/TemplateNotices.h"
 #include "templates/infoDialog.h"
@@ -35,7 +36,8 @@ private:
 } // namespace
 
 TMBFrm::TMBFrm(Connection& connection, HWND mainWindow)
-    : mainWindow_(mainWindow), manager_(connection), skin_(MbLayout(), MbControl::RzPanel1, MbLook::kSkin)
+    : mainWindow_(mainWindow), connection_(connection), manager_(connection),
+      skin_(MbLayout(), MbControl::RzPanel1, MbLook::kSkin)
 {
 }
 
@@ -83,6 +85,27 @@ void TMBFrm::CreateControls()
                         memo.left, memo.top, memo.width, memo.height, hwnd(), nullptr, instance, nullptr);
     for (HWND control : {Edit1, ListBox1, Memo1})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.font()), FALSE);
+    CreateTeamNote();
+}
+
+void TMBFrm::CreateTeamNote()
+{
+    // The manager edits only the desk's own templates; on a desk with a team library it says
+    // where the team's are kept, in the free space right of the memo's label.
+    bool team = false;
+    try {
+        team = ReadTeamSettings(connection_).has_value();
+    } catch (const std::exception&) {
+    }
+    if (!team)
+        return;
+    const auto& label = Control(MbControl::Label3);
+    const auto& memo = Control(MbControl::Memo1);
+    const int left = label.left + label.width + 4;
+    TeamNote = CreateWindowExW(0, L"STATIC", Widen(kTeamNoteText).c_str(), WS_CHILD | WS_VISIBLE | SS_RIGHT, left,
+                               label.top, memo.left + memo.width - left, label.height, hwnd(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(TeamNote, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.font()), FALSE);
 }
 
 void TMBFrm::PaintContent(HDC dc)
@@ -351,6 +374,15 @@ LRESULT TMBFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_DELETEITEM: return TRUE; // one per row as the list empties; the rows own nothing
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) == TeamNote) {
+            // On the white panel, in grey: a remark beside the label, not a control.
+            const HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, RGB(128, 128, 128));
+            SetBkColor(dc, RGB(255, 255, 255));
+            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        }
+        break;
     default: break;
     }
     return ModalWindow::HandleMessage(msg, wParam, lParam);

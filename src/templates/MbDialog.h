@@ -14,6 +14,9 @@
 #include <memory>
 #include <optional>
 
+// The line the manager shows on a desk with a team library.
+inline constexpr const char* kTeamNoteText = "团队模板由团队负责人维护，这里只管理本机的模板";
+
 class TMBFrm : public ModalWindow {
 public:
     // `mainWindow`: the saving notice is centred over it.
@@ -34,6 +37,7 @@ protected:
 private:
     // The window (MbDialog.cpp).
     void CreateControls();
+    void CreateTeamNote();
     void PaintContent(HDC dc);
     void PaintToolBar(HDC dc);
     std::optional<MbControl> ControlAt(POINT p) const;
@@ -68,6 +72,7 @@ private:
     static LRESULT ListBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND mainWindow_;
+    Connection& connection_;
     WinMessageBoxes boxes_;
     TemplateManager manager_;
     Hints hints_;
@@ -76,6 +81,8 @@ private:
     HWND ListBox1 = nullptr;
     ControlHook listHook_;
     HWND Memo1 = nullptr;
+    // On a desk with a team library: the line saying who keeps the team's templates.
+    HWND TeamNote = nullptr;
     POINT pressPoint_ = {};
     bool pressArmed_ = false;
     bool dragging_ = false;

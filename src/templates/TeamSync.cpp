@@ -1,6 +1,7 @@
 #include "templates/TeamSync.h"
 
 #include "store/Connection.h"
+#include "common/Text.h"
 #include "store/StoreError.h"
 #include "ui/StoreErrorText.h"
 
@@ -61,4 +62,13 @@ long long NextCheckDelayMs(int intervalSeconds, RandomSource& random)
         chance = 0.5;
     const double seconds = intervalSeconds > 0 ? intervalSeconds : kDefaultTeamCheckSeconds;
     return static_cast<long long>(seconds * 1000.0 * (0.8 + 0.4 * chance));
+}
+
+std::string TeamHintLine(const TeamSettings& settings, int room)
+{
+    // "MM-DD HH:MM" of the stored "YYYY-MM-DD HH:MM:SS": the year and seconds do not help here.
+    const std::string when = settings.lastSync > 0 ? FormatDateTime(settings.lastSync).substr(5, 11) : "从未";
+    std::string line = settings.lastError.empty() ? "团队模板：在线，最后同步 " + when
+                                                  : "团队模板：离线，最后同步 " + when + "。" + settings.lastError;
+    return CharacterCount(line) > room ? ShortenText(line, room > 3 ? room - 3 : 0) : line;
 }

@@ -59,3 +59,9 @@ public:
 // Milliseconds until the next check: the interval, moved by up to a fifth either way, so that
 // desks started together (a whole office at nine) spread their questions over the interval.
 long long NextCheckDelayMs(int intervalSeconds, RandomSource& random);
+
+// The tray hint's line for a desk with a team library: online with the time of the last
+// sync, or offline with it and why the last check failed, cut so that the whole hint stays
+// within what the notification area shows (127 characters). Never holds the password: the
+// sentence is the one recorded, already without it.
+std::string TeamHintLine(const TeamSettings& settings, int room);

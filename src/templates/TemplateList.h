@@ -17,6 +17,8 @@ public:
     virtual void clear() = 0;
     // One more row at the end; `text` is valid only during the call.
     virtual void add(std::string_view text) = 0;
+    // The rows added from here on are the team library's (only on a desk that has one).
+    virtual void teamRowsFollow() {}
 };
 
 class TemplateList {
@@ -33,6 +35,12 @@ public:
     // Every template, in stored order.
     void ShowAll(ListedRows& rows) { LoadTemplates(LoadMode::All, {}, rows); }
 
+    // On a desk with a team library every load lists the cached team templates after the
+    // desk's own, in the server's order (a search the same way, with the same pattern).
+    void setTeamLibrary(bool team) { team_ = team; }
+    bool teamLibrary() const { return team_; }
+
 private:
     Connection& connection_;
+    bool team_ = false;
 };

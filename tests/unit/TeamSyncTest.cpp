@@ -3,10 +3,12 @@
 #include "TestSupport.h"
 
 #include "backup/Backup.h"
+#include "common/Text.h"
 #include "store/ConfigRecord.h"
 #include "store/Connection.h"
 #include "store/TeamCache.h"
 #include "templates/TeamSync.h"
+#include "templates/TemplateList.h"
 
 #include <gtest/gtest.h>
 
@@ -212,4 +214,48 @@ TEST_F(TeamSync, ConnectingAgainKeepsTheCacheForTheSameServerAndEmptiesItForAnot
     EXPECT_EQ(ReadTeamCache(desk), Templates{});
     EXPECT_EQ(settings().rows, 0);
     EXPECT_EQ(settings().lastSync, 0);
+}
+
+namespace {
+
+// The rows as the main window's list gets them, a "|" where the team's begin.
+class MarkedRows : public ListedRows {
+public:
+    void clear() override { rows.clear(); }
+    void add(std::string_view text) override { rows.emplace_back(text); }
+    void teamRowsFollow() override { rows.emplace_back("|"); }
+    std::vector<std::string> rows;
+};
+
+} // namespace
+
+TEST_F(TeamSync, TheListShowsTheTeamsRowsAfterTheDesksOwnAndASearchCoversBoth)
+{
+    source.rows = Rows({"团队的模板 😀", "100% 团队", "第三条"}, 3);
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+    TemplateList list(desk);
+    MarkedRows shown;
+    list.ShowAll(shown);
+    EXPECT_EQ(shown.rows, (std::vector<std::string>{"本机的模板"})) << "the team's rows only once the window asks";
+    list.setTeamLibrary(true);
+    list.ShowAll(shown);
+    EXPECT_EQ(shown.rows, (std::vector<std::string>{"本机的模板", "|", "团队的模板 😀", "100% 团队", "第三条"}));
+    list.Search("的模板", shown);
+    EXPECT_EQ(shown.rows, (std::vector<std::string>{"本机的模板", "|", "团队的模板 😀"}));
+    list.Search("%", shown);
+    EXPECT_EQ(shown.rows, (std::vector<std::string>{"|", "100% 团队"}));
+}
+
+TEST_F(TeamSync, TheTrayLineSaysOnlineOrOfflineWithTheLastSyncAndFitsItsRoom)
+{
+    source.rows = Rows({"一"}, 1);
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+    EXPECT_EQ(TeamHintLine(settings(), 100), "团队模板：在线，最后同步 12-07 09:00");
+    source.down = true;
+    check(kTen);
+    EXPECT_EQ(TeamHintLine(settings(), 100), "团队模板：离线，最后同步 12-07 09:00。无法连接服务器 db01。");
+    RecordTeamFailure(desk, std::string(300, 'x'));
+    const std::string cut = TeamHintLine(settings(), 100);
+    EXPECT_EQ(CharacterCount(cut), 100);
+    EXPECT_EQ(cut.substr(cut.size() - 3), "...");
 }

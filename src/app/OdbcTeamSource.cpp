@@ -1,0 +1,65 @@
+#include "app/OdbcTeamSource.h"
+
+#include "common/Protector.h"
+#include "store/TeamServer.h"
+#include "ui/StoreErrorText.h"
+
+#include <utility>
+#include <vector>
+
+OdbcTeamSource::OdbcTeamSource(std::string protectedConnection, Protector& protector)
+    : protectedConnection_(std::move(protectedConnection)), protector_(protector)
+{
+}
+
+OdbcTeamSource::~OdbcTeamSource() = default;
+
+void OdbcTeamSource::connect()
+{
+    std::string connectionText;
+    try {
+        connectionText = protector_.unprotect(protectedConnection_);
+    } catch (const ProtectionError& e) {
+        // Another Windows user, or DB.mdb copied from another machine: only a new connect helps.
+        throw TeamFailure(std::string("无法读出团队模板库的连接文字（") + e.what() +
+                          "），请重新运行 VelmoraDb team connect");
+    }
+    try {
+        server_ = std::make_unique<TeamServer>(connectionText);
+    } catch (const TeamError& e) {
+        throw TeamFailure(TeamErrorText(e));
+    }
+}
+
+TeamServer& OdbcTeamSource::server()
+{
+    if (!server_)
+        throw TeamFailure("还没有连接团队模板库的服务器");
+    return *server_;
+}
+
+long long OdbcTeamSource::changeCounter()
+{
+    try {
+        return server().counter();
+    } catch (const TeamError& e) {
+        throw TeamFailure(TeamErrorText(e));
+    }
+}
+
+void OdbcTeamSource::readTemplates(const std::function<void(TeamTemplate)>& take)
+{
+    std::vector<std::string> texts;
+    try {
+        texts = server().readTemplates();
+    } catch (const TeamError& e) {
+        throw TeamFailure(TeamErrorText(e));
+    }
+    long long id = 0;
+    for (std::string& text : texts) {
+        TeamTemplate row;
+        row.id = ++id;
+        row.text = std::move(text);
+        take(std::move(row));
+    }
+}

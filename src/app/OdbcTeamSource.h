@@ -1,0 +1,28 @@
+#pragma once
+// The team library's server as the background check asks it: TeamServer through odbc32, the
+// connection text read back with the Windows data protection of the signed-in user.
+#include "templates/TeamSync.h"
+
+#include <memory>
+#include <string>
+
+class Protector;
+class TeamServer;
+
+class OdbcTeamSource : public TeamSource {
+public:
+    // `protectedConnection` as TTeamConfig keeps it; it is read back only at connect().
+    OdbcTeamSource(std::string protectedConnection, Protector& protector);
+    ~OdbcTeamSource() override;
+
+    void connect() override;
+    long long changeCounter() override;
+    void readTemplates(const std::function<void(TeamTemplate)>& take) override;
+
+private:
+    TeamServer& server();
+
+    std::string protectedConnection_;
+    Protector& protector_;
+    std::unique_ptr<TeamServer> server_;
+};

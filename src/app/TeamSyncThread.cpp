@@ -1,0 +1,108 @@
+#include "app/TeamSyncThread.h"
+
+#include "app/OdbcTeamSource.h"
+#include "backup/WinFiles.h"
+#include "store/Connection.h"
+#include "store/TeamCache.h"
+#include "templates/TeamSync.h"
+#include "ui/DpapiProtector.h"
+
+#include <random>
+
+// What the thread and the window share. The thread holds its own reference, so a thread left
+// behind at exit still finds it whole.
+struct TeamSyncThread::Shared {
+    HWND window = nullptr;
+    UINT message = 0;
+    std::string databasePath;
+    HANDLE stopEvent = nullptr;
+
+    ~Shared()
+    {
+        if (stopEvent)
+            CloseHandle(stopEvent);
+    }
+};
+
+namespace {
+
+class MersenneRandom : public RandomSource {
+public:
+    MersenneRandom() : engine_(GetTickCount() ^ GetCurrentProcessId()) {}
+    double next() override { return std::uniform_real_distribution<double>(0.0, 1.0)(engine_); }
+
+private:
+    std::mt19937 engine_;
+};
+
+// One check; what DB.mdb itself refuses counts as a failed check, never an end of the thread.
+TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& intervalSeconds)
+{
+    try {
+        const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
+        if (!settings)
+            return TeamCheckResult::NoLibrary;
+        intervalSeconds = settings->checkSeconds;
+        OdbcTeamSource source(settings->protectedConnection, protector);
+        return CheckTeamLibrary(desk, source, WinClock().now()).result;
+    } catch (const std::exception&) {
+        return TeamCheckResult::Failed;
+    }
+}
+
+DWORD WINAPI Run(void* parameter)
+{
+    std::unique_ptr<std::shared_ptr<TeamSyncThread::Shared>> owned(
+        static_cast<std::shared_ptr<TeamSyncThread::Shared>*>(parameter));
+    const std::shared_ptr<TeamSyncThread::Shared> shared = *owned;
+    Connection desk;
+    desk.setConnectionText(ConnectionTextFor(shared->databasePath));
+    DpapiProtector protector;
+    MersenneRandom random;
+    int intervalSeconds = kDefaultTeamCheckSeconds;
+    for (;;) {
+        const TeamCheckResult result = CheckOnce(desk, protector, intervalSeconds);
+        // The server may have kept the thread past the stop: then nobody is told.
+        if (WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
+            break;
+        PostMessageW(shared->window, shared->message, static_cast<WPARAM>(result), 0);
+        if (result == TeamCheckResult::NoLibrary)
+            break; // `team off` while running: nothing more to ask
+        const long long delay = NextCheckDelayMs(intervalSeconds, random);
+        if (WaitForSingleObject(shared->stopEvent, static_cast<DWORD>(delay)) == WAIT_OBJECT_0)
+            break;
+    }
+    desk.disconnect();
+    return 0;
+}
+
+} // namespace
+
+TeamSyncThread::~TeamSyncThread() { stop(); }
+
+void TeamSyncThread::start(HWND window, UINT message, const std::string& databasePath)
+{
+    if (thread_)
+        return;
+    shared_ = std::make_shared<Shared>();
+    shared_->window = window;
+    shared_->message = message;
+    shared_->databasePath = databasePath;
+    shared_->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!shared_->stopEvent)
+        return;
+    auto* parameter = new std::shared_ptr<Shared>(shared_);
+    thread_ = CreateThread(nullptr, 0, Run, parameter, 0, nullptr);
+    if (!thread_)
+        delete parameter;
+}
+
+void TeamSyncThread::stop()
+{
+    if (!thread_)
+        return;
+    SetEvent(shared_->stopEvent);
+    WaitForSingleObject(thread_, kStopWaitMs);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The team library's background check: a thread of its own that asks the server, keeps the
+// cache in DB.mdb up to date and tells the main window each result with a posted message
+// (wParam: the TeamCheckResult). It has its own connection to DB.mdb and never touches a
+// window or the main thread's connection, so a server that does not answer holds nothing up.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+class TeamSyncThread {
+public:
+    TeamSyncThread() = default;
+    ~TeamSyncThread();
+    TeamSyncThread(const TeamSyncThread&) = delete;
+    TeamSyncThread& operator=(const TeamSyncThread&) = delete;
+
+    // Checks at once, then after each pause; `message` goes to `window` after every check.
+    void start(HWND window, UINT message, const std::string& databasePath);
+    // Asks the thread to end and waits a little for it. A thread still waiting on the server
+    // after that is left to the process's end: exit does not wait on a network.
+    void stop();
+
+    static constexpr DWORD kStopWaitMs = 300;
+
+    // What the thread and the window share (TeamSyncThread.cpp).
+    struct Shared;
+
+private:
+    std::shared_ptr<Shared> shared_;
+    HANDLE thread_ = nullptr;
+};
