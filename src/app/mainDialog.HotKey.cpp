@@ -20,7 +20,8 @@ void TMainFrm::RegisterHotKeyOnce()
         return;
     // Another program holds the letter: the hint must not promise it, and the user learns
     // once, at start, where to choose another.
-    RzTrayIcon1.setHint(HotKeyTakenHint(Config.THotKeyInt));
+    trayHint_ = HotKeyTakenHint(Config.THotKeyInt);
+    RzTrayIcon1.setHint(trayHint_);
     boxes_.notice(HotKeyTakenNotice(Config.THotKeyInt), NoticeType::Exclamation);
 }
 

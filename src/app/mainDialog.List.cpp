@@ -100,7 +100,7 @@ void TMainFrm::StartTeamLibrary()
 
 void TMainFrm::ShowTeamHint()
 {
-    const std::string hint = TrayHintText(Config.THotKeyInt);
+    const std::string& hint = trayHint_;
     std::optional<TeamSettings> settings;
     try {
         settings = ReadTeamSettings(_conn);
@@ -121,7 +121,7 @@ void TMainFrm::OnTeamChecked(WPARAM result)
     if (check == TeamCheckResult::NoLibrary) {
         // `VelmoraDb team off` while the program ran: the team rows go.
         list_.setTeamLibrary(false);
-        RzTrayIcon1.setHint(TrayHintText(Config.THotKeyInt));
+        RzTrayIcon1.setHint(trayHint_);
         ReloadKeepingView();
         return;
     }

@@ -117,7 +117,8 @@ void TMainFrm::LoadConfig()
         return;
     }
     ApplyTitleColor();
-    RzTrayIcon1.setHint(TrayHintText(Config.THotKeyInt));
+    trayHint_ = TrayHintText(Config.THotKeyInt);
+    RzTrayIcon1.setHint(trayHint_);
 }
 
 void TMainFrm::ApplyTitleColor()

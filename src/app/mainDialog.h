@@ -104,6 +104,8 @@ private:
 
     // The program folder, ending in a backslash; recorded once at start.
     std::string programFolder_;
+    // The tray icon's hint as the settings and the hotkey left it; a team desk adds its line below.
+    std::string trayHint_;
     Connection _conn;
     TemplateList list_{_conn};
     ApplicationWindow application_;

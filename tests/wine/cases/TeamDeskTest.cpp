@@ -138,7 +138,14 @@ TEST(TeamDesk, AWrongPasswordShowsInTheTrayHintAndNoBox)
     const size_t key = desk.find("Pwd=");
     ASSERT_NE(key, std::string::npos);
     Connect(app, desk.substr(0, key) + "Pwd=not-the-password;");
+    // Another program holds Ctrl+A: the team's line must not bring back the hint that promises it.
+    const std::string target = wt::RequiredEnvironmentPath("VELMORA_TARGET_EXE");
+    wt::AppProcess holder(target, target.substr(0, target.find_last_of('\\') + 1), {"--hold-hotkey", "A"});
+    ASSERT_TRUE(wt::WaitUntil([] { return FindWindowW(nullptr, L"VelmoraHotKeyHolder") != nullptr; }, 10000));
     Velmora velmora(app.folder);
+    auto taken = wt::WaitForMessageBox(velmora.pid(), 15000);
+    ASSERT_TRUE(taken);
+    wt::Answer(*taken, IDOK);
     ASSERT_TRUE(velmora.waitForMainWindow());
     // The program may be writing DB.mdb just then: a locked read is a try again.
     EXPECT_TRUE(wt::WaitUntil(
@@ -152,6 +159,7 @@ TEST(TeamDesk, AWrongPasswordShowsInTheTrayHintAndNoBox)
         15000));
     const std::optional<std::string> hint = vt::TrayHint();
     ASSERT_TRUE(hint);
+    EXPECT_EQ(hint->rfind("快捷键 Ctrl+A 已被其他程序占用\n", 0), 0u) << *hint;
     EXPECT_NE(hint->find("团队模板：离线，最后同步 从未。数据库服务器拒绝登录"), std::string::npos) << *hint;
     EXPECT_EQ(hint->find("not-the-password"), std::string::npos) << *hint;
     EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 100));
