@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include "Csv.h"
+#include "ImportLock.h"
 #include "Platform.h"
 #include "TeamDesk.h"
 #include "TeamLead.h"
@@ -362,25 +363,6 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Impor
     }
     transaction.commit();
 }
-
-// The import's named mutex, held from the start of an import to its end.
-class ImportLock {
-public:
-    explicit ImportLock(Platform& platform) : platform_(platform) {}
-    ~ImportLock()
-    {
-        if (held_)
-            platform_.releaseImportLock();
-    }
-    ImportLock(const ImportLock&) = delete;
-    ImportLock& operator=(const ImportLock&) = delete;
-
-    bool take(std::string& error) { return held_ = platform_.takeImportLock(error); }
-
-private:
-    Platform& platform_;
-    bool held_ = false;
-};
 
 int Import(const std::string& database, const std::string& file, Platform& platform, Report& report)
 {

@@ -1,5 +1,6 @@
 #include "TeamDesk.h"
 
+#include "ImportLock.h"
 #include "Platform.h"
 
 #include "backup/Backup.h"
@@ -76,21 +77,13 @@ std::string Filled(const std::optional<std::string>& value) { return value ? Tri
 // program reads the team tables while it runs, so they change only while it does not.
 class WriteGuard {
 public:
-    explicit WriteGuard(Platform& platform) : platform_(platform) {}
-    ~WriteGuard()
-    {
-        if (held_)
-            platform_.releaseImportLock();
-    }
-    WriteGuard(const WriteGuard&) = delete;
-    WriteGuard& operator=(const WriteGuard&) = delete;
+    explicit WriteGuard(Platform& platform) : platform_(platform), lock_(platform) {}
 
     // kExitDone, or the exit code after the sentence why not.
     int take(const std::string& database, ToolOutput& output)
     {
         std::string error;
-        held_ = platform_.takeImportLock(error);
-        if (!held_)
+        if (!lock_.take(error))
             return Fail(output, kExitVelmoraRunning, error + "，" + database + " 没有改动。");
         if (!platform_.isFile(database))
             return Fail(output, kExitFileProblem, database + "：找不到这个文件。");
@@ -105,7 +98,7 @@ public:
 
 private:
     Platform& platform_;
-    bool held_ = false;
+    ImportLock lock_;
 };
 
 int Connect(const std::string& database, const std::string& text, Platform& platform, ToolOutput& output)
