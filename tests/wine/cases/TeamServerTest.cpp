@@ -15,19 +15,6 @@
 
 namespace {
 
-std::string Environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-#define TEAM_SERVER_OR_SKIP(lead, desk)                                                                                \
-    const std::string lead = Environment("VELMORA_TEAM_LEAD");                                                         \
-    const std::string desk = Environment("VELMORA_TEAM_DESK");                                                         \
-    if (lead.empty() || desk.empty())                                                                                  \
-    GTEST_SKIP() << "VELMORA_TEAM_LEAD and VELMORA_TEAM_DESK are not set: scripts/test.sh starts the "                 \
-                    "private PostgreSQL server (scripts/team-server.sh) and sets them"
-
 std::string PasswordOf(const std::string& connectionText)
 {
     const size_t key = connectionText.find("Pwd=");

@@ -4,6 +4,7 @@
 
 #include "Driver.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,4 +23,20 @@ inline bool Says(const ToolRun& run, const std::string& sentence)
     return run.output.find(sentence) != std::string::npos;
 }
 
+// The private PostgreSQL server's connection texts for the team lead and for a desk, as
+// scripts/test.sh sets them; empty when unset.
+inline std::string TeamServerText(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value ? value : "";
+}
+
 } // namespace vt
+
+// Declares `lead` and `desk`, the two connection texts, or skips the test when the server is missing.
+#define TEAM_SERVER_OR_SKIP(lead, desk)                                                                                \
+    const std::string lead = vt::TeamServerText("VELMORA_TEAM_LEAD");                                                  \
+    const std::string desk = vt::TeamServerText("VELMORA_TEAM_DESK");                                                  \
+    if (lead.empty() || desk.empty())                                                                                  \
+    GTEST_SKIP() << "VELMORA_TEAM_LEAD and VELMORA_TEAM_DESK are not set: scripts/test.sh starts the "                 \
+                    "private PostgreSQL server (scripts/team-server.sh) and sets them"
