@@ -7,6 +7,8 @@
 #include "templates/TeamSync.h"
 #include "ui/DpapiProtector.h"
 
+#include <atomic>
+#include <optional>
 #include <random>
 
 // What the thread and the window share. The thread holds its own reference, so a thread left
@@ -16,6 +18,9 @@ struct TeamSyncThread::Shared {
     UINT message = 0;
     std::string databasePath;
     HANDLE stopEvent = nullptr;
+    // Set while the thread waits on the server rather than on DB.mdb: a stop then has
+    // nothing to wait for, as the server may never answer.
+    std::atomic<bool> atServer{false};
 
     ~Shared()
     {
@@ -35,19 +40,62 @@ private:
     std::mt19937 engine_;
 };
 
+class AtServer {
+public:
+    explicit AtServer(std::atomic<bool>& flag) : flag_(flag) { flag_ = true; }
+    ~AtServer() { flag_ = false; }
+    AtServer(const AtServer&) = delete;
+    AtServer& operator=(const AtServer&) = delete;
+
+private:
+    std::atomic<bool>& flag_;
+};
+
+// The server's side of a check, each call marked as a wait on the network.
+class MarkedSource : public TeamSource {
+public:
+    MarkedSource(TeamSource& source, std::atomic<bool>& atServer) : source_(source), atServer_(atServer) {}
+    void connect() override
+    {
+        AtServer mark(atServer_);
+        source_.connect();
+    }
+    long long changeCounter() override
+    {
+        AtServer mark(atServer_);
+        return source_.changeCounter();
+    }
+    void readTemplates(const std::function<void(TeamTemplate)>& take) override
+    {
+        AtServer mark(atServer_);
+        source_.readTemplates(take);
+    }
+
+private:
+    TeamSource& source_;
+    std::atomic<bool>& atServer_;
+};
+
 // One check; what DB.mdb itself refuses counts as a failed check, never an end of the thread.
-TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& intervalSeconds)
+TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& intervalSeconds,
+                          std::atomic<bool>& atServer)
 {
+    std::optional<OdbcTeamSource> source;
+    TeamCheckResult result = TeamCheckResult::Failed;
     try {
         const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
         if (!settings)
             return TeamCheckResult::NoLibrary;
         intervalSeconds = settings->checkSeconds;
-        OdbcTeamSource source(settings->protectedConnection, protector);
-        return CheckTeamLibrary(desk, source, WinClock().now()).result;
+        source.emplace(settings->protectedConnection, protector);
+        MarkedSource marked(*source, atServer);
+        result = CheckTeamLibrary(desk, marked, WinClock().now()).result;
     } catch (const std::exception&) {
-        return TeamCheckResult::Failed;
     }
+    // Hanging up may wait on the server too.
+    AtServer mark(atServer);
+    source.reset();
+    return result;
 }
 
 DWORD WINAPI Run(void* parameter)
@@ -61,7 +109,7 @@ DWORD WINAPI Run(void* parameter)
     MersenneRandom random;
     int intervalSeconds = kDefaultTeamCheckSeconds;
     for (;;) {
-        const TeamCheckResult result = CheckOnce(desk, protector, intervalSeconds);
+        const TeamCheckResult result = CheckOnce(desk, protector, intervalSeconds, shared->atServer);
         // The server may have kept the thread past the stop: then nobody is told.
         if (WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
             break;
@@ -102,7 +150,10 @@ void TeamSyncThread::stop()
     if (!thread_)
         return;
     SetEvent(shared_->stopEvent);
-    WaitForSingleObject(thread_, kStopWaitMs);
+    // A write to DB.mdb under way is let finish; a wait on the server is not waited for.
+    for (DWORD waited = 0; waited < kStopWaitMs && !shared_->atServer; waited += kStopSliceMs)
+        if (WaitForSingleObject(thread_, kStopSliceMs) == WAIT_OBJECT_0)
+            break;
     CloseHandle(thread_);
     thread_ = nullptr;
 }

@@ -17,11 +17,12 @@ public:
 
     // Checks at once, then after each pause; `message` goes to `window` after every check.
     void start(HWND window, UINT message, const std::string& databasePath);
-    // Asks the thread to end and waits a little for it. A thread still waiting on the server
-    // after that is left to the process's end: exit does not wait on a network.
+    // Asks the thread to end and waits a little for a write to DB.mdb under way. A thread
+    // waiting on the server is left to the process's end: exit does not wait on a network.
     void stop();
 
     static constexpr DWORD kStopWaitMs = 300;
+    static constexpr DWORD kStopSliceMs = 10;
 
     // What the thread and the window share (TeamSyncThread.cpp).
     struct Shared;

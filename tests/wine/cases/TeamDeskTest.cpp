@@ -192,14 +192,15 @@ TEST(TeamDesk, AServerThatNeverAnswersCostsNothingAtStartDeliveryOrExit)
     wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
     EXPECT_TRUE(wt::WaitUntil([&] { return target.editText() == "本机：您好"; }, 8000)) << target.editText();
 
-    // Under Wine a process takes about two seconds to end whatever it did; what the silent
-    // server may add is measured against a desk without a team library.
+    // Under Wine a process takes about two seconds to end whatever it did (the notification
+    // area's icon is removed that slowly); what the silent server may add is measured against
+    // a desk without a team library, and it should add nothing: the close does not wait on it.
     const ULONGLONG exitMs = ExitMs(velmora);
     Installation plain({"本机：您好"});
     Velmora reference(plain.folder);
     ASSERT_TRUE(reference.waitForMainWindow());
     const ULONGLONG referenceMs = ExitMs(reference);
-    EXPECT_LT(exitMs, referenceMs + 1000) << referenceMs;
+    EXPECT_LT(exitMs, referenceMs + 250) << referenceMs;
     RecordProperty("exit_ms", static_cast<int>(exitMs));
     RecordProperty("reference_exit_ms", static_cast<int>(referenceMs));
     closesocket(silent);
