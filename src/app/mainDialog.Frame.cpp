@@ -207,7 +207,7 @@ void TMainFrm::OpenTemplateManager()
 {
     RunModal(*NewTemplateManager(_conn, hwnd()));
     // The list follows the order stored at the manager's close; the search box keeps its text.
-    LoadTemplates(0, "");
+    ShowAllTemplates();
 }
 void TMainFrm::OpenRestore()
 {

@@ -46,13 +46,16 @@ private:
 
 } // namespace
 
-void TMainFrm::LoadTemplates(int mode, const std::string& text)
+void TMainFrm::FillList(const std::function<void(ListedRows&)>& load)
 {
     hintRow_ = -1;
-    listShowsSearch_ = mode != 0;
-    searchedText_ = text;
     ListBoxRows rows(ListBox1, teamFirstRow_);
-    list_.LoadTemplates(mode == 0 ? LoadMode::All : LoadMode::Search, text, rows);
+    load(rows);
+}
+
+void TMainFrm::ShowAllTemplates()
+{
+    FillList([&](ListedRows& rows) { list_.ShowAll(rows); });
 }
 
 std::string TMainFrm::EntryText(int index) const { return ListEntryText(ListBox1, index); }
@@ -61,11 +64,10 @@ std::string TMainFrm::SearchText() const { return Utf8FromWide(WindowTextWide(Ed
 
 void TMainFrm::Image5Click()
 {
-    const TemplateSearch search = SearchFor(SearchText());
-    LoadTemplates(search.mode == LoadMode::All ? 0 : 1, search.text);
+    FillList([&](ListedRows& rows) { list_.Search(SearchText(), rows); });
 }
 
-void TMainFrm::Image6Click() { LoadTemplates(0, ""); }
+void TMainFrm::Image6Click() { ShowAllTemplates(); }
 
 void TMainFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
 {
@@ -135,27 +137,18 @@ void TMainFrm::ReloadKeepingView()
     const int top = static_cast<int>(SendMessageW(ListBox1, LB_GETTOPINDEX, 0, 0));
     const int selected = static_cast<int>(SendMessageW(ListBox1, LB_GETCURSEL, 0, 0));
     const std::string selectedText = selected >= 0 ? EntryText(selected) : std::string();
+    // Of two rows with the same text, the one selected stays selected.
+    const int occurrence = selected >= 0 ? ExactRowOccurrence(ListBox1, selected) : 0;
     try {
-        LoadTemplates(listShowsSearch_ ? 1 : 0, searchedText_);
+        FillList([&](ListedRows& rows) { list_.Reload(rows); });
     } catch (const std::exception&) {
         // The next check or the user's next search lists again; a background reload shows no box.
         return;
     }
     if (selected >= 0) {
-        // The list box compares without letter case: the row must match exactly.
-        const std::wstring wide = Widen(selectedText);
-        int from = -1;
-        for (;;) {
-            const int found = static_cast<int>(SendMessageW(ListBox1, LB_FINDSTRINGEXACT, static_cast<WPARAM>(from),
-                                                            reinterpret_cast<LPARAM>(wide.c_str())));
-            if (found == LB_ERR || found <= from)
-                break;
-            if (EntryText(found) == selectedText) {
-                SendMessageW(ListBox1, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
-                break;
-            }
-            from = found;
-        }
+        const int row = FindExactRow(ListBox1, selectedText, occurrence);
+        if (row >= 0)
+            SendMessageW(ListBox1, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
     }
     SendMessageW(ListBox1, LB_SETTOPINDEX, static_cast<WPARAM>(top < 0 ? 0 : top), 0);
 }

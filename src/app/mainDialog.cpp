@@ -89,7 +89,7 @@ void TMainFrm::FormCreate()
 void TMainFrm::FormShow()
 {
     LookForTeamLibrary();
-    LoadTemplates(0, "");
+    ShowAllTemplates();
 }
 
 bool TMainFrm::OpenDatabase()

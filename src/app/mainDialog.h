@@ -18,6 +18,7 @@
 #include "ui/WinMessageBoxes.h"
 #include "ui/Window.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -90,7 +91,9 @@ private:
     void ListBox1DblClick();
 
     // The template list (mainDialog.List.cpp).
-    void LoadTemplates(int mode, const std::string& text);
+    // Fills the list box by `load`, one of list_'s loads.
+    void FillList(const std::function<void(ListedRows&)>& load);
+    void ShowAllTemplates();
     std::string EntryText(int index) const;
     std::string SearchText() const;
     void Image5Click();
@@ -125,9 +128,6 @@ private:
     int hintRow_ = -1;
     // The first team row of the list; the count of rows when none is listed.
     int teamFirstRow_ = 0x7fffffff;
-    // Whether the list shows a search's result rather than every template.
-    bool listShowsSearch_ = false;
-    std::string searchedText_;
     TeamSyncThread teamSync_;
     int HotKeyId = 0;
     ATOM hotKeyAtom_ = 0;

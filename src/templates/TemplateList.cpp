@@ -17,6 +17,8 @@ void ListAll(RowReader& reader, ListedRows& rows)
 
 void TemplateList::LoadTemplates(LoadMode mode, const std::string& text, ListedRows& rows)
 {
+    lastMode_ = mode;
+    lastText_ = text;
     rows.clear();
     try {
         {

@@ -34,6 +34,9 @@ public:
     void Search(const std::string& typed, ListedRows& rows);
     // Every template, in stored order.
     void ShowAll(ListedRows& rows) { LoadTemplates(LoadMode::All, {}, rows); }
+    // Lists again what the last load listed, a search with its text (after the rows changed
+    // underneath, for example).
+    void Reload(ListedRows& rows) { LoadTemplates(lastMode_, lastText_, rows); }
 
     // On a desk with a team library every load lists the cached team templates after the
     // desk's own, in the server's order (a search the same way, with the same pattern).
@@ -43,4 +46,6 @@ public:
 private:
     Connection& connection_;
     bool team_ = false;
+    LoadMode lastMode_ = LoadMode::All;
+    std::string lastText_;
 };

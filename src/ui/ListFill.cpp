@@ -56,3 +56,48 @@ int ListRowAt(HWND list, POINT clientPoint, int rowHeight)
     const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
     return RowAt(top, count, clientPoint.y, rowHeight);
 }
+
+namespace {
+
+// Each row whose text is exactly `text`, from the top, until `visit` says stop. The list
+// box's own search ignores letter case and starts over at the end, so each find is checked.
+template <typename Visit>
+void ForEachExactRow(HWND list, const std::string& text, Visit visit)
+{
+    const std::wstring wide = Widen(text);
+    int from = -1;
+    for (;;) {
+        const int found = static_cast<int>(
+            SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(from), reinterpret_cast<LPARAM>(wide.c_str())));
+        if (found == LB_ERR || found <= from)
+            return;
+        if (ListEntryText(list, found) == text && !visit(found))
+            return;
+        from = found;
+    }
+}
+
+} // namespace
+
+int ExactRowOccurrence(HWND list, int row)
+{
+    int earlier = 0;
+    ForEachExactRow(list, ListEntryText(list, row), [&](int found) {
+        if (found >= row)
+            return false;
+        ++earlier;
+        return true;
+    });
+    return earlier;
+}
+
+int FindExactRow(HWND list, const std::string& text, int occurrence)
+{
+    int last = -1;
+    int seen = 0;
+    ForEachExactRow(list, text, [&](int found) {
+        last = found;
+        return seen++ < occurrence;
+    });
+    return last;
+}

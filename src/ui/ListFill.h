@@ -40,3 +40,9 @@ std::string ListEntryText(HWND list, int index);
 // last row. The list's own hit test gives the row in 16 bits and names a wrong row past
 // 65,535 entries.
 int ListRowAt(HWND list, POINT clientPoint, int rowHeight);
+
+// Rows by their exact text (letter case included): `row` is the how-manieth of the rows with
+// its text, from 0; FindExactRow gives the row of that occurrence, the last one when the list
+// has fewer, -1 when none.
+int ExactRowOccurrence(HWND list, int row);
+int FindExactRow(HWND list, const std::string& text, int occurrence);

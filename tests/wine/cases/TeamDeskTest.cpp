@@ -101,6 +101,24 @@ TEST(TeamDesk, TheTeamsRowsFollowTheDesksOwnAndAPublishShowsAtTheNextCheckWithTh
     EXPECT_EQ(velmora.selectedIndex(), 2) << "the selected row, by its text";
     EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 100));
 
+    // In a long library a change keeps the top row and, of two equal rows (the desk's own and
+    // the team's), the one selected.
+    velmora.showAll();
+    Entries team;
+    for (int i = 0; i < 40; ++i)
+        team.push_back(i == 30 ? "本机：谢谢" : "团队第" + std::to_string(i) + "句");
+    Publish(lead, team);
+    ASSERT_TRUE(wt::WaitUntil([&] { return velmora.listEntries().size() == 42; }, 15000))
+        << velmora.listEntries().size();
+    SendMessageW(velmora.list(), LB_SETCURSEL, 2 + 30, 0);
+    SendMessageW(velmora.list(), LB_SETTOPINDEX, 15, 0);
+    ASSERT_EQ(SendMessageW(velmora.list(), LB_GETTOPINDEX, 0, 0), 15);
+    team.insert(team.begin(), "团队：新的一句");
+    Publish(lead, team);
+    ASSERT_TRUE(wt::WaitUntil([&] { return velmora.listEntries().size() == 43; }, 15000));
+    EXPECT_EQ(velmora.selectedIndex(), 2 + 31);
+    EXPECT_EQ(SendMessageW(velmora.list(), LB_GETTOPINDEX, 0, 0), 15);
+
     // The manager lists the desk's own rows only and says who keeps the team's.
     {
         vt::Manager manager(velmora);
