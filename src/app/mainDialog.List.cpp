@@ -112,9 +112,10 @@ void TMainFrm::ShowTeamHint()
         RzTrayIcon1.setHint(hint);
         return;
     }
-    // One line break between; the notification area shows at most 127 characters.
-    const int room = 127 - CharacterCount(hint) - 1;
-    RzTrayIcon1.setHint(hint + "\n" + TeamHintLine(*settings, room));
+    // One line break between (none when the settings row could not be read and left no hint);
+    // the notification area shows at most 127 characters.
+    const std::string before = hint.empty() ? std::string() : hint + "\n";
+    RzTrayIcon1.setHint(before + TeamHintLine(*settings, 127 - CharacterCount(before)));
 }
 
 void TMainFrm::OnTeamChecked(WPARAM result)

@@ -15,7 +15,7 @@
 #include <optional>
 
 // The line the manager shows on a desk with a team library.
-inline constexpr const char* kTeamNoteText = "团队模板由团队负责人维护，这里只管理本机的模板";
+inline constexpr const char* kTeamNoteText = "团队模板由团队负责人维护";
 
 class TMBFrm : public ModalWindow {
 public:
