@@ -86,7 +86,7 @@ TEST(TeamServer, InitTwicePublishReadBackAndReplaceWhole)
     EXPECT_EQ(TeamServer(desk).readTemplates(), changed);
 }
 
-TEST(TeamServer, WrongPasswordAndMissingDriverEachSayOneSentenceWithoutThePassword)
+TEST(TeamServer, WrongPasswordMissingDriverAndMissingTablesEachSayOneSentenceWithoutThePassword)
 {
     TEAM_SERVER_OR_SKIP(lead, desk);
     wt::ProgramFolder folder("组长 错误");
@@ -111,6 +111,16 @@ TEST(TeamServer, WrongPasswordAndMissingDriverEachSayOneSentenceWithoutThePasswo
     EXPECT_EQ(missing.exitCode, 7u) << missing.output;
     EXPECT_TRUE(vt::Says(missing, "VelmoraDb：这台电脑上没有连接文字中指定的 ODBC 驱动程序")) << missing.output;
     EXPECT_FALSE(vt::Says(missing, password)) << missing.output;
+
+    // A database the team tables were never made in (init not run there).
+    vt::WriteDatabase(folder, {"您好"});
+    const std::string elsewhere = Replaced(lead, "Database=kefu", "Database=postgres");
+    const vt::ToolRun noTables = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), elsewhere});
+    EXPECT_EQ(noTables.exitCode, 7u) << noTables.output;
+    EXPECT_TRUE(
+        vt::Says(noTables, "VelmoraDb：数据库服务器上还没有团队模板的表，请团队负责人先运行 VelmoraDb team init"))
+        << noTables.output;
+    EXPECT_FALSE(vt::Says(noTables, password)) << noTables.output;
 }
 
 // The team library at the size the issue plans for: 10,000 templates of 40 Chinese
