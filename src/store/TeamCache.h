@@ -15,6 +15,7 @@ class Connection;
 
 // How often a desk asks the server whether the team library changed, unless set otherwise.
 inline constexpr int kDefaultTeamCheckSeconds = 300;
+inline constexpr int kLongestTeamCheckSeconds = 24 * 60 * 60;
 
 // One template of the team library: the server's id, its text (UTF-8) and its place in the
 // server's order, from 0.

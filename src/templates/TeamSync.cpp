@@ -5,6 +5,7 @@
 #include "store/StoreError.h"
 #include "ui/StoreErrorText.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -60,7 +61,10 @@ long long NextCheckDelayMs(int intervalSeconds, RandomSource& random)
     double chance = random.next();
     if (!(chance >= 0 && chance < 1))
         chance = 0.5;
-    const double seconds = intervalSeconds > 0 ? intervalSeconds : kDefaultTeamCheckSeconds;
+    // An interval past a day (a mistyped TCheckSeconds) waits a day: the wait is a 32-bit
+    // count of milliseconds, and a larger one would come round to a short or endless wait.
+    const double seconds =
+        intervalSeconds <= 0 ? kDefaultTeamCheckSeconds : std::min(intervalSeconds, kLongestTeamCheckSeconds);
     return static_cast<long long>(seconds * 1000.0 * (0.8 + 0.4 * chance));
 }
 

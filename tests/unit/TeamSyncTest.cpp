@@ -160,6 +160,7 @@ TEST_F(TeamSync, ADeskWithoutATeamLibraryAsksNothingAndTheNextCheckStaysWithinAF
     EXPECT_EQ(NextCheckDelayMs(300, middle), 300000);
     EXPECT_LT(NextCheckDelayMs(300, highest), 360000);
     EXPECT_GE(NextCheckDelayMs(300, highest), 359999);
+    EXPECT_EQ(NextCheckDelayMs(2000000000, middle), 86400000);
 }
 
 // The backup at exit copies DB.mdb whole, the team's cache and settings with it. A restore
