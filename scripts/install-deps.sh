@@ -12,7 +12,9 @@ packages=(cmake g++ make pkg-config g++-mingw-w64-i686-posix mingw-w64-tools
           # and psqlODBC. libpq5:i386 exists only at the newest 15.x and must match the amd64
           # one, so both are named: apt then moves the server and its client to that version.
           postgresql-15 postgresql-client-15 libpq5 libpq5:i386
-          libodbc2:i386 odbc-postgresql:i386 odbcinst)
+          libodbc2:i386 odbc-postgresql:i386 odbcinst
+          # A server the team library does not support, for the test of its refusal.
+          libsqliteodbc:i386)
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)

@@ -86,7 +86,7 @@ TEST(TeamServer, InitTwicePublishReadBackAndReplaceWhole)
     EXPECT_EQ(TeamServer(desk).readTemplates(), changed);
 }
 
-TEST(TeamServer, WrongPasswordMissingDriverAndMissingTablesEachSayOneSentenceWithoutThePassword)
+TEST(TeamServer, WrongPasswordMissingDriverMissingTablesAndAnotherServerEachSayOneSentence)
 {
     TEAM_SERVER_OR_SKIP(lead, desk);
     wt::ProgramFolder folder("组长 错误");
@@ -121,6 +121,13 @@ TEST(TeamServer, WrongPasswordMissingDriverAndMissingTablesEachSayOneSentenceWit
         vt::Says(noTables, "VelmoraDb：数据库服务器上还没有团队模板的表，请团队负责人先运行 VelmoraDb team init"))
         << noTables.output;
     EXPECT_FALSE(vt::Says(noTables, password)) << noTables.output;
+
+    // A server of another kind, here SQLite's ODBC driver, is refused by name.
+    const vt::ToolRun other = vt::RunTool(folder, {"team", "init", "Driver={SQLite3};Database=:memory:;"});
+    EXPECT_EQ(other.exitCode, 7u) << other.output;
+    EXPECT_TRUE(vt::Says(
+        other, "VelmoraDb：不支持这种数据库服务器（SQLite）：团队模板库只支持 Microsoft SQL Server 和 PostgreSQL"))
+        << other.output;
 }
 
 // The team library at the size the issue plans for: 10,000 templates of 40 Chinese
