@@ -297,13 +297,20 @@ TEST(TeamDesk, ABackupHoldsTheCacheAndARestoreCatchesUpAtTheNextCheck)
             "团队：旧的一|团队：旧的二");
     }
 
-    // Since the backup: an own row deleted, and the team's library replaced.
+    // Since the backup: an own row deleted. The restore dialog looked at and closed, the
+    // library replaced: the check has gone on.
     vt::RunSql(app.folder, "delete from TText where TText='本机：二'");
-    Publish(lead, {"团队：新的"});
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
-    ASSERT_TRUE(ListBecomes(velmora, {"本机：一", "团队：新的"})) << velmora.listEntries().size();
+    ASSERT_TRUE(ListBecomes(velmora, {"本机：一", "团队：旧的一", "团队：旧的二"})) << velmora.listEntries().size();
     HWND dialog = vt::OpenRestoreDialog(velmora);
+    ASSERT_TRUE(dialog);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(wt::WaitForWindowGone(dialog, 5000));
+    Publish(lead, {"团队：新的"});
+    ASSERT_TRUE(ListBecomes(velmora, {"本机：一", "团队：新的"})) << velmora.listEntries().size();
+
+    dialog = vt::OpenRestoreDialog(velmora);
     ASSERT_TRUE(dialog);
     vt::SelectBackupRow(dialog, 0);
     vt::ClickRestore(dialog);
