@@ -211,8 +211,14 @@ void TMainFrm::OpenTemplateManager()
 }
 void TMainFrm::OpenRestore()
 {
-    // A restore ends the program from inside the dialog; nothing follows here.
+    // A restore ends the program from inside the dialog. It replaces DB.mdb, which the team
+    // library's check keeps open on its own connection, so the check rests while the dialog is
+    // open and starts again only when the program goes on.
+    teamSync_.stop();
     RunModal(*NewRestoreDialog(_conn, BackupPlaces{programFolder_}));
+    MSG quit;
+    if (!PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+        StartTeamLibrary();
 }
 
 void TMainFrm::OnQueryEndSession()

@@ -4,6 +4,7 @@
 #include "store/Connection.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
+#include "store/TeamCache.h"
 #include "ui/StoreErrorText.h"
 
 #include <cmath>
@@ -303,7 +304,18 @@ bool RestoreBackup(Connection& connection, const BackupPlaces& places, const std
     }
     // The copy is what goes in place, so the copy is what is checked: the file under the
     // backup's name may have changed since the dialog looked at it.
-    if (!IsSoundDatabase(temporary, error) || !files.flushToDisk(temporary, error)) {
+    if (!IsSoundDatabase(temporary, error)) {
+        files.remove(temporary);
+        return false;
+    }
+    // A desk keeps its team library through a restore of a backup from before it had one. The
+    // database being replaced may be damaged, which can be why it is restored: the restore
+    // goes on without the library then.
+    try {
+        CarryTeamLibrary(database, temporary);
+    } catch (const std::exception&) {
+    }
+    if (!files.flushToDisk(temporary, error)) {
         files.remove(temporary);
         return false;
     }

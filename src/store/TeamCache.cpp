@@ -1,6 +1,7 @@
 #include "store/TeamCache.h"
 
 #include "store/Connection.h"
+#include "store/Database.h"
 
 namespace {
 
@@ -123,4 +124,39 @@ void RecordTeamCheck(Connection& connection, DateTime now)
 void RecordTeamFailure(Connection& connection, const std::string& sentence)
 {
     connection.execute("update TTeamConfig set TLastError=? where TID=1", {SqlParam::Text(sentence)});
+}
+
+bool CarryTeamLibrary(const std::string& fromPath, const std::string& toPath)
+{
+    Connection to;
+    to.setConnectionText(ConnectionTextFor(toPath));
+    if (HasTeamTables(to))
+        return false;
+    // Read as it lies: the database being replaced keeps its journal untouched until it goes.
+    Database from(fromPath, Database::Opening::ReadOnlyImmutable);
+    {
+        RowReader found(from, "select count(*) from sqlite_master where type='table' and name in ('TTeamText', "
+                              "'TTeamConfig')");
+        if (!found.next() || found.utf8At(0) != "2")
+            return false;
+    }
+    const auto text = [](std::string_view value) { return SqlParam::Text(std::string(value)); };
+    Transaction transaction(to);
+    to.database().exec(kCreateTeamTables);
+    {
+        RowReader rows(from, "select ID, TText, TSortID from TTeamText");
+        Command insert(to, "insert into TTeamText (ID, TText, TSortID) values (?, ?, ?)");
+        while (rows.next())
+            insert.run({text(rows.utf8At(0)), text(rows.utf8At(1)), text(rows.utf8At(2))});
+    }
+    RowReader settings(from, "select TConnection, TServer, TCounter, TLastSync, TRows, TLastError, TCheckSeconds "
+                             "from TTeamConfig where TID=1");
+    if (settings.next())
+        to.execute("insert into TTeamConfig (TID, TConnection, TServer, TCounter, TLastSync, TRows, TLastError, "
+                   "TCheckSeconds) values (1, ?, ?, nullif(?, ''), ?, ?, ?, nullif(?, ''))",
+                   {SqlParam::Blob(std::string(settings.utf8At(0))), text(settings.utf8At(1)), text(settings.utf8At(2)),
+                    text(settings.utf8At(3)), text(settings.utf8At(4)), text(settings.utf8At(5)),
+                    text(settings.utf8At(6))});
+    transaction.commit();
+    return true;
 }

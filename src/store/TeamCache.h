@@ -64,3 +64,9 @@ void StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>&
 void RecordTeamCheck(Connection& connection, DateTime now);
 // A failed check: the sentence is kept for the status, the cache and the last sync stay.
 void RecordTeamFailure(Connection& connection, const std::string& sentence);
+
+// A backup made before the desk joined its team library holds no team tables: restored as it
+// is, it would quietly take the library away from the desk. When the database at `toPath` has
+// none and the one at `fromPath` has them, the settings row and the cache are copied across
+// exactly, in one transaction. Returns whether it copied. Throws StoreError.
+bool CarryTeamLibrary(const std::string& fromPath, const std::string& toPath);

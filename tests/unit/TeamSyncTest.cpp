@@ -200,6 +200,32 @@ TEST_F(TeamSync, ABackupHoldsTheCacheAndAfterARestoreTheNextCheckBringsItUpToDat
     EXPECT_EQ(ownTemplates(), "本机的模板");
 }
 
+// A backup from before the desk joined the team library brings back the desk's own templates
+// of then, and leaves the library as it is: no desk is taken off it by a restore.
+TEST_F(TeamSync, ARestoreOfABackupFromBeforeTheTeamLibraryKeepsTheLibrary)
+{
+    source.counter = 7;
+    source.rows = Rows({"团队模板"}, 2);
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+    desk.execute("update TTeamConfig set TCheckSeconds=60");
+    TempFolder before;
+    HostFiles files;
+    BackupPlaces places{folder.path("")};
+    std::string error;
+    ASSERT_TRUE(files.makeFolder(places.backupFolder(), error)) << error;
+    ASSERT_TRUE(files.copyWithoutReplacing(before.deliveredDatabase({"以前的模板"}),
+                                           places.backupPath("20260101120000Bk.bk"), error))
+        << error;
+
+    ASSERT_TRUE(RestoreBackup(desk, places, "20260101120000Bk.bk", files, error)) << error;
+    EXPECT_EQ(ownTemplates(), "以前的模板");
+    EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
+    EXPECT_EQ(settings().counter, 7);
+    EXPECT_EQ(settings().checkSeconds, 60);
+    EXPECT_EQ(FakeProtector().unprotect(settings().protectedConnection), "DSN=team");
+    EXPECT_EQ(check(kTen).result, TeamCheckResult::Unchanged);
+}
+
 // A new password for the same server must not cost an offline desk its rows; another server's
 // rows are no use to it.
 TEST_F(TeamSync, ConnectingAgainKeepsTheCacheForTheSameServerAndEmptiesItForAnother)

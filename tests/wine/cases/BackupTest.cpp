@@ -12,7 +12,6 @@ using wt::MessageBoxIcon;
 namespace {
 
 const char kCaption[] = "系统提示";
-const int kListId = 101, kButtonId = 102;
 
 std::vector<std::string> BackupNames(const wt::ProgramFolder& folder)
 {
@@ -25,34 +24,6 @@ void Quit(Velmora& velmora)
     velmora.click(242 + 8, 7 + 8);
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "是否想退出系统？", kCaption, MessageBoxIcon::Question, IDYES));
 }
-
-HWND OpenRestoreDialog(Velmora& velmora)
-{
-    // A click on the menu that comes as it is still being laid out can be lost: the menu is
-    // closed and opened once more when no dialog came.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        velmora.click(242 + 8, 343 + 8);
-        if (HWND menu = vt::WaitForMenu()) {
-            wt::Click(vt::MenuItemPoint(menu, 2, 2)); // 数据还原
-            if (HWND dialog = wt::WaitForWindow(velmora.pid(), wt::HasClass("TBkFrm"), 5000))
-                return dialog;
-        }
-        wt::PressKey(VK_ESCAPE);
-    }
-    return wt::WaitForWindow(velmora.pid(), wt::HasClass("TBkFrm"), 1000);
-}
-
-void SelectRow(HWND dialog, int row)
-{
-    RECT r = {};
-    HWND list = GetDlgItem(dialog, kListId);
-    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
-    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    wt::Click({r.left + 40, (r.top + r.bottom) / 2});
-    wt::WaitUntil([&] { return SendMessageW(list, LB_GETCURSEL, 0, 0) == row; }, 3000);
-}
-
-void ClickRestore(HWND dialog) { wt::Click(wt::Centre(wt::WindowRect(GetDlgItem(dialog, kButtonId)))); }
 
 // Windows ends the logon: it asks, then tells the program that the session ends, and ends the
 // process once the program has answered.
@@ -184,25 +155,25 @@ TEST(Restore, AGoodBackupReplacesTheDatabaseAndTheProgramEnds)
     app.folder.writeFile("DatabackUp\\20250101120000Bk.bk", other.folder.readFile("DB.mdb"));
     Velmora velmora(app.folder);
     ASSERT_TRUE(velmora.waitForMainWindow());
-    HWND dialog = OpenRestoreDialog(velmora);
+    HWND dialog = vt::OpenRestoreDialog(velmora);
     ASSERT_TRUE(dialog);
     EXPECT_EQ(wt::WindowText(dialog), "模板数据库还原");
     EXPECT_EQ(wt::Width(wt::ClientRectOnScreen(dialog)), 363);
     EXPECT_EQ(wt::Height(wt::ClientRectOnScreen(dialog)), 240);
-    HWND list = GetDlgItem(dialog, kListId);
+    HWND list = GetDlgItem(dialog, vt::kBackupListId);
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), LB_ERR) << "no row selected at first";
     wt::SaveWindowScreenshot(dialog, "restore_dialog.png");
 
-    ClickRestore(dialog);
+    vt::ClickRestore(dialog);
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到备份文件!", kCaption, MessageBoxIcon::Exclamation));
-    SelectRow(dialog, 1);
-    ClickRestore(dialog);
+    vt::SelectBackupRow(dialog, 1);
+    vt::ClickRestore(dialog);
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(),
                                      "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.",
                                      kCaption, MessageBoxIcon::Question, IDNO));
     EXPECT_TRUE(IsWindow(dialog));
-    ClickRestore(dialog);
+    vt::ClickRestore(dialog);
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(),
                                      "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.",
                                      kCaption, MessageBoxIcon::Question, IDYES));
@@ -233,12 +204,12 @@ TEST(Restore, DamagedForeignAndVanishedFilesAreRefusedAndTheDatabaseIsKept)
         vt::RunSql(scratch, "DROP TABLE TText; CREATE TABLE Notes (Body TEXT)");
         app.folder.writeFile("DatabackUp\\3-foreign.bk", scratch.readFile("DB.mdb"));
     }
-    HWND dialog = OpenRestoreDialog(velmora);
+    HWND dialog = vt::OpenRestoreDialog(velmora);
     ASSERT_TRUE(dialog);
-    ASSERT_EQ(SendMessageW(GetDlgItem(dialog, kListId), LB_GETCOUNT, 0, 0), 4);
+    ASSERT_EQ(SendMessageW(GetDlgItem(dialog, vt::kBackupListId), LB_GETCOUNT, 0, 0), 4);
     for (int row = 0; row < 3; ++row) {
-        SelectRow(dialog, row);
-        ClickRestore(dialog);
+        vt::SelectBackupRow(dialog, row);
+        vt::ClickRestore(dialog);
         auto box = wt::WaitForMessageBox(velmora.pid(), 10000);
         ASSERT_TRUE(box) << "row " << row;
         EXPECT_EQ(box->caption, kCaption);
@@ -250,8 +221,8 @@ TEST(Restore, DamagedForeignAndVanishedFilesAreRefusedAndTheDatabaseIsKept)
     }
     // Removed after the dialog listed it.
     DeleteFileW(wt::Widen(app.folder.file("DatabackUp\\4-vanishing.bk")).c_str());
-    SelectRow(dialog, 3);
-    ClickRestore(dialog);
+    vt::SelectBackupRow(dialog, 3);
+    vt::ClickRestore(dialog);
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "没有找到备份文件!", kCaption, MessageBoxIcon::Exclamation));
     EXPECT_TRUE(IsWindow(dialog));
     EXPECT_TRUE(velmora.process().running());

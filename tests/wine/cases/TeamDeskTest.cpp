@@ -6,6 +6,8 @@
 #include <winsock2.h>
 
 #include "Manager.h"
+#include "Menus.h"
+#include "Relay.h"
 #include "Tool.h"
 #include "Velmora.h"
 
@@ -223,4 +225,127 @@ TEST(TeamDesk, AServerThatNeverAnswersCostsNothingAtStartDeliveryOrExit)
     RecordProperty("reference_exit_ms", static_cast<int>(referenceMs));
     closesocket(silent);
     WSACleanup();
+}
+
+// The server goes away while the desk runs (the relay closes) and comes back: the desk works
+// on from its cache, says so in the tray hint without a box, and catches up once it can.
+TEST(TeamDesk, OfflineTheCachedRowsDeliverAndTheHintSaysSoThenTheDeskCatchesUpSilently)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    Publish(lead, {"团队：您好", "团队：再见"});
+    Installation app({"本机：您好"});
+    vt::Relay relay(vt::PortOf(desk));
+    Connect(app, vt::WithPort(desk, relay.port()));
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    const Entries synced = {"本机：您好", "团队：您好", "团队：再见"};
+    ASSERT_TRUE(ListBecomes(velmora, synced)) << velmora.listEntries().size();
+
+    const ULONGLONG closing = GetTickCount64();
+    relay.close();
+    std::string lastSync;
+    ASSERT_TRUE(wt::WaitUntil(
+        [&] {
+            try {
+                lastSync = vt::QueryValue(app.folder, "select TLastSync from TTeamConfig where TID=1");
+                return !vt::QueryValue(app.folder, "select TLastError from TTeamConfig where TID=1").empty();
+            } catch (const std::exception&) {
+                return false; // DB.mdb busy with the check just then
+            }
+        },
+        15000));
+    RecordProperty("offline_ms", static_cast<int>(GetTickCount64() - closing));
+    ASSERT_EQ(lastSync.size(), 19u) << lastSync;
+    const std::optional<std::string> offline = vt::TrayHint();
+    ASSERT_TRUE(offline);
+    EXPECT_NE(offline->find("团队模板：离线，最后同步 " + lastSync.substr(5, 11) + "。"), std::string::npos)
+        << *offline;
+    // The shell's hint window itself copies out black here: the screen shows it.
+    if (vt::VisibleShellHint())
+        wt::SaveScreenScreenshot("tray_hint_team_offline.png");
+    EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 100));
+
+    // Listed afresh from DB.mdb, the team's rows are still there, and one delivers.
+    wt::TargetProcess target;
+    vt::PlaceTarget(target);
+    ASSERT_TRUE(vt::PressHotKeyOver(target));
+    ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(velmora.mainWindow()); }, 3000));
+    velmora.showAll();
+    EXPECT_EQ(velmora.listEntries(), synced);
+    wt::SaveWindowScreenshot(velmora.mainWindow(), "list_team_offline.png");
+    const RECT row = velmora.rowRect(2);
+    wt::DoubleClick({row.left + 120, (row.top + row.bottom) / 2});
+    EXPECT_TRUE(wt::WaitUntil([&] { return target.editText() == "团队：再见"; }, 8000)) << target.editText();
+
+    Publish(lead, {"团队：您好", "团队：离线时新增", "团队：再见"});
+    const ULONGLONG opening = GetTickCount64();
+    ASSERT_TRUE(relay.open());
+    EXPECT_TRUE(ListBecomes(velmora, {"本机：您好", "团队：您好", "团队：离线时新增", "团队：再见"}, 10000))
+        << velmora.listEntries().size();
+    RecordProperty("catch_up_ms", static_cast<int>(GetTickCount64() - opening));
+    const std::optional<std::string> online = vt::TrayHint();
+    ASSERT_TRUE(online);
+    EXPECT_NE(online->find("团队模板：在线，最后同步 "), std::string::npos) << *online;
+    EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 100));
+    ExitMs(velmora);
+}
+
+// A team desk's backup at exit holds the team's cache with the desk's own rows; restored, it
+// brings back the desk's own, and the next check brings the team's up to date.
+TEST(TeamDesk, ABackupHoldsTheCacheAndARestoreCatchesUpAtTheNextCheck)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    Publish(lead, {"团队：旧的一", "团队：旧的二"});
+    Installation app({"本机：一", "本机：二"});
+    Connect(app, desk);
+    vt::RunSql(app.folder, "UPDATE Tconfig SET TSaveDB=1, TSaveDay=7, TDeadDay='2020-01-01 00:00:00', TASaveDB=0");
+    std::string backup;
+    {
+        Velmora velmora(app.folder);
+        ASSERT_TRUE(velmora.waitForMainWindow());
+        ASSERT_TRUE(ListBecomes(velmora, {"本机：一", "本机：二", "团队：旧的一", "团队：旧的二"}));
+        velmora.quitWith(IDYES);
+        ASSERT_TRUE(velmora.process().waitForExit(10000));
+        const std::vector<std::string> names = app.folder.list("DatabackUp", "*.bk");
+        ASSERT_EQ(names.size(), 1u);
+        backup = names[0];
+    }
+    {
+        wt::ProgramFolder copy;
+        copy.writeFile("DB.mdb", app.folder.readFile("DatabackUp\\" + backup));
+        EXPECT_EQ(
+            vt::QueryValue(copy, "select group_concat(TText, '|') from (select TText from TText order by TSortID)"),
+            "本机：一|本机：二");
+        EXPECT_EQ(
+            vt::QueryValue(copy, "select group_concat(TText, '|') from (select TText from TTeamText order by TSortID)"),
+            "团队：旧的一|团队：旧的二");
+    }
+
+    // Since the backup: an own row deleted. The restore dialog looked at and closed, the
+    // library replaced: the check has gone on.
+    vt::RunSql(app.folder, "delete from TText where TText='本机：二'");
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    ASSERT_TRUE(ListBecomes(velmora, {"本机：一", "团队：旧的一", "团队：旧的二"})) << velmora.listEntries().size();
+    HWND dialog = vt::OpenRestoreDialog(velmora);
+    ASSERT_TRUE(dialog);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(wt::WaitForWindowGone(dialog, 5000));
+    Publish(lead, {"团队：新的"});
+    ASSERT_TRUE(ListBecomes(velmora, {"本机：一", "团队：新的"})) << velmora.listEntries().size();
+
+    dialog = vt::OpenRestoreDialog(velmora);
+    ASSERT_TRUE(dialog);
+    vt::SelectBackupRow(dialog, 0);
+    vt::ClickRestore(dialog);
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(),
+                                     "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.",
+                                     "系统提示", wt::MessageBoxIcon::Question, IDYES));
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "还原数据库成功!", "系统提示", wt::MessageBoxIcon::None));
+    ASSERT_TRUE(velmora.process().waitForExit(10000));
+
+    Velmora again(app.folder);
+    ASSERT_TRUE(again.waitForMainWindow());
+    EXPECT_TRUE(ListBecomes(again, {"本机：一", "本机：二", "团队：新的"})) << again.listEntries().size();
+    ExitMs(again);
 }

@@ -47,4 +47,32 @@ bool ChooseTrayItem(TrayItem item)
     return true;
 }
 
+HWND OpenRestoreDialog(Velmora& velmora)
+{
+    // A click on the menu that comes as it is still being laid out can be lost: the menu is
+    // closed and opened once more when no dialog came.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        velmora.click(242 + 8, 343 + 8);
+        if (HWND menu = vt::WaitForMenu()) {
+            wt::Click(vt::MenuItemPoint(menu, 2, 2)); // 数据还原
+            if (HWND dialog = wt::WaitForWindow(velmora.pid(), wt::HasClass("TBkFrm"), 5000))
+                return dialog;
+        }
+        wt::PressKey(VK_ESCAPE);
+    }
+    return wt::WaitForWindow(velmora.pid(), wt::HasClass("TBkFrm"), 1000);
+}
+
+void SelectBackupRow(HWND dialog, int row)
+{
+    RECT r = {};
+    HWND list = GetDlgItem(dialog, kBackupListId);
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    wt::Click({r.left + 40, (r.top + r.bottom) / 2});
+    wt::WaitUntil([&] { return SendMessageW(list, LB_GETCURSEL, 0, 0) == row; }, 3000);
+}
+
+void ClickRestore(HWND dialog) { wt::Click(wt::Centre(wt::WindowRect(GetDlgItem(dialog, kRestoreButtonId)))); }
+
 } // namespace vt

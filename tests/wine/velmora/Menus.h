@@ -1,9 +1,12 @@
-// Velmora's pop-up menus seen from the tests: the tray menu and the system menu.
+// Velmora's pop-up menus seen from the tests: the tray menu and the system menu, and the restore
+// dialog the main window's menu opens.
 #pragma once
 
 #include "Driver.h"
 
 namespace vt {
+
+class Velmora;
 
 // The rows of the tray menu, each after a separator but the first.
 enum class TrayItem { Show = 0, Settings, Templates, Help, About, Quit };
@@ -16,5 +19,13 @@ POINT MenuItemPoint(HWND menu, int itemsAbove, int separatorsAbove);
 HWND OpenTrayMenu();
 // Opens the tray menu and chooses a row; false when the menu did not open.
 bool ChooseTrayItem(TrayItem item);
+
+// The restore dialog (TBkFrm): its list of backups and its restore button.
+inline const int kBackupListId = 101, kRestoreButtonId = 102;
+// Opens the restore dialog through the main window's menu; nullptr when it did not come.
+HWND OpenRestoreDialog(Velmora& velmora);
+// Clicks row `row` of the dialog's backups and waits until it is selected.
+void SelectBackupRow(HWND dialog, int row);
+void ClickRestore(HWND dialog);
 
 } // namespace vt

@@ -1,0 +1,59 @@
+// A relay of the test's own between a desk and the team library's server: it forwards every
+// connection on a loopback port to the server's port, and can be closed and opened again, so
+// that a test takes the server away from a desk (and gives it back) while the real server,
+// shared by the other cases, keeps running.
+#pragma once
+
+// Before windows.h, which the others bring in.
+#include <winsock2.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vt {
+
+// The port named by `Port=` in an ODBC connection text; 0 when it names none.
+int PortOf(const std::string& connectionText);
+// The connection text with its `Port=` naming `port` instead.
+std::string WithPort(const std::string& connectionText, int port);
+
+class Relay {
+public:
+    // Listens on a free loopback port and forwards to `serverPort` on loopback.
+    explicit Relay(int serverPort);
+    ~Relay();
+    Relay(const Relay&) = delete;
+    Relay& operator=(const Relay&) = delete;
+
+    int port() const { return port_; }
+    bool listening() const { return listening_; }
+    // Stops listening and breaks every live connection at once, as a server that went away:
+    // the desk's connection drops and new connects are refused. Returns when it is so.
+    void close();
+    // Listens again on the same port; false when the port could not be had again.
+    bool open();
+
+private:
+    struct Pair {
+        SOCKET desk = INVALID_SOCKET;
+        SOCKET server = INVALID_SOCKET;
+    };
+    void run();
+    bool listen();
+    void accept();
+    void closeAll();
+
+    int serverPort_ = 0;
+    int port_ = 0;
+    SOCKET listener_ = INVALID_SOCKET;
+    std::vector<Pair> pairs_; // the relay thread's only
+    std::atomic<bool> wantOpen_{true};
+    std::atomic<bool> listening_{false};
+    std::atomic<bool> openFailed_{false};
+    std::atomic<bool> ending_{false};
+    std::thread thread_;
+};
+
+} // namespace vt
