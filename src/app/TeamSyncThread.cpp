@@ -51,12 +51,18 @@ private:
     std::atomic<bool>& flag_;
 };
 
-// The server's side of a check, each call marked as a wait on the network.
+// The server's side of a check, each call marked as a wait on the network. DB.mdb is let go
+// for the wait (the next use opens it again), so a server that does not answer never keeps
+// the file from a restore.
 class MarkedSource : public TeamSource {
 public:
-    MarkedSource(TeamSource& source, std::atomic<bool>& atServer) : source_(source), atServer_(atServer) {}
+    MarkedSource(TeamSource& source, Connection& desk, std::atomic<bool>& atServer)
+        : source_(source), desk_(desk), atServer_(atServer)
+    {
+    }
     void connect() override
     {
+        desk_.disconnect();
         AtServer mark(atServer_);
         source_.connect();
     }
@@ -73,6 +79,7 @@ public:
 
 private:
     TeamSource& source_;
+    Connection& desk_;
     std::atomic<bool>& atServer_;
 };
 
@@ -88,7 +95,7 @@ TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& inte
             return TeamCheckResult::NoLibrary;
         intervalSeconds = settings->checkSeconds;
         source.emplace(settings->protectedConnection, protector);
-        MarkedSource marked(*source, atServer);
+        MarkedSource marked(*source, desk, atServer);
         result = CheckTeamLibrary(desk, marked, WinClock().now()).result;
     } catch (const std::exception&) {
     }
@@ -115,7 +122,8 @@ DWORD WINAPI Run(void* parameter)
             break;
         PostMessageW(shared->window, shared->message, static_cast<WPARAM>(result), 0);
         if (result == TeamCheckResult::NoLibrary)
-            break; // `team off` while running: nothing more to ask
+            break;         // `team off` while running: nothing more to ask
+        desk.disconnect(); // DB.mdb stays free between checks
         const long long delay = NextCheckDelayMs(intervalSeconds, random);
         if (WaitForSingleObject(shared->stopEvent, static_cast<DWORD>(delay)) == WAIT_OBJECT_0)
             break;

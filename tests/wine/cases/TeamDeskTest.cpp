@@ -223,6 +223,22 @@ TEST(TeamDesk, AServerThatNeverAnswersCostsNothingAtStartDeliveryOrExit)
     EXPECT_LT(exitMs, referenceMs + 250) << referenceMs;
     RecordProperty("exit_ms", static_cast<int>(exitMs));
     RecordProperty("reference_exit_ms", static_cast<int>(referenceMs));
+
+    // Nor does it keep DB.mdb from a restore while it waits.
+    app.folder.makeFolder("DatabackUp");
+    app.folder.writeFile("DatabackUp\\20260101120000Bk.bk", plain.folder.readFile("DB.mdb"));
+    Velmora restoring(app.folder);
+    ASSERT_TRUE(restoring.waitForMainWindow());
+    Sleep(1500); // well into the check's wait on the server
+    HWND dialog = vt::OpenRestoreDialog(restoring);
+    ASSERT_TRUE(dialog);
+    vt::SelectBackupRow(dialog, 0);
+    vt::ClickRestore(dialog);
+    EXPECT_TRUE(vt::ExpectMessageBox(restoring.pid(),
+                                     "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.",
+                                     "系统提示", wt::MessageBoxIcon::Question, IDYES));
+    EXPECT_TRUE(vt::ExpectMessageBox(restoring.pid(), "还原数据库成功!", "系统提示", wt::MessageBoxIcon::None));
+    EXPECT_TRUE(restoring.process().waitForExit(10000));
     closesocket(silent);
     WSACleanup();
 }
