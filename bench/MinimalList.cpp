@@ -2,6 +2,7 @@
 // list benchmark (tests/wine/bench/ListBench.cpp) measures Velmora.exe against.
 //
 //   MinimalList.exe DBFILE
+//   MinimalList.exe --odbc "CONNECTION TEXT"
 //
 // Opens DBFILE with SQLite, reads "Select * from TText order by TSortId asc" (column TText,
 // UTF-8 converted to wide) into a plain LISTBOX and shows its window. A text box and two
@@ -12,10 +13,17 @@
 // whose plain list holds every row in stored order, and its Done button stores that order
 // (one prepared statement in one transaction, each row's place by its text) and closes it.
 // The controls' positions and classes are fixed, so that the benchmark finds and clicks them.
+//
+// With --odbc it is the baseline of the team library's benchmark (tests/wine/bench/TeamBench.cpp)
+// instead: it connects through odbc32 with the wide functions, reads the team's table in its
+// order as SQL_C_WCHAR and fills the same list box with the rows before its window shows;
+// show-all reads them again, and the search and manager buttons do nothing.
 #include <windows.h>
 
 #include <shellapi.h>
 
+#include <sql.h>
+#include <sqlext.h>
 #include <sqlite3.h>
 
 #include "common/Text.h" // ContainsPattern: the pattern Velmora searches with
@@ -30,6 +38,7 @@ const int kEditId = 101, kSearchId = 102, kAllId = 103, kListId = 104, kManageId
 const int kManagerListId = 201, kDoneId = 202;
 
 sqlite3* g_db = nullptr;
+std::wstring g_server; // the ODBC connection text in --odbc mode
 HWND g_list = nullptr;
 HWND g_edit = nullptr;
 HWND g_manager = nullptr;
@@ -77,7 +86,60 @@ void FillList(HWND list, const char* sql, const std::string* contains)
 
 const char kAllRows[] = "Select * from TText order by TSortId asc";
 
-void ShowAll() { FillList(g_list, kAllRows, nullptr); }
+bool Succeeded(SQLRETURN result) { return result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO; }
+
+// Empties the list and fills it with the team's rows as the server gives them; a failure
+// leaves the list empty, which the benchmark reports as a list that never filled.
+void FillFromServer(HWND list)
+{
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    SQLHANDLE env = SQL_NULL_HANDLE, dbc = SQL_NULL_HANDLE, stmt = SQL_NULL_HANDLE;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    SQLSetConnectAttrW(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0);
+    const bool connected = Succeeded(SQLDriverConnectW(dbc, nullptr, reinterpret_cast<SQLWCHAR*>(g_server.data()),
+                                                       SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
+    wchar_t sql[] = L"SELECT TText FROM TeamText ORDER BY TSortID, ID";
+    if (connected && Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)) &&
+        Succeeded(SQLExecDirectW(stmt, reinterpret_cast<SQLWCHAR*>(sql), SQL_NTS))) {
+        std::wstring row;
+        wchar_t buffer[4096];
+        while (Succeeded(SQLFetch(stmt))) {
+            // A text longer than the buffer comes in pieces.
+            row.clear();
+            for (;;) {
+                SQLLEN indicator = 0;
+                const SQLRETURN got = SQLGetData(stmt, 1, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+                if (!Succeeded(got) || indicator == SQL_NULL_DATA)
+                    break;
+                const SQLLEN room = static_cast<SQLLEN>(sizeof buffer - sizeof buffer[0]);
+                const SQLLEN bytes = indicator == SQL_NO_TOTAL || indicator > room ? room : indicator;
+                row.append(buffer, static_cast<size_t>(bytes) / sizeof buffer[0]);
+                if (got == SQL_SUCCESS)
+                    break;
+            }
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+        }
+    }
+    if (stmt != SQL_NULL_HANDLE)
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    if (connected)
+        SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void ShowAll()
+{
+    if (g_db)
+        FillList(g_list, kAllRows, nullptr);
+    else
+        FillFromServer(g_list);
+}
 
 void Search()
 {
@@ -172,11 +234,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
         Child(window, L"BUTTON", L"Manage", BS_PUSHBUTTON, 4, 274, 70, 22, kManageId);
         return 0;
     case WM_COMMAND:
-        if (LOWORD(wParam) == kSearchId && HIWORD(wParam) == BN_CLICKED)
+        if (LOWORD(wParam) == kSearchId && HIWORD(wParam) == BN_CLICKED && g_db)
             Search();
         else if (LOWORD(wParam) == kAllId && HIWORD(wParam) == BN_CLICKED)
             ShowAll();
-        else if (LOWORD(wParam) == kManageId && HIWORD(wParam) == BN_CLICKED)
+        else if (LOWORD(wParam) == kManageId && HIWORD(wParam) == BN_CLICKED && g_db)
             OpenManager(window);
         return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -190,7 +252,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc != 2 || sqlite3_open_v2(Utf8(argv[1]).c_str(), &g_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+    if (argc == 3 && lstrcmpW(argv[1], L"--odbc") == 0)
+        g_server = argv[2];
+    else if (argc != 2 || sqlite3_open_v2(Utf8(argv[1]).c_str(), &g_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         return 2;
     LocalFree(argv);
 
