@@ -10,12 +10,14 @@
 #include <atomic>
 #include <optional>
 #include <random>
+#include <vector>
 
 // What the thread and the window share. The thread holds its own reference, so a thread left
 // behind at exit still finds it whole.
 struct TeamSyncThread::Shared {
     HWND window = nullptr;
     UINT message = 0;
+    UINT rowsMessage = 0;
     std::string databasePath;
     HANDLE stopEvent = nullptr;
     // Set while the thread waits on the server rather than on DB.mdb: a stop then has
@@ -85,7 +87,7 @@ private:
 
 // One check; what DB.mdb itself refuses counts as a failed check, never an end of the thread.
 TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& intervalSeconds,
-                          std::atomic<bool>& atServer)
+                          std::atomic<bool>& atServer, const TeamRowsRead& read)
 {
     std::optional<OdbcTeamSource> source;
     TeamCheckResult result = TeamCheckResult::Failed;
@@ -96,7 +98,7 @@ TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& inte
         intervalSeconds = settings->checkSeconds;
         source.emplace(settings->protectedConnection, protector);
         MarkedSource marked(*source, desk, atServer);
-        result = CheckTeamLibrary(desk, marked, WinClock().now()).result;
+        result = CheckTeamLibrary(desk, marked, WinClock().now(), read).result;
     } catch (const std::exception&) {
     }
     // Hanging up may wait on the server too.
@@ -116,7 +118,19 @@ DWORD WINAPI Run(void* parameter)
     MersenneRandom random;
     int intervalSeconds = kDefaultTeamCheckSeconds;
     for (;;) {
-        const TeamCheckResult result = CheckOnce(desk, protector, intervalSeconds, shared->atServer);
+        // The rows read go to the window before they are stored, the slow part: the window
+        // need not wait for that, nor read them back from DB.mdb.
+        const auto handOver = [&](const std::vector<TeamTemplate>& read) {
+            if (WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
+                return;
+            auto rows = std::make_unique<TeamSyncThread::Rows>();
+            rows->reserve(read.size());
+            for (const TeamTemplate& row : read)
+                rows->push_back(row.text);
+            if (PostMessageW(shared->window, shared->rowsMessage, 0, reinterpret_cast<LPARAM>(rows.get())))
+                rows.release();
+        };
+        const TeamCheckResult result = CheckOnce(desk, protector, intervalSeconds, shared->atServer, handOver);
         // The server may have kept the thread past the stop: then nobody is told.
         if (WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
             break;
@@ -136,13 +150,14 @@ DWORD WINAPI Run(void* parameter)
 
 TeamSyncThread::~TeamSyncThread() { stop(); }
 
-void TeamSyncThread::start(HWND window, UINT message, const std::string& databasePath)
+void TeamSyncThread::start(HWND window, UINT message, UINT rowsMessage, const std::string& databasePath)
 {
     if (thread_)
         return;
     shared_ = std::make_shared<Shared>();
     shared_->window = window;
     shared_->message = message;
+    shared_->rowsMessage = rowsMessage;
     shared_->databasePath = databasePath;
     shared_->stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!shared_->stopEvent)

@@ -1,12 +1,15 @@
 #pragma once
 // The team library's background check: a thread of its own that asks the server, keeps the
 // cache in DB.mdb up to date and tells the main window each result with a posted message
-// (wParam: the TeamCheckResult). It has its own connection to DB.mdb and never touches a
+// (wParam: the TeamCheckResult). A library read anew is handed over first, before it is
+// stored: `rowsMessage` with lParam a TeamSyncThread::Rows the window takes over (its texts
+// in order). It has its own connection to DB.mdb and never touches a
 // window or the main thread's connection, so a server that does not answer holds nothing up.
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class TeamSyncThread {
 public:
@@ -16,10 +19,12 @@ public:
     TeamSyncThread& operator=(const TeamSyncThread&) = delete;
 
     // Checks at once, then after each pause; `message` goes to `window` after every check.
-    void start(HWND window, UINT message, const std::string& databasePath);
+    void start(HWND window, UINT message, UINT rowsMessage, const std::string& databasePath);
     // Asks the thread to end and waits a little for a write to DB.mdb under way. A thread
     // waiting on the server is left to the process's end: exit does not wait on a network.
     void stop();
+
+    using Rows = std::vector<std::string>;
 
     static constexpr DWORD kStopWaitMs = 300;
     static constexpr DWORD kStopSliceMs = 10;

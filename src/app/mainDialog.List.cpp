@@ -44,10 +44,23 @@ private:
     int count_ = 0;
 };
 
+// The team's rows read into memory, to be handed to the list box a slice at a time.
+class RowsInMemory : public ListedRows {
+public:
+    explicit RowsInMemory(std::vector<std::string>& rows) : rows_(rows) {}
+    void clear() override { rows_.clear(); }
+    void add(std::string_view text) override { rows_.emplace_back(text); }
+
+private:
+    std::vector<std::string>& rows_;
+};
+
 } // namespace
 
 void TMainFrm::FillList(const std::function<void(ListedRows&)>& load)
 {
+    teamRefresh_.cancel();
+    teamRowsHanded_ = false;
     hintRow_ = -1;
     ListBoxRows rows(ListBox1, teamFirstRow_);
     load(rows);
@@ -97,7 +110,7 @@ void TMainFrm::StartTeamLibrary()
     if (!list_.teamLibrary() || closed_)
         return;
     ShowTeamHint();
-    teamSync_.start(hwnd(), kTeamChecked, programFolder_ + "DB.mdb");
+    teamSync_.start(hwnd(), kTeamChecked, kTeamRowsRead, programFolder_ + "DB.mdb");
 }
 
 void TMainFrm::ShowTeamHint()
@@ -129,8 +142,36 @@ void TMainFrm::OnTeamChecked(WPARAM result)
         return;
     }
     ShowTeamHint();
-    if (check == TeamCheckResult::Updated)
+    // Rows listed as they were read stay, even when storing them failed: they are the server's,
+    // and the next check stores them again.
+    if (check == TeamCheckResult::Updated && !teamRowsHanded_)
+        RefreshTeamRows(nullptr);
+    teamRowsHanded_ = false;
+}
+
+void TMainFrm::RefreshTeamRows(std::unique_ptr<TeamSyncThread::Rows> handed)
+{
+    // The team rows follow the desk's own, which a check does not change. A list that shows
+    // no team rows to replace (a load that failed) is listed whole again.
+    if (teamFirstRow_ == ListBoxRows::kNoTeamRow) {
         ReloadKeepingView();
+        return;
+    }
+    std::vector<std::string> rows;
+    if (handed) {
+        rows = std::move(*handed);
+    } else {
+        try {
+            RowsInMemory collected(rows);
+            list_.ReloadTeamRows(collected);
+        } catch (const std::exception&) {
+            // The next check or the user's next search lists again; a background reload shows no box.
+            return;
+        }
+    }
+    hintRow_ = -1;
+    teamRefresh_.begin(ListBox1, teamFirstRow_, std::move(rows));
+    PostMessageW(hwnd(), kFillTeamRows, 0, 0);
 }
 
 void TMainFrm::ReloadKeepingView()

@@ -75,7 +75,6 @@ void TMainFrm::ShowAtStart()
     ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(hwnd());
-    StartTeamLibrary();
 }
 
 void TMainFrm::FormCreate()
@@ -90,6 +89,9 @@ void TMainFrm::FormShow()
 {
     LookForTeamLibrary();
     ShowAllTemplates();
+    // The check starts before the window shows: the server's answer is what takes long, and
+    // the rows it brings arrive once the window is up.
+    StartTeamLibrary();
 }
 
 bool TMainFrm::OpenDatabase()
@@ -219,6 +221,19 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case kTeamChecked:
         if (!closed_)
             OnTeamChecked(wParam);
+        return 0;
+    case kTeamRowsRead: {
+        std::unique_ptr<TeamSyncThread::Rows> rows(reinterpret_cast<TeamSyncThread::Rows*>(lParam));
+        // A search lists what the database finds: it waits for the rows to be stored.
+        if (!closed_ && rows && !list_.showsSearch()) {
+            RefreshTeamRows(std::move(rows));
+            teamRowsHanded_ = true;
+        }
+        return 0;
+    }
+    case kFillTeamRows:
+        if (!closed_ && teamRefresh_.step())
+            PostMessageW(hwnd(), kFillTeamRows, 0, 0);
         return 0;
     case WM_QUERYENDSESSION: OnQueryEndSession(); return TRUE;
     case WM_ENDSESSION: OnEndSession(wParam != 0); return 0;

@@ -2,6 +2,7 @@
 // The main window: a borderless panel with its tray icon and menus. Start-up and the
 // close path live in mainDialog.cpp, the frame and its commands in mainDialog.Frame.cpp.
 #include "app/HotKeyDelivery.h"
+#include "app/TeamRowsRefresh.h"
 #include "app/TeamSyncThread.h"
 #include "app/WinDeliveryDesktop.h"
 #include "app/mainLayout.h"
@@ -47,7 +48,7 @@ private:
     bool OpenDatabase();
     void LoadConfig();
     void ApplyTitleColor();
-    // The team library (mainDialog.List.cpp): looked for once after the first show, then
+    // The team library (mainDialog.List.cpp): looked for once at the first show, then
     // checked in the background; each check's result arrives as kTeamChecked.
     void LookForTeamLibrary();
     void StartTeamLibrary();
@@ -55,6 +56,9 @@ private:
     void ShowTeamHint();
     // Lists again after the team rows changed, keeping the search, the selection and the top row.
     void ReloadKeepingView();
+    // The same for the team's rows alone, in slices (kFillTeamRows) that leave the window
+    // answering; `rows`, the check's, are all of them (null: read them from DB.mdb).
+    void RefreshTeamRows(std::unique_ptr<TeamSyncThread::Rows> rows);
     void RegisterHotKeyOnce();
     void UnregisterHotKeyOnce();
 
@@ -104,6 +108,8 @@ private:
 
     static const UINT kAddTrayIcon = TrayIcon::kCallbackMessage + 1;
     static const UINT kTeamChecked = TrayIcon::kCallbackMessage + 2;
+    static const UINT kFillTeamRows = TrayIcon::kCallbackMessage + 3;
+    static const UINT kTeamRowsRead = TrayIcon::kCallbackMessage + 4;
 
     // The program folder, ending in a backslash; recorded once at start.
     std::string programFolder_;
@@ -129,6 +135,9 @@ private:
     // The first team row of the list; the count of rows when none is listed.
     int teamFirstRow_ = 0x7fffffff;
     TeamSyncThread teamSync_;
+    TeamRowsRefresh teamRefresh_;
+    // The rows a check read were listed before it stored them, and no load has listed since.
+    bool teamRowsHanded_ = false;
     int HotKeyId = 0;
     ATOM hotKeyAtom_ = 0;
     bool closed_ = false;

@@ -23,7 +23,7 @@ TeamCheck Failed(Connection& desk, const std::string& sentence)
 
 } // namespace
 
-TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now)
+TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read)
 {
     const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
     if (!settings)
@@ -48,6 +48,8 @@ TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now)
     } catch (const StoreError& e) {
         return Failed(desk, StoreErrorText(e));
     }
+    if (read)
+        read(templates);
     try {
         StoreTeamTemplates(desk, templates, counter, now);
     } catch (const StoreError& e) {

@@ -46,8 +46,10 @@ struct TeamCheck {
 // was read at (a restored backup's older counter included), or when the cache is empty; they
 // are read whole before anything is written, then replace the cache in one transaction, so a
 // failure at any point leaves the cache as it was. Throws nothing but what the desk's own
-// database throws when it cannot even read its settings.
-TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now);
+// database throws when it cannot even read its settings. `read`, if given, sees the templates
+// once they are read whole, before they are stored (a window may list them meanwhile).
+using TeamRowsRead = std::function<void(const std::vector<TeamTemplate>&)>;
+TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read = {});
 
 // A number in [0, 1), as evenly spread as the caller's source of chance makes it.
 class RandomSource {

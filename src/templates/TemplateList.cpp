@@ -28,15 +28,33 @@ void TemplateList::LoadTemplates(LoadMode mode, const std::string& text, ListedR
         }
         if (team_) {
             rows.teamRowsFollow();
-            RowReader team = mode == LoadMode::All ? RowReader(connection_, kLoadTeam)
-                                                   : RowReader(connection_, kSearchTeam, {SqlParam::Contains(text)});
-            ListAll(team, rows);
+            listTeamRows(mode, text, rows);
         }
     } catch (...) {
         // A read that fails part-way lists nothing rather than a part of the rows.
         rows.clear();
         throw;
     }
+}
+
+void TemplateList::ReloadTeamRows(ListedRows& rows)
+{
+    rows.clear();
+    if (!team_)
+        return;
+    try {
+        listTeamRows(lastMode_, lastText_, rows);
+    } catch (...) {
+        rows.clear();
+        throw;
+    }
+}
+
+void TemplateList::listTeamRows(LoadMode mode, const std::string& text, ListedRows& rows)
+{
+    RowReader team = mode == LoadMode::All ? RowReader(connection_, kLoadTeam)
+                                           : RowReader(connection_, kSearchTeam, {SqlParam::Contains(text)});
+    ListAll(team, rows);
 }
 
 void TemplateList::Search(const std::string& typed, ListedRows& rows)

@@ -37,6 +37,11 @@ public:
     // Lists again what the last load listed, a search with its text (after the rows changed
     // underneath, for example).
     void Reload(ListedRows& rows) { LoadTemplates(lastMode_, lastText_, rows); }
+    // Only the team rows the last load would list now (after a check replaced the team's
+    // cache): the desk's own rows above them are as they were.
+    void ReloadTeamRows(ListedRows& rows);
+    // Whether the last load was a search rather than every template.
+    bool showsSearch() const { return lastMode_ == LoadMode::Search; }
 
     // On a desk with a team library every load lists the cached team templates after the
     // desk's own, in the server's order (a search the same way, with the same pattern).
@@ -44,6 +49,8 @@ public:
     bool teamLibrary() const { return team_; }
 
 private:
+    void listTeamRows(LoadMode mode, const std::string& text, ListedRows& rows);
+
     Connection& connection_;
     bool team_ = false;
     LoadMode lastMode_ = LoadMode::All;

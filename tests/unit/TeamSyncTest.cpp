@@ -112,9 +112,12 @@ TEST_F(TeamSync, ReadsOnlyWhenTheCounterMovesAndThenReplacesTheCacheWholeInTheSe
 
     source.counter = 8;
     source.rows = Rows({"新的第一条", "您好，这里是客服中心。"}, 90);
-    EXPECT_EQ(check().result, TeamCheckResult::Updated);
+    Templates read;
+    EXPECT_EQ(CheckTeamLibrary(desk, source, kNine, [&](const Templates& rows) { read = rows; }).result,
+              TeamCheckResult::Updated);
     EXPECT_EQ(source.reads, 2);
     EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
+    EXPECT_EQ(read, ReadTeamCache(desk)) << "what the window is handed is what the cache then holds";
     EXPECT_EQ(settings().rows, 2);
     EXPECT_EQ(ownTemplates(), "本机的模板");
 }

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "store/TeamCache.h"
 #include "templates/TemplateList.h"
 
 #include <gtest/gtest.h>
@@ -69,4 +70,21 @@ TEST_F(TemplateListTest, ALoadShowsTheRowsAsTheyAreNowAndAFailedOneListsNothing)
     conn.execute("alter table TText rename to Gone");
     EXPECT_THROW(list.ShowAll(shown), StoreError);
     EXPECT_EQ(shown.rows, Lines{});
+}
+
+// On a desk with a team library the team's rows follow the desk's own; after a check replaced
+// them, the team's rows alone are listed again under the search that was showing.
+TEST_F(TemplateListTest, TheTeamsRowsFollowTheOwnAndAreListedAgainAloneUnderTheSameSearch)
+{
+    conn.setConnectionText(ConnectionTextFor(folder.deliveredDatabase({"早上好", "再见"})));
+    ConnectTeamLibrary(conn, "protected", "db01");
+    StoreTeamTemplates(conn, {{1, "团队：早上好", 0}, {2, "团队：晚安", 1}}, 1, DateTime{});
+    list.setTeamLibrary(true);
+    EXPECT_EQ(search("早上"), (Lines{"早上好", "团队：早上好"}));
+    StoreTeamTemplates(conn, {{1, "团队：早上好呀", 0}, {2, "团队：早上", 1}, {3, "团队：晚安", 2}}, 2, DateTime{});
+    list.ReloadTeamRows(shown);
+    EXPECT_EQ(shown.rows, (Lines{"团队：早上好呀", "团队：早上"}));
+    showAll();
+    list.ReloadTeamRows(shown);
+    EXPECT_EQ(shown.rows, (Lines{"团队：早上好呀", "团队：早上", "团队：晚安"}));
 }

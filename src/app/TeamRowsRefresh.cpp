@@ -1,0 +1,73 @@
+#include "app/TeamRowsRefresh.h"
+
+#include "ui/ListFill.h"
+
+namespace {
+
+// How often a slice looks at the clock, in rows.
+const size_t kRowsPerLook = 64;
+
+} // namespace
+
+void TeamRowsRefresh::begin(HWND list, int firstTeamRow, std::vector<std::string> rows)
+{
+    if (!active_) {
+        top_ = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+        selected_ = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+        selectedText_ = selected_ >= 0 ? ListEntryText(list, selected_) : std::string();
+        occurrence_ = selected_ >= 0 ? ExactRowOccurrence(list, selected_) : 0;
+    }
+    list_ = list;
+    firstTeamRow_ = firstTeamRow;
+    rows_ = std::move(rows);
+    next_ = 0;
+    removing_ = true;
+    active_ = true;
+}
+
+bool TeamRowsRefresh::step()
+{
+    if (!active_)
+        return false;
+    const ULONGLONG until = GetTickCount64() + kSliceMs;
+    const auto sliceOver = [&](size_t done) { return done % kRowsPerLook == 0 && GetTickCount64() >= until; };
+    {
+        ListBoxFill fill(list_);
+        // The old team rows go from the end, so the rows above them keep their places (and
+        // the rows of a replacement begun again, which start where the old ones did).
+        for (LRESULT count = SendMessageW(list_, LB_GETCOUNT, 0, 0); removing_ && count > firstTeamRow_; --count) {
+            SendMessageW(list_, LB_DELETESTRING, static_cast<WPARAM>(count - 1), 0);
+            if (sliceOver(static_cast<size_t>(count)))
+                return true;
+        }
+        removing_ = false;
+        while (next_ < rows_.size()) {
+            fill.add(rows_[next_++]);
+            if (sliceOver(next_))
+                return true;
+        }
+    }
+    restoreView();
+    active_ = false;
+    rows_.clear();
+    rows_.shrink_to_fit();
+    return false;
+}
+
+void TeamRowsRefresh::cancel()
+{
+    active_ = false;
+    rows_.clear();
+    rows_.shrink_to_fit();
+}
+
+void TeamRowsRefresh::restoreView()
+{
+    // A team row selected went with the old rows; an own row is still selected where it was.
+    if (selected_ >= 0 && SendMessageW(list_, LB_GETCURSEL, 0, 0) == LB_ERR) {
+        const int row = FindExactRow(list_, selectedText_, occurrence_);
+        if (row >= 0)
+            SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    }
+    SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(top_ < 0 ? 0 : top_), 0);
+}
