@@ -9,8 +9,8 @@
 //     reads the same rows through odbc32 into its list box before its window shows;
 //   a second start: the team desk with its cache filled until its list holds every row, against
 //     a desk without a library whose own templates are the same rows;
-//   a hotkey during the sync: right after the team desk's window shows (empty cache), or 100,
-//     200 or 300 ms later in turn, a target window brought to the front and Ctrl+A pressed over
+//   a hotkey during the sync: right after the team desk's window shows (empty cache), or 15,
+//     30 or 45 ms later in turn, a target window brought to the front and Ctrl+A pressed over
 //     it, from the letter's press until Velmora's window is the foreground window; the same
 //     press on the desk without a library is the baseline. The list is read just before the
 //     press and after the answer: the presses made before the team rows showed are the figure,
@@ -320,9 +320,10 @@ int main()
     const LRESULT all = kOwnRows + kTeamRows;
     for (int run = 0; run < runs; ++run) {
         const bool swap = run % 2 == 1;
-        // The press comes at once after the own rows show, or up to 300 ms later: the sync
-        // reads in the background first, then the list takes the rows on the main thread.
-        const unsigned delayMs = static_cast<unsigned>(run % 4) * 100;
+        // The press comes at once after the own rows show, or up to 45 ms later (and the
+        // target's 100 ms rest): the sync reads in the background and hands the rows over
+        // about 150 ms after the window shows, then the list takes them in slices.
+        const unsigned delayMs = static_cast<unsigned>(run % 4) * 15;
         // Each pair of starts swaps places every run; the second start of the team desk finds
         // the cache the starts before it filled.
         for (int turn = 0; turn < 6; ++turn) {
