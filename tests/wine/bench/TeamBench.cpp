@@ -143,16 +143,6 @@ private:
     HWND main_ = nullptr;
 };
 
-void Key(WORD virtualKey, bool release)
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
-
 // One press of the hotkey over the target, as it lands.
 struct Press {
     bool pressed = false; // false: the target did not come to the front, nothing was pressed
@@ -173,19 +163,19 @@ Press PressHotKey(Started& program, const wt::TargetProcess& target)
     // finished the change, and the window shown by the press is then put back behind: a short
     // rest, as the tests take after giving a window the focus.
     wt::Pause(100);
-    Key(VK_CONTROL, false);
+    wt::KeyDown(VK_CONTROL);
     wt::Pause(30); // as the driver paces keys: Wine routes one before the next arrives
     DWORD_PTR rows = 0;
     if (SendMessageTimeoutW(program.list(), LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5, &rows))
         press.before = static_cast<LRESULT>(rows);
     const double start = vt::Now();
-    Key('A', false);
+    wt::KeyDown('A');
     press.pressed = true;
     HWND main = program.main();
     if (wt::WaitUntil([&] { return GetForegroundWindow() == main && wt::IsShown(main); }, 5000, 1))
         press.answer = vt::Now() - start;
-    Key('A', true);
-    Key(VK_CONTROL, true);
+    wt::KeyUp('A');
+    wt::KeyUp(VK_CONTROL);
     press.after = Count(program.list());
     return press;
 }

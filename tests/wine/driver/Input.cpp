@@ -108,6 +108,10 @@ void Drag(POINT from, POINT to, MouseButton button, int steps)
     ReleaseButton(button);
 }
 
+void KeyDown(WORD virtualKey) { Send(KeyInput(virtualKey, false)); }
+
+void KeyUp(WORD virtualKey) { Send(KeyInput(virtualKey, true)); }
+
 void PressKey(WORD virtualKey, Modifiers modifiers)
 {
     const std::vector<WORD> held = ModifierKeys(modifiers);

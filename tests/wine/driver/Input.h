@@ -24,6 +24,9 @@ void DoubleClick(POINT at);
 // Presses `button` at `from`, moves to `to` in `steps` steps, releases it there.
 void Drag(POINT from, POINT to, MouseButton button = MouseButton::Left, int steps = 10);
 
+// One key going down or up, for a caller that times what happens between the two.
+void KeyDown(WORD virtualKey);
+void KeyUp(WORD virtualKey);
 // Presses and releases the key `virtualKey` with `modifiers` held.
 void PressKey(WORD virtualKey, Modifiers modifiers = NoModifiers);
 // Ctrl+letter ('A'..'Z', either case), Shift and Alt added when asked.
