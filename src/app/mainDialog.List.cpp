@@ -160,6 +160,7 @@ void TMainFrm::RefreshTeamRows(std::unique_ptr<TeamSyncThread::Rows> handed)
     std::vector<std::string> rows;
     if (handed) {
         rows = std::move(*handed);
+        teamRowsHanded_ = true;
     } else {
         try {
             RowsInMemory collected(rows);

@@ -225,10 +225,8 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case kTeamRowsRead: {
         std::unique_ptr<TeamSyncThread::Rows> rows(reinterpret_cast<TeamSyncThread::Rows*>(lParam));
         // A search lists what the database finds: it waits for the rows to be stored.
-        if (!closed_ && rows && !list_.showsSearch()) {
+        if (!closed_ && rows && !list_.showsSearch())
             RefreshTeamRows(std::move(rows));
-            teamRowsHanded_ = true;
-        }
         return 0;
     }
     case kFillTeamRows:
