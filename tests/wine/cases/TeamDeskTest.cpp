@@ -55,14 +55,6 @@ ULONGLONG ExitMs(Velmora& velmora)
     return GetTickCount64() - quitting;
 }
 
-std::string Replaced(std::string text, const std::string& what, const std::string& with)
-{
-    const size_t at = text.find(what);
-    if (at != std::string::npos)
-        text.replace(at, what.size(), with);
-    return text;
-}
-
 } // namespace
 
 TEST(TeamDesk, TheTeamsRowsFollowTheDesksOwnAndAPublishShowsAtTheNextCheckWithTheSearchKept)
@@ -180,21 +172,9 @@ TEST(TeamDesk, AWrongPasswordShowsInTheTrayHintAndNoBox)
 TEST(TeamDesk, AServerThatNeverAnswersCostsNothingAtStartDeliveryOrExit)
 {
     TEAM_SERVER_OR_SKIP(lead, desk);
-    WSADATA wsa;
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
-    SOCKET silent = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(silent, 8), 0);
-    int length = sizeof address;
-    getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
-    const std::string port = std::to_string(ntohs(address.sin_port));
-    const size_t portKey = desk.find("Port=");
-    ASSERT_NE(portKey, std::string::npos);
-    const std::string silentText =
-        Replaced(desk, desk.substr(portKey, desk.find(';', portKey) - portKey), "Port=" + port);
+    ASSERT_NE(vt::PortOf(desk), 0);
+    const vt::SilentListener silent;
+    const std::string silentText = vt::WithPort(desk, silent.port());
 
     Installation app({"本机：您好"});
     Connect(app, silentText);
@@ -232,15 +212,8 @@ TEST(TeamDesk, AServerThatNeverAnswersCostsNothingAtStartDeliveryOrExit)
     Sleep(1500); // well into the check's wait on the server
     HWND dialog = vt::OpenRestoreDialog(restoring);
     ASSERT_TRUE(dialog);
-    vt::SelectBackupRow(dialog, 0);
-    vt::ClickRestore(dialog);
-    EXPECT_TRUE(vt::ExpectMessageBox(restoring.pid(),
-                                     "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.",
-                                     "系统提示", wt::MessageBoxIcon::Question, IDYES));
-    EXPECT_TRUE(vt::ExpectMessageBox(restoring.pid(), "还原数据库成功!", "系统提示", wt::MessageBoxIcon::None));
+    EXPECT_TRUE(vt::RestoreConfirmed(restoring, dialog, 0));
     EXPECT_TRUE(restoring.process().waitForExit(10000));
-    closesocket(silent);
-    WSACleanup();
 }
 
 // The server goes away while the desk runs (the relay closes) and comes back: the desk works
@@ -352,12 +325,7 @@ TEST(TeamDesk, ABackupHoldsTheCacheAndARestoreCatchesUpAtTheNextCheck)
 
     dialog = vt::OpenRestoreDialog(velmora);
     ASSERT_TRUE(dialog);
-    vt::SelectBackupRow(dialog, 0);
-    vt::ClickRestore(dialog);
-    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(),
-                                     "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.",
-                                     "系统提示", wt::MessageBoxIcon::Question, IDYES));
-    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "还原数据库成功!", "系统提示", wt::MessageBoxIcon::None));
+    EXPECT_TRUE(vt::RestoreConfirmed(velmora, dialog, 0));
     ASSERT_TRUE(velmora.process().waitForExit(10000));
 
     Velmora again(app.folder);

@@ -75,4 +75,15 @@ void SelectBackupRow(HWND dialog, int row)
 
 void ClickRestore(HWND dialog) { wt::Click(wt::Centre(wt::WindowRect(GetDlgItem(dialog, kRestoreButtonId)))); }
 
+bool RestoreConfirmed(const Velmora& velmora, HWND dialog, int row)
+{
+    SelectBackupRow(dialog, row);
+    ClickRestore(dialog);
+    const bool asked =
+        ExpectMessageBox(velmora.pid(), "是否要还原选择的备份文件?\r注: 还原数据库后系统会自动关闭,请重新开启软件.",
+                         "系统提示", wt::MessageBoxIcon::Question, IDYES);
+    const bool restored = ExpectMessageBox(velmora.pid(), "还原数据库成功!", "系统提示", wt::MessageBoxIcon::None);
+    return asked && restored;
+}
+
 } // namespace vt

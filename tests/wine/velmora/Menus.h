@@ -27,5 +27,8 @@ HWND OpenRestoreDialog(Velmora& velmora);
 // Clicks row `row` of the dialog's backups and waits until it is selected.
 void SelectBackupRow(HWND dialog, int row);
 void ClickRestore(HWND dialog);
+// Restores row `row` of the dialog and answers its question with yes; true when the question
+// and then the success box came as the program words them (the program then ends).
+bool RestoreConfirmed(const Velmora& velmora, HWND dialog, int row);
 
 } // namespace vt

@@ -57,6 +57,30 @@ std::string WithPort(const std::string& connectionText, int port)
     return text;
 }
 
+SilentListener::SilentListener()
+{
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0)
+        throw std::runtime_error("WSAStartup failed");
+    socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = Loopback(0);
+    int length = sizeof address;
+    if (socket_ == INVALID_SOCKET || bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(socket_, 8) != 0 || getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (socket_ != INVALID_SOCKET)
+            closesocket(socket_);
+        WSACleanup();
+        throw std::runtime_error("the silent listener cannot listen on loopback");
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+SilentListener::~SilentListener()
+{
+    closesocket(socket_);
+    WSACleanup();
+}
+
 Relay::Relay(int serverPort) : serverPort_(serverPort)
 {
     WSADATA wsa;

@@ -19,6 +19,21 @@ int PortOf(const std::string& connectionText);
 // The connection text with its `Port=` naming `port` instead.
 std::string WithPort(const std::string& connectionText, int port);
 
+// A listener on a free loopback port that takes connections and never says a word: a server
+// that accepts and then does not answer.
+class SilentListener {
+public:
+    SilentListener();
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    int port() const { return port_; }
+
+private:
+    SOCKET socket_ = INVALID_SOCKET;
+    int port_ = 0;
+};
+
 class Relay {
 public:
     // Listens on a free loopback port and forwards to `serverPort` on loopback.
