@@ -27,13 +27,14 @@ CREATE TABLE IF NOT EXISTS TTeamConfig (
 );
 )sql";
 
-bool HasTeamTables(Connection& connection)
+bool HasTeamTables(Database& database)
 {
-    Query query(connection);
-    query.open("select count(*) as Found from sqlite_master where type='table' and name in ('TTeamText', "
-               "'TTeamConfig')");
-    return query.fieldInt("Found") == 2;
+    RowReader found(database, "select count(*) from sqlite_master where type='table' and name in ('TTeamText', "
+                              "'TTeamConfig')");
+    return found.next() && found.utf8At(0) == "2";
 }
+
+bool HasTeamTables(Connection& connection) { return HasTeamTables(connection.database()); }
 
 long long LongField(const Query& query, const std::string& name) { return std::stoll(query.fieldText(name)); }
 
@@ -135,12 +136,8 @@ bool CarryTeamLibrary(const std::string& fromPath, const std::string& toPath)
         return false;
     // Read as it lies: the database being replaced keeps its journal untouched until it goes.
     Database from(fromPath, Database::Opening::ReadOnlyImmutable);
-    {
-        RowReader found(from, "select count(*) from sqlite_master where type='table' and name in ('TTeamText', "
-                              "'TTeamConfig')");
-        if (!found.next() || found.utf8At(0) != "2")
-            return false;
-    }
+    if (!HasTeamTables(from))
+        return false;
     const auto text = [](std::string_view value) { return SqlParam::Text(std::string(value)); };
     Transaction transaction(to);
     to.database().exec(kCreateTeamTables);
