@@ -11,12 +11,8 @@ const size_t kRowsPerLook = 64;
 
 void TeamRowsRefresh::begin(HWND list, int firstTeamRow, std::vector<std::string> rows)
 {
-    if (!active_) {
-        top_ = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
-        selected_ = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
-        selectedText_ = selected_ >= 0 ? ListEntryText(list, selected_) : std::string();
-        occurrence_ = selected_ >= 0 ? ExactRowOccurrence(list, selected_) : 0;
-    }
+    if (!active_)
+        view_ = SaveListView(list);
     list_ = list;
     firstTeamRow_ = firstTeamRow;
     rows_ = std::move(rows);
@@ -47,7 +43,8 @@ bool TeamRowsRefresh::step()
                 return true;
         }
     }
-    restoreView();
+    // A team row selected went with the old rows; an own row is still selected where it was.
+    RestoreListView(list_, view_);
     active_ = false;
     rows_.clear();
     rows_.shrink_to_fit();
@@ -59,15 +56,4 @@ void TeamRowsRefresh::cancel()
     active_ = false;
     rows_.clear();
     rows_.shrink_to_fit();
-}
-
-void TeamRowsRefresh::restoreView()
-{
-    // A team row selected went with the old rows; an own row is still selected where it was.
-    if (selected_ >= 0 && SendMessageW(list_, LB_GETCURSEL, 0, 0) == LB_ERR) {
-        const int row = FindExactRow(list_, selectedText_, occurrence_);
-        if (row >= 0)
-            SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-    }
-    SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(top_ < 0 ? 0 : top_), 0);
 }

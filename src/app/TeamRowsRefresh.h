@@ -4,6 +4,8 @@
 // 10,000 rows arrive shows the list at once, and the list paints as they come. The desk's
 // own rows above them are not touched. At the end the selection (of two equal rows, the one
 // selected) and the top row are as they were, unless the user chose another row meanwhile.
+#include "ui/ListFill.h"
+
 #include <windows.h>
 
 #include <string>
@@ -22,16 +24,11 @@ public:
     static constexpr ULONGLONG kSliceMs = 15;
 
 private:
-    void restoreView();
-
     HWND list_ = nullptr;
     bool active_ = false;
     bool removing_ = false; // the old team rows are still going
     int firstTeamRow_ = 0;
     std::vector<std::string> rows_;
     size_t next_ = 0;
-    int top_ = 0;
-    int selected_ = -1;
-    std::string selectedText_;
-    int occurrence_ = 0;
+    ListView view_;
 };

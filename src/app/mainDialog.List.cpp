@@ -177,23 +177,14 @@ void TMainFrm::RefreshTeamRows(std::unique_ptr<TeamSyncThread::Rows> handed)
 
 void TMainFrm::ReloadKeepingView()
 {
-    const int top = static_cast<int>(SendMessageW(ListBox1, LB_GETTOPINDEX, 0, 0));
-    const int selected = static_cast<int>(SendMessageW(ListBox1, LB_GETCURSEL, 0, 0));
-    const std::string selectedText = selected >= 0 ? EntryText(selected) : std::string();
-    // Of two rows with the same text, the one selected stays selected.
-    const int occurrence = selected >= 0 ? ExactRowOccurrence(ListBox1, selected) : 0;
+    const ListView view = SaveListView(ListBox1);
     try {
         FillList([&](ListedRows& rows) { list_.Reload(rows); });
     } catch (const std::exception&) {
         // The next check or the user's next search lists again; a background reload shows no box.
         return;
     }
-    if (selected >= 0) {
-        const int row = FindExactRow(ListBox1, selectedText, occurrence);
-        if (row >= 0)
-            SendMessageW(ListBox1, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-    }
-    SendMessageW(ListBox1, LB_SETTOPINDEX, static_cast<WPARAM>(top < 0 ? 0 : top), 0);
+    RestoreListView(ListBox1, view);
 }
 
 void TMainFrm::ListBox1MouseMove(POINT listPoint)

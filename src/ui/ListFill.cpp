@@ -101,3 +101,25 @@ int FindExactRow(HWND list, const std::string& text, int occurrence)
     });
     return last;
 }
+
+ListView SaveListView(HWND list)
+{
+    ListView view;
+    view.top = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+    view.selected = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+    if (view.selected >= 0) {
+        view.selectedText = ListEntryText(list, view.selected);
+        view.occurrence = ExactRowOccurrence(list, view.selected);
+    }
+    return view;
+}
+
+void RestoreListView(HWND list, const ListView& view)
+{
+    if (view.selected >= 0 && SendMessageW(list, LB_GETCURSEL, 0, 0) == LB_ERR) {
+        const int row = FindExactRow(list, view.selectedText, view.occurrence);
+        if (row >= 0)
+            SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    }
+    SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(view.top < 0 ? 0 : view.top), 0);
+}

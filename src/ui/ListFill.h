@@ -46,3 +46,16 @@ int ListRowAt(HWND list, POINT clientPoint, int rowHeight);
 // has fewer, -1 when none.
 int ExactRowOccurrence(HWND list, int row);
 int FindExactRow(HWND list, const std::string& text, int occurrence);
+
+// Where a list stands (its top row, its selected row by text and, of equal rows, which one),
+// to be put back after its rows were listed again.
+struct ListView {
+    int top = 0;
+    int selected = -1;
+    std::string selectedText;
+    int occurrence = 0;
+};
+ListView SaveListView(HWND list);
+// Selects the saved row again unless a row is selected now (one the user chose meanwhile,
+// or one that did not move), then scrolls to the saved top row.
+void RestoreListView(HWND list, const ListView& view);
