@@ -117,19 +117,19 @@ DWORD WINAPI Run(void* parameter)
     DpapiProtector protector;
     MersenneRandom random;
     int intervalSeconds = kDefaultTeamCheckSeconds;
+    // The rows read go to the window before they are stored, the slow part: the window
+    // need not wait for that, nor read them back from DB.mdb.
+    const auto handOver = [&](const std::vector<TeamTemplate>& read) {
+        if (WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
+            return;
+        auto rows = std::make_unique<TeamSyncThread::Rows>();
+        rows->reserve(read.size());
+        for (const TeamTemplate& row : read)
+            rows->push_back(row.text);
+        if (PostMessageW(shared->window, shared->rowsMessage, 0, reinterpret_cast<LPARAM>(rows.get())))
+            rows.release();
+    };
     for (;;) {
-        // The rows read go to the window before they are stored, the slow part: the window
-        // need not wait for that, nor read them back from DB.mdb.
-        const auto handOver = [&](const std::vector<TeamTemplate>& read) {
-            if (WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
-                return;
-            auto rows = std::make_unique<TeamSyncThread::Rows>();
-            rows->reserve(read.size());
-            for (const TeamTemplate& row : read)
-                rows->push_back(row.text);
-            if (PostMessageW(shared->window, shared->rowsMessage, 0, reinterpret_cast<LPARAM>(rows.get())))
-                rows.release();
-        };
         const TeamCheckResult result = CheckOnce(desk, protector, intervalSeconds, shared->atServer, handOver);
         // The server may have kept the thread past the stop: then nobody is told.
         if (WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
