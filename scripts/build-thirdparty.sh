@@ -39,10 +39,11 @@ cross_ar=i686-w64-mingw32-ar
 jobs=2
 stamp_name=.velmora-stamp
 
-# The program is single-threaded, hence SQLITE_THREADSAFE=0. Note that
-# SQLITE_WIN32_NO_ANSI is tested with #ifdef, so any value (even 0) would
+# Velmora opens DB.mdb from two threads (the window and the team library's check), each
+# connection staying on the thread that opened it: SQLITE_THREADSAFE=2 (multi-thread) is the
+# mode made for that. Note that SQLITE_WIN32_NO_ANSI is tested with #ifdef, so any value (even 0) would
 # remove the ANSI code paths; it is left undefined on purpose.
-sqlite_cflags=(-O2 -DSQLITE_THREADSAFE=0 -DSQLITE_OMIT_LOAD_EXTENSION
+sqlite_cflags=(-O2 -DSQLITE_THREADSAFE=2 -DSQLITE_OMIT_LOAD_EXTENSION
                -DSQLITE_DEFAULT_FOREIGN_KEYS=0 -DSQLITE_DQS=0)
 jpeg_cmake_opts=(-DWITH_SIMD=0 -DENABLE_SHARED=0 -DENABLE_STATIC=1
                  -DWITH_TURBOJPEG=0 -DCMAKE_BUILD_TYPE=Release)

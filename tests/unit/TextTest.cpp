@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "common/FunPub.h"
+#include "common/TemplateRule.h"
 #include "common/Text.h"
 
 #include <gtest/gtest.h>
@@ -68,4 +69,38 @@ TEST(TrayHintText, NamesTheHotkeyLetter)
 {
     EXPECT_EQ(TrayHintText(65), "打开程序快捷键 Ctrl+A");
     EXPECT_EQ(TrayHintText(67), "打开程序快捷键 Ctrl+C");
+}
+
+TEST(TemplateRule, RefusesWhatWouldActAndKeepsWhatShows)
+{
+    struct Case {
+        const char* text;
+        size_t at;
+        unsigned long code;
+    };
+    const Case cases[] = {
+        {"团队：已为您处理\b\b\x16", 24, 0x08}, // backspace erases the draft
+        {"a\x16", 1, 0x16},                     // Ctrl+V pastes the clipboard
+        {"x\x7f", 1, 0x7F},                     // DEL
+        {"\xc2\x85next", 0, 0x85},              // C1 next line
+        {"www.\xe2\x80\xae"
+         "nc.elpmaxe",
+         4, 0x202E},                                             // right-to-left override
+        {"\xe2\x81\xa6isolate", 0, 0x2066},                      // left-to-right isolate
+        {"\xe2\x81\xa9", 0, 0x2069},                             // pop directional isolate
+        {"tab\tline\r\nok", std::string::npos, 0},               // tab and line breaks are text
+        {"家庭\xe2\x80\x8d👨\xef\xb8\x8f", std::string::npos, 0}, // zero-width joiner, variation selector
+        {"\xe2\x80\x8bzero width", std::string::npos, 0},        // only a warning
+        {"\xff\x08", 1, 0x08},                                   // a stray byte does not hide what follows
+    };
+    for (const Case& c : cases) {
+        const FoundCharacter found = FindRefusedCharacter(c.text);
+        EXPECT_EQ(found.at, c.at) << c.text;
+        if (found)
+            EXPECT_EQ(found.code, c.code) << c.text;
+    }
+    EXPECT_EQ(CodePointName(0x202E), "U+202E");
+    EXPECT_EQ(FindZeroWidthCharacter("a\xe2\x81\xa0").code, 0x2060u);
+    EXPECT_EQ(FindZeroWidthCharacter("\xef\xbb\xbf").at, 0u);
+    EXPECT_FALSE(FindZeroWidthCharacter("家庭\xe2\x80\x8d👨"));
 }

@@ -8,6 +8,7 @@
 #include "TemplateIntake.h"
 
 #include "backup/Backup.h"
+#include "common/TemplateRule.h"
 #include "common/Text.h"
 #include "store/ConfigRecord.h"
 #include "store/Connection.h"
@@ -138,9 +139,8 @@ void CheckTemplates(Connection& connection, Findings& findings)
             const auto first = firstPosition.emplace(text, position);
             if (!first.second)
                 findings.duplicates.push_back(where + "与第 " + std::to_string(first.first->second) + " 条相同");
-            unsigned code = 0;
-            if (FindControlCharacter(text, code) != std::string::npos)
-                findings.controlCharacters.push_back(where + "含有控制字符 " + CodePointName(code) +
+            if (const FoundCharacter refused = FindRefusedCharacter(text))
+                findings.controlCharacters.push_back(where + "含有控制字符 " + CodePointName(refused.code) +
                                                      "，Velmora 显示和输入它时会在那里截断或出错");
             if (FindInvalidUtf8(text) != std::string::npos)
                 findings.invalidUtf8.push_back(where + "含有不是 UTF-8 的字节，Velmora 会把它们显示成 ?");
@@ -298,13 +298,11 @@ int ReadTemplateFile(const std::string& file, Platform& platform, Report& report
     // A NUL cuts the template short in the list, the edit box and the delivery, and other control
     // characters would be typed into the customer's window: such a file is refused whole.
     for (const CsvRow& row : rows) {
-        unsigned code = 0;
-        const size_t at = FindControlCharacter(row.fields[0], code);
-        if (at != std::string::npos)
-            return report.fail(kExitUnreadableCsv, file + " 第 " +
-                                                       std::to_string(row.line + LineOf(row.fields[0], at) - 1) +
-                                                       " 行：这一行含有控制字符 " + CodePointName(code) +
-                                                       "（模板中只能有制表符和换行）。" + unchanged);
+        if (const FoundCharacter refused = FindRefusedCharacter(row.fields[0]))
+            return report.fail(kExitUnreadableCsv,
+                               file + " 第 " + std::to_string(row.line + LineOf(row.fields[0], refused.at) - 1) +
+                                   " 行：这一行含有控制字符 " + CodePointName(refused.code) +
+                                   "（模板中只能有制表符和换行）。" + unchanged);
     }
     rows.erase(rows.begin());
     return kExitDone;

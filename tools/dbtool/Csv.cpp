@@ -151,33 +151,6 @@ size_t FindInvalidUtf8(const std::string& text)
     return std::string::npos;
 }
 
-size_t FindControlCharacter(const std::string& utf8, unsigned& code)
-{
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(utf8[i]);
-        if ((byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') || byte == 0x7F) {
-            code = byte;
-            return i;
-        }
-        // U+0080 to U+009F are C2 80 to C2 9F.
-        if (byte == 0xC2 && i + 1 < utf8.size()) {
-            const unsigned char next = static_cast<unsigned char>(utf8[i + 1]);
-            if (next >= 0x80 && next <= 0x9F) {
-                code = next;
-                return i;
-            }
-        }
-    }
-    return std::string::npos;
-}
-
-std::string CodePointName(unsigned code)
-{
-    char name[16];
-    std::snprintf(name, sizeof name, "U+%04X", code);
-    return name;
-}
-
 bool ReadCsv(const std::string& bytes, std::vector<CsvRow>& rows, CsvError& error)
 {
     rows.clear();

@@ -24,13 +24,6 @@ bool ReadCsv(const std::string& bytes, std::vector<CsvRow>& rows, CsvError& erro
 // The offset of the first byte that does not belong to well-formed UTF-8, or npos.
 size_t FindInvalidUtf8(const std::string& text);
 
-// The offset of the first control character other than tab, line feed and carriage return
-// (U+0000 to U+001F, U+007F to U+009F) in a UTF-8 text, or npos; `code` is that character.
-size_t FindControlCharacter(const std::string& utf8, unsigned& code);
-
-// "U+001B" for 0x1B.
-std::string CodePointName(unsigned code);
-
 // The line, from 1, that `offset` of `bytes` falls on; CR LF, LF and a lone CR each end a line.
 int LineOf(const std::string& bytes, size_t offset);
 

@@ -4,6 +4,7 @@
 #include "Platform.h"
 #include "TemplateIntake.h"
 
+#include "common/TemplateRule.h"
 #include "common/Text.h"
 #include "store/Connection.h"
 #include "store/Database.h"
@@ -78,11 +79,9 @@ int ReadPublication(const std::string& database, Platform& platform, Publication
     for (size_t i = 0; i < stored.size(); ++i) {
         const int position = static_cast<int>(i) + 1;
         const std::string where = database + "：第 " + std::to_string(position) + " 条模板";
-        unsigned code = 0;
-        const size_t control = FindControlCharacter(stored[i], code);
-        if (control != std::string::npos) {
-            output.err += where + "第 " + std::to_string(LineOf(stored[i], control)) + " 行含有控制字符 " +
-                          CodePointName(code) +
+        if (const FoundCharacter refused = FindRefusedCharacter(stored[i])) {
+            output.err += where + "第 " + std::to_string(LineOf(stored[i], refused.at)) + " 行含有控制字符 " +
+                          CodePointName(refused.code) +
                           "（模板中只能有制表符和换行），请先在模板管理中改正。服务器没有改动。\n";
             return kExitNeedsAttention;
         }
