@@ -3,6 +3,7 @@
 #include "app/OdbcTeamSource.h"
 #include "backup/WinFiles.h"
 #include "store/Connection.h"
+#include "store/ProtectionRenewal.h"
 #include "store/TeamCache.h"
 #include "templates/TeamSync.h"
 #include "ui/DpapiProtector.h"
@@ -129,6 +130,12 @@ DWORD WINAPI Run(void* parameter)
         if (PostMessageW(shared->window, shared->rowsMessage, 0, reinterpret_cast<LPARAM>(rows.get())))
             rows.release();
     };
+    // A connection stored before the program protected it with its own entropy is stored
+    // anew, once, before the first check; when that fails it stays as it was, readable.
+    try {
+        RenewTeamConnectionProtection(desk, protector);
+    } catch (const std::exception&) {
+    }
     for (;;) {
         const TeamCheckResult result = CheckOnce(desk, protector, intervalSeconds, shared->atServer, handOver);
         // The server may have kept the thread past the stop: then nobody is told.
