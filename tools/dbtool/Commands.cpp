@@ -95,12 +95,12 @@ private:
 // What check finds: problems the program would fail on, and templates that need a look.
 struct Findings {
     std::vector<std::string> problems;
-    std::vector<std::string> emptyTexts, duplicates, controlCharacters, invalidUtf8;
+    std::vector<std::string> emptyTexts, duplicates, controlCharacters, zeroWidth, invalidUtf8;
     int templates = 0;
 
     size_t attention() const
     {
-        return emptyTexts.size() + duplicates.size() + controlCharacters.size() + invalidUtf8.size();
+        return emptyTexts.size() + duplicates.size() + controlCharacters.size() + zeroWidth.size() + invalidUtf8.size();
     }
 };
 
@@ -140,8 +140,15 @@ void CheckTemplates(Connection& connection, Findings& findings)
             if (!first.second)
                 findings.duplicates.push_back(where + "与第 " + std::to_string(first.first->second) + " 条相同");
             if (const FoundCharacter refused = FindRefusedCharacter(text))
-                findings.controlCharacters.push_back(where + "含有控制字符 " + CodePointName(refused.code) +
-                                                     "，Velmora 显示和输入它时会在那里截断或出错");
+                findings.controlCharacters.push_back(where + "第 " + std::to_string(LineOf(text, refused.at)) +
+                                                     " 行含有" + RefusedCharacterText(refused.code) +
+                                                     "，Velmora 输入这条模板时跳过它");
+            // Not refused, as it changes nothing the agent sees, but it goes into the customer's
+            // window unseen: a search for the words around it misses the template.
+            if (const FoundCharacter unseen = FindZeroWidthCharacter(text))
+                findings.zeroWidth.push_back(where + "第 " + std::to_string(LineOf(text, unseen.at)) +
+                                             " 行含有看不见的零宽字符 " + CodePointName(unseen.code) +
+                                             "（警告：它会随模板输入，请确认是有意的）");
             if (FindInvalidUtf8(text) != std::string::npos)
                 findings.invalidUtf8.push_back(where + "含有不是 UTF-8 的字节，Velmora 会把它们显示成 ?");
         }
@@ -193,6 +200,7 @@ int Check(const std::string& database, Platform& platform, Report& report)
     SayListed(report, database, findings.emptyTexts);
     SayListed(report, database, findings.duplicates);
     SayListed(report, database, findings.controlCharacters);
+    SayListed(report, database, findings.zeroWidth);
     SayListed(report, database, findings.invalidUtf8);
     if (!findings.problems.empty()) {
         report.say(database + "：Velmora 无法正常使用这个数据库。");
@@ -277,10 +285,20 @@ int Export(const std::string& database, const std::string& file, Platform& platf
 // The rows of a template file after its header, or the exit code and sentence why not.
 int ReadTemplateFile(const std::string& file, Platform& platform, Report& report, std::vector<CsvRow>& rows)
 {
+    const std::string unchanged = "数据库没有改动。";
     std::string bytes, reason;
+    // A file larger than a whole library may be is refused before it is read: read whole, it
+    // could take more memory than the tool has.
+    unsigned long long size = 0;
+    if (!platform.fileSize(file, size, reason))
+        return report.fail(kExitFileProblem, file + "：" + reason + "。");
+    if (size > kMaxLibraryBytes)
+        return report.fail(kExitUnreadableCsv, file + "：文件有 " + std::to_string(size) +
+                                                   " 字节，超过了模板库合计最多的 " +
+                                                   LibraryTally::Amount(kMaxLibraryBytes) + "，没有读取。" + unchanged);
+    bytes.reserve(static_cast<size_t>(size));
     if (!platform.readFile(file, bytes, reason))
         return report.fail(kExitFileProblem, file + "：" + reason + "。");
-    const std::string unchanged = "数据库没有改动。";
     CsvError error;
     if (!ReadCsv(bytes, rows, error))
         return report.fail(kExitUnreadableCsv,
@@ -295,14 +313,14 @@ int ReadTemplateFile(const std::string& file, Platform& platform, Report& report
                                                        " 个字段，应只有一个（含逗号的模板要整个括在双引号里）。" +
                                                        unchanged);
     }
-    // A NUL cuts the template short in the list, the edit box and the delivery, and other control
-    // characters would be typed into the customer's window: such a file is refused whole.
+    // A NUL cuts the template short in the list, the edit box and the delivery, other control
+    // characters would act in the customer's window, and a bidirectional mark shows a text
+    // otherwise than it is: such a file is refused whole.
     for (const CsvRow& row : rows) {
         if (const FoundCharacter refused = FindRefusedCharacter(row.fields[0]))
             return report.fail(kExitUnreadableCsv,
                                file + " 第 " + std::to_string(row.line + LineOf(row.fields[0], refused.at) - 1) +
-                                   " 行：这一行含有控制字符 " + CodePointName(refused.code) +
-                                   "（模板中只能有制表符和换行）。" + unchanged);
+                                   " 行：这一行含有" + RefusedCharacterText(refused.code) + "。" + unchanged);
     }
     rows.erase(rows.begin());
     return kExitDone;
@@ -312,25 +330,57 @@ struct ImportTally {
     int added = 0;
     bool renumbered = false;
     std::vector<int> empty, inDatabase, earlierInFile;
+    // The line that takes the library over a limit, and why; 0 when none does.
+    int overLimitLine = 0;
+    std::string overLimit;
 };
 
 // The manager's rules for each row: trimmed, an empty text refused, a text the table holds
-// already skipped. The new rows follow the existing ones in the stored order.
+// already skipped. The new rows follow the existing ones in the stored order. A row that takes
+// the library over its limits refuses the whole file, before anything is written.
 void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, ImportTally& tally)
 {
     Transaction transaction(connection);
     std::unordered_set<std::string> existing;
+    size_t existingCount = 0, existingBytes = 0;
     Query stored(connection);
     stored.open("select TText from TText");
-    for (; !stored.eof(); stored.next())
-        existing.insert(stored.fieldText("TText"));
+    for (; !stored.eof(); stored.next(), ++existingCount) {
+        std::string text = stored.fieldText("TText");
+        existingBytes += text.size();
+        existing.insert(std::move(text));
+    }
+
+    TemplateIntake intake(std::move(existing));
+    LibraryTally library(LibraryLimits{}, existingCount, existingBytes);
+    std::vector<std::string> taken;
+    for (const CsvRow& row : rows) {
+        // A cell the export marked with an apostrophe carries the text exactly as stored, a leading
+        // tab included; any other cell is trimmed as the template manager trims what it adds.
+        std::string text = FromSpreadsheetCell(TrimText(row.fields[0]));
+        switch (intake.take(text)) {
+        case Intake::Empty: tally.empty.push_back(row.line); break;
+        case Intake::AlreadyThere: tally.inDatabase.push_back(row.line); break;
+        case Intake::Repeated: tally.earlierInFile.push_back(row.line); break;
+        case Intake::Take:
+            if (const OverLimit over = library.take(text); over != OverLimit::None) {
+                tally.overLimitLine = row.line;
+                tally.overLimit = library.reason(over, text);
+                if (over != OverLimit::TemplateTooLong)
+                    tally.overLimit += "（数据库中原有 " + std::to_string(existingCount) + " 条模板）";
+                return;
+            }
+            taken.push_back(std::move(text));
+            break;
+        }
+    }
     // Velmora reads sort numbers as 32-bit values. When the new rows would not fit after the
     // last one, the stored rows are first numbered 0, 1, 2, ... in their order, as the template
     // manager numbers them when it closes; the order stays the same.
     Query last(connection);
     last.open("select count(*) as Stored, (typeof(coalesce(max(TSortID), -1)) = 'integer' and "
               "coalesce(max(TSortID), -1) <= ?) as Fits from TText",
-              {SqlParam::Integer(2147483647LL - static_cast<long long>(rows.size()))});
+              {SqlParam::Integer(2147483647LL - static_cast<long long>(taken.size()))});
     long long sortId = last.fieldInt("Stored");
     if (last.fieldInt("Fits")) {
         Query next(connection);
@@ -343,21 +393,10 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Impor
         tally.renumbered = true;
     }
 
-    TemplateIntake intake(std::move(existing));
     Command insert(connection, "insert into TText (TText, TSortID) values (?, ?)");
-    for (const CsvRow& row : rows) {
-        // A cell the export marked with an apostrophe carries the text exactly as stored, a leading
-        // tab included; any other cell is trimmed as the template manager trims what it adds.
-        const std::string text = FromSpreadsheetCell(TrimText(row.fields[0]));
-        switch (intake.take(text)) {
-        case Intake::Empty: tally.empty.push_back(row.line); break;
-        case Intake::AlreadyThere: tally.inDatabase.push_back(row.line); break;
-        case Intake::Repeated: tally.earlierInFile.push_back(row.line); break;
-        case Intake::Take:
-            insert.run({SqlParam::Text(text), SqlParam::Integer(sortId++)});
-            ++tally.added;
-            break;
-        }
+    for (const std::string& text : taken) {
+        insert.run({SqlParam::Text(text), SqlParam::Integer(sortId++)});
+        ++tally.added;
     }
     transaction.commit();
 }
@@ -390,6 +429,9 @@ int Import(const std::string& database, const std::string& file, Platform& platf
     } catch (const StoreError& e) {
         return report.fail(kExitFileProblem, database + "：导入失败（" + StoreErrorText(e) + "），数据库没有改动。");
     }
+    if (tally.overLimitLine > 0)
+        return report.fail(kExitUnreadableCsv, file + " 第 " + std::to_string(tally.overLimitLine) + " 行：" +
+                                                   tally.overLimit + "。没有导入任何模板，数据库没有改动。");
     const size_t skipped = tally.empty.size() + tally.inDatabase.size() + tally.earlierInFile.size();
     report.say(file + "：导入 " + std::to_string(tally.added) + " 条模板，跳过 " + std::to_string(skipped) + " 条。");
     const auto sayLines = [&](const std::vector<int>& lines, const std::string& why) {

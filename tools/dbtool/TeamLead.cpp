@@ -56,9 +56,10 @@ struct Publication {
 };
 
 // The templates of `database` in the list's order, under import's rules: trimmed, empty
-// ones and repeats skipped. A control character or bytes that are not UTF-8 refuse the
+// ones and repeats skipped. A refused character or bytes that are not UTF-8 refuse the
 // whole publish, naming the template and its line: the desks would type them into the
-// customer's window.
+// customer's window. So does a library over the limits the desks hold it to, naming the
+// template that takes it over.
 int ReadPublication(const std::string& database, Platform& platform, Publication& publication, ToolOutput& output)
 {
     if (!platform.isFile(database)) {
@@ -69,20 +70,30 @@ int ReadPublication(const std::string& database, Platform& platform, Publication
     try {
         Database db(database, Database::Opening::ReadOnly);
         RowReader rows(db, "select TText from TText order by TSortID asc, ID asc");
-        while (rows.next())
-            stored.emplace_back(rows.utf8At(0));
+        while (rows.next()) {
+            // A text over the limit is refused as it stands, never copied.
+            const std::string_view text = rows.utf8At(0);
+            if (text.size() > kMaxTemplateBytes) {
+                output.err += database + "：第 " + std::to_string(stored.size() + 1) + " 条模板有 " +
+                              std::to_string(text.size()) + " 字节，超过了一条模板最多的 " +
+                              LibraryTally::Amount(kMaxTemplateBytes) +
+                              "，各个座席不会接受这样的模板库。服务器没有改动。\n";
+                return kExitNeedsAttention;
+            }
+            stored.emplace_back(text);
+        }
     } catch (const StoreError& e) {
         output.err += database + "：模板读不出（" + std::string(e.what()) + "）。服务器没有改动。\n";
         return kExitUnusable;
     }
     TemplateIntake intake;
+    LibraryTally library{LibraryLimits{}};
     for (size_t i = 0; i < stored.size(); ++i) {
         const int position = static_cast<int>(i) + 1;
         const std::string where = database + "：第 " + std::to_string(position) + " 条模板";
         if (const FoundCharacter refused = FindRefusedCharacter(stored[i])) {
-            output.err += where + "第 " + std::to_string(LineOf(stored[i], refused.at)) + " 行含有控制字符 " +
-                          CodePointName(refused.code) +
-                          "（模板中只能有制表符和换行），请先在模板管理中改正。服务器没有改动。\n";
+            output.err += where + "第 " + std::to_string(LineOf(stored[i], refused.at)) + " 行含有" +
+                          RefusedCharacterText(refused.code) + "，请先在模板管理中改正。服务器没有改动。\n";
             return kExitNeedsAttention;
         }
         if (FindInvalidUtf8(stored[i]) != std::string::npos) {
@@ -91,7 +102,14 @@ int ReadPublication(const std::string& database, Platform& platform, Publication
         }
         const std::string text = TrimText(stored[i]);
         switch (intake.take(text)) {
-        case Intake::Take: publication.texts.push_back(text); break;
+        case Intake::Take:
+            if (const OverLimit over = library.take(text); over != OverLimit::None) {
+                output.err +=
+                    where + "：" + library.reason(over, text) + "，各个座席不会接受这样的模板库。服务器没有改动。\n";
+                return kExitNeedsAttention;
+            }
+            publication.texts.push_back(text);
+            break;
         case Intake::Empty: publication.empty.push_back(position); break;
         case Intake::AlreadyThere:
         case Intake::Repeated: publication.repeated.push_back(position); break;
