@@ -136,9 +136,10 @@ HotKeyDelivery::UnitSent HotKeyDelivery::SendAll(const Messages& messages, bool 
             continue; // a character left out
         // A window may change its kind while it is being typed into (a program that subclasses
         // it with an ANSI procedure): the messages were made for the kind it had, and the other
-        // kind would turn what its code page lacks into '?'. Asked before each character, never
-        // between the halves of one.
-        if (desktop_.isUnicodeWindow(target_) != unicode)
+        // kind would turn what its code page lacks into '?'. Asked before each character that
+        // is not ASCII, never between the halves of one: an ASCII character arrives the same in
+        // either kind, and the question costs a trip to the system for another program's window.
+        if (messages.values[sent] >= 0x80 && desktop_.isUnicodeWindow(target_) != unicode)
             return UnitSent::KindChanged;
         for (; sent < end; ++sent) {
             const UnitSent unit = SendUnit(messages.values[sent], unicode);
