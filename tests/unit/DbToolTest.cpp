@@ -388,7 +388,7 @@ TEST_F(DbTool, ImportAndPublishHoldALibraryToItsLimitsNamingTheLineOrTemplate)
     // Publish refuses before it reaches the server.
     Sql(db, "insert into TText (TText, TSortID) values ('好的', 1), (substr(hex(zeroblob(32769)), 2), 2)");
     EXPECT_EQ(run({"team", "publish", db, "Driver={x};Server=y"}), kExitNeedsAttention);
-    EXPECT_NE(output.err.find(db + "：第 3 条模板有 65537 字节，超过了一条模板最多的 65536 字节（64 KB）"),
+    EXPECT_NE(output.err.find(db + "：第 3 条模板：这条模板有 65537 字节，超过了一条模板最多的 65536 字节（64 KB）"),
               std::string::npos)
         << output.err;
 }

@@ -365,7 +365,7 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Impor
         case Intake::Take:
             if (const OverLimit over = library.take(text); over != OverLimit::None) {
                 tally.overLimitLine = row.line;
-                tally.overLimit = library.reason(over, text);
+                tally.overLimit = library.reason(over, text.size());
                 if (over != OverLimit::TemplateTooLong)
                     tally.overLimit += "（数据库中原有 " + std::to_string(existingCount) + " 条模板）";
                 return;

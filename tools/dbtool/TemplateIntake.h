@@ -64,12 +64,13 @@ public:
         return bytes_ > limits_.libraryBytes ? OverLimit::LibraryTooLarge : OverLimit::None;
     }
 
-    // Why, in a sentence's words: "这条模板有 70000 字节，超过了一条模板最多的 65536 字节（64 KB）".
-    std::string reason(OverLimit over, const std::string& text) const
+    // Why, in a sentence's words: "这条模板有 70000 字节，超过了一条模板最多的 65536 字节（64 KB）"
+    // for a template of `bytes`.
+    std::string reason(OverLimit over, size_t bytes) const
     {
         switch (over) {
         case OverLimit::TemplateTooLong:
-            return "这条模板有 " + std::to_string(text.size()) + " 字节，超过了一条模板最多的 " +
+            return "这条模板有 " + std::to_string(bytes) + " 字节，超过了一条模板最多的 " +
                    Amount(limits_.templateBytes);
         case OverLimit::TooManyTemplates:
             return "模板库到这里超过了最多的 " + std::to_string(limits_.templates) + " 条模板";
