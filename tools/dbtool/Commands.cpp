@@ -17,6 +17,7 @@
 #include "store/StoreError.h"
 #include "ui/StoreErrorText.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <strings.h>
@@ -28,6 +29,9 @@ namespace {
 
 // More findings of one kind than this are counted, not listed.
 const size_t kListedAtMost = 20;
+
+// The longest check's reads of the templates and settings may take.
+const std::chrono::seconds kReadTime(60);
 
 class Report {
 public:
@@ -185,6 +189,9 @@ int Check(const std::string& database, Platform& platform, Report& report)
     {
         Connection connection;
         connection.setConnectionText(ConnectionTextFor(copy.path()));
+        // The schema passed the look above, so the reads go through tables only; the limit
+        // stands for whatever else a file made to keep the engine busy may hold.
+        connection.database().limitTime(kReadTime);
         CheckConfigRow(connection, findings);
         CheckTemplates(connection, findings);
     }
