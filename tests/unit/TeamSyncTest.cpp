@@ -7,12 +7,17 @@
 #include "store/ConfigRecord.h"
 #include "store/Connection.h"
 #include "store/TeamCache.h"
+#include "templates/TeamDeadline.h"
 #include "templates/TeamSync.h"
 #include "templates/TemplateList.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -24,6 +29,7 @@ class FakeSource : public TeamSource {
 public:
     void connect() override
     {
+        ++connects;
         if (down)
             throw TeamFailure("无法连接服务器 db01。");
     }
@@ -49,6 +55,8 @@ public:
                     failWith();
                 throw TeamFailure("读取团队模板时连接中断了。");
             }
+            if (beforeRow)
+                beforeRow(i);
             TeamTemplate row = rows[i];
             // As the ODBC read does: a long text is not fetched whole.
             if (row.text.size() > textBytesAtMost + 1)
@@ -65,7 +73,9 @@ public:
     std::optional<size_t> failAt;
     std::function<void()> failWith; // throws something else than TeamFailure
     std::optional<TeamLibrarySize> claimed;
+    std::function<void(size_t)> beforeRow; // a server that stalls
     bool down = false;
+    int connects = 0;
     int reads = 0;
     size_t handed = 0;
 };
@@ -517,4 +527,96 @@ TEST_F(TeamSync, TheVersionIsTheCounterWithTheGeneration)
         EXPECT_EQ(source.reads, reads);
         EXPECT_EQ(settings().version, (TeamLibraryVersion{step.counter, step.generation}));
     }
+}
+
+namespace {
+
+// A server that stops answering before a chosen row until the test lets it go on.
+class Stall {
+public:
+    std::function<void(size_t)> at(size_t row)
+    {
+        return [this, row](size_t i) {
+            if (i != row)
+                return;
+            std::unique_lock<std::mutex> lock(mutex_);
+            released_.wait(lock, [&] { return let_; });
+        };
+    }
+    void letGo()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        let_ = true;
+        released_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool let_ = false;
+};
+
+bool NoneLeftWaiting()
+{
+    for (int i = 0; i < 500 && DeadlineSource::LeftWaiting() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return DeadlineSource::LeftWaiting() == 0;
+}
+
+} // namespace
+
+// A server that answers one byte at a time is bounded by the check's deadline, not by the
+// driver: the check gives up with one sentence, the next one goes on, and the rows the given-up
+// read still brings reach nothing. Calls left waiting are bounded too.
+TEST_F(TeamSync, AServerSlowerThanTheDeadlineCostsOneSentenceAndTheNextCheckGoesOn)
+{
+    source.rows = Rows({"旧"}, 1);
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+    ASSERT_TRUE(NoneLeftWaiting());
+
+    Stall stall;
+    auto slow = std::make_shared<FakeSource>();
+    slow->counter = 2;
+    slow->rows = Rows({"慢一", "慢二", "慢三"}, 9);
+    slow->beforeRow = stall.at(1);
+    const auto started = std::chrono::steady_clock::now();
+    DeadlineSource slowWithin(slow, std::chrono::milliseconds(300));
+    const TeamCheck given = CheckTeamLibrary(desk, slowWithin, kTen);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+    EXPECT_EQ(given.result, TeamCheckResult::Failed);
+    const std::string sentence = "数据库服务器 300 毫秒内没有答完，这次检查放弃了，下次照常检查";
+    EXPECT_EQ(given.error, sentence);
+    EXPECT_EQ(settings().lastError, sentence);
+    EXPECT_EQ(CachedTexts(ReadTeamCache(desk)), "旧");
+    EXPECT_EQ(DeadlineSource::LeftWaiting(), 1);
+
+    auto fast = std::make_shared<FakeSource>();
+    fast->counter = 3;
+    fast->rows = Rows({"新"}, 4);
+    DeadlineSource fastWithin(fast, std::chrono::seconds(5));
+    EXPECT_EQ(CheckTeamLibrary(desk, fastWithin, kTen).result, TeamCheckResult::Updated);
+    EXPECT_EQ(settings().lastError, "");
+
+    // Calls left waiting hold a thread and a connection each: past a few, a check does not
+    // connect again.
+    std::vector<std::shared_ptr<FakeSource>> stuck;
+    for (int i = 1; i < DeadlineSource::kMostLeftWaiting; ++i) {
+        stuck.push_back(std::make_shared<FakeSource>());
+        stuck.back()->counter = 10 + i;
+        stuck.back()->rows = Rows({"卡住"}, 1);
+        stuck.back()->beforeRow = stall.at(0);
+        DeadlineSource within(stuck.back(), std::chrono::milliseconds(50));
+        EXPECT_EQ(CheckTeamLibrary(desk, within, kTen).result, TeamCheckResult::Failed);
+    }
+    EXPECT_EQ(DeadlineSource::LeftWaiting(), DeadlineSource::kMostLeftWaiting);
+    auto next = std::make_shared<FakeSource>();
+    DeadlineSource nextWithin(next, std::chrono::seconds(5));
+    EXPECT_EQ(CheckTeamLibrary(desk, nextWithin, kTen).error,
+              "数据库服务器还没有答完前几次检查，这次没有再连接，下次照常检查");
+    EXPECT_EQ(next->connects, 0);
+
+    stall.letGo();
+    EXPECT_TRUE(NoneLeftWaiting());
+    EXPECT_EQ(slow->handed, 2u) << "the row read after the deadline went nowhere, and the read stopped";
+    EXPECT_EQ(CachedTexts(ReadTeamCache(desk)), "新");
 }
