@@ -8,15 +8,13 @@
 #include "Manager.h"
 #include "Menus.h"
 #include "Relay.h"
+#include "ServerSql.h"
 #include "Tool.h"
 #include "Velmora.h"
 
 #include "templates/MbDialog.h"
 
 #include <gtest/gtest.h>
-
-#include <sql.h>
-#include <sqlext.h>
 
 #include <cstdlib>
 
@@ -42,31 +40,6 @@ void Connect(const Installation& app, const std::string& connectionText)
     const vt::ToolRun connect = vt::RunTool(app.folder, {"team", "connect", app.folder.file("DB.mdb"), connectionText});
     ASSERT_EQ(connect.exitCode, 0u) << connect.output;
     vt::RunSql(app.folder, "update TTeamConfig set TCheckSeconds=1");
-}
-
-// Runs `sql` on the server as it is, outside VelmoraDb: what a DBA, a lead with another tool or
-// anyone who took the server can do.
-void ServerSql(const std::string& connectionText, const std::string& sql)
-{
-    SQLHANDLE environment = SQL_NULL_HANDLE, connection = SQL_NULL_HANDLE, statement = SQL_NULL_HANDLE;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment)));
-    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, environment, &connection);
-    std::wstring text = wt::Widen(connectionText), wideSql = wt::Widen(sql);
-    const bool connected =
-        SQL_SUCCEEDED(SQLDriverConnectW(connection, nullptr, reinterpret_cast<SQLWCHAR*>(text.data()), SQL_NTS, nullptr,
-                                        0, nullptr, SQL_DRIVER_NOPROMPT));
-    bool ran = false;
-    if (connected) {
-        SQLAllocHandle(SQL_HANDLE_STMT, connection, &statement);
-        ran = SQL_SUCCEEDED(SQLExecDirectW(statement, reinterpret_cast<SQLWCHAR*>(wideSql.data()), SQL_NTS));
-        SQLFreeHandle(SQL_HANDLE_STMT, statement);
-        SQLDisconnect(connection);
-    }
-    SQLFreeHandle(SQL_HANDLE_DBC, connection);
-    SQLFreeHandle(SQL_HANDLE_ENV, environment);
-    EXPECT_TRUE(connected);
-    EXPECT_TRUE(ran) << sql;
 }
 
 std::string LastError(const Installation& app)
@@ -379,10 +352,10 @@ TEST(TeamDesk, RowsChangedOnTheServerToActAsKeysAreNeitherListedNorKeptAndTheDes
 {
     TEAM_SERVER_OR_SKIP(lead, desk);
     Publish(lead, {"团队：您好", "团队：谢谢", "团队：再见", "团队：链接"});
-    ServerSql(lead, "UPDATE TeamText SET TText = '团队：已为您处理' || repeat(chr(8), 30) || chr(22) "
-                    "WHERE TText = '团队：谢谢'");
-    ServerSql(lead, "UPDATE TeamText SET TText = 'www.' || chr(8238) || 'nc.elpmaxe-lanigiro' || chr(8236) || "
-                    "'.com' WHERE TText = '团队：链接'");
+    vt::ServerSql(lead, "UPDATE TeamText SET TText = '团队：已为您处理' || repeat(chr(8), 30) || chr(22) "
+                        "WHERE TText = '团队：谢谢'");
+    vt::ServerSql(lead, "UPDATE TeamText SET TText = 'www.' || chr(8238) || 'nc.elpmaxe-lanigiro' || chr(8236) || "
+                        "'.com' WHERE TText = '团队：链接'");
     Installation app({"本机：您好"});
     Connect(app, desk);
 
