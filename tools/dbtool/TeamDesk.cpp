@@ -278,10 +278,16 @@ std::string DeskTeamHelp()
     return "  VelmoraDb team connect DB.mdb \"连接字符串\"\n"
            "      让这台电脑使用团队模板库：把 ODBC 连接字符串（要有 Driver= 或 DSN=）为当前 Windows\n"
            "      用户加密保存在 DB.mdb 中，Velmora 要以这个用户运行。现在不连接服务器。建议客服电脑\n"
-           "      用 Windows 身份验证（Trusted_Connection=yes）或只能读的数据库账号。\n"
+           "      用 Windows 身份验证（Trusted_Connection=yes）或只能读的数据库账号。再次 connect 时，\n"
+           "      只换了密码则保留缓存的团队模板；换了数据库、账号、端口或驱动程序则清空。\n"
            "  VelmoraDb team off DB.mdb\n"
            "      不再使用团队模板库：删除缓存的团队模板和连接设置，本机自己的模板不变。\n"
            "  VelmoraDb team status DB.mdb\n"
-           "      团队模板库的情况：服务器、上次同步的时间、团队模板的条数、上次的错误。不显示密码。\n"
-           "      connect 和 off 在 Velmora 运行时不做。\n";
+           "      团队模板库的情况：服务器、上次同步的时间、团队模板的条数、上次的错误、没有使用的\n"
+           "      模板的说明、检查间隔和时限。不显示密码。\n"
+           "      connect 和 off 在 Velmora 运行时不做。\n"
+           "  客服电脑上的 Velmora 把服务器上的每条模板按发布的规则再检查一遍：含控制字符（制表符和\n"
+           "  换行以外的）或改变文字方向的字符的模板不使用，其余照常，并说明有几条没有使用；每条模板\n"
+           "  最多 64 KB、整个库最多 100000 条和 64 MB，超过时整个库不用，仍用上次取回的，组长重新\n"
+           "  发布之前不再取回；每次检查最多 60 秒，服务器答不完就放弃，下次照常检查。\n";
 }
