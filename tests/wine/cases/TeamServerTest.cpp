@@ -211,3 +211,30 @@ TEST(TeamServer, AGenerationComesWithInitAndEveryPublishAndOlderTablesGetOneKeep
         seen.push_back(generation);
     }
 }
+
+// A desk asks how large the library is before it reads it, in a measure never above the UTF-8
+// bytes, and fetches no text much beyond the limit it is given.
+TEST(TeamServer, TheSizeIsMeasuredBeforeTheReadAndALongTextIsNotFetchedWhole)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    wt::ProgramFolder folder("组长 大小");
+    ASSERT_EQ(vt::RunTool(folder, {"team", "init", lead}).exitCode, 0u);
+    vt::WriteDatabase(folder, {"短的", "长的"});
+    ASSERT_EQ(vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead}).exitCode, 0u);
+    vt::ServerSql(lead, "UPDATE TeamText SET TText = repeat('长', 100000) WHERE TText = '长的'");
+
+    const TeamServer::Size size = TeamServer(desk).size();
+    EXPECT_EQ(size.templates, 2);
+    EXPECT_EQ(size.bytes, 6 + 300000);
+    EXPECT_EQ(size.largestBytes, 300000);
+
+    std::vector<size_t> lengths;
+    TeamServer(desk).readTemplates(64 * 1024, [&](std::string text) {
+        lengths.push_back(text.size());
+        return true;
+    });
+    ASSERT_EQ(lengths.size(), 2u);
+    EXPECT_EQ(lengths[0], 6u);
+    EXPECT_GT(lengths[1], 64u * 1024) << "still longer than the limit";
+    EXPECT_LT(lengths[1], 300000u) << "fetched whole";
+}
