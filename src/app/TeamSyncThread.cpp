@@ -3,11 +3,15 @@
 #include "app/OdbcTeamSource.h"
 #include "backup/WinFiles.h"
 #include "store/Connection.h"
+#include "store/StoreError.h"
 #include "store/TeamCache.h"
+#include "templates/TeamDeadline.h"
 #include "templates/TeamSync.h"
+#include "ui/StoreErrorText.h"
 #include "ui/DpapiProtector.h"
 
 #include <atomic>
+#include <chrono>
 #include <optional>
 #include <random>
 #include <vector>
@@ -68,15 +72,20 @@ public:
         AtServer mark(atServer_);
         source_.connect();
     }
-    long long changeCounter() override
+    TeamLibraryVersion version() override
     {
         AtServer mark(atServer_);
-        return source_.changeCounter();
+        return source_.version();
     }
-    void readTemplates(const std::function<void(TeamTemplate)>& take) override
+    TeamLibrarySize size() override
     {
         AtServer mark(atServer_);
-        source_.readTemplates(take);
+        return source_.size();
+    }
+    void readTemplates(size_t textBytesAtMost, const std::function<bool(TeamTemplate)>& take) override
+    {
+        AtServer mark(atServer_);
+        source_.readTemplates(textBytesAtMost, take);
     }
 
 private:
@@ -89,17 +98,34 @@ private:
 TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& intervalSeconds,
                           std::atomic<bool>& atServer, const TeamRowsRead& read)
 {
-    std::optional<OdbcTeamSource> source;
+    std::optional<DeadlineSource> source;
     TeamCheckResult result = TeamCheckResult::Failed;
+    std::string failure;
     try {
         const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
         if (!settings)
             return TeamCheckResult::NoLibrary;
         intervalSeconds = settings->checkSeconds;
-        source.emplace(settings->protectedConnection, protector);
+        // A server that answers slowly holds the check no longer than its deadline.
+        source.emplace(std::make_shared<OdbcTeamSource>(settings->protectedConnection, protector),
+                       std::chrono::seconds(settings->deadlineSeconds));
         MarkedSource marked(*source, desk, atServer);
         result = CheckTeamLibrary(desk, marked, WinClock().now(), read).result;
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
+        failure = "检查团队模板库时内存不够，这次没有使用，仍用上次取回的团队模板";
+    } catch (const StoreError& e) {
+        failure = "检查团队模板库时 DB.mdb 出错（" + StoreErrorText(e) + "）";
+    } catch (const std::exception& e) {
+        failure = std::string("检查团队模板库时出错（") + e.what() + "）";
+    } catch (...) {
+        failure = "检查团队模板库时出错";
+    }
+    // No failure goes unsaid: the tray hint and `team status` show it, if DB.mdb takes it.
+    if (!failure.empty()) {
+        try {
+            RecordTeamFailure(desk, failure);
+        } catch (...) {
+        }
     }
     // Hanging up may wait on the server too.
     AtServer mark(atServer);

@@ -124,6 +124,10 @@ expect_answer "the lead writes the team tables" "" \
     lead kefu_help "INSERT INTO teamtext (ttext, tsortid) VALUES ('您好', 0); UPDATE teamversion SET version = 1"
 expect_answer "the desk reads TeamText" "您好" desk kefu_help "SELECT ttext FROM teamtext"
 expect_answer "the desk reads TeamVersion" "1" desk kefu_help "SELECT version FROM teamversion WHERE id = 1"
+# Every column, those a later init adds too: the grant is the whole table's.
+expect_answer "the desk reads every column of both" "1 1" \
+    desk kefu_help "SELECT (SELECT count(*) FROM (SELECT * FROM teamtext) t) || ' ' ||
+                           (SELECT count(*) FROM (SELECT * FROM teamversion) v)"
 
 # Nothing else: no write, no table of its own, not even a temporary one.
 for statement in "INSERT INTO teamtext (ttext, tsortid) VALUES ('x', 1)" "UPDATE teamversion SET version = 9" \

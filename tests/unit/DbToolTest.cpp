@@ -404,7 +404,7 @@ TEST_F(DbTool, TeamConnectStoresTheConnectionProtectedStatusNeverShowsItAndOffLe
 
     EXPECT_EQ(run({"team", "status", db}), kExitDone);
     EXPECT_EQ(output.out, db + "：团队模板库\n  服务器：db01\n  上次同步：从未同步\n  团队模板：0 条\n"
-                               "  上次错误：无\n  检查间隔：300 秒\n");
+                               "  上次错误：无\n  检查间隔：300 秒，每次最多 60 秒\n");
     EXPECT_EQ(output.out.find("s3cret"), std::string::npos);
 
     EXPECT_EQ(run({"team", "off", db}), kExitDone) << output.err;
@@ -507,4 +507,70 @@ TEST_F(DbTool, TeamConnectTakesTheTextFromStandardInputAndAsksForAMissingPasswor
     EXPECT_EQ(run({"team", "connect", db, bare}), kExitUsage);
     EXPECT_NE(output.err.find("连接文字中没有密码（Pwd=），标准输入已经结束"), std::string::npos) << output.err;
     EXPECT_EQ(stored(), "Driver={SQL Server};Server=db01;Trusted_Connection=yes");
+}
+
+// The cache belongs to the whole connection but its password: a new password keeps an offline
+// desk's rows, another database on the same server (or another user, port, driver) is another
+// team's library. A desk an older build set up keeps its rows too.
+TEST_F(DbTool, TeamConnectKeepsTheCacheOnlyForTheSameConnectionWhateverItsPassword)
+{
+    const std::string db = folder.deliveredDatabase({"已有的"});
+    const auto cachedRows = [&] {
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(db));
+        return ReadTeamCache(connection).size();
+    };
+    const auto connectWithCache = [&] {
+        ASSERT_EQ(run({"team", "connect", db, kDeskConnection}), kExitDone) << output.err;
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(db));
+        StoreTeamTemplates(connection, {{1, "团队 A 的回复", 0}}, {4, "甲"}, "", DateTime{1});
+    };
+    struct Case {
+        const char* name;
+        std::string text;
+        bool kept;
+    };
+    const std::string common = "Driver={PostgreSQL Unicode};Server=db01;Port=5432;";
+    const Case cases[] = {
+        {"a new password", common + "Database=kefu;Uid=velmora_desk;Pwd=new;", true},
+        {"written otherwise",
+         " uid = velmora_desk ;DATABASE=kefu;driver={postgresql unicode};Host=DB01;Port=5432;"
+         "Password={a;b}}c}",
+         true},
+        {"without a password", common + "Database=kefu;Uid=velmora_desk;", true},
+        {"another database on the same server", common + "Database=kefu_b;Uid=velmora_desk;Pwd=x;", false},
+        {"the database's name in another case", common + "Database=KEFU;Uid=velmora_desk;Pwd=x;", false},
+        {"another user", common + "Database=kefu;Uid=velmora_lead;Pwd=x;", false},
+        {"another port", "Driver={PostgreSQL Unicode};Server=db01;Port=5433;Database=kefu;Uid=velmora_desk;", false},
+        {"another driver", "Driver={PostgreSQL ANSI};Server=db01;Port=5432;Database=kefu;Uid=velmora_desk;", false},
+        {"another server", "Driver={PostgreSQL Unicode};Server=db02;Port=5432;Database=kefu;Uid=velmora_desk;", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        connectWithCache();
+        platform.input = {""}; // the answer when a password is asked for: none
+        ASSERT_EQ(run({"team", "connect", db, c.text}), kExitDone) << output.err;
+        EXPECT_EQ(cachedRows(), c.kept ? 1u : 0u);
+        EXPECT_EQ(TeamSettingsOf(db)->rows, c.kept ? 1 : 0);
+        EXPECT_FALSE(TeamSettingsOf(db)->version) << "the next check reads the library either way";
+    }
+
+    // An older build's settings row has none of the later columns: status reads it, and a new
+    // password keeps its rows.
+    connectWithCache();
+    {
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(db));
+        connection.database().exec(
+            "create table Old as select TID, TConnection, TServer, TCounter, TLastSync, TRows, TLastError, "
+            "TCheckSeconds from TTeamConfig; drop table TTeamConfig; alter table Old rename to TTeamConfig;");
+    }
+    EXPECT_EQ(run({"team", "status", db}), kExitDone);
+    EXPECT_NE(output.out.find("  团队模板：1 条\n"), std::string::npos) << output.out;
+    ASSERT_EQ(run({"team", "connect", db, common + "Database=kefu;Uid=velmora_desk;Pwd=new;"}), kExitDone)
+        << output.err;
+    EXPECT_EQ(cachedRows(), 1u);
+    ASSERT_EQ(run({"team", "connect", db, common + "Database=kefu_b;Uid=velmora_desk;Pwd=new;"}), kExitDone);
+    EXPECT_EQ(cachedRows(), 0u);
 }

@@ -17,6 +17,7 @@
 #include "store/StoreError.h"
 #include "ui/StoreErrorText.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <strings.h>
@@ -28,6 +29,9 @@ namespace {
 
 // More findings of one kind than this are counted, not listed.
 const size_t kListedAtMost = 20;
+
+// The longest check's reads of the templates and settings may take.
+const std::chrono::seconds kReadTime(60);
 
 class Report {
 public:
@@ -185,6 +189,9 @@ int Check(const std::string& database, Platform& platform, Report& report)
     {
         Connection connection;
         connection.setConnectionText(ConnectionTextFor(copy.path()));
+        // The schema passed the look above, so the reads go through tables only; the limit
+        // stands for whatever else a file made to keep the engine busy may hold.
+        connection.database().limitTime(kReadTime);
         CheckConfigRow(connection, findings);
         CheckTemplates(connection, findings);
     }
@@ -418,6 +425,8 @@ std::string HelpText()
            "      检查数据库：两张表和 Velmora 读取的每个字段，设置记录（TID = 1 恰好一条，每个值都\n"
            "      能读出），空白或重复的模板，含有控制字符（制表符和换行以外的）的模板，不是\n"
            "      UTF-8 的字节。只读，不改动文件。\n"
+           "      有视图、别的程序加入的触发器、表达式索引或带条件的索引时不通过，并说出是哪一个\n"
+           "      （Velmora 启动和还原时也拒绝这样的文件）。先看结构再读数据，最长读一分钟。\n"
            "  VelmoraDb export DB.mdb 模板.csv\n"
            "      按列表的顺序把全部模板写进一个新的 CSV 文件。文件不能已经存在。\n"
            "  VelmoraDb import DB.mdb 模板.csv\n"
@@ -428,8 +437,8 @@ std::string HelpText()
            "      数据库。\n"
            "  VelmoraDb team init \"连接文字\"|-\n"
            "      （团队负责人）在公司的数据库服务器上建立团队模板库的表（模板 TeamText 和版本号\n"
-           "      TeamVersion），已有的不动，可以重复运行。支持 Microsoft SQL Server 和 PostgreSQL；\n"
-           "      连接文字是 ODBC 的，例如\n"
+           "      TeamVersion，其中的代号每次发布都换新的），已有的不动，可以重复运行。支持\n"
+           "      Microsoft SQL Server 和 PostgreSQL；连接文字是 ODBC 的，例如\n"
            "      Driver={ODBC Driver 17 for SQL Server};Server=db01;Database=客服;Trusted_Connection=yes;\n"
            "  VelmoraDb team publish DB.mdb \"连接文字\"|-\n"
            "      把 DB.mdb 中的模板按列表的顺序发布为团队模板库，替换服务器上原有的全部团队模板，\n"

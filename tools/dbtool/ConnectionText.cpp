@@ -6,9 +6,9 @@
 
 #include <strings.h>
 
-std::optional<std::string> OdbcValue(const std::string& text, const char* key)
+std::vector<std::pair<std::string, std::string>> OdbcPairs(const std::string& text)
 {
-    std::optional<std::string> found;
+    std::vector<std::pair<std::string, std::string>> pairs;
     size_t at = 0;
     while (at < text.size()) {
         const size_t equals = text.find('=', at);
@@ -44,11 +44,18 @@ std::optional<std::string> OdbcValue(const std::string& text, const char* key)
             value = TrimText(text.substr(valueAt, next == std::string::npos ? std::string::npos : next - valueAt));
             at = next == std::string::npos ? text.size() : next + 1;
         }
-        // The first one counts, as for the driver manager.
-        if (!found && strcasecmp(name.c_str(), key) == 0)
-            found = value;
+        pairs.emplace_back(name, value);
     }
-    return found;
+    return pairs;
+}
+
+std::optional<std::string> OdbcValue(const std::string& text, const char* key)
+{
+    // The first one counts, as for the driver manager.
+    for (const auto& [name, value] : OdbcPairs(text))
+        if (strcasecmp(name.c_str(), key) == 0)
+            return value;
+    return std::nullopt;
 }
 
 namespace {

@@ -5,11 +5,17 @@
 // text without a password has it asked for (on the console without echo). Texts are UTF-8.
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class Platform;
 
-// The value of `key` (any letter case) in an ODBC connection text: pairs "key=value" separated
-// by ';', a value in braces holding ';' and '}}' for '}'. The first pair of that key counts.
+// The pairs "key=value" of an ODBC connection text in their order, separated by ';', a value
+// in braces holding ';' and '}}' for '}'. Keys trimmed, values as written but for the braces.
+std::vector<std::pair<std::string, std::string>> OdbcPairs(const std::string& text);
+
+// The value of `key` (any letter case) in an ODBC connection text; the first pair of that key
+// counts.
 std::optional<std::string> OdbcValue(const std::string& text, const char* key);
 
 // True when the text names no password (no Pwd= or Password= key, even an empty one) and no

@@ -2,6 +2,7 @@
 // against a real PostgreSQL server through Wine's odbc32, read back through the program's
 // own ODBC layer. scripts/test.sh starts a private server and hands the connection texts
 // for the lead's account and a desk's read-only one over in the environment.
+#include "ServerSql.h"
 #include "Tool.h"
 #include "Velmora.h"
 
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -205,4 +207,75 @@ TEST(TeamServerScale, TenThousandTemplatesPublishedAndReadBack)
     std::printf("10,000 templates: VelmoraDb team publish %s ms (the whole process); connect and read through "
                 "TeamServer %s ms\n",
                 ms(published - started).c_str(), ms(done - reading).c_str());
+}
+
+// The counter alone can come back (tables dropped and made again, the database restored), the
+// generation cannot: init makes one where there is none, every publish a new one. Tables an
+// older build made keep their rows and are read as before until then.
+TEST(TeamServer, AGenerationComesWithInitAndEveryPublishAndOlderTablesGetOneKeepingTheirRows)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    wt::ProgramFolder folder("组长 代");
+    ASSERT_EQ(vt::RunTool(folder, {"team", "init", lead}).exitCode, 0u);
+    vt::WriteDatabase(folder, {"代一", "代二"});
+    ASSERT_EQ(vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead}).exitCode, 0u);
+    std::vector<std::string> seen = {TeamServer(desk).version().generation};
+    EXPECT_EQ(seen[0].size(), 32u) << seen[0];
+
+    // As an older build left them: no generation. The desk reads the counter alone.
+    vt::ServerSql(lead, "ALTER TABLE TeamVersion DROP COLUMN Generation");
+    const TeamServer::Version older = TeamServer(desk).version();
+    EXPECT_EQ(older.generation, "");
+    EXPECT_EQ(older.counter, TeamServer(lead).counter());
+    const vt::ToolRun init = vt::RunTool(folder, {"team", "init", lead});
+    EXPECT_EQ(init.exitCode, 0u) << init.output;
+    const TeamServer::Version initialised = TeamServer(desk).version();
+    EXPECT_EQ(initialised.counter, older.counter);
+    EXPECT_EQ(TeamServer(desk).readTemplates(), (std::vector<std::string>{"代一", "代二"}));
+    // Again, and this time the publish gives it one.
+    vt::ServerSql(lead, "ALTER TABLE TeamVersion DROP COLUMN Generation");
+    ASSERT_EQ(vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead}).exitCode, 0u);
+    const TeamServer::Version published = TeamServer(desk).version();
+    EXPECT_EQ(published.counter, older.counter + 1);
+
+    // Made again from nothing: the counter starts over, the generation is new.
+    vt::ServerSql(lead, "DROP TABLE TeamText; DROP TABLE TeamVersion");
+    ASSERT_EQ(vt::RunTool(folder, {"team", "init", lead}).exitCode, 0u);
+    const TeamServer::Version again = TeamServer(desk).version();
+    EXPECT_EQ(again.counter, 0);
+    ASSERT_EQ(vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead}).exitCode, 0u);
+    const TeamServer::Version republished = TeamServer(desk).version();
+    for (const std::string& generation :
+         {initialised.generation, published.generation, again.generation, republished.generation}) {
+        EXPECT_EQ(generation.size(), 32u) << generation;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), generation), 0) << generation;
+        seen.push_back(generation);
+    }
+}
+
+// A desk asks how large the library is before it reads it, in a measure never above the UTF-8
+// bytes, and fetches no text much beyond the limit it is given.
+TEST(TeamServer, TheSizeIsMeasuredBeforeTheReadAndALongTextIsNotFetchedWhole)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    wt::ProgramFolder folder("组长 大小");
+    ASSERT_EQ(vt::RunTool(folder, {"team", "init", lead}).exitCode, 0u);
+    vt::WriteDatabase(folder, {"短的", "长的"});
+    ASSERT_EQ(vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead}).exitCode, 0u);
+    vt::ServerSql(lead, "UPDATE TeamText SET TText = repeat('长', 100000) WHERE TText = '长的'");
+
+    const TeamServer::Size size = TeamServer(desk).size();
+    EXPECT_EQ(size.templates, 2);
+    EXPECT_EQ(size.bytes, 6 + 300000);
+    EXPECT_EQ(size.largestBytes, 300000);
+
+    std::vector<size_t> lengths;
+    TeamServer(desk).readTemplates(64 * 1024, [&](std::string text) {
+        lengths.push_back(text.size());
+        return true;
+    });
+    ASSERT_EQ(lengths.size(), 2u);
+    EXPECT_EQ(lengths[0], 6u);
+    EXPECT_GT(lengths[1], 64u * 1024) << "still longer than the limit";
+    EXPECT_LT(lengths[1], 300000u) << "fetched whole";
 }
