@@ -1,5 +1,6 @@
 #include "TeamDesk.h"
 
+#include "ConnectionText.h"
 #include "ImportLock.h"
 #include "Platform.h"
 
@@ -14,7 +15,6 @@
 
 #include <map>
 #include <optional>
-#include <strings.h>
 #include <utility>
 
 namespace {
@@ -23,61 +23,6 @@ int Fail(ToolOutput& output, int code, const std::string& line)
 {
     output.err += line + "\n";
     return code;
-}
-
-// The pairs "key=value" of an ODBC connection text in their order, separated by ';', a value
-// in braces holding ';' and '}}' for '}'. Keys trimmed, values as written but for the braces.
-std::vector<std::pair<std::string, std::string>> OdbcPairs(const std::string& text)
-{
-    std::vector<std::pair<std::string, std::string>> pairs;
-    size_t at = 0;
-    while (at < text.size()) {
-        const size_t equals = text.find('=', at);
-        const size_t end = text.find(';', at);
-        if (equals == std::string::npos || (end != std::string::npos && end < equals)) {
-            if (end == std::string::npos)
-                break;
-            at = end + 1;
-            continue;
-        }
-        const std::string name = TrimText(text.substr(at, equals - at));
-        size_t valueAt = equals + 1;
-        while (valueAt < text.size() && text[valueAt] == ' ')
-            ++valueAt;
-        std::string value;
-        if (valueAt < text.size() && text[valueAt] == '{') {
-            size_t i = valueAt + 1;
-            for (; i < text.size(); ++i) {
-                if (text[i] == '}') {
-                    if (i + 1 < text.size() && text[i + 1] == '}') {
-                        value += '}';
-                        ++i;
-                        continue;
-                    }
-                    break;
-                }
-                value += text[i];
-            }
-            const size_t next = text.find(';', i);
-            at = next == std::string::npos ? text.size() : next + 1;
-        } else {
-            const size_t next = text.find(';', valueAt);
-            value = TrimText(text.substr(valueAt, next == std::string::npos ? std::string::npos : next - valueAt));
-            at = next == std::string::npos ? text.size() : next + 1;
-        }
-        pairs.emplace_back(name, value);
-    }
-    return pairs;
-}
-
-// The value of `key` (any letter case) in an ODBC connection text; the first one counts, as
-// for the driver manager.
-std::optional<std::string> OdbcValue(const std::string& text, const char* key)
-{
-    for (const auto& [name, value] : OdbcPairs(text))
-        if (strcasecmp(name.c_str(), key) == 0)
-            return value;
-    return std::nullopt;
 }
 
 std::string AsciiLower(std::string text)
@@ -118,8 +63,11 @@ private:
     ImportLock lock_;
 };
 
-int Connect(const std::string& database, const std::string& text, Platform& platform, ToolOutput& output)
+int Connect(const std::string& database, const std::string& argument, Platform& platform, ToolOutput& output)
 {
+    std::string text, error;
+    if (!TakeConnectionText(argument, platform, text, error))
+        return Fail(output, kExitUsage, error + "。" + database + " 没有改动。");
     // Nothing is asked of the network: the server may well be down while a desk is set up.
     if (!NamesOdbcDriver(text))
         return Fail(
@@ -130,6 +78,9 @@ int Connect(const std::string& database, const std::string& text, Platform& plat
     const int taken = guard.take(database, output);
     if (taken != kExitDone)
         return taken;
+    // Asked only now that the desk can be set up: nobody types a password for nothing.
+    if (!CompletePassword(text, platform, error))
+        return Fail(output, kExitUsage, error + "。" + database + " 没有改动。");
     std::string server = TeamServerName(text);
     if (server.empty())
         server = "（连接字符串中没有写明）";
@@ -224,7 +175,7 @@ int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& plat
     const std::string& command = arguments[1];
     if (command == "connect") {
         if (arguments.size() != 4)
-            return Fail(output, kExitUsage, "用法：VelmoraDb team connect DB.mdb \"连接字符串\"");
+            return Fail(output, kExitUsage, "用法：VelmoraDb team connect DB.mdb \"连接字符串\"|-");
         return Connect(arguments[2], arguments[3], platform, output);
     }
     if (arguments.size() != 3)
@@ -275,7 +226,7 @@ bool NamesOdbcDriver(const std::string& connectionText)
 
 std::string DeskTeamHelp()
 {
-    return "  VelmoraDb team connect DB.mdb \"连接字符串\"\n"
+    return "  VelmoraDb team connect DB.mdb \"连接字符串\"|-\n"
            "      让这台电脑使用团队模板库：把 ODBC 连接字符串（要有 Driver= 或 DSN=）为当前 Windows\n"
            "      用户加密保存在 DB.mdb 中，Velmora 要以这个用户运行。现在不连接服务器。建议客服电脑\n"
            "      用 Windows 身份验证（Trusted_Connection=yes）或只能读的数据库账号。再次 connect 时，\n"

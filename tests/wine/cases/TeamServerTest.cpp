@@ -124,12 +124,53 @@ TEST(TeamServer, WrongPasswordMissingDriverMissingTablesAndAnotherServerEachSayO
         << noTables.output;
     EXPECT_FALSE(vt::Says(noTables, password)) << noTables.output;
 
-    // A server of another kind, here SQLite's ODBC driver, is refused by name.
-    const vt::ToolRun other = vt::RunTool(folder, {"team", "init", "Driver={SQLite3};Database=:memory:;"});
+    // A server of another kind, here SQLite's ODBC driver, is refused by name. Its text has no
+    // password: the empty line that answers the question adds none.
+    const std::string noPassword = "\r\n";
+    const vt::ToolRun other = vt::RunTool(folder, {"team", "init", "Driver={SQLite3};Database=:memory:;"}, &noPassword);
     EXPECT_EQ(other.exitCode, 7u) << other.output;
     EXPECT_TRUE(vt::Says(
         other, "VelmoraDb：不支持这种数据库服务器（SQLite）：团队模板库只支持 Microsoft SQL Server 和 PostgreSQL"))
         << other.output;
+}
+
+// The password never on the command line: the connection text from standard input ("-"), or a
+// text without a password and the password on the next line of standard input (not a console).
+TEST(TeamServerInput, ConnectionTextAndPasswordComeFromStandardInput)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    wt::ProgramFolder folder("组长 标准输入");
+    const std::string password = PasswordOf(lead);
+    const std::string bare = Replaced(lead, "Pwd=" + password + ";", "");
+    const std::string both = bare + "\r\n" + password + "\r\n";
+    const vt::ToolRun init = vt::RunTool(folder, {"team", "init", "-"}, &both);
+    ASSERT_EQ(init.exitCode, 0u) << init.output;
+    const long long before = TeamServer(lead).counter();
+
+    vt::WriteDatabase(folder, {"连接文字来自标准输入"});
+    const std::string text = lead + "\n";
+    const vt::ToolRun fromInput = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), "-"}, &text);
+    ASSERT_EQ(fromInput.exitCode, 0u) << fromInput.output;
+    EXPECT_EQ(TeamServer(desk).readTemplates(), std::vector<std::string>{"连接文字来自标准输入"});
+
+    vt::WriteDatabase(folder, {"密码来自标准输入"});
+    const std::string passwordLine = password + "\n";
+    const vt::ToolRun asked = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), bare}, &passwordLine);
+    ASSERT_EQ(asked.exitCode, 0u) << asked.output;
+    EXPECT_EQ(TeamServer(desk).readTemplates(), std::vector<std::string>{"密码来自标准输入"});
+    EXPECT_EQ(TeamServer(desk).counter(), before + 2);
+    EXPECT_FALSE(vt::Says(asked, password)) << asked.output;
+
+    // A wrong one is refused and never shown; none at all is asked for and the server stays as it was.
+    const std::string wrong = "Wrong" + password.substr(0, 6) + "\n";
+    const vt::ToolRun refused = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), bare}, &wrong);
+    EXPECT_EQ(refused.exitCode, 7u) << refused.output;
+    EXPECT_TRUE(vt::Says(refused, "数据库服务器拒绝登录")) << refused.output;
+    EXPECT_FALSE(vt::Says(refused, "Wrong")) << refused.output;
+    const vt::ToolRun none = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), bare});
+    EXPECT_EQ(none.exitCode, 2u) << none.output;
+    EXPECT_TRUE(vt::Says(none, "连接文字中没有密码（Pwd=），标准输入已经结束")) << none.output;
+    EXPECT_EQ(TeamServer(desk).counter(), before + 2);
 }
 
 // The team library at the size the issue plans for: 10,000 templates of 40 Chinese
