@@ -101,20 +101,28 @@ std::vector<TeamTemplate> ReadTeamCache(Connection& connection)
     return templates;
 }
 
-void StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates, long long counter,
-                        DateTime now)
+bool StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates, long long counter,
+                        DateTime now, const StopRequested& stopping)
 {
+    const auto stopped = [&stopping] { return stopping && stopping(); };
+    if (stopped())
+        return false;
     Transaction transaction(connection);
     connection.execute("delete from TTeamText");
     {
         Command insert(connection, "insert into TTeamText (ID, TText, TSortID) values (?, ?, ?)");
-        for (const TeamTemplate& row : templates)
+        for (const TeamTemplate& row : templates) {
+            // The transaction's end undoes what was written.
+            if (stopped())
+                return false;
             insert.run({SqlParam::Integer(row.id), SqlParam::Text(row.text), SqlParam::Integer(row.sortId)});
+        }
     }
     connection.execute("update TTeamConfig set TCounter=?, TLastSync=?, TRows=?, TLastError='' where TID=1",
                        {SqlParam::Integer(counter), SqlParam::Text(FormatDateTime(now)),
                         SqlParam::Integer(static_cast<long long>(templates.size()))});
     transaction.commit();
+    return true;
 }
 
 void RecordTeamCheck(Connection& connection, DateTime now)

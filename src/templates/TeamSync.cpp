@@ -23,16 +23,23 @@ TeamCheck Failed(Connection& desk, const std::string& sentence)
 
 } // namespace
 
-TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read)
+TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read,
+                           const StopRequested& stopping)
 {
     const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
     if (!settings)
         return {};
+    // A server that answers after the program began to close is not recorded: DB.mdb may be
+    // under the exit's backup by then.
+    const auto stopped = [&stopping] { return stopping && stopping(); };
+    const TeamCheck stop{TeamCheckResult::Stopped, {}};
     std::vector<TeamTemplate> templates;
     long long counter = 0;
     try {
         source.connect();
         counter = source.changeCounter();
+        if (stopped())
+            return stop;
         if (settings->counter == counter && settings->rows > 0) {
             RecordTeamCheck(desk, now);
             return {TeamCheckResult::Unchanged, {}};
@@ -44,16 +51,19 @@ TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, c
             templates.push_back(std::move(row));
         });
     } catch (const TeamFailure& e) {
-        return Failed(desk, e.what());
+        return stopped() ? stop : Failed(desk, e.what());
     } catch (const StoreError& e) {
-        return Failed(desk, StoreErrorText(e));
+        return stopped() ? stop : Failed(desk, StoreErrorText(e));
     }
+    if (stopped())
+        return stop;
     if (read)
         read(templates);
     try {
-        StoreTeamTemplates(desk, templates, counter, now);
+        if (!StoreTeamTemplates(desk, templates, counter, now, stopping))
+            return stop;
     } catch (const StoreError& e) {
-        return Failed(desk, "团队模板无法存入 DB.mdb：" + StoreErrorText(e));
+        return stopped() ? stop : Failed(desk, "团队模板无法存入 DB.mdb：" + StoreErrorText(e));
     }
     return {TeamCheckResult::Updated, {}};
 }
