@@ -257,10 +257,18 @@ double SpanUnderWay(Steady::time_point first, const std::function<bool()>& seen,
     return Milliseconds(last - first).count();
 }
 
-void Settle(Steady::time_point until)
+// Waits until `until`, looking at the files as the timing did (the looks cost the program time
+// under Wine, so a wait without them would meet a quicker write); returns when the write was
+// last seen under way.
+Steady::time_point SettleWatching(Steady::time_point from, Steady::time_point until, const std::function<bool()>& seen)
 {
-    while (Steady::now() < until)
+    Steady::time_point last = from;
+    while (Steady::now() < until) {
+        if (seen())
+            last = Steady::now();
         Sleep(1);
+    }
+    return last;
 }
 
 // The k-th of n moments over a write timed at `span` ms: the middle of the k-th of n equal parts.
@@ -350,13 +358,18 @@ void KillDuringWrite(const Write& write)
             StartedWrite started(write, run.folder);
             ASSERT_TRUE(started.ended);
             ASSERT_TRUE(started.first) << "the files never showed " << write.what << " under way";
-            Settle(*started.first + std::chrono::microseconds(static_cast<long long>(at * 1000)));
+            const Steady::time_point last = SettleWatching(
+                *started.first, *started.first + std::chrono::microseconds(static_cast<long long>(at * 1000)),
+                started.underWay);
             started.velmora.process().kill();
             // The process is gone: what a write under way leaves is there for good.
             const bool landed = write.underWay(run.folder);
             inside += landed ? 1 : 0;
             std::cout << "kill " << k << "/" << moments << " at " << at << " ms"
-                      << (landed ? " (inside the write)" : " (the write had ended)") << ": ";
+                      << (landed ? std::string(" (inside the write)")
+                                 : " (the write had ended, last seen at " +
+                                       std::to_string(Milliseconds(last - *started.first).count()) + " ms)")
+                      << ": ";
         }
         std::cout << CheckWhatWasLeft(run.folder, orders) << std::endl;
         ExpectNextStartWorks(run.folder);
@@ -538,15 +551,19 @@ TEST(KillDuringTeamStore, AQuitWhileTheCheckStoresALargeCacheLeavesASoundBackup)
                      " ms into the team library's store");
         TeamRun run(seed);
         ASSERT_TRUE(run.first) << "the files never showed the team library's store under way";
-        Settle(*run.first + std::chrono::microseconds(static_cast<long long>(at * 1000)));
+        const Steady::time_point last =
+            SettleWatching(*run.first, *run.first + std::chrono::microseconds(static_cast<long long>(at * 1000)),
+                           [&run] { return JournalThere(run.run.folder); });
         const bool landed = JournalThere(run.run.folder);
         const Steady::time_point quitting = Steady::now();
         run.quit();
         inside += landed ? 1 : 0;
         std::cout << "quit " << k << "/" << moments << " at " << at << " ms"
-                  << (landed ? " (inside the store)" : " (the store had ended)") << ", ended after "
-                  << Milliseconds(Steady::now() - quitting).count() << " ms: " << CheckTeamQuit(run.run.folder)
-                  << std::endl;
+                  << (landed ? std::string(" (inside the store)")
+                             : " (the store had ended, last seen at " +
+                                   std::to_string(Milliseconds(last - *run.first).count()) + " ms)")
+                  << ", ended after " << Milliseconds(Steady::now() - quitting).count()
+                  << " ms: " << CheckTeamQuit(run.run.folder) << std::endl;
         if (::testing::Test::HasFatalFailure())
             return;
     }
