@@ -27,6 +27,10 @@ struct TeamSyncThread::Shared {
     // Set while the thread waits on the server rather than on DB.mdb: a stop then has
     // nothing to wait for, as the server may never answer.
     std::atomic<bool> atServer{false};
+    // Set by stop() before it looks at atServer, and read by the thread after every answer of
+    // the server and between the rows it stores: either the stop waits for the thread, or the
+    // thread sees the stop before it writes.
+    std::atomic<bool> stopping{false};
 
     ~Shared()
     {
@@ -96,7 +100,7 @@ private:
 
 // One check; what DB.mdb itself refuses counts as a failed check, never an end of the thread.
 TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& intervalSeconds,
-                          std::atomic<bool>& atServer, const TeamRowsRead& read)
+                          std::atomic<bool>& atServer, const TeamRowsRead& read, const StopRequested& stopping)
 {
     std::optional<DeadlineSource> source;
     TeamCheckResult result = TeamCheckResult::Failed;
@@ -110,7 +114,7 @@ TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& inte
         source.emplace(std::make_shared<OdbcTeamSource>(settings->protectedConnection, protector),
                        std::chrono::seconds(settings->deadlineSeconds));
         MarkedSource marked(*source, desk, atServer);
-        result = CheckTeamLibrary(desk, marked, WinClock().now(), read).result;
+        result = CheckTeamLibrary(desk, marked, WinClock().now(), read, stopping).result;
     } catch (const std::bad_alloc&) {
         failure = "检查团队模板库时内存不够，这次没有使用，仍用上次取回的团队模板";
     } catch (const StoreError& e) {
@@ -155,10 +159,12 @@ DWORD WINAPI Run(void* parameter)
         if (PostMessageW(shared->window, shared->rowsMessage, 0, reinterpret_cast<LPARAM>(rows.get())))
             rows.release();
     };
+    const StopRequested stopping = [&shared] { return shared->stopping.load(); };
     for (;;) {
-        const TeamCheckResult result = CheckOnce(desk, protector, intervalSeconds, shared->atServer, handOver);
+        const TeamCheckResult result =
+            CheckOnce(desk, protector, intervalSeconds, shared->atServer, handOver, stopping);
         // The server may have kept the thread past the stop: then nobody is told.
-        if (WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
+        if (result == TeamCheckResult::Stopped || WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
             break;
         PostMessageW(shared->window, shared->message, static_cast<WPARAM>(result), 0);
         if (result == TeamCheckResult::NoLibrary)
@@ -198,8 +204,9 @@ void TeamSyncThread::stop()
 {
     if (!thread_)
         return;
+    shared_->stopping = true;
     SetEvent(shared_->stopEvent);
-    // A write to DB.mdb under way is let finish; a wait on the server is not waited for.
+    // A write to DB.mdb under way rolls back; a wait on the server is not waited for.
     for (DWORD waited = 0; waited < kStopWaitMs && !shared_->atServer; waited += kStopSliceMs)
         if (WaitForSingleObject(thread_, kStopSliceMs) == WAIT_OBJECT_0)
             break;

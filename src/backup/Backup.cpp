@@ -74,7 +74,6 @@ public:
             return false;
         }
         const std::string name = BackupFileName(moment);
-        c_.connection.disconnect();
         if (!MakeCopy(moment, name, error)) {
             RemoveUnfinishedBackup(c_.files, c_.places);
             Failed(Texts::kBackupCopyFailed + name + ": " + error);
@@ -107,14 +106,16 @@ private:
     bool MakeCopy(DateTime moment, const std::string& name, std::string& error)
     {
         const std::string unfinished = c_.places.unfinishedBackup();
-        if (!c_.files.copyWithoutReplacing(c_.places.database(), unfinished, error))
-            return false;
-        // The configuration row inside the backup holds the backup's own moment, so that a
-        // restored backup's period runs from then.
         try {
-            Connection copy;
-            copy.setConnectionText(ConnectionTextFor(unfinished));
-            copy.execute(StampStatement(moment));
+            // The engine copies DB.mdb as it stands committed, whatever another connection may
+            // be writing meanwhile: a write under way is neither in the copy nor half in it. A
+            // plain copy of the file could catch pages of a write the engine has not finished,
+            // with the journal that would undo them left behind.
+            Database copy(unfinished, Database::Opening::Create);
+            c_.connection.database().copyInto(copy);
+            // The configuration row inside the backup holds the backup's own moment, so that a
+            // restored backup's period runs from then.
+            copy.exec(StampStatement(moment));
         } catch (const StoreError& e) {
             error = StoreErrorText(e);
             return false;

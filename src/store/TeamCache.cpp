@@ -171,15 +171,23 @@ std::vector<TeamTemplate> ReadTeamCache(Connection& connection)
     return templates;
 }
 
-void StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates,
-                        const TeamLibraryVersion& version, const std::string& note, DateTime now)
+bool StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates,
+                        const TeamLibraryVersion& version, const std::string& note, DateTime now,
+                        const StopRequested& stopping)
 {
+    const auto stopped = [&stopping] { return stopping && stopping(); };
+    if (stopped())
+        return false;
     Transaction transaction(connection);
     connection.execute("delete from TTeamText");
     {
         Command insert(connection, "insert into TTeamText (ID, TText, TSortID) values (?, ?, ?)");
-        for (const TeamTemplate& row : templates)
+        for (const TeamTemplate& row : templates) {
+            // The transaction's end undoes what was written.
+            if (stopped())
+                return false;
             insert.run({SqlParam::Integer(row.id), SqlParam::Text(row.text), SqlParam::Integer(row.sortId)});
+        }
     }
     connection.execute("update TTeamConfig set TCounter=?, TGeneration=?, TLastSync=?, TRows=?, TLastError='', "
                        "TNote=?, TRefusedCounter=NULL, TRefusedGeneration=NULL, TRefusedError=NULL where TID=1",
@@ -187,6 +195,7 @@ void StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>&
                         SqlParam::Text(FormatDateTime(now)),
                         SqlParam::Integer(static_cast<long long>(templates.size())), SqlParam::Text(note)});
     transaction.commit();
+    return true;
 }
 
 void RecordTeamCheck(Connection& connection, DateTime now)

@@ -7,6 +7,7 @@
 // Tconfig, open such a database as before.
 #include "common/DateTime.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -92,10 +93,17 @@ bool RemoveTeamLibrary(Connection& connection);
 // The cached team templates in the server's order.
 std::vector<TeamTemplate> ReadTeamCache(Connection& connection);
 
+// Asked between the rows of a long write: true when the program is closing and wants the
+// write given up.
+using StopRequested = std::function<bool()>;
+
 // Replaces the cache whole by `templates` and records the version, the note (what the read
-// left out, or empty) and a successful check at `now`, in one transaction.
-void StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates,
-                        const TeamLibraryVersion& version, const std::string& note, DateTime now);
+// left out, or empty) and a successful check at `now`, in one transaction. Once `stopping`
+// says so the transaction is rolled back and false returned: the cache is as it was, and the
+// file is free for the backup made at exit.
+bool StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates,
+                        const TeamLibraryVersion& version, const std::string& note, DateTime now,
+                        const StopRequested& stopping = {});
 // A check that found the library unchanged: a successful sync at `now`, the error cleared.
 void RecordTeamCheck(Connection& connection, DateTime now);
 // A failed check: the sentence is kept for the status, the cache and the last sync stay.

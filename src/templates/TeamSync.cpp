@@ -78,18 +78,24 @@ std::string RefusedRowsNote(int refused)
 } // namespace
 
 TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read,
-                           const TeamLimits& limits)
+                           const StopRequested& stopping, const TeamLimits& limits)
 {
     UpgradeTeamTables(desk);
     const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
     if (!settings)
         return {};
+    // A server that answers after the program began to close is not recorded: DB.mdb may be
+    // under the exit's backup by then.
+    const auto stopped = [&stopping] { return stopping && stopping(); };
+    const TeamCheck stop{TeamCheckResult::Stopped, {}};
     std::vector<TeamTemplate> templates;
     TeamLibraryVersion version;
     int refusedRows = 0;
     try {
         source.connect();
         version = source.version();
+        if (stopped())
+            return stop;
         // A cache whose every row was refused is as read as one that holds them.
         if (settings->version == version && (settings->rows > 0 || !settings->note.empty())) {
             RecordTeamCheck(desk, now);
@@ -129,9 +135,9 @@ TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, c
             return Refused(desk, version, overRead);
         }
     } catch (const TeamFailure& e) {
-        return Failed(desk, e.what());
+        return stopped() ? stop : Failed(desk, e.what());
     } catch (const StoreError& e) {
-        return Failed(desk, StoreErrorText(e));
+        return stopped() ? stop : Failed(desk, StoreErrorText(e));
     } catch (const std::bad_alloc&) {
         std::vector<TeamTemplate>().swap(templates);
         return Failed(desk, "读取团队模板库时内存不够，这次没有使用，仍用上次取回的团队模板");
@@ -139,12 +145,15 @@ TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, c
         std::vector<TeamTemplate>().swap(templates);
         return Failed(desk, std::string("检查团队模板库时出错（") + e.what() + "）");
     }
+    if (stopped())
+        return stop;
     if (read)
         read(templates);
     try {
-        StoreTeamTemplates(desk, templates, version, RefusedRowsNote(refusedRows), now);
+        if (!StoreTeamTemplates(desk, templates, version, RefusedRowsNote(refusedRows), now, stopping))
+            return stop;
     } catch (const StoreError& e) {
-        return Failed(desk, "团队模板无法存入 DB.mdb：" + StoreErrorText(e));
+        return stopped() ? stop : Failed(desk, "团队模板无法存入 DB.mdb：" + StoreErrorText(e));
     }
     return {TeamCheckResult::Updated, {}};
 }

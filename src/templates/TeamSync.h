@@ -55,6 +55,7 @@ enum class TeamCheckResult {
     Unchanged, // the server answered; its counter is the one the cache was read at
     Updated,   // the cache now holds the server's templates
     Failed,    // the cache is as it was, and the reason is recorded
+    Stopped,   // the program is closing: nothing was written after the stop, the cache is as it was
 };
 
 struct TeamCheck {
@@ -74,9 +75,11 @@ struct TeamCheck {
 // recorded as one sentence. Throws nothing but what the desk's own database throws when it
 // cannot even read its settings. `read`, if given, sees the templates once they are read whole,
 // before they are stored (a window may list them meanwhile).
+// `stopping` is asked after each answer of the server and between the rows stored: once it
+// says so, the check writes nothing more and rolls back a store under way.
 using TeamRowsRead = std::function<void(const std::vector<TeamTemplate>&)>;
 TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read = {},
-                           const TeamLimits& limits = {});
+                           const StopRequested& stopping = {}, const TeamLimits& limits = {});
 
 // A number in [0, 1), as evenly spread as the caller's source of chance makes it.
 class RandomSource {

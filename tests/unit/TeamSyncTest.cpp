@@ -193,6 +193,48 @@ TEST_F(TeamSync, AFailureKeepsTheCacheAndRecordsOneSentenceUntilTheServerAnswers
     EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
 }
 
+TEST_F(TeamSync, OnceTheCloseAsksToStopTheCheckWritesNothingAndAStoreUnderWayRollsBack)
+{
+    source.rows = Rows({"一", "二", "三"}, 3);
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+    const Templates before = ReadTeamCache(desk);
+    const TeamSettings settled = settings();
+
+    // The stop comes with the n-th time the check asks: after the counter, after the read,
+    // before the store, part way through it; or the server fails once the stop has come.
+    struct Case {
+        const char* when;
+        int stopAtAsk;
+        bool down;
+    };
+    std::vector<std::string> many;
+    for (int i = 0; i < 2000; ++i)
+        many.push_back("新的团队模板 " + std::to_string(i));
+    for (const Case& c : {Case{"after the counter", 1, false}, Case{"after the read", 2, false},
+                          Case{"before the store", 3, false}, Case{"half way through the store", 1003, false},
+                          Case{"at the last row", 2003, false}, Case{"the server failed", 1, true}}) {
+        SCOPED_TRACE(c.when);
+        source.counter = 2;
+        source.rows = Rows(many, 5000);
+        source.down = c.down;
+        int asks = 0, handed = 0;
+        const TeamCheck stopped = CheckTeamLibrary(
+            desk, source, kTen, [&](const Templates&) { ++handed; }, [&] { return ++asks >= c.stopAtAsk; });
+        EXPECT_EQ(stopped.result, TeamCheckResult::Stopped);
+        EXPECT_EQ(asks, c.stopAtAsk) << "the check went on asking after the stop";
+        EXPECT_EQ(handed, c.stopAtAsk >= 3 ? 1 : 0);
+        EXPECT_FALSE(desk.database().inTransaction());
+        EXPECT_FALSE(HostFiles().isFile(folder.path("DB.mdb-journal")));
+        EXPECT_EQ(ReadTeamCache(desk), before);
+        EXPECT_EQ(settings().version, settled.version);
+        EXPECT_EQ(settings().lastSync, settled.lastSync);
+        EXPECT_EQ(settings().lastError, "");
+    }
+    source.down = false;
+    EXPECT_EQ(check(kTen).result, TeamCheckResult::Updated);
+    EXPECT_EQ(ReadTeamCache(desk), Cached(source.rows));
+}
+
 TEST_F(TeamSync, ADeskWithoutATeamLibraryAsksNothingAndTheNextCheckStaysWithinAFifthOfTheInterval)
 {
     ASSERT_TRUE(RemoveTeamLibrary(desk));
@@ -433,7 +475,7 @@ TEST_F(TeamSync, ALibraryOverTheLimitsIsRefusedWholeAndNotReadAgainUntilItsVersi
         source.rows = Rows(c.server, 9);
         source.claimed = c.lies ? std::optional<TeamLibrarySize>(TeamLibrarySize{1, 1, 1}) : std::nullopt;
         source.handed = 0;
-        const TeamCheck first = CheckTeamLibrary(desk, source, kTen, {}, limits);
+        const TeamCheck first = CheckTeamLibrary(desk, source, kTen, {}, {}, limits);
         EXPECT_LE(source.handed, c.handedAtMost);
         if (c.sentence.empty()) {
             EXPECT_EQ(first.result, TeamCheckResult::Updated);
@@ -454,7 +496,7 @@ TEST_F(TeamSync, ALibraryOverTheLimitsIsRefusedWholeAndNotReadAgainUntilItsVersi
         source.down = false;
         const int reads = source.reads;
         source.handed = 0;
-        EXPECT_EQ(CheckTeamLibrary(desk, source, kTen, {}, limits).error, c.sentence);
+        EXPECT_EQ(CheckTeamLibrary(desk, source, kTen, {}, {}, limits).error, c.sentence);
         EXPECT_EQ(source.reads, reads);
         EXPECT_EQ(source.handed, 0u);
         EXPECT_EQ(settings().lastError, c.sentence);
@@ -463,7 +505,7 @@ TEST_F(TeamSync, ALibraryOverTheLimitsIsRefusedWholeAndNotReadAgainUntilItsVersi
     source.counter = ++counter;
     source.rows = Rows({"新的"}, 3);
     source.claimed.reset();
-    EXPECT_EQ(CheckTeamLibrary(desk, source, kTen, {}, limits).result, TeamCheckResult::Updated);
+    EXPECT_EQ(CheckTeamLibrary(desk, source, kTen, {}, {}, limits).result, TeamCheckResult::Updated);
     EXPECT_EQ(CachedTexts(ReadTeamCache(desk)), "新的");
     EXPECT_FALSE(settings().refused);
     EXPECT_EQ(settings().lastError, "");
