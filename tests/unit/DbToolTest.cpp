@@ -1,10 +1,12 @@
 // VelmoraDb: its CSV files, and its commands on real database files.
 #include "Commands.h"
+#include "ConnectionText.h"
 #include "Csv.h"
 #include "Platform.h"
 #include "TemplateIntake.h"
 #include "store/Connection.h"
 #include "store/TeamCache.h"
+#include "store/TeamError.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +110,23 @@ public:
 
     Protector& protector() override { return fakeProtector; }
 
+    // Standard input as lines given in advance, a console or not.
+    bool inputIsConsole() override { return console; }
+    bool readInputLine(std::string& line, bool echo) override
+    {
+        echoes.push_back(echo);
+        if (input.empty())
+            return false;
+        line = input.front();
+        input.erase(input.begin());
+        return true;
+    }
+    void prompt(const std::string& text) override { prompts += text; }
+
+    bool console = false;
+    std::vector<std::string> input;
+    std::vector<bool> echoes; // of every line asked for
+    std::string prompts;
     bool running = false;
     bool locked = false, lockedWhenAsked = false;
     FakeProtector fakeProtector;
@@ -460,7 +479,7 @@ TEST_F(DbTool, TeamConnectStoresTheConnectionProtectedStatusNeverShowsItAndOffLe
 
     EXPECT_EQ(run({"team", "status", db}), kExitDone);
     EXPECT_EQ(output.out, db + "：团队模板库\n  服务器：db01\n  上次同步：从未同步\n  团队模板：0 条\n"
-                               "  上次错误：无\n  检查间隔：300 秒\n");
+                               "  上次错误：无\n  检查间隔：300 秒，每次最多 60 秒\n");
     EXPECT_EQ(output.out.find("s3cret"), std::string::npos);
 
     EXPECT_EQ(run({"team", "off", db}), kExitDone) << output.err;
@@ -484,4 +503,149 @@ TEST_F(DbTool, TeamConnectRefusesATextWithoutDriverAVelmoraThatRunsAndAMissingFi
     EXPECT_EQ(run({"team", "connect", folder.path("none.mdb"), "DSN=团队库"}), kExitFileProblem);
     EXPECT_FALSE(platform.isFile(folder.path("none.mdb")));
     EXPECT_EQ(run({"team", "connect", db}), kExitUsage);
+}
+
+// --- Connection texts without the password on the command line -------------------------
+
+TEST(DbToolConnectionText, APasswordOrTheWindowsSignInIsFoundHoweverWritten)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"Driver={PostgreSQL Unicode};Server=db01;Uid=desk;", true},
+        {"Driver={PostgreSQL Unicode};Server=db01;Uid=desk;Pwd=x;", false},
+        {"Driver={PostgreSQL Unicode};Server=db01;Uid=desk; PASSWORD = {a;b}", false},
+        {"Driver=x;Uid=desk;Pwd=;", false}, // said to be empty: not asked for
+        {"Driver=x;Uid=desk;PwdHint=y;", true},
+        {"Driver=x;Database={Pwd=y;};Uid=desk", true}, // inside another value
+        {"Driver={ODBC Driver 17 for SQL Server};Server=db01;Trusted_Connection=Yes;", false},
+        {"Driver={ODBC Driver 17 for SQL Server};Server=db01;Trusted_Connection=no;Uid=sa;", true},
+        {"Driver=x;Server=db01;Integrated Security=SSPI", false},
+        {"Driver=x;Server=db01;Authentication=ActiveDirectoryIntegrated", false},
+        {"Driver=x;Server=db01;Authentication=ActiveDirectoryPassword;Uid=a@b", true},
+        {"DSN=团队库", true},
+    };
+    for (const auto& [text, needs] : cases)
+        EXPECT_EQ(NeedsPassword(text), needs) << text;
+}
+
+TEST(DbToolConnectionText, AnAddedPasswordReadsBackExactlyAndIsNeverShown)
+{
+    const std::pair<const char*, const char*> passwords[] = {
+        {"s3cret-密码", "Pwd=s3cret-密码;"}, {"semi;colon", "Pwd={semi;colon};"},
+        {"br}ace{", "Pwd={br}}ace{};"},      {"}}", "Pwd={}}}}};"},
+        {" spaced ", "Pwd={ spaced };"},     {"eq=ual's\"", "Pwd=eq=ual's\";"},
+    };
+    for (const char* base :
+         {"Driver={PostgreSQL Unicode};Server=db01;Uid=desk;", "Driver={X};Server=db01;Uid=desk  "}) {
+        for (const auto& [password, written] : passwords) {
+            const std::string text = WithPassword(base, password);
+            EXPECT_NE(text.find(std::string(";") + written), std::string::npos) << text;
+            EXPECT_EQ(OdbcValue(text, "pwd"), std::optional<std::string>(password)) << text;
+            EXPECT_EQ(OdbcValue(text, "Uid"), std::optional<std::string>("desk")) << text;
+            EXPECT_FALSE(NeedsPassword(text)) << text;
+            EXPECT_EQ(ScrubPassword(text, text).find(password), std::string::npos) << text;
+        }
+    }
+}
+
+TEST_F(DbTool, TeamConnectTakesTheTextFromStandardInputAndAsksForAMissingPassword)
+{
+    const std::string db = folder.deliveredDatabase();
+    const std::string bare = "Driver={PostgreSQL Unicode};Server=db01;Database=kefu;Uid=velmora_desk;";
+    const auto stored = [&] { return platform.fakeProtector.unprotect(TeamSettingsOf(db)->protectedConnection); };
+
+    // From a pipe: the text, then the password on the next line; nothing is prompted.
+    platform.input = {bare, "p;w}d 密码"};
+    ASSERT_EQ(run({"team", "connect", db, "-"}), kExitDone) << output.err;
+    EXPECT_EQ(stored(), bare + "Pwd={p;w}}d 密码};");
+    EXPECT_EQ(platform.prompts, "");
+    EXPECT_EQ((output.out + output.err).find("p;w"), std::string::npos) << output.out;
+
+    // At a console: both asked for, the password without echo.
+    platform.console = true;
+    platform.echoes.clear();
+    platform.input = {bare, "typed"};
+    ASSERT_EQ(run({"team", "connect", db, "-"}), kExitDone) << output.err;
+    EXPECT_EQ(stored(), bare + "Pwd=typed;");
+    EXPECT_EQ(platform.echoes, (std::vector<bool>{true, false}));
+    EXPECT_NE(platform.prompts.find("密码（输入时不显示"), std::string::npos) << platform.prompts;
+
+    // The text on the command line with its password, or signing in as the Windows user: nothing read.
+    platform.echoes.clear();
+    ASSERT_EQ(run({"team", "connect", db, kDeskConnection}), kExitDone) << output.err;
+    ASSERT_EQ(run({"team", "connect", db, "Driver={SQL Server};Server=db01;Trusted_Connection=yes"}), kExitDone);
+    EXPECT_TRUE(platform.echoes.empty());
+
+    // Nothing to read: refused, the desk as it was.
+    platform.console = false;
+    EXPECT_EQ(run({"team", "connect", db, "-"}), kExitUsage);
+    EXPECT_NE(output.err.find("没有读到连接文字"), std::string::npos) << output.err;
+    EXPECT_EQ(run({"team", "connect", db, bare}), kExitUsage);
+    EXPECT_NE(output.err.find("连接文字中没有密码（Pwd=），标准输入已经结束"), std::string::npos) << output.err;
+    EXPECT_EQ(stored(), "Driver={SQL Server};Server=db01;Trusted_Connection=yes");
+}
+
+// The cache belongs to the whole connection but its password: a new password keeps an offline
+// desk's rows, another database on the same server (or another user, port, driver) is another
+// team's library. A desk an older build set up keeps its rows too.
+TEST_F(DbTool, TeamConnectKeepsTheCacheOnlyForTheSameConnectionWhateverItsPassword)
+{
+    const std::string db = folder.deliveredDatabase({"已有的"});
+    const auto cachedRows = [&] {
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(db));
+        return ReadTeamCache(connection).size();
+    };
+    const auto connectWithCache = [&] {
+        ASSERT_EQ(run({"team", "connect", db, kDeskConnection}), kExitDone) << output.err;
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(db));
+        StoreTeamTemplates(connection, {{1, "团队 A 的回复", 0}}, {4, "甲"}, "", DateTime{1});
+    };
+    struct Case {
+        const char* name;
+        std::string text;
+        bool kept;
+    };
+    const std::string common = "Driver={PostgreSQL Unicode};Server=db01;Port=5432;";
+    const Case cases[] = {
+        {"a new password", common + "Database=kefu;Uid=velmora_desk;Pwd=new;", true},
+        {"written otherwise",
+         " uid = velmora_desk ;DATABASE=kefu;driver={postgresql unicode};Host=DB01;Port=5432;"
+         "Password={a;b}}c}",
+         true},
+        {"without a password", common + "Database=kefu;Uid=velmora_desk;", true},
+        {"another database on the same server", common + "Database=kefu_b;Uid=velmora_desk;Pwd=x;", false},
+        {"the database's name in another case", common + "Database=KEFU;Uid=velmora_desk;Pwd=x;", false},
+        {"another user", common + "Database=kefu;Uid=velmora_lead;Pwd=x;", false},
+        {"another port", "Driver={PostgreSQL Unicode};Server=db01;Port=5433;Database=kefu;Uid=velmora_desk;", false},
+        {"another driver", "Driver={PostgreSQL ANSI};Server=db01;Port=5432;Database=kefu;Uid=velmora_desk;", false},
+        {"another server", "Driver={PostgreSQL Unicode};Server=db02;Port=5432;Database=kefu;Uid=velmora_desk;", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        connectWithCache();
+        platform.input = {""}; // the answer when a password is asked for: none
+        ASSERT_EQ(run({"team", "connect", db, c.text}), kExitDone) << output.err;
+        EXPECT_EQ(cachedRows(), c.kept ? 1u : 0u);
+        EXPECT_EQ(TeamSettingsOf(db)->rows, c.kept ? 1 : 0);
+        EXPECT_FALSE(TeamSettingsOf(db)->version) << "the next check reads the library either way";
+    }
+
+    // An older build's settings row has none of the later columns: status reads it, and a new
+    // password keeps its rows.
+    connectWithCache();
+    {
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(db));
+        connection.database().exec(
+            "create table Old as select TID, TConnection, TServer, TCounter, TLastSync, TRows, TLastError, "
+            "TCheckSeconds from TTeamConfig; drop table TTeamConfig; alter table Old rename to TTeamConfig;");
+    }
+    EXPECT_EQ(run({"team", "status", db}), kExitDone);
+    EXPECT_NE(output.out.find("  团队模板：1 条\n"), std::string::npos) << output.out;
+    ASSERT_EQ(run({"team", "connect", db, common + "Database=kefu;Uid=velmora_desk;Pwd=new;"}), kExitDone)
+        << output.err;
+    EXPECT_EQ(cachedRows(), 1u);
+    ASSERT_EQ(run({"team", "connect", db, common + "Database=kefu_b;Uid=velmora_desk;Pwd=new;"}), kExitDone);
+    EXPECT_EQ(cachedRows(), 0u);
 }

@@ -77,11 +77,12 @@ TEST_F(TemplateListTest, ALoadShowsTheRowsAsTheyAreNowAndAFailedOneListsNothing)
 TEST_F(TemplateListTest, TheTeamsRowsFollowTheOwnAndAreListedAgainAloneUnderTheSameSearch)
 {
     conn.setConnectionText(ConnectionTextFor(folder.deliveredDatabase({"早上好", "再见"})));
-    ConnectTeamLibrary(conn, "protected", "db01");
-    StoreTeamTemplates(conn, {{1, "团队：早上好", 0}, {2, "团队：晚安", 1}}, 1, DateTime{});
+    ConnectTeamLibrary(conn, "protected", "db01", "server=\"db01\";");
+    StoreTeamTemplates(conn, {{1, "团队：早上好", 0}, {2, "团队：晚安", 1}}, {1, "g"}, "", DateTime{});
     list.setTeamLibrary(true);
     EXPECT_EQ(search("早上"), (Lines{"早上好", "团队：早上好"}));
-    StoreTeamTemplates(conn, {{1, "团队：早上好呀", 0}, {2, "团队：早上", 1}, {3, "团队：晚安", 2}}, 2, DateTime{});
+    StoreTeamTemplates(conn, {{1, "团队：早上好呀", 0}, {2, "团队：早上", 1}, {3, "团队：晚安", 2}}, {2, "g"}, "",
+                       DateTime{});
     list.ReloadTeamRows(shown);
     EXPECT_EQ(shown.rows, (Lines{"团队：早上好呀", "团队：早上"}));
     showAll();

@@ -17,6 +17,7 @@
 #include "store/StoreError.h"
 #include "ui/StoreErrorText.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <strings.h>
@@ -28,6 +29,9 @@ namespace {
 
 // More findings of one kind than this are counted, not listed.
 const size_t kListedAtMost = 20;
+
+// The longest check's reads of the templates and settings may take.
+const std::chrono::seconds kReadTime(60);
 
 class Report {
 public:
@@ -192,6 +196,9 @@ int Check(const std::string& database, Platform& platform, Report& report)
     {
         Connection connection;
         connection.setConnectionText(ConnectionTextFor(copy.path()));
+        // The schema passed the look above, so the reads go through tables only; the limit
+        // stands for whatever else a file made to keep the engine busy may hold.
+        connection.database().limitTime(kReadTime);
         CheckConfigRow(connection, findings);
         CheckTemplates(connection, findings);
     }
@@ -461,6 +468,8 @@ std::string HelpText()
            "      能读出），空白或重复的模板，含有控制字符（制表符和换行以外的）或双向文字控制符\n"
            "      （U+202A 到 U+202E、U+2066 到 U+2069）的模板，不是 UTF-8 的字节；含有零宽字符\n"
            "      （U+200B、U+2060、U+FEFF）的模板作为警告列出。只读，不改动文件。\n"
+           "      有视图、别的程序加入的触发器、表达式索引或带条件的索引时不通过，并说出是哪一个\n"
+           "      （Velmora 启动和还原时也拒绝这样的文件）。先看结构再读数据，最长读一分钟。\n"
            "  VelmoraDb export DB.mdb 模板.csv\n"
            "      按列表的顺序把全部模板写进一个新的 CSV 文件。文件不能已经存在。\n"
            "  VelmoraDb import DB.mdb 模板.csv\n"
@@ -472,18 +481,22 @@ std::string HelpText()
            "      第几行起超过；大于 64 MB 的文件不读取。\n"
            "      Velmora 运行时不导入，导入期间启动的 Velmora 等导入结束后才打开数据库；不会新建\n"
            "      数据库。\n"
-           "  VelmoraDb team init \"连接文字\"\n"
+           "  VelmoraDb team init \"连接文字\"|-\n"
            "      （团队负责人）在公司的数据库服务器上建立团队模板库的表（模板 TeamText 和版本号\n"
-           "      TeamVersion），已有的不动，可以重复运行。支持 Microsoft SQL Server 和 PostgreSQL；\n"
-           "      连接文字是 ODBC 的，例如\n"
+           "      TeamVersion，其中的代号每次发布都换新的），已有的不动，可以重复运行。支持\n"
+           "      Microsoft SQL Server 和 PostgreSQL；连接文字是 ODBC 的，例如\n"
            "      Driver={ODBC Driver 17 for SQL Server};Server=db01;Database=客服;Trusted_Connection=yes;\n"
-           "  VelmoraDb team publish DB.mdb \"连接文字\"\n"
+           "  VelmoraDb team publish DB.mdb \"连接文字\"|-\n"
            "      把 DB.mdb 中的模板按列表的顺序发布为团队模板库，替换服务器上原有的全部团队模板，\n"
            "      并让版本号加一，各个座席下次检查时取回。规则和导入一样：去掉首尾的空白，空白的\n"
            "      和重复的跳过；有模板含有控制字符或双向文字控制符，或超过导入的上限时什么也不\n"
            "      发布，并说出是哪一条。要么全部发布，要么服务器什么也不改。team 命令只有 Windows\n"
            "      版有；密码不会显示出来。\n" +
            DeskTeamHelp() +
+           "  team init、publish 和 connect 的连接文字中不要写密码：命令行上的文字，这台电脑上的其他\n"
+           "  程序都能看到。连接文字中没有 Pwd=（或 Password=），又不是 Windows 身份验证时，工具提示\n"
+           "  输入密码，输入的字不显示（直接回车表示不用密码）；标准输入不是控制台时，读它的下一行\n"
+           "  作为密码。连接文字写作 - 时，从标准输入的第一行读取连接文字。\n"
            "  VelmoraDb --help\n"
            "      显示这段说明。\n"
            "\n"
@@ -497,7 +510,8 @@ std::string HelpText()
            "退出码：\n"
            "  0  完成；check：没有发现问题\n"
            "  1  数据库不能用：Velmora 启动时会报错，或者读不出设置或模板\n"
-           "  2  命令行不对（team connect：连接字符串中没有 Driver= 或 DSN=）\n"
+           "  2  命令行不对（team connect：连接字符串中没有 Driver= 或 DSN=；team：标准输入中\n"
+           "     没有要读的连接文字或密码）\n"
            "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、控制字符、双向文字\n"
            "     控制符、不是 UTF-8 的字节）或值得一看（零宽字符的警告）；team publish：有模板含有\n"
            "     这样的字符或超过上限，服务器没有改动\n"

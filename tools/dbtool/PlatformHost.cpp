@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -131,6 +132,42 @@ public:
     bool velmoraRunning() override { return false; }
 
     Protector& protector() override { return noProtection_; }
+
+    bool inputIsConsole() override { return isatty(STDIN_FILENO) != 0; }
+
+    bool readInputLine(std::string& line, bool echo) override
+    {
+        termios saved{};
+        const bool quiet = !echo && isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &saved) == 0;
+        if (quiet) {
+            termios silent = saved;
+            silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+        }
+        // Byte by byte: what follows the line stays for the next read.
+        line.clear();
+        bool any = false;
+        char c = 0;
+        while (line.size() < kInputLineLimit && read(STDIN_FILENO, &c, 1) == 1) {
+            any = true;
+            if (c == '\n')
+                break;
+            line += c;
+        }
+        if (quiet) {
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+            prompt("\n");
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return any;
+    }
+
+    void prompt(const std::string& text) override
+    {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fflush(stderr);
+    }
 
 private:
     // Only Windows can protect a password for its user; nothing is stored unprotected here.

@@ -1,5 +1,6 @@
 #include "TeamLead.h"
 
+#include "ConnectionText.h"
 #include "Csv.h"
 #include "Platform.h"
 #include "TemplateIntake.h"
@@ -34,8 +35,14 @@ std::unique_ptr<TeamLink> Connect(const std::string& connectionText, ToolOutput&
     return link;
 }
 
-int Init(const std::string& connectionText, ToolOutput& output)
+int Init(const std::string& argument, Platform& platform, ToolOutput& output)
 {
+    std::string connectionText, error;
+    if (!TakeConnectionText(argument, platform, connectionText, error) ||
+        !CompletePassword(connectionText, platform, error)) {
+        output.err += "VelmoraDb：" + error + "。服务器没有改动。\n";
+        return kExitUsage;
+    }
     try {
         std::unique_ptr<TeamLink> link = Connect(connectionText, output);
         if (!link)
@@ -108,12 +115,22 @@ int ReadPublication(const std::string& database, Platform& platform, Publication
     return kExitDone;
 }
 
-int Publish(const std::string& database, const std::string& connectionText, Platform& platform, ToolOutput& output)
+int Publish(const std::string& database, const std::string& argument, Platform& platform, ToolOutput& output)
 {
+    std::string connectionText, error;
+    if (!TakeConnectionText(argument, platform, connectionText, error)) {
+        output.err += "VelmoraDb：" + error + "。服务器上的团队模板库没有改动。\n";
+        return kExitUsage;
+    }
     Publication publication;
     const int read = ReadPublication(database, platform, publication, output);
     if (read != kExitDone)
         return read;
+    // Asked only once the templates can be published: nobody types a password for nothing.
+    if (!CompletePassword(connectionText, platform, error)) {
+        output.err += "VelmoraDb：" + error + "。服务器上的团队模板库没有改动。\n";
+        return kExitUsage;
+    }
     long long counter = 0;
     std::string server;
     try {
@@ -145,13 +162,13 @@ int RunTeamLead(const std::vector<std::string>& arguments, Platform& platform, T
     const std::string& command = arguments[1];
     if (command == "init") {
         if (arguments.size() != 3) {
-            output.err += "用法：VelmoraDb team init \"连接文字\"\n";
+            output.err += "用法：VelmoraDb team init \"连接文字\"|-\n";
             return kExitUsage;
         }
-        return Init(arguments[2], output);
+        return Init(arguments[2], platform, output);
     }
     if (arguments.size() != 4) {
-        output.err += "用法：VelmoraDb team publish DB.mdb \"连接文字\"\n";
+        output.err += "用法：VelmoraDb team publish DB.mdb \"连接文字\"|-\n";
         return kExitUsage;
     }
     return Publish(arguments[2], arguments[3], platform, output);
