@@ -1,5 +1,6 @@
 #include "templates/TemplateManager.h"
 
+#include "common/TemplateRule.h"
 #include "common/Text.h"
 
 #include <algorithm>
@@ -17,6 +18,19 @@ const char* const kInsert = "insert into TText (TText) values (?)";
 const char* const kUpdateText = "update TText set TText=? where ID=?";
 const char* const kDelete = "delete from TText where ID=?";
 const char* const kUpdateSortId = "Update TText set TSortID=? where ID=?";
+
+// The refusal of a memo whose trimmed `text` holds a refused character, naming the memo's line.
+std::optional<TemplateResult> RefusedCharacterIn(const std::string& memo, const std::string& text)
+{
+    const FoundCharacter refused = FindRefusedCharacter(text);
+    if (!refused)
+        return std::nullopt;
+    TemplateResult result{TemplateOutcome::RefusedCharacter};
+    result.character = refused.code;
+    // The trimmed text starts at the memo's first byte that trimming keeps, its first occurrence.
+    result.line = LineOf(memo, memo.find(text) + refused.at);
+    return result;
+}
 
 long long ToId(std::string_view digits)
 {
@@ -82,6 +96,8 @@ TemplateResult TemplateManager::AddTemplate(std::string& memo)
     const std::string text = TrimText(memo);
     if (text.empty())
         return {TemplateOutcome::EmptyText};
+    if (std::optional<TemplateResult> refused = RefusedCharacterIn(memo, text))
+        return *refused;
     if (!IsTextFree(text))
         return {TemplateOutcome::Duplicate};
     TemplateResult result =
@@ -100,6 +116,8 @@ TemplateResult TemplateManager::ModifyTemplate(std::string& memo)
     const std::string text = TrimText(memo);
     if (text.empty())
         return {TemplateOutcome::EmptyText};
+    if (std::optional<TemplateResult> refused = RefusedCharacterIn(memo, text))
+        return *refused;
     if (!IsTextFree(text))
         return {TemplateOutcome::Duplicate};
     TemplateResult result = ExecSql(kUpdateText, {SqlParam::Text(text), SqlParam::Integer(id)},

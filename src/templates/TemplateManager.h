@@ -22,9 +22,10 @@ enum class TemplateOutcome {
     Added,
     Modified,
     Deleted,
-    EmptyText,       // the memo holds blanks only
-    Duplicate,       // another template holds the text already
-    NothingToModify, // no chosen template, or it is gone
+    EmptyText,        // the memo holds blanks only
+    Duplicate,        // another template holds the text already
+    RefusedCharacter, // a control character or bidirectional mark: `character` says which
+    NothingToModify,  // no chosen template, or it is gone
     NothingToDelete,
     KeptOnRequest, // the user answered No to the delete
     AddRefused,    // the database refused the statement: `refusal` says why
@@ -40,6 +41,9 @@ struct TemplateResult {
 
     TemplateOutcome outcome;
     std::optional<StoreError> refusal;
+    // For RefusedCharacter: the first such character and the memo's line it is on, from 1.
+    unsigned long character = 0;
+    int line = 0;
     // The rows could not be reloaded after the statement; raised once the user has been told.
     std::exception_ptr reloadFailure;
 };
@@ -73,7 +77,8 @@ public:
     // refused the statement. The rows are reloaded whenever a statement was sent. After
     // any add, and after a modify or delete that ran, nothing is chosen: the memo no
     // longer holds the chosen template's text. The delete runs only when `confirm`, asked
-    // once a template is chosen, says yes.
+    // once a template is chosen, says yes. A text with a character that would act in the
+    // target instead of showing (common/TemplateRule.h) is refused, as import refuses it.
     TemplateResult AddTemplate(std::string& memo);
     TemplateResult ModifyTemplate(std::string& memo);
     TemplateResult DeleteTemplate(std::string& memo, const std::function<bool()>& confirm);

@@ -3,6 +3,7 @@
 #include "ConnectionText.h"
 #include "Csv.h"
 #include "Platform.h"
+#include "TemplateIntake.h"
 #include "store/Connection.h"
 #include "store/TeamCache.h"
 #include "store/TeamError.h"
@@ -80,6 +81,10 @@ public:
     bool readFile(const std::string& path, std::string& bytes, std::string& error) override
     {
         return host_.readFile(path, bytes, error);
+    }
+    bool fileSize(const std::string& path, unsigned long long& bytes, std::string& error) override
+    {
+        return host_.fileSize(path, bytes, error);
     }
     bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) override
     {
@@ -312,27 +317,97 @@ TEST_F(DbTool, ExportShowsFormulaLikeTextsAsTextInASpreadsheetAndImportGivesThem
     EXPECT_EQ(imported, expected);
 }
 
-TEST_F(DbTool, ImportRefusesControlCharactersAndCheckNamesStoredOnes)
+TEST_F(DbTool, ImportRefusesCharactersThatWouldActInTheTargetAndCheckNamesStoredOnes)
 {
     const std::string db = folder.deliveredDatabase({"已有的"});
-    const std::pair<std::string, std::string> files[] = {
-        {std::string("TText\r\n好的\r\nab\0cd\r\n", 22), "in.csv 第 3 行："},
-        {"TText\r\n\"第一行\r\n\x1b[31m红色\"\r\n", "in.csv 第 3 行："},
-        {"TText\r\n好的\r\n\"行一\r\n行二\x7f\"\r\n", "in.csv 第 4 行："},
+    struct Case {
+        std::string bytes;      // the file's bytes from its second line
+        std::string fileNamed;  // what import says of the file
+        std::string sql;        // the same template written into a database by another tool
+        std::string checkNamed; // what check says of the second template, after its ID
+        int checkExit;
     };
-    for (const auto& [bytes, named] : files) {
-        std::remove(folder.path("in.csv").c_str());
-        writeFile("in.csv", bytes);
-        EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitUnreadableCsv) << bytes;
-        EXPECT_NE(output.err.find(named), std::string::npos) << output.err;
-        EXPECT_NE(output.err.find("控制字符"), std::string::npos) << output.err;
-        EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{{"已有的", 0}}));
+    const Case cases[] = {
+        {std::string("好的\r\nab\0cd\r\n", 13), "in.csv 第 3 行：这一行含有控制字符 U+0000（模板中只能有制表符和换行）",
+         "'ab' || char(0) || 'cd'", "第 1 行含有控制字符 U+0000", kExitNeedsAttention},
+        {"\"第一行\r\n\x1b[31m红色\"\r\n", "in.csv 第 3 行：这一行含有控制字符 U+001B",
+         "'第一行' || char(13, 10, 27) || '[31m'", "第 2 行含有控制字符 U+001B", kExitNeedsAttention},
+        {"好的\r\n\"行一\r\n行二\x7f\"\r\n", "in.csv 第 4 行：这一行含有控制字符 U+007F", "'x' || char(127)",
+         "第 1 行含有控制字符 U+007F", kExitNeedsAttention},
+        {"www.\u202Emoc.elpmaxe\u202C\r\n",
+         "in.csv 第 2 行：这一行含有双向文字控制符 U+202E（它使文字显示得与实际内容不同）",
+         "'a' || char(10) || 'www.' || char(8238) || 'x'", "第 2 行含有双向文字控制符 U+202E", kExitNeedsAttention},
+        {"", "", "'看不' || char(8203) || '见'", "第 1 行含有看不见的零宽字符 U+200B（警告", kExitNeedsAttention},
+        {"", "", "'👨' || char(8205) || '💻 ❤' || char(65039)", "", kExitDone},
+    };
+    for (const Case& c : cases) {
+        if (!c.bytes.empty()) {
+            std::remove(folder.path("in.csv").c_str());
+            writeFile("in.csv", "TText\r\n" + c.bytes);
+            EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitUnreadableCsv) << c.bytes;
+            EXPECT_NE(output.err.find(c.fileNamed), std::string::npos) << output.err;
+            EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{{"已有的", 0}}));
+        }
+        Sql(db, "insert into TText (TText, TSortID) values (" + c.sql + ", 1)");
+        EXPECT_EQ(run({"check", db}), c.checkExit) << output.out;
+        if (!c.checkNamed.empty()) {
+            // The template's ID grows from case to case: its position and line are what count.
+            const size_t named = output.out.find(db + "：第 2 条模板（ID ");
+            EXPECT_NE(output.out.find("）" + c.checkNamed, named), std::string::npos) << output.out;
+        }
+        Sql(db, "delete from TText where TSortID = 1");
+    }
+}
+
+TEST_F(DbTool, ImportAndPublishHoldALibraryToItsLimitsNamingTheLineOrTemplate)
+{
+    // The tally with small limits, from a library that holds some already.
+    const LibraryLimits small{4, 3, 10};
+    struct Case {
+        std::vector<std::string> texts;
+        size_t heldTemplates, heldBytes;
+        size_t overAt; // the text that takes it over; texts.size() when none does
+        OverLimit over;
+    };
+    const Case cases[] = {
+        {{"abcd", "abcd"}, 0, 0, 2, OverLimit::None},
+        {{"ab", "abcde"}, 0, 0, 1, OverLimit::TemplateTooLong},
+        {{"a", "b"}, 2, 2, 1, OverLimit::TooManyTemplates},
+        {{"abcd"}, 1, 7, 0, OverLimit::LibraryTooLarge},
+    };
+    for (const Case& c : cases) {
+        LibraryTally tally(small, c.heldTemplates, c.heldBytes);
+        size_t at = 0;
+        OverLimit over = OverLimit::None;
+        for (; at < c.texts.size() && (over = tally.take(c.texts[at])) == OverLimit::None; ++at) {
+        }
+        EXPECT_EQ(at, c.overAt);
+        EXPECT_EQ(over, c.over);
     }
 
-    Sql(db, "insert into TText (TText, TSortID) values ('ab' || char(0) || 'cd', 1), (char(27) || '[2J', 2)");
-    EXPECT_EQ(run({"check", db}), kExitNeedsAttention) << output.out;
-    EXPECT_NE(output.out.find("第 2 条模板（ID 2）含有控制字符"), std::string::npos) << output.out;
-    EXPECT_NE(output.out.find("第 3 条模板（ID 3）含有控制字符"), std::string::npos) << output.out;
+    // The real limits, end to end: a template one byte too long, then a file larger than a whole
+    // library (sparse: nothing is written, and nothing may be read).
+    const std::string db = folder.deliveredDatabase({"已有的"});
+    writeFile("in.csv", "TText\r\n好的\r\n\"" + std::string(kMaxTemplateBytes + 1, 'x') + "\"\r\n");
+    EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitUnreadableCsv);
+    EXPECT_EQ(output.err.rfind(folder.path("in.csv") +
+                                   " 第 3 行：这条模板有 65537 字节，超过了一条模板最多的 65536 字节（64 KB）",
+                               0),
+              0u)
+        << output.err;
+    std::filesystem::resize_file(folder.path("in.csv"), kMaxLibraryBytes + 1);
+    EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitUnreadableCsv);
+    EXPECT_NE(output.err.find("文件有 67108865 字节，超过了模板库合计最多的 67108864 字节（64 MB），没有读取"),
+              std::string::npos)
+        << output.err;
+    EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{{"已有的", 0}}));
+
+    // Publish refuses before it reaches the server.
+    Sql(db, "insert into TText (TText, TSortID) values ('好的', 1), (substr(hex(zeroblob(32769)), 2), 2)");
+    EXPECT_EQ(run({"team", "publish", db, "Driver={x};Server=y"}), kExitNeedsAttention);
+    EXPECT_NE(output.err.find(db + "：第 3 条模板：这条模板有 65537 字节，超过了一条模板最多的 65536 字节（64 KB）"),
+              std::string::npos)
+        << output.err;
 }
 
 TEST_F(DbTool, NewNeverRemovesAFileItDidNotCreate)

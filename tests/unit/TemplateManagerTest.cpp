@@ -257,3 +257,35 @@ TEST_F(TemplateManagerTest, OrderStoredFromASearchKeepsEveryRowInItsPlace)
     m.SaveOrder();
     EXPECT_EQ(stored(), (Lines{"r0=4", "r1=0", "pick=2", "r3=3", "r4=5", "pick too=1", "r6=6"}));
 }
+
+TEST_F(TemplateManagerTest, AddAndModifyRefuseCharactersThatWouldActInTheTargetNamingTheLine)
+{
+    struct Case {
+        std::string memo;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {"\r\n好的" + std::string(3, '\b') + "\x16。", "第 2 行含有控制字符 U+0008"},
+        {"C1 \u0085 x", "第 1 行含有控制字符 U+0085"},
+        {"a\r\nb\r\nwww.\u202Eelpmaxe\u202C.com", "第 3 行含有双向文字控制符 U+202E"},
+    };
+    TemplateManager& m = open({"旧的"});
+    for (const Case& c : cases) {
+        std::string memo = c.memo;
+        Add(m, memo);
+        ASSERT_TRUE(m.Choose(0, memo));
+        memo = c.memo;
+        Modify(m, memo);
+        EXPECT_EQ(memo, c.memo) << "kept for the user to mend";
+        const Lines shown = boxes.take();
+        ASSERT_EQ(shown.size(), 2u) << c.memo;
+        for (const std::string& box : shown)
+            EXPECT_EQ(box.rfind(Notice("模板" + c.notice), 0), 0u) << box;
+    }
+    EXPECT_EQ(stored(), (Lines{"旧的=0"}));
+
+    // Tabs, line breaks, the joiner and variation selectors of emoji are text.
+    std::string memo = "a\tb\r\n👍🏽 👨\u200D💻 ❤\uFE0F";
+    Add(m, memo);
+    EXPECT_EQ(boxes.take(), (Lines{Plain("添加模板成功.")}));
+}

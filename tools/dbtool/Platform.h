@@ -17,6 +17,8 @@ public:
     virtual bool isFile(const std::string& path) = 0;
     // The whole file; false with a sentence in `error` when it cannot be read.
     virtual bool readFile(const std::string& path, std::string& bytes, std::string& error) = 0;
+    // The file's size in bytes, looked up without reading it; false with a sentence in `error`.
+    virtual bool fileSize(const std::string& path, unsigned long long& bytes, std::string& error) = 0;
     // Writes a file that must not exist yet; false with a sentence in `error`, and no file
     // left behind, when it exists or cannot be written whole.
     virtual bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) = 0;

@@ -44,6 +44,17 @@ public:
         return !failed;
     }
 
+    bool fileSize(const std::string& path, unsigned long long& bytes, std::string& error) override
+    {
+        struct stat info;
+        if (stat(path.c_str(), &info) != 0) {
+            error = "无法打开文件 (" + SystemReason() + ")";
+            return false;
+        }
+        bytes = static_cast<unsigned long long>(info.st_size);
+        return true;
+    }
+
     bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) override
     {
         const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);

@@ -85,6 +85,17 @@ public:
         }
     }
 
+    bool fileSize(const std::string& path, unsigned long long& bytes, std::string& error) override
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) {
+            error = "无法打开文件（" + SystemErrorText(GetLastError()) + "）";
+            return false;
+        }
+        bytes = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return true;
+    }
+
     bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) override
     {
         const std::wstring wide = Widen(path);
