@@ -2,6 +2,8 @@
 
 #include "common/PinyinTable.h"
 
+#include <cstring>
+
 namespace {
 
 bool IsSeparator(char c) { return c == ' ' || c == '\''; }
@@ -93,14 +95,19 @@ std::optional<PinyinQuery> PinyinQuery::From(std::string_view text)
         for (int s = 0; s < syllables; ++s) {
             const char* syllable = pinyin_table::kSyllables[s];
             std::uint64_t ends = 0;
-            for (int p = 0; syllable[p] != '\0' && j + p < query.count_; ++p) {
+            const int length = static_cast<int>(std::strlen(syllable));
+            // zh, ch and sh are initials of two letters, also given as one.
+            const int initial = length > 1 && syllable[1] == 'h' && std::strchr("zcs", syllable[0]) ? 2 : 1;
+            for (int p = 0; p < length && j + p < query.count_; ++p) {
                 const int k = j + p;
                 if (p > 0 && (cuts >> k & 1) != 0)
                     break;
                 const char typed = query.letters_[static_cast<size_t>(k)];
                 if (typed != syllable[p] && !(syllable[p] == 'v' && typed == 'u'))
                     break;
-                ends |= std::uint64_t{1} << (k + 1);
+                // A piece is the whole syllable or its initial; only the last may stop anywhere.
+                if (p + 1 == length || p + 1 <= initial || k + 1 == query.count_)
+                    ends |= std::uint64_t{1} << (k + 1);
             }
             query.ends_[static_cast<size_t>(j) * static_cast<size_t>(syllables) + static_cast<size_t>(s)] = ends;
         }
@@ -111,29 +118,52 @@ bool PinyinQuery::matches(std::string_view text) const
 {
     const std::uint64_t done = std::uint64_t{1} << count_;
     const size_t syllables = static_cast<size_t>(pinyin_table::kSyllableCount);
+    const std::uint64_t* fromFirst = ends_.data();
     // Bit j: a run ending at the last character read took the first j letters.
     std::uint64_t reached = 0;
     size_t at = 0;
-    while (at < text.size()) {
-        const char32_t c = Decode(text, at);
-        // Every character may also start a run.
-        const std::uint64_t from = reached | 1;
+    const size_t size = text.size();
+    while (at < size) {
+        const auto lead = static_cast<unsigned char>(text[at]);
         std::uint64_t next = 0;
-        if (c < 0x80) {
-            const char letter = Lower(static_cast<char>(c));
-            if (letter >= 'a' && letter <= 'z')
-                for (std::uint64_t rest = from; rest != 0; rest &= rest - 1) {
+        if (lead < 0x80) {
+            ++at;
+            const char letter = Lower(static_cast<char>(lead));
+            if (letter >= 'a' && letter <= 'z') {
+                // Every character may also start a run.
+                for (std::uint64_t rest = reached | 1; rest != 0; rest &= rest - 1) {
                     const int j = __builtin_ctzll(rest);
-                    if (j < count_ && letters_[static_cast<size_t>(j)] == letter)
+                    if (letters_[static_cast<size_t>(j)] == letter)
                         next |= std::uint64_t{1} << (j + 1);
                 }
+            }
         } else {
-            pinyin_table::ForEachReading(c, [&](int s) {
-                for (std::uint64_t rest = from; rest != 0; rest &= rest - 1) {
-                    const size_t j = static_cast<size_t>(__builtin_ctzll(rest));
-                    next |= ends_[j * syllables + static_cast<size_t>(s)];
-                }
-            });
+            char32_t c;
+            // The common case, a character of the basic plane, decoded in line.
+            if ((lead & 0xF0) == 0xE0 && at + 2 < size && (static_cast<unsigned char>(text[at + 1]) & 0xC0) == 0x80 &&
+                (static_cast<unsigned char>(text[at + 2]) & 0xC0) == 0x80) {
+                c = static_cast<char32_t>((lead & 0x0F) << 12 | (static_cast<unsigned char>(text[at + 1]) & 0x3F) << 6 |
+                                          (static_cast<unsigned char>(text[at + 2]) & 0x3F));
+                at += 3;
+            } else {
+                c = Decode(text, at);
+            }
+            const unsigned short entry = pinyin_table::EntryOf(c);
+            if (entry == 0) {
+                reached = 0;
+                continue;
+            }
+            if (reached == 0 && (entry & 0x8000) == 0) {
+                // Most characters have one reading, and most runs have not begun.
+                next = fromFirst[entry - 1];
+            } else {
+                pinyin_table::ForEachReading(c, [&](int s) {
+                    for (std::uint64_t rest = reached | 1; rest != 0; rest &= rest - 1) {
+                        const size_t j = static_cast<size_t>(__builtin_ctzll(rest));
+                        next |= ends_[j * syllables + static_cast<size_t>(s)];
+                    }
+                });
+            }
         }
         if ((next & done) != 0)
             return true;

@@ -2,14 +2,16 @@
 // The pinyin search: a search text of Latin letters read as the pinyin of consecutive Chinese
 // characters, without tones.
 //
-// The letters are cut into pieces, one piece per character, each piece the start of one of that
-// character's readings (common/PinyinTable.h): a whole syllable ("nihao" 你好), its first
-// letter ("nh"; "zh", "ch" and "sh" may be given as one letter or two), any start in between
-// ("qingsh", "qingsha" 请稍), mixed freely. A character with several readings takes any of them
-// (重 zhong or chong). ü is typed v or u (绿 lv or lu). A space or an apostrophe in the search
-// text ends a piece there ("xi'an" is 西安, not 先). A Latin letter in the text stands for itself,
-// one letter of the search ("vipkf" finds "VIP客服"); anything else (a digit, punctuation, a
-// character without a reading) breaks the run. Letter case does not count.
+// The letters are cut into pieces, one piece per character, each piece one of that character's
+// readings (common/PinyinTable.h) whole ("nihao" 你好) or its initial ("nh"; "zh", "ch" and "sh"
+// may be given as one letter or two), mixed freely ("qingsh", "nhao"). The last piece may be any
+// start of a reading, as the search is typed: "qingsha" finds 请稍 on its way to "qingshao"; the
+// pieces before it may not ("nihao" does not find 您好, nin hao). A character with several
+// readings takes any of them (重 zhong or chong). ü is typed v or u (绿 lv or lu). A space or an
+// apostrophe in the search text ends a piece there ("xi'an" is 西安, not 先). A Latin letter in
+// the text stands for itself, one letter of the search ("vipkf" finds "VIP客服"); anything else
+// (a digit, punctuation, a character without a reading) breaks the run. Letter case does not
+// count.
 #include <cstdint>
 #include <optional>
 #include <string>
