@@ -61,6 +61,13 @@ char32_t Decode(std::string_view text, size_t& at)
 
 bool IsPinyinSearch(std::string_view text)
 {
+    // Separators stand between letters: "'s" is a search for an apostrophe and an s.
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (text.empty() || !IsLetter(text.front()) || !IsLetter(text.back()))
+        return false;
     int letters = 0;
     for (char c : text) {
         if (IsSeparator(c))

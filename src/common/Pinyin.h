@@ -24,7 +24,8 @@ public:
     static constexpr int kMaxLetters = 63;
 
     // The query `text` stands for: nothing when, spaces and apostrophes left out, it is not
-    // ASCII letters only, or none, or more than kMaxLetters.
+    // ASCII letters only, or none, or more than kMaxLetters, or when an apostrophe stands
+    // before the first letter or after the last.
     static std::optional<PinyinQuery> From(std::string_view text);
     // Whether `text` (UTF-8) holds a run of characters that reads as the query.
     bool matches(std::string_view text) const;

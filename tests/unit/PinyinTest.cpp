@@ -123,9 +123,9 @@ TEST(Pinyin, FindsConsecutiveCharactersBySyllablesInitialsAndTheirMixes)
     }
 
     // Only Latin letters (with spaces and apostrophes) are read as pinyin.
-    for (const char* notPinyin : {"请稍", "qsh1", "q-sh", "' '", "", "ＱＳＨ"})
+    for (const char* notPinyin : {"请稍", "qsh1", "q-sh", "' '", "", "ＱＳＨ", "'s", "s'"})
         EXPECT_FALSE(IsPinyinSearch(notPinyin)) << notPinyin;
-    EXPECT_TRUE(IsPinyinSearch(std::string(PinyinQuery::kMaxLetters, 'a') + " '"));
+    EXPECT_TRUE(IsPinyinSearch("a' " + std::string(PinyinQuery::kMaxLetters - 1, 'a')));
     EXPECT_FALSE(IsPinyinSearch(std::string(PinyinQuery::kMaxLetters + 1, 'a')));
 }
 
