@@ -2,6 +2,12 @@
 # A private PostgreSQL 15 server for the team library's tests, on 127.0.0.1 only:
 #   scripts/team-server.sh start DIR PORT    a fresh cluster in DIR, started on PORT
 #   scripts/team-server.sh stop DIR          stops the server started in DIR and waits for it
+#   scripts/team-server.sh sql DIR [ARGS]    psql as the server's administrator (database postgres),
+#                                            reading its SQL from standard input; ARGS go to psql
+#   scripts/team-server.sh hba DIR           puts the pg_hba.conf lines read from standard input
+#                                            before the server's own (the first line that fits
+#                                            decides), in place of those an earlier hba put there,
+#                                            and has the server read the file again
 #
 # start prints two ODBC connection texts and writes them to DIR/lead.txt and DIR/desk.txt:
 #   lead  velmora_lead, the team lead's account: owns the database kefu (客服, customer service),
@@ -23,7 +29,7 @@ lead=velmora_lead
 desk=velmora_desk
 
 usage() {
-    echo "usage: $0 start DIR PORT | stop DIR" >&2
+    echo "usage: $0 start DIR PORT | stop DIR | sql DIR [PSQL ARGS] | hba DIR" >&2
     exit 2
 }
 
@@ -98,6 +104,7 @@ start_server() {
         return 1
     }
     as_postgres head -n 1 "$cluster/data/postmaster.pid" >"$dir/postmaster.pid"
+    echo "$port" >"$dir/port"
 
     lead_password=$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
     desk_password=$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
@@ -119,6 +126,29 @@ SQL
     echo "desk: $(cat "$dir/desk.txt")"
 }
 
+# psql as the postgres user over the cluster's own socket, for the server started in DIR.
+admin_psql() {
+    local dir=$1 cluster
+    shift
+    [ -f "$dir/postmaster.pid" ] && [ -f "$dir/port" ] || {
+        echo "team-server.sh: no server was started in $dir" >&2
+        return 1
+    }
+    cluster=$(cat "$dir/cluster-path")
+    as_postgres "$bin/psql" -X -q -v ON_ERROR_STOP=1 -h "$cluster/socket" -p "$(cat "$dir/port")" -U postgres \
+        -d postgres "$@"
+}
+
+prepend_hba() {
+    local dir=$1 hba lines
+    hba=$(cat "$dir/cluster-path")/data/pg_hba.conf
+    lines=$(cat)
+    # Each line added is marked, so that the next hba finds and replaces it.
+    printf '%s\n' "$lines" | sed 's/$/ # team-server.sh hba/' |
+        as_postgres sh -c '{ cat; grep -v " # team-server.sh hba$" "$1"; } >"$1.new"; mv "$1.new" "$1"' sh "$hba"
+    admin_psql "$dir" -c 'SELECT pg_reload_conf();' >/dev/null
+}
+
 case "${1:-}" in
     start)
         [ $# -eq 3 ] || usage
@@ -128,6 +158,16 @@ case "${1:-}" in
         [ $# -eq 2 ] || usage
         dir=$(absolute "$2")
         stop_server "$dir"
+        ;;
+    sql)
+        [ $# -ge 2 ] || usage
+        dir=$(absolute "$2")
+        shift 2
+        admin_psql "$dir" "$@"
+        ;;
+    hba)
+        [ $# -eq 2 ] || usage
+        prepend_hba "$(absolute "$2")"
         ;;
     *) usage ;;
 esac

@@ -61,7 +61,9 @@ trap 'scripts/team-server.sh stop "$team_server" || true' EXIT
 scripts/team-server.sh start "$team_server" "${VELMORA_TEAM_PORT:-55432}" >/dev/null
 VELMORA_TEAM_LEAD=$(cat "$team_server/lead.txt")
 VELMORA_TEAM_DESK=$(cat "$team_server/desk.txt")
-export VELMORA_TEAM_LEAD VELMORA_TEAM_DESK
+# The test of the help's SQL (tests/team/help-sql-test.sh) works on the server as its administrator.
+VELMORA_TEAM_SERVER=$team_server
+export VELMORA_TEAM_LEAD VELMORA_TEAM_DESK VELMORA_TEAM_SERVER
 scripts/with-wine.sh ctest --test-dir build/win --output-on-failure
 scripts/team-server.sh stop "$team_server"
 echo "Screenshots: build/win/screenshots"

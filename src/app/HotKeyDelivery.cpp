@@ -1,5 +1,6 @@
 #include "app/HotKeyDelivery.h"
 
+#include "common/TemplateRule.h"
 #include "common/Text.h"
 
 #include <algorithm>
@@ -43,12 +44,7 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
         delivering_ = true;
         desktop_.activate(target_);
         size_t taken = 0;
-        UnitSent stop = UnitSent::Taken;
-        for (; taken < messages.values.size(); ++taken) {
-            stop = SendUnit(messages.values[taken], unicode);
-            if (stop != UnitSent::Taken)
-                break;
-        }
+        const UnitSent stop = SendAll(messages, unicode, taken);
         desktop_.handlePendingMessages();
         delivering_ = false;
         switch (stop) {
@@ -59,16 +55,26 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
             return;
         case UnitSent::TargetClosed:
         case UnitSent::TargetHung:
+        case UnitSent::KindChanged:
             // Part of the reply is in the target and the rest is not: the user must know
             // before going on there. The list stays for the rest; the next reply needs
-            // a target chosen afresh, as this one no longer takes text.
+            // a target chosen afresh, as this one no longer takes text as it did.
             armed_ = false;
             desktop_.reportCutShort(TypedPart(text, messages, taken), text,
-                                    stop == UnitSent::TargetClosed ? TypingStop::TargetClosed : TypingStop::TargetHung);
+                                    stop == UnitSent::TargetClosed ? TypingStop::TargetClosed
+                                    : stop == UnitSent::TargetHung ? TypingStop::TargetHung
+                                                                   : TypingStop::KindChanged);
             return;
         case UnitSent::Taken:
         case UnitSent::ProgramEnding: break; // all typed, or the program ends anyway
         }
+        desktop_.hideToTray();
+        armed_ = false;
+        // The reply is out without them: the agent, about to send it, learns that it is not
+        // the whole template, and which characters to mend.
+        if (stop == UnitSent::Taken && !messages.skipped.empty())
+            desktop_.reportSkipped(messages.skipped);
+        return;
     }
     desktop_.hideToTray();
     armed_ = false;
@@ -84,7 +90,14 @@ bool HotKeyDelivery::Prepare(const std::string& text, bool unicode, Messages& me
         const size_t length = CharacterLength(text, at);
         const std::string character = text.substr(at, length);
         at += length;
-        if (unicode) {
+        if (const FoundCharacter refused = FindRefusedCharacter(character)) {
+            // A control would act in the target (a backspace erases the agent's draft, Ctrl+V
+            // pastes the clipboard) and a bidirectional mark would show the text otherwise than
+            // it is: never typed, whoever wrote the template.
+            if (std::find(messages.skipped.begin(), messages.skipped.end(), refused.code) == messages.skipped.end() &&
+                messages.skipped.size() < kMostNamed)
+                messages.skipped.push_back(refused.code);
+        } else if (unicode) {
             // A character beyond the first 65,536 goes as its surrogate pair, high then low.
             for (char16_t unit : Utf16Units(character))
                 messages.values.push_back(unit);
@@ -113,6 +126,28 @@ std::string HotKeyDelivery::TypedPart(const std::string& text, const Messages& m
         at += CharacterLength(text, at);
     }
     return text.substr(0, at);
+}
+
+HotKeyDelivery::UnitSent HotKeyDelivery::SendAll(const Messages& messages, bool unicode, size_t& sent)
+{
+    sent = 0;
+    for (size_t end : messages.characterEnds) {
+        if (sent == end)
+            continue; // a character left out
+        // A window may change its kind while it is being typed into (a program that subclasses
+        // it with an ANSI procedure): the messages were made for the kind it had, and the other
+        // kind would turn what its code page lacks into '?'. Asked before each character that
+        // is not ASCII, never between the halves of one: an ASCII character arrives the same in
+        // either kind, and the question costs a trip to the system for another program's window.
+        if (messages.values[sent] >= 0x80 && desktop_.isUnicodeWindow(target_) != unicode)
+            return UnitSent::KindChanged;
+        for (; sent < end; ++sent) {
+            const UnitSent unit = SendUnit(messages.values[sent], unicode);
+            if (unit != UnitSent::Taken)
+                return unit;
+        }
+    }
+    return UnitSent::Taken;
 }
 
 HotKeyDelivery::UnitSent HotKeyDelivery::SendUnit(unsigned value, bool unicode)

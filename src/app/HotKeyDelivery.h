@@ -3,8 +3,10 @@
 // double-click on the list types the chosen template into that window, one character
 // message per UTF-16 code unit into a Unicode window and per code-page byte into an
 // older one, and hides the list window. A slow target gets the
-// whole text however long it takes; only a target that is gone or hung stops it, and
-// then the list stays and the user learns how much was typed.
+// whole text however long it takes; only a target that is gone or hung, or that changes
+// between the two kinds of window, stops it, and then the list stays and the user learns
+// how much was typed. Characters that would act in the target instead of showing there
+// (common/TemplateRule.h) are never typed, whatever the template's source.
 #include "common/CodePageText.h"
 
 #include <cstdint>
@@ -27,7 +29,11 @@ enum class TargetState {
 };
 
 // Why the rest of a reply did not reach the target.
-enum class TypingStop { TargetClosed, TargetHung };
+enum class TypingStop {
+    TargetClosed,
+    TargetHung,
+    KindChanged // the target turned from a Unicode window into an older one, or back
+};
 
 enum class TargetWait {
     Taken,
@@ -71,6 +77,9 @@ public:
     // Nothing was typed: the target is no Unicode window and its code page cannot carry
     // `characters` of the template (UTF-8, each once, at most ten). The list stays shown.
     virtual void reportNotTaken(const std::vector<std::string>& characters) = 0;
+    // The reply went out without these refused characters (code points, each once, at most
+    // ten); the list is hidden already.
+    virtual void reportSkipped(const std::vector<unsigned long>& codes) = 0;
 };
 
 const unsigned kModControl = 2;
@@ -104,13 +113,17 @@ private:
     struct Messages {
         std::vector<unsigned> values;
         std::vector<size_t> characterEnds;
+        std::vector<unsigned long> skipped; // refused characters left out, each once
     };
     bool Prepare(const std::string& text, bool unicode, Messages& messages, std::vector<std::string>& missing);
+    // How one message fared: taken, or why the rest of the text is not sent.
+    enum class UnitSent { Taken, Refused, TargetClosed, TargetHung, KindChanged, ProgramEnding };
+    // Sends the messages in order, each character only while the target is still of the kind
+    // they were made for; `sent` is how many went.
+    UnitSent SendAll(const Messages& messages, bool unicode, size_t& sent);
     // The first whole characters of `text` that `sent` messages carried.
     static std::string TypedPart(const std::string& text, const Messages& messages, size_t sent);
 
-    // How one message fared: taken, or why the rest of the text is not sent.
-    enum class UnitSent { Taken, Refused, TargetClosed, TargetHung, ProgramEnding };
     UnitSent SendUnit(unsigned value, bool unicode);
 
     DeliveryDesktop& desktop_;

@@ -5,7 +5,6 @@
 #include "ui/StoreErrorText.h"
 
 #include <utility>
-#include <vector>
 
 OdbcTeamSource::OdbcTeamSource(std::string protectedConnection, Protector& protector)
     : protectedConnection_(std::move(protectedConnection)), protector_(protector)
@@ -38,28 +37,37 @@ TeamServer& OdbcTeamSource::server()
     return *server_;
 }
 
-long long OdbcTeamSource::changeCounter()
+TeamLibraryVersion OdbcTeamSource::version()
 {
     try {
-        return server().counter();
+        const TeamServer::Version version = server().version();
+        return {version.counter, version.generation};
     } catch (const TeamError& e) {
         throw TeamFailure(TeamErrorText(e));
     }
 }
 
-void OdbcTeamSource::readTemplates(const std::function<void(TeamTemplate)>& take)
+TeamLibrarySize OdbcTeamSource::size()
 {
-    std::vector<std::string> texts;
     try {
-        texts = server().readTemplates();
+        const TeamServer::Size size = server().size();
+        return {size.templates, size.bytes, size.largestBytes};
     } catch (const TeamError& e) {
         throw TeamFailure(TeamErrorText(e));
     }
+}
+
+void OdbcTeamSource::readTemplates(size_t textBytesAtMost, const std::function<bool(TeamTemplate)>& take)
+{
     long long id = 0;
-    for (std::string& text : texts) {
-        TeamTemplate row;
-        row.id = ++id;
-        row.text = std::move(text);
-        take(std::move(row));
+    try {
+        server().readTemplates(textBytesAtMost, [&](std::string text) {
+            TeamTemplate row;
+            row.id = ++id;
+            row.text = std::move(text);
+            return take(std::move(row));
+        });
+    } catch (const TeamError& e) {
+        throw TeamFailure(TeamErrorText(e));
     }
 }

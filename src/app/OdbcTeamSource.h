@@ -16,8 +16,9 @@ public:
     ~OdbcTeamSource() override;
 
     void connect() override;
-    long long changeCounter() override;
-    void readTemplates(const std::function<void(TeamTemplate)>& take) override;
+    TeamLibraryVersion version() override;
+    TeamLibrarySize size() override;
+    void readTemplates(size_t textBytesAtMost, const std::function<bool(TeamTemplate)>& take) override;
 
 private:
     TeamServer& server();

@@ -4,11 +4,15 @@
 #include "backup/WinFiles.h"
 #include "store/Connection.h"
 #include "store/ProtectionRenewal.h"
+#include "store/StoreError.h"
 #include "store/TeamCache.h"
+#include "templates/TeamDeadline.h"
 #include "templates/TeamSync.h"
+#include "ui/StoreErrorText.h"
 #include "ui/DpapiProtector.h"
 
 #include <atomic>
+#include <chrono>
 #include <optional>
 #include <random>
 #include <vector>
@@ -24,6 +28,10 @@ struct TeamSyncThread::Shared {
     // Set while the thread waits on the server rather than on DB.mdb: a stop then has
     // nothing to wait for, as the server may never answer.
     std::atomic<bool> atServer{false};
+    // Set by stop() before it looks at atServer, and read by the thread after every answer of
+    // the server and between the rows it stores: either the stop waits for the thread, or the
+    // thread sees the stop before it writes.
+    std::atomic<bool> stopping{false};
 
     ~Shared()
     {
@@ -69,15 +77,20 @@ public:
         AtServer mark(atServer_);
         source_.connect();
     }
-    long long changeCounter() override
+    TeamLibraryVersion version() override
     {
         AtServer mark(atServer_);
-        return source_.changeCounter();
+        return source_.version();
     }
-    void readTemplates(const std::function<void(TeamTemplate)>& take) override
+    TeamLibrarySize size() override
     {
         AtServer mark(atServer_);
-        source_.readTemplates(take);
+        return source_.size();
+    }
+    void readTemplates(size_t textBytesAtMost, const std::function<bool(TeamTemplate)>& take) override
+    {
+        AtServer mark(atServer_);
+        source_.readTemplates(textBytesAtMost, take);
     }
 
 private:
@@ -88,19 +101,36 @@ private:
 
 // One check; what DB.mdb itself refuses counts as a failed check, never an end of the thread.
 TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& intervalSeconds,
-                          std::atomic<bool>& atServer, const TeamRowsRead& read)
+                          std::atomic<bool>& atServer, const TeamRowsRead& read, const StopRequested& stopping)
 {
-    std::optional<OdbcTeamSource> source;
+    std::optional<DeadlineSource> source;
     TeamCheckResult result = TeamCheckResult::Failed;
+    std::string failure;
     try {
         const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
         if (!settings)
             return TeamCheckResult::NoLibrary;
         intervalSeconds = settings->checkSeconds;
-        source.emplace(settings->protectedConnection, protector);
+        // A server that answers slowly holds the check no longer than its deadline.
+        source.emplace(std::make_shared<OdbcTeamSource>(settings->protectedConnection, protector),
+                       std::chrono::seconds(settings->deadlineSeconds));
         MarkedSource marked(*source, desk, atServer);
-        result = CheckTeamLibrary(desk, marked, WinClock().now(), read).result;
-    } catch (const std::exception&) {
+        result = CheckTeamLibrary(desk, marked, WinClock().now(), read, stopping).result;
+    } catch (const std::bad_alloc&) {
+        failure = "检查团队模板库时内存不够，这次没有使用，仍用上次取回的团队模板";
+    } catch (const StoreError& e) {
+        failure = "检查团队模板库时 DB.mdb 出错（" + StoreErrorText(e) + "）";
+    } catch (const std::exception& e) {
+        failure = std::string("检查团队模板库时出错（") + e.what() + "）";
+    } catch (...) {
+        failure = "检查团队模板库时出错";
+    }
+    // No failure goes unsaid: the tray hint and `team status` show it, if DB.mdb takes it.
+    if (!failure.empty()) {
+        try {
+            RecordTeamFailure(desk, failure);
+        } catch (...) {
+        }
     }
     // Hanging up may wait on the server too.
     AtServer mark(atServer);
@@ -136,10 +166,12 @@ DWORD WINAPI Run(void* parameter)
         RenewTeamConnectionProtection(desk, protector);
     } catch (const std::exception&) {
     }
+    const StopRequested stopping = [&shared] { return shared->stopping.load(); };
     for (;;) {
-        const TeamCheckResult result = CheckOnce(desk, protector, intervalSeconds, shared->atServer, handOver);
+        const TeamCheckResult result =
+            CheckOnce(desk, protector, intervalSeconds, shared->atServer, handOver, stopping);
         // The server may have kept the thread past the stop: then nobody is told.
-        if (WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
+        if (result == TeamCheckResult::Stopped || WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
             break;
         PostMessageW(shared->window, shared->message, static_cast<WPARAM>(result), 0);
         if (result == TeamCheckResult::NoLibrary)
@@ -179,8 +211,9 @@ void TeamSyncThread::stop()
 {
     if (!thread_)
         return;
+    shared_->stopping = true;
     SetEvent(shared_->stopEvent);
-    // A write to DB.mdb under way is let finish; a wait on the server is not waited for.
+    // A write to DB.mdb under way rolls back; a wait on the server is not waited for.
     for (DWORD waited = 0; waited < kStopWaitMs && !shared_->atServer; waited += kStopSliceMs)
         if (WaitForSingleObject(thread_, kStopSliceMs) == WAIT_OBJECT_0)
             break;

@@ -125,11 +125,19 @@ void WinDeliveryDesktop::reportRefused(const std::string& typed, const std::stri
 
 void WinDeliveryDesktop::reportCutShort(const std::string& typed, const std::string& whole, TypingStop why)
 {
-    boxes_.notice(TypingCutShortNotice(why == TypingStop::TargetClosed, CharacterCount(typed), CharacterCount(whole)),
+    const int typedCount = CharacterCount(typed), wholeCount = CharacterCount(whole);
+    boxes_.notice(why == TypingStop::KindChanged
+                      ? TypingKindChangedNotice(typedCount, wholeCount)
+                      : TypingCutShortNotice(why == TypingStop::TargetClosed, typedCount, wholeCount),
                   NoticeType::Exclamation);
 }
 
 void WinDeliveryDesktop::reportNotTaken(const std::vector<std::string>& characters)
 {
     boxes_.notice(CharactersNotTakenNotice(characters), NoticeType::Exclamation);
+}
+
+void WinDeliveryDesktop::reportSkipped(const std::vector<unsigned long>& codes)
+{
+    boxes_.notice(CharactersSkippedNotice(codes), NoticeType::Exclamation);
 }

@@ -29,6 +29,7 @@ public:
     void reportRefused(const std::string& typed, const std::string& whole) override;
     void reportCutShort(const std::string& typed, const std::string& whole, TypingStop why) override;
     void reportNotTaken(const std::vector<std::string>& characters) override;
+    void reportSkipped(const std::vector<unsigned long>& codes) override;
 
 private:
     HWND mainWindow_;

@@ -4,6 +4,8 @@
 #include "backup/Backup.h"
 #include "common/FunPub.h"
 #include "store/ConfigRecord.h"
+#include "store/SchemaCheck.h"
+#include "store/StoreError.h"
 #include "ui/ExecutableFolder.h"
 #include "ui/MessagePump.h"
 #include "backup/WinFiles.h"
@@ -102,6 +104,11 @@ bool TMainFrm::OpenDatabase()
         RefuseReadOnlyFile(path);
         _conn.setConnectionText(ConnectionTextFor(path));
         _conn.connect();
+        // A file another tool wrote may hold a view or a trigger of its own: it is refused
+        // before anything reads or writes through it.
+        const std::string foreign = ForeignSchemaObject(_conn.database());
+        if (!foreign.empty())
+            throw StoreError(foreign);
         LoadConfig();
         databaseOpened_ = true;
         return true;

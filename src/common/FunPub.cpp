@@ -1,5 +1,7 @@
 #include "common/FunPub.h"
 
+#include "common/TemplateRule.h"
+
 std::string TrayHintText(int hotKeyInt)
 {
     // The letter code is one byte of text; anything outside a byte shows as '?'.
@@ -48,4 +50,24 @@ std::string CharactersNotTakenNotice(const std::vector<std::string>& characters)
         list += (list.empty() ? "" : " ") + character;
     return "目标窗口是不支持 Unicode 的旧程序,不能输入模板中的这些字符: " + list +
            "\r这条回复没有输入。请在支持 Unicode 的程序中使用这条模板,或删除这些字符后再试。";
+}
+
+std::string TypingKindChangedNotice(int typedCharacters, int allCharacters)
+{
+    // Sent on as they were made, the rest would reach the window as '?' where its code page
+    // lacks a character.
+    return "目标窗口在输入中途变了:它原来是支持 Unicode 的程序,现在是不支持 Unicode 的旧程序(或者反过来),"
+           "这条回复没有输入完。\r已输入 " +
+           std::to_string(typedCharacters) + "/" + std::to_string(allCharacters) +
+           " 个字符,其余的没有输入,以免变成问号。\r请检查目标窗口中的文字,再按快捷键重新选择目标窗口。";
+}
+
+std::string CharactersSkippedNotice(const std::vector<unsigned long>& codes)
+{
+    std::string list;
+    for (unsigned long code : codes)
+        list += (list.empty() ? "" : " ") + CodePointName(code);
+    return "这条模板中有 Velmora 不输入的字符,已经跳过: " + list +
+           "\r控制字符会在目标窗口中删除或粘贴文字,双向文字控制符会使文字显示得与实际内容不同。"
+           "其余的文字已经输入,请检查后再发送,并在模板管理中改正这条模板。";
 }

@@ -99,3 +99,9 @@ std::string TypingCutShortNotice(bool windowClosed, int typedCharacters, int all
 // The notice when nothing was typed because the captured window is an older (ANSI)
 // program and the template holds `characters` its code page cannot carry.
 std::string CharactersNotTakenNotice(const std::vector<std::string>& characters);
+// The notice when the captured window turned from a Unicode window into an older one (or
+// back) after `typedCharacters` of `allCharacters` had been typed.
+std::string TypingKindChangedNotice(int typedCharacters, int allCharacters);
+// The notice after a reply was typed without the refused characters `codes` (control
+// characters, bidirectional marks) of its template.
+std::string CharactersSkippedNotice(const std::vector<unsigned long>& codes);

@@ -80,3 +80,10 @@ std::string CodePointName(unsigned long code)
     std::snprintf(name, sizeof name, "U+%04lX", code);
     return name;
 }
+
+std::string RefusedCharacterText(unsigned long code)
+{
+    if (code >= 0x2000)
+        return "双向文字控制符 " + CodePointName(code) + "（它使文字显示得与实际内容不同）";
+    return "控制字符 " + CodePointName(code) + "（模板中只能有制表符和换行）";
+}

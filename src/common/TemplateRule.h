@@ -36,3 +36,7 @@ FoundCharacter FindZeroWidthCharacter(const std::string& utf8);
 
 // "U+001B", for messages.
 std::string CodePointName(unsigned long code);
+
+// A refused character as a message names it, with why it is refused: "控制字符 U+0008
+// （模板中只能有制表符和换行）" or "双向文字控制符 U+202E（它使文字显示得与实际内容不同）".
+std::string RefusedCharacterText(unsigned long code);

@@ -96,3 +96,13 @@ std::string ContainsPattern(const std::string& text)
     }
     return pattern + "%";
 }
+
+int LineOf(const std::string& bytes, size_t offset)
+{
+    int line = 1;
+    for (size_t i = 0; i < offset && i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
+            ++line;
+    }
+    return line;
+}

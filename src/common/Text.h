@@ -13,6 +13,9 @@ size_t CharacterLength(const std::string& text, size_t pos);
 // are counted, not bytes: a character counts once and is never split.
 std::string ShortenText(const std::string& text, int count);
 
+// The line, from 1, that `offset` of `bytes` falls on; CR LF, LF and a lone CR each end a line.
+int LineOf(const std::string& bytes, size_t offset);
+
 // Number of characters (code points, not bytes) of a text.
 int CharacterCount(const std::string& text);
 

@@ -7,14 +7,44 @@
 #include <utility>
 
 static_assert(EngineCode::Busy == SQLITE_BUSY && EngineCode::Locked == SQLITE_LOCKED &&
-                  EngineCode::ReadOnly == SQLITE_READONLY && EngineCode::Corrupt == SQLITE_CORRUPT &&
-                  EngineCode::CantOpen == SQLITE_CANTOPEN && EngineCode::NotADatabase == SQLITE_NOTADB,
+                  EngineCode::ReadOnly == SQLITE_READONLY && EngineCode::Interrupt == SQLITE_INTERRUPT &&
+                  EngineCode::Corrupt == SQLITE_CORRUPT && EngineCode::CantOpen == SQLITE_CANTOPEN &&
+                  EngineCode::NotADatabase == SQLITE_NOTADB,
               "the engine's result codes");
 
 void ThrowEngineFailure(sqlite3* db, int code)
 {
     throw StoreError::Engine(code, db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
 }
+
+namespace {
+
+// What the file's schema may do on this handle; see the header. Each call fails only on an
+// engine that does not know the option, and a handle without them is not handed out.
+int GuardAgainstTheSchema(sqlite3* db)
+{
+    const int options[][2] = {
+        {SQLITE_DBCONFIG_DEFENSIVE, 1},
+        {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
+        {SQLITE_DBCONFIG_ENABLE_VIEW, 0},
+    };
+    for (const auto& [option, value] : options) {
+        const int rc = sqlite3_db_config(db, option, value, nullptr);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
+    return SQLITE_OK;
+}
+
+// Engine instructions between two looks at the clock: a look costs far less than they do.
+const int kInstructionsPerLook = 10000;
+
+int PastDeadline(void* deadline)
+{
+    return std::chrono::steady_clock::now() >= *static_cast<std::chrono::steady_clock::time_point*>(deadline);
+}
+
+} // namespace
 
 Database::Database(const std::string& utf8Path, Opening opening)
 {
@@ -30,7 +60,9 @@ Database::Database(const std::string& utf8Path, Opening opening)
         break;
     }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
+    int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
+    if (rc == SQLITE_OK)
+        rc = GuardAgainstTheSchema(db);
     if (rc != SQLITE_OK) {
         // The engine hands out a handle even when the opening fails; it must be closed,
         // and the destructor does not run for a constructor that throws.
@@ -43,27 +75,42 @@ Database::Database(const std::string& utf8Path, Opening opening)
 
 Database::~Database() { close(); }
 
-Database::Database(Database&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
+Database::Database(Database&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), deadline_(std::move(other.deadline_))
+{
+}
 
 Database& Database::operator=(Database&& other) noexcept
 {
     if (this != &other) {
         close();
         db_ = std::exchange(other.db_, nullptr);
+        deadline_ = std::move(other.deadline_);
     }
     return *this;
 }
 
 void Database::close()
 {
-    // Statements still open (a reader the caller keeps) close the handle when they end.
-    if (db_)
+    // Statements still open (a reader the caller keeps) close the handle when they end; the
+    // deadline goes with this object, so they run on without it.
+    if (db_) {
+        if (deadline_)
+            sqlite3_progress_handler(db_, 0, nullptr, nullptr);
         sqlite3_close_v2(std::exchange(db_, nullptr));
+    }
+    deadline_.reset();
 }
 
 bool Database::isReadOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
 
 void Database::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
+
+void Database::limitTime(std::chrono::milliseconds limit)
+{
+    deadline_ = std::make_unique<std::chrono::steady_clock::time_point>(std::chrono::steady_clock::now() + limit);
+    sqlite3_progress_handler(db_, kInstructionsPerLook, PastDeadline, deadline_.get());
+}
 
 void Database::exec(const std::string& sql)
 {

@@ -2,8 +2,16 @@
 // The one owner of an SQLite handle: every opening of a database file, by the program,
 // its backup check and its database tool, goes through here. Move-only; the handle is
 // closed with the object.
+//
+// A DB.mdb or a backup may come from any tool, so every handle treats the file's schema as
+// untrusted: defensive mode (no writes to the schema's own tables from SQL), functions and
+// virtual tables the engine does not mark harmless refused inside the schema (trusted_schema
+// off), and views stored in the file never run (the program uses none). Triggers stay on: the
+// delivered TText has one of its own; the soundness check refuses any other (SchemaCheck).
 #include "store/StoreError.h"
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,6 +50,9 @@ public:
     bool inTransaction() const;
     // Undoes an open transaction; never throws (for destructors).
     void rollbackQuietly() noexcept;
+    // From now on, a statement still running `limit` from now stops with the engine's interrupt
+    // (a StoreError): for reading a file someone else made, whose size and shape nobody chose.
+    void limitTime(std::chrono::milliseconds limit);
     // The engine's quick check of the file: its findings, {"ok"} for a sound file.
     std::vector<std::string> check();
     // Replaces the whole content of `target` with this database's.
@@ -52,6 +63,8 @@ public:
 
 private:
     sqlite3* db_ = nullptr;
+    // Where the progress handler looks; on the heap, so a move leaves it in place.
+    std::unique_ptr<std::chrono::steady_clock::time_point> deadline_;
 };
 
 // The engine's failure `code` on `db` (null when there is no handle) as a StoreError.

@@ -8,7 +8,14 @@
 namespace {
 
 // A new template gets the next sort position, so it lists last until the template
-// manager renumbers the rows.
+// manager renumbers the rows. Every delivered database holds this text, byte for byte, as
+// the trigger's SQL: the soundness check accepts exactly it.
+const char* const kSortLastTrigger = R"sql(CREATE TRIGGER TTextSortLast AFTER INSERT ON TText WHEN NEW.TSortID IS NULL
+BEGIN
+    UPDATE TText SET TSortID = (SELECT COALESCE(MAX(TSortID), -1) + 1 FROM TText WHERE ID <> NEW.ID)
+    WHERE ID = NEW.ID;
+END)sql";
+
 const char* const kCreateTables = R"sql(
 PRAGMA journal_mode=DELETE;
 CREATE TABLE TText (
@@ -17,11 +24,6 @@ CREATE TABLE TText (
     TSortID INTEGER
 );
 CREATE INDEX TTextIndex ON TText (TText);
-CREATE TRIGGER TTextSortLast AFTER INSERT ON TText WHEN NEW.TSortID IS NULL
-BEGIN
-    UPDATE TText SET TSortID = (SELECT COALESCE(MAX(TSortID), -1) + 1 FROM TText WHERE ID <> NEW.ID)
-    WHERE ID = NEW.ID;
-END;
 CREATE TABLE Tconfig (
     TID INTEGER PRIMARY KEY,
     THotKeyInt INTEGER,
@@ -53,6 +55,7 @@ void CreateDeliveredDatabase(const std::string& utf8Path, const std::vector<std:
 {
     Database db = OpenNewFile(utf8Path);
     db.exec(kCreateTables);
+    db.exec(kSortLastTrigger);
     const TConfigRecord d;
     const std::string row =
         "INSERT INTO Tconfig VALUES (1, " + std::to_string(d.THotKeyInt) + ", " + std::to_string(d.THotKeyItem) + ", " +
@@ -65,6 +68,11 @@ void CreateDeliveredDatabase(const std::string& utf8Path, const std::vector<std:
     for (const std::string& text : sampleTemplates)
         insert.run({SqlParam::Text(text)});
     db.exec("COMMIT");
+}
+
+bool IsDeliveredTrigger(const std::string& name, const std::string& sql)
+{
+    return name == "TTextSortLast" && sql == kSortLastTrigger;
 }
 
 const std::vector<std::string>& SampleTemplates()

@@ -9,5 +9,9 @@
 // `sampleTemplates` are UTF-8 texts inserted in order.
 void CreateDeliveredDatabase(const std::string& utf8Path, const std::vector<std::string>& sampleTemplates);
 
+// Whether the trigger `name` with the SQL `sql` (as sqlite_master holds them) is the one a
+// delivered database has, which makes a new template list last. No other trigger is the program's.
+bool IsDeliveredTrigger(const std::string& name, const std::string& sql);
+
 // A few everyday replies, so a first start does not show an empty list.
 const std::vector<std::string>& SampleTemplates();

@@ -9,6 +9,7 @@ namespace EngineCode {
 constexpr int Busy = 5;
 constexpr int Locked = 6;
 constexpr int ReadOnly = 8;
+constexpr int Interrupt = 9; // a statement stopped by its time limit
 constexpr int Corrupt = 11;
 constexpr int CantOpen = 14;
 constexpr int NotADatabase = 26;

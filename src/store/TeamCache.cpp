@@ -3,6 +3,8 @@
 #include "store/Connection.h"
 #include "store/Database.h"
 
+#include <strings.h>
+
 namespace {
 
 // ID is the server's; it is not the key here, so that a server handing out an id twice
@@ -23,9 +25,23 @@ CREATE TABLE IF NOT EXISTS TTeamConfig (
     TLastSync TEXT,
     TRows INTEGER,
     TLastError TEXT,
-    TCheckSeconds INTEGER
+    TCheckSeconds INTEGER,
+    TIdentity TEXT,
+    TGeneration TEXT,
+    TNote TEXT,
+    TRefusedCounter INTEGER,
+    TRefusedGeneration TEXT,
+    TRefusedError TEXT,
+    TDeadlineSeconds INTEGER
 );
 )sql";
+
+// The columns of TTeamConfig that older builds did not make, in the order they came.
+const char* const kLaterColumns[][2] = {
+    {"TIdentity", "TEXT"},           {"TGeneration", "TEXT"},        {"TNote", "TEXT"},
+    {"TRefusedCounter", "INTEGER"},  {"TRefusedGeneration", "TEXT"}, {"TRefusedError", "TEXT"},
+    {"TDeadlineSeconds", "INTEGER"},
+};
 
 bool HasTeamTables(Database& database)
 {
@@ -37,6 +53,29 @@ bool HasTeamTables(Database& database)
 bool HasTeamTables(Connection& connection) { return HasTeamTables(connection.database()); }
 
 long long LongField(const Query& query, const std::string& name) { return std::stoll(query.fieldText(name)); }
+
+// A column a desk set up by an older build may lack reads as empty.
+std::string TextIfThere(const Query& query, const std::string& name)
+{
+    return query.hasField(name) ? query.fieldText(name) : std::string();
+}
+
+std::vector<std::string> ColumnsOf(Database& database, const char* table)
+{
+    std::vector<std::string> columns;
+    RowReader info(database, std::string("pragma table_info(") + table + ")");
+    while (info.next())
+        columns.emplace_back(info.utf8("name"));
+    return columns;
+}
+
+bool Holds(const std::vector<std::string>& names, const std::string& name)
+{
+    for (const std::string& held : names)
+        if (strcasecmp(held.c_str(), name.c_str()) == 0)
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -51,35 +90,66 @@ std::optional<TeamSettings> ReadTeamSettings(Connection& connection)
     TeamSettings settings;
     settings.protectedConnection = query.fieldText("TConnection");
     settings.server = query.fieldText("TServer");
+    settings.identity = TextIfThere(query, "TIdentity");
     if (!query.fieldText("TCounter").empty())
-        settings.counter = LongField(query, "TCounter");
+        settings.version = TeamLibraryVersion{LongField(query, "TCounter"), TextIfThere(query, "TGeneration")};
     settings.lastSync = query.fieldDateTime("TLastSync");
     settings.rows = query.fieldInt("TRows");
     settings.lastError = query.fieldText("TLastError");
+    settings.note = TextIfThere(query, "TNote");
+    if (!TextIfThere(query, "TRefusedCounter").empty())
+        settings.refused =
+            TeamLibraryVersion{LongField(query, "TRefusedCounter"), TextIfThere(query, "TRefusedGeneration")};
+    settings.refusedError = TextIfThere(query, "TRefusedError");
     const int seconds = query.fieldInt("TCheckSeconds");
     settings.checkSeconds = seconds > 0 ? seconds : kDefaultTeamCheckSeconds;
+    const int deadline = query.hasField("TDeadlineSeconds") ? query.fieldInt("TDeadlineSeconds") : 0;
+    settings.deadlineSeconds = deadline > 0 ? deadline : kDefaultTeamDeadlineSeconds;
     return settings;
 }
 
-void ConnectTeamLibrary(Connection& connection, const std::string& protectedConnection, const std::string& server)
+void ConnectTeamLibrary(Connection& connection, const std::string& protectedConnection, const std::string& server,
+                        const std::string& identity)
 {
     Transaction transaction(connection);
     connection.database().exec(kCreateTeamTables);
+    UpgradeTeamTables(connection);
     const std::optional<TeamSettings> before = ReadTeamSettings(connection);
-    if (!before || before->server != server)
+    // The cache is the whole connection's: another database on the same server, another user
+    // or port is another library.
+    const bool keep = before && !identity.empty() && before->identity == identity;
+    if (!keep)
         connection.execute("delete from TTeamText");
     Query count(connection);
     count.open("select count(*) as Rows from TTeamText");
     const int rows = count.fieldInt("Rows");
     const int seconds = before ? before->checkSeconds : kDefaultTeamCheckSeconds;
+    const int deadline = before ? before->deadlineSeconds : kDefaultTeamDeadlineSeconds;
     connection.execute("delete from TTeamConfig");
     connection.execute(
         "insert into TTeamConfig (TID, TConnection, TServer, TCounter, TLastSync, TRows, TLastError, "
-        "TCheckSeconds) values (1, ?, ?, NULL, ?, ?, '', ?)",
+        "TCheckSeconds, TIdentity, TNote, TDeadlineSeconds) values (1, ?, ?, NULL, ?, ?, '', ?, ?, ?, ?)",
         {SqlParam::Blob(protectedConnection), SqlParam::Text(server),
-         SqlParam::Text(before && rows > 0 && before->lastSync > 0 ? FormatDateTime(before->lastSync) : ""),
-         SqlParam::Integer(rows), SqlParam::Integer(seconds)});
+         SqlParam::Text(keep && rows > 0 && before->lastSync > 0 ? FormatDateTime(before->lastSync) : ""),
+         SqlParam::Integer(rows), SqlParam::Integer(seconds), SqlParam::Text(identity),
+         SqlParam::Text(keep ? before->note : ""), SqlParam::Integer(deadline)});
     transaction.commit();
+}
+
+void RecordTeamIdentity(Connection& connection, const std::string& identity)
+{
+    UpgradeTeamTables(connection);
+    connection.execute("update TTeamConfig set TIdentity=? where TID=1", {SqlParam::Text(identity)});
+}
+
+void UpgradeTeamTables(Connection& connection)
+{
+    if (!HasTeamTables(connection))
+        return;
+    const std::vector<std::string> columns = ColumnsOf(connection.database(), "TTeamConfig");
+    for (const auto& [name, type] : kLaterColumns)
+        if (!Holds(columns, name))
+            connection.database().exec(std::string("alter table TTeamConfig add column ") + name + " " + type);
 }
 
 bool RemoveTeamLibrary(Connection& connection)
@@ -101,20 +171,31 @@ std::vector<TeamTemplate> ReadTeamCache(Connection& connection)
     return templates;
 }
 
-void StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates, long long counter,
-                        DateTime now)
+bool StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates,
+                        const TeamLibraryVersion& version, const std::string& note, DateTime now,
+                        const StopRequested& stopping)
 {
+    const auto stopped = [&stopping] { return stopping && stopping(); };
+    if (stopped())
+        return false;
     Transaction transaction(connection);
     connection.execute("delete from TTeamText");
     {
         Command insert(connection, "insert into TTeamText (ID, TText, TSortID) values (?, ?, ?)");
-        for (const TeamTemplate& row : templates)
+        for (const TeamTemplate& row : templates) {
+            // The transaction's end undoes what was written.
+            if (stopped())
+                return false;
             insert.run({SqlParam::Integer(row.id), SqlParam::Text(row.text), SqlParam::Integer(row.sortId)});
+        }
     }
-    connection.execute("update TTeamConfig set TCounter=?, TLastSync=?, TRows=?, TLastError='' where TID=1",
-                       {SqlParam::Integer(counter), SqlParam::Text(FormatDateTime(now)),
-                        SqlParam::Integer(static_cast<long long>(templates.size()))});
+    connection.execute("update TTeamConfig set TCounter=?, TGeneration=?, TLastSync=?, TRows=?, TLastError='', "
+                       "TNote=?, TRefusedCounter=NULL, TRefusedGeneration=NULL, TRefusedError=NULL where TID=1",
+                       {SqlParam::Integer(version.counter), SqlParam::Text(version.generation),
+                        SqlParam::Text(FormatDateTime(now)),
+                        SqlParam::Integer(static_cast<long long>(templates.size())), SqlParam::Text(note)});
     transaction.commit();
+    return true;
 }
 
 void RecordTeamCheck(Connection& connection, DateTime now)
@@ -126,6 +207,14 @@ void RecordTeamCheck(Connection& connection, DateTime now)
 void RecordTeamFailure(Connection& connection, const std::string& sentence)
 {
     connection.execute("update TTeamConfig set TLastError=? where TID=1", {SqlParam::Text(sentence)});
+}
+
+void RecordTeamRefusal(Connection& connection, const TeamLibraryVersion& version, const std::string& sentence)
+{
+    connection.execute("update TTeamConfig set TLastError=?, TRefusedCounter=?, TRefusedGeneration=?, "
+                       "TRefusedError=? where TID=1",
+                       {SqlParam::Text(sentence), SqlParam::Integer(version.counter),
+                        SqlParam::Text(version.generation), SqlParam::Text(sentence)});
 }
 
 bool CarryTeamLibrary(const std::string& fromPath, const std::string& toPath)
@@ -147,14 +236,28 @@ bool CarryTeamLibrary(const std::string& fromPath, const std::string& toPath)
         while (rows.next())
             insert.run({text(rows.utf8At(0)), text(rows.utf8At(1)), text(rows.utf8At(2))});
     }
-    RowReader settings(from, "select TConnection, TServer, TCounter, TLastSync, TRows, TLastError, TCheckSeconds "
-                             "from TTeamConfig where TID=1");
-    if (settings.next())
-        to.execute("insert into TTeamConfig (TID, TConnection, TServer, TCounter, TLastSync, TRows, TLastError, "
-                   "TCheckSeconds) values (1, ?, ?, nullif(?, ''), ?, ?, ?, nullif(?, ''))",
-                   {SqlParam::Blob(std::string(settings.utf8At(0))), text(settings.utf8At(1)), text(settings.utf8At(2)),
-                    text(settings.utf8At(3)), text(settings.utf8At(4)), text(settings.utf8At(5)),
-                    text(settings.utf8At(6))});
+    // Every column of the settings row the older file has, whichever build made it; a column
+    // it lacks stays empty, as on a desk that build set up.
+    std::vector<std::string> columns;
+    for (const std::string& column : ColumnsOf(from, "TTeamConfig"))
+        if (Holds(ColumnsOf(to.database(), "TTeamConfig"), column))
+            columns.push_back(column);
+    std::string names, marks;
+    for (const std::string& column : columns) {
+        names += (names.empty() ? "" : ", ") + column;
+        marks += std::string(marks.empty() ? "" : ", ") +
+                 (strcasecmp(column.c_str(), "TConnection") == 0 ? "?" : "nullif(?, '')");
+    }
+    RowReader settings(from, "select " + names + " from TTeamConfig where TID=1");
+    if (settings.next()) {
+        std::vector<SqlParam> values;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const std::string value(settings.utf8At(static_cast<int>(i)));
+            values.push_back(strcasecmp(columns[i].c_str(), "TConnection") == 0 ? SqlParam::Blob(value)
+                                                                                : SqlParam::Text(value));
+        }
+        to.execute("insert into TTeamConfig (" + names + ") values (" + marks + ")", values);
+    }
     transaction.commit();
     return true;
 }

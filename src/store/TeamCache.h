@@ -7,6 +7,7 @@
 // Tconfig, open such a database as before.
 #include "common/DateTime.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,24 @@ class Connection;
 // How often a desk asks the server whether the team library changed, unless set otherwise.
 inline constexpr int kDefaultTeamCheckSeconds = 300;
 inline constexpr int kLongestTeamCheckSeconds = 24 * 60 * 60;
+// How long one check may wait on the server, all its questions together, unless set otherwise.
+inline constexpr int kDefaultTeamDeadlineSeconds = 60;
+
+// The version of the library on the server: its change counter and, on a server this build
+// set up or published to, a generation made anew at `team init` and at every publish. A
+// library made again (its tables dropped, the server's database restored from a backup) may
+// bring a counter back that a desk already holds, never its generation. Empty generation: a
+// server that has none yet.
+struct TeamLibraryVersion {
+    long long counter = 0;
+    std::string generation;
+
+    bool operator==(const TeamLibraryVersion& other) const
+    {
+        return counter == other.counter && generation == other.generation;
+    }
+    bool operator!=(const TeamLibraryVersion& other) const { return !(*this == other); }
+};
 
 // One template of the team library: the server's id, its text (UTF-8) and its place in the
 // server's order, from 0.
@@ -31,23 +50,41 @@ struct TeamTemplate {
 };
 
 struct TeamSettings {
-    std::string protectedConnection;  // the connection text as the Protector made it
-    std::string server;               // the server as the connection text names it, for people to read
-    std::optional<long long> counter; // the server's change counter at the last read of the templates
-    DateTime lastSync = 0;            // the last check the server answered; 0: never
-    int rows = 0;                     // team templates in the cache
-    std::string lastError;            // why the last check failed, one sentence; empty after a success
+    std::string protectedConnection; // the connection text as the Protector made it
+    std::string server;              // the server as the connection text names it, for people to read
+    // The whole connection without its password (TeamConnectionIdentity): the cache belongs to
+    // it. Empty on a desk set up by an older build.
+    std::string identity;
+    // The library's version at the last read of the templates; none before the first.
+    std::optional<TeamLibraryVersion> version;
+    DateTime lastSync = 0; // the last check the server answered; 0: never
+    int rows = 0;          // team templates in the cache
+    std::string lastError; // why the last check failed, one sentence; empty after a success
+    std::string note;      // what the last read left out (rows refused), one sentence; kept while the cache is
+    // A library refused whole (over the limits), not read again while the server's version
+    // is this one, and the sentence that said why.
+    std::optional<TeamLibraryVersion> refused;
+    std::string refusedError;
     int checkSeconds = kDefaultTeamCheckSeconds;
+    int deadlineSeconds = kDefaultTeamDeadlineSeconds; // for one whole check
 };
 
 // The settings, or nothing on a desk without a team library. Throws StoreError.
 std::optional<TeamSettings> ReadTeamSettings(Connection& connection);
 
 // Sets the desk up for the team library named by `protectedConnection`: the tables are created
-// when missing, the settings row written. Connecting to the same server again (a new password)
-// keeps the cache, so an offline desk keeps its rows; another server empties it. Either way the
-// next check reads the templates. One transaction.
-void ConnectTeamLibrary(Connection& connection, const std::string& protectedConnection, const std::string& server);
+// when missing, the settings row written. Connecting again with the same `identity` (the same
+// driver, server, port, database and user; a new password) keeps the cache, so an offline desk
+// keeps its rows; any other connection empties it. Either way the next check reads the
+// templates. One transaction.
+void ConnectTeamLibrary(Connection& connection, const std::string& protectedConnection, const std::string& server,
+                        const std::string& identity);
+// Records the identity of the connection already stored, for a desk an older build set up.
+void RecordTeamIdentity(Connection& connection, const std::string& identity);
+
+// Adds what a desk set up by an older build lacks to its team tables (columns of TTeamConfig);
+// nothing on a desk without a team library or with everything there. Throws StoreError.
+void UpgradeTeamTables(Connection& connection);
 
 // Drops the team's tables in one transaction; the desk's own templates stay as they are.
 // False when the desk had no team library.
@@ -56,14 +93,24 @@ bool RemoveTeamLibrary(Connection& connection);
 // The cached team templates in the server's order.
 std::vector<TeamTemplate> ReadTeamCache(Connection& connection);
 
-// Replaces the cache whole by `templates` and records the counter and a successful check at
-// `now`, in one transaction.
-void StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates, long long counter,
-                        DateTime now);
+// Asked between the rows of a long write: true when the program is closing and wants the
+// write given up.
+using StopRequested = std::function<bool()>;
+
+// Replaces the cache whole by `templates` and records the version, the note (what the read
+// left out, or empty) and a successful check at `now`, in one transaction. Once `stopping`
+// says so the transaction is rolled back and false returned: the cache is as it was, and the
+// file is free for the backup made at exit.
+bool StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates,
+                        const TeamLibraryVersion& version, const std::string& note, DateTime now,
+                        const StopRequested& stopping = {});
 // A check that found the library unchanged: a successful sync at `now`, the error cleared.
 void RecordTeamCheck(Connection& connection, DateTime now);
 // A failed check: the sentence is kept for the status, the cache and the last sync stay.
 void RecordTeamFailure(Connection& connection, const std::string& sentence);
+// A library refused whole at `version`: the sentence as for a failure, and the version, so that
+// the library is not read again until it changes. The cache stays.
+void RecordTeamRefusal(Connection& connection, const TeamLibraryVersion& version, const std::string& sentence);
 
 // A backup made before the desk joined its team library holds no team tables: restored as it
 // is, it would quietly take the library away from the desk. When the database at `toPath` has

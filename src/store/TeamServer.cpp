@@ -148,8 +148,10 @@ public:
         return indicator == SQL_NULL_DATA ? 0 : value;
     }
 
-    // The whole text of a column, read in pieces: a template may be longer than any buffer.
-    std::string textAt(SQLUSMALLINT column)
+    // The text of a column, read in pieces: a template may be longer than any buffer. Once
+    // more than `unitsAtMost` UTF-16 code units are read, no more is fetched; each unit is at
+    // least one UTF-8 byte, so the text handed back is then longer than that many bytes.
+    std::string textAt(SQLUSMALLINT column, size_t unitsAtMost)
     {
         std::wstring text;
         wchar_t buffer[2048];
@@ -166,6 +168,13 @@ public:
             text.append(buffer, static_cast<size_t>(bytes) / sizeof buffer[0]);
             if (result == SQL_SUCCESS)
                 break;
+            if (text.size() > unitsAtMost) {
+                // Half a surrogate pair would convert to nothing; the rest stays long enough.
+                text.resize(unitsAtMost + 2);
+                if (text.back() >= 0xD800 && text.back() <= 0xDBFF)
+                    text.pop_back();
+                break;
+            }
         }
         return Utf8FromWide(text);
     }
@@ -228,13 +237,55 @@ long long TeamServer::counter()
     return statement.integerAt(1);
 }
 
-std::vector<std::string> TeamServer::readTemplates()
+TeamServer::Version TeamServer::version()
+{
+    Version version;
+    try {
+        Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+        statement.run(TeamSqlFor(dialect_).readVersion);
+        if (!statement.fetch())
+            throw TeamError(TeamFault::TableMissing, "the change counter has no row");
+        version.counter = statement.integerAt(1);
+        version.generation = statement.textAt(2, 256);
+        return version;
+    } catch (const TeamError& e) {
+        // Tables an older build made, with no generation yet: the counter alone.
+        if (e.sqlState() != "42703" && e.sqlState() != "42S22")
+            throw;
+    }
+    version.counter = counter();
+    return version;
+}
+
+TeamServer::Size TeamServer::size()
+{
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    statement.run(TeamSqlFor(dialect_).readSize);
+    Size size;
+    if (statement.fetch()) {
+        size.templates = statement.integerAt(1);
+        size.bytes = statement.integerAt(2);
+        size.largestBytes = statement.integerAt(3);
+    }
+    return size;
+}
+
+void TeamServer::readTemplates(size_t textBytesAtMost, const std::function<bool(std::string)>& take)
 {
     Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
     statement.run(TeamSqlFor(dialect_).readTemplates);
-    std::vector<std::string> texts;
     while (statement.fetch())
-        texts.push_back(statement.textAt(1));
+        if (!take(statement.textAt(1, textBytesAtMost)))
+            break;
+}
+
+std::vector<std::string> TeamServer::readTemplates()
+{
+    std::vector<std::string> texts;
+    readTemplates(static_cast<size_t>(-1) / 2, [&](std::string text) {
+        texts.push_back(std::move(text));
+        return true;
+    });
     return texts;
 }
 
@@ -279,10 +330,26 @@ long long TeamServer::replaceTemplates(const std::vector<std::string>& texts)
 {
     const SQLHANDLE dbc = handles_->connection.get();
     const TeamSql& sql = TeamSqlFor(dialect_);
+    // Tables an older build made get their generation column first, outside the transaction.
+    // A lead whose account may change rows but not tables still publishes: with the counter
+    // alone, as before.
+    bool generation = false;
+    {
+        Statement has(dbc, queryTimeout_, connectionText_);
+        has.run(sql.hasGeneration);
+        generation = has.fetch() && has.integerAt(1) == 1;
+    }
+    if (!generation) {
+        try {
+            Statement(dbc, queryTimeout_, connectionText_).run(sql.addGeneration);
+            generation = true;
+        } catch (const TeamError&) {
+        }
+    }
     ServerTransaction transaction(dbc, connectionText_);
     {
         Statement move(dbc, queryTimeout_, connectionText_);
-        move.run(sql.moveCounter);
+        move.run(generation ? sql.moveCounter : sql.moveCounterOnly);
         if (move.rowCount() != 1)
             throw TeamError(TeamFault::TableMissing, "the change counter has no row");
     }

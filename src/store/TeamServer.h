@@ -7,6 +7,7 @@
 // lose Chinese. Texts in and out are UTF-8. Failures throw TeamError, never with the password.
 #include "store/TeamSql.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,7 +30,22 @@ public:
     void createTables();
     // The change counter.
     long long counter();
-    // The team's templates in their order.
+    // The counter and the generation; an empty generation on tables an older build made.
+    struct Version {
+        long long counter = 0;
+        std::string generation;
+    };
+    Version version();
+    // What the library holds, as TeamSql's readSize measures it.
+    struct Size {
+        long long templates = 0, bytes = 0, largestBytes = 0;
+    };
+    Size size();
+    // The team's templates in their order, handed over one at a time until `take` returns
+    // false. A text is fetched in pieces and no further once it is longer than
+    // `textBytesAtMost` UTF-8 bytes: it is handed over cut, still longer than that.
+    void readTemplates(size_t textBytesAtMost, const std::function<bool(std::string)>& take);
+    // All of them, whatever their length.
     std::vector<std::string> readTemplates();
     // The team library becomes `texts`, in this order, in one transaction that also moves the
     // counter on; on any failure nothing changes. Returns the new counter.

@@ -5,7 +5,12 @@
 //
 // TeamText holds the team's templates in their order (TSortID, then ID), like the local TText.
 // TeamVersion holds one row (ID 1) whose Version moves on at every publish: a desk asks for
-// it every few minutes and reads the templates again only when it changed.
+// it every few minutes and reads the templates again only when it changed. Its Generation is
+// made anew by init (where there is none) and by every publish, so that a library made again
+// (tables dropped and made anew, the database restored from a backup) never shows a desk a
+// version it holds: the counter alone may come back to a number a desk has seen. Tables made
+// by an older build get the column at the next init or publish; until then desks compare the
+// counter alone, and older desks never ask for it.
 #include <string>
 #include <vector>
 
@@ -23,11 +28,24 @@ struct TeamSql {
     std::vector<std::string> createTables;
     // One row, one column: the counter.
     std::string readCounter;
+    // One row: the counter and the generation (NULL where init has not made one yet). Fails on
+    // tables an older build made, until the column is added.
+    std::string readVersion;
+    // One row: the number of templates, their texts' length together and the longest, in a
+    // measure never above their UTF-8 bytes (bytes in PostgreSQL, UTF-16 code units in SQL
+    // Server), so that a desk refuses a library too large before fetching it.
+    std::string readSize;
     // The texts of the templates in their order, one column.
     std::string readTemplates;
+    // One row, one column: 1 when TeamVersion has its Generation column, else 0.
+    std::string hasGeneration;
+    // Adds the column where it is missing.
+    std::string addGeneration;
     // A publish, in one transaction, in this order. The counter moves first: its row stays
-    // locked until the commit, so two publishes at once take turns instead of mixing rows.
+    // locked until the commit, so two publishes at once take turns instead of mixing rows. It
+    // makes a new generation; moveCounterOnly is for tables whose column could not be added.
     std::string moveCounter;
+    std::string moveCounterOnly;
     std::string deleteTemplates;
     std::string insertTemplate; // parameters: the text, the sort number
 };

@@ -21,39 +21,139 @@ TeamCheck Failed(Connection& desk, const std::string& sentence)
     return {TeamCheckResult::Failed, sentence};
 }
 
+TeamCheck Refused(Connection& desk, const TeamLibraryVersion& version, const std::string& sentence)
+{
+    try {
+        RecordTeamRefusal(desk, version, sentence);
+    } catch (const StoreError&) {
+    }
+    return {TeamCheckResult::Failed, sentence};
+}
+
+// "64 KB", "64 MB", or bytes as they are.
+std::string Bytes(size_t bytes)
+{
+    const size_t kb = 1024, mb = 1024 * 1024;
+    if (bytes >= mb && bytes % mb == 0)
+        return std::to_string(bytes / mb) + " MB";
+    if (bytes >= kb && bytes % kb == 0)
+        return std::to_string(bytes / kb) + " KB";
+    return std::to_string(bytes) + " 字节";
+}
+
+const char* const kCacheKept = "，整个库没有使用，仍用上次取回的团队模板";
+
+std::string TooLong(const TeamLimits& limits)
+{
+    return "团队模板库中有模板超过 " + Bytes(limits.templateBytes) + kCacheKept;
+}
+std::string TooMany(const TeamLimits& limits)
+{
+    return "团队模板库超过 " + std::to_string(limits.templates) + " 条模板" + kCacheKept;
+}
+std::string TooLarge(const TeamLimits& limits)
+{
+    return "团队模板库的文字超过 " + Bytes(limits.libraryBytes) + kCacheKept;
+}
+
+// What the server says of its size, against the limits; empty when within them.
+std::string OverLimits(const TeamLibrarySize& size, const TeamLimits& limits)
+{
+    if (size.largestBytes > static_cast<long long>(limits.templateBytes))
+        return TooLong(limits);
+    if (size.templates > static_cast<long long>(limits.templates))
+        return TooMany(limits);
+    if (size.bytes > static_cast<long long>(limits.libraryBytes))
+        return TooLarge(limits);
+    return {};
+}
+
+std::string RefusedRowsNote(int refused)
+{
+    if (refused == 0)
+        return {};
+    return "团队模板中有 " + std::to_string(refused) + " 条含控制字符的模板没有使用，请组长改正后重新发布";
+}
+
 } // namespace
 
-TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read)
+TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read,
+                           const StopRequested& stopping, const TeamLimits& limits)
 {
+    UpgradeTeamTables(desk);
     const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
     if (!settings)
         return {};
+    // A server that answers after the program began to close is not recorded: DB.mdb may be
+    // under the exit's backup by then.
+    const auto stopped = [&stopping] { return stopping && stopping(); };
+    const TeamCheck stop{TeamCheckResult::Stopped, {}};
     std::vector<TeamTemplate> templates;
-    long long counter = 0;
+    TeamLibraryVersion version;
+    int refusedRows = 0;
     try {
         source.connect();
-        counter = source.changeCounter();
-        if (settings->counter == counter && settings->rows > 0) {
+        version = source.version();
+        if (stopped())
+            return stop;
+        // A cache whose every row was refused is as read as one that holds them.
+        if (settings->version == version && (settings->rows > 0 || !settings->note.empty())) {
             RecordTeamCheck(desk, now);
             return {TeamCheckResult::Unchanged, {}};
         }
-        // The counter is read before the rows: a publish in between leaves the cache stored
-        // under the older counter, and the next check reads again.
-        source.readTemplates([&](TeamTemplate row) {
+        if (settings->refused == version)
+            return Failed(desk, settings->refusedError);
+        const std::string over = OverLimits(source.size(), limits);
+        if (!over.empty())
+            return Refused(desk, version, over);
+        // The version is read before the rows: a publish in between leaves the cache stored
+        // under the older version, and the next check reads again.
+        std::string overRead;
+        size_t seen = 0, bytes = 0;
+        source.readTemplates(limits.templateBytes, [&](TeamTemplate row) {
+            bytes += row.text.size();
+            if (row.text.size() > limits.templateBytes)
+                overRead = TooLong(limits);
+            else if (++seen > limits.templates)
+                overRead = TooMany(limits);
+            else if (bytes > limits.libraryBytes)
+                overRead = TooLarge(limits);
+            if (!overRead.empty())
+                return false;
+            // The text reaches the customer's window key by key: a backspace or Ctrl+V in it
+            // would act there. The ODBC read goes through UTF-16, so its texts are always UTF-8.
+            if (FindRefusedCharacter(row.text)) {
+                ++refusedRows;
+                return true;
+            }
             row.sortId = static_cast<long long>(templates.size());
             templates.push_back(std::move(row));
+            return true;
         });
+        if (!overRead.empty()) {
+            std::vector<TeamTemplate>().swap(templates);
+            return Refused(desk, version, overRead);
+        }
     } catch (const TeamFailure& e) {
-        return Failed(desk, e.what());
+        return stopped() ? stop : Failed(desk, e.what());
     } catch (const StoreError& e) {
-        return Failed(desk, StoreErrorText(e));
+        return stopped() ? stop : Failed(desk, StoreErrorText(e));
+    } catch (const std::bad_alloc&) {
+        std::vector<TeamTemplate>().swap(templates);
+        return Failed(desk, "读取团队模板库时内存不够，这次没有使用，仍用上次取回的团队模板");
+    } catch (const std::exception& e) {
+        std::vector<TeamTemplate>().swap(templates);
+        return Failed(desk, std::string("检查团队模板库时出错（") + e.what() + "）");
     }
+    if (stopped())
+        return stop;
     if (read)
         read(templates);
     try {
-        StoreTeamTemplates(desk, templates, counter, now);
+        if (!StoreTeamTemplates(desk, templates, version, RefusedRowsNote(refusedRows), now, stopping))
+            return stop;
     } catch (const StoreError& e) {
-        return Failed(desk, "团队模板无法存入 DB.mdb：" + StoreErrorText(e));
+        return stopped() ? stop : Failed(desk, "团队模板无法存入 DB.mdb：" + StoreErrorText(e));
     }
     return {TeamCheckResult::Updated, {}};
 }
@@ -74,7 +174,14 @@ std::string TeamHintLine(const TeamSettings& settings, int room)
 {
     // "MM-DD HH:MM" of the stored "YYYY-MM-DD HH:MM:SS": the year and seconds do not help here.
     const std::string when = settings.lastSync > 0 ? FormatDateTime(settings.lastSync).substr(5, 11) : "从未";
-    std::string line = settings.lastError.empty() ? "团队模板：在线，最后同步 " + when
-                                                  : "团队模板：离线，最后同步 " + when + "。" + settings.lastError;
+    std::string line;
+    if (!settings.lastError.empty())
+        // A library refused whole came from a server that answered: the desk is not offline,
+        // only not up to date.
+        line = (settings.refused && settings.lastError == settings.refusedError ? "团队模板：未更新，最后同步 "
+                                                                                : "团队模板：离线，最后同步 ") +
+               when + "。" + settings.lastError;
+    else
+        line = "团队模板：在线，最后同步 " + when + (settings.note.empty() ? "" : "。" + settings.note);
     return CharacterCount(line) > room ? ShortenText(line, room > 3 ? room - 3 : 0) : line;
 }

@@ -4,6 +4,7 @@
 // thread its caller chooses; it starts none itself. The server is reached through TeamSource,
 // which the program implements over ODBC and the tests fake.
 #include "common/DateTime.h"
+#include "common/TemplateRule.h"
 #include "store/TeamCache.h"
 
 #include <functional>
@@ -19,15 +20,34 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// How much the library on the server holds, as the server measures it before it is read, in
+// a measure never above the text's UTF-8 bytes (PostgreSQL's bytes, SQL Server's UTF-16 code
+// units): a library it shows over the limits is over them, and is refused unread.
+struct TeamLibrarySize {
+    long long templates = 0;
+    long long bytes = 0;        // all the texts together
+    long long largestBytes = 0; // the longest text
+};
+
+// The most a desk takes from the server (common/TemplateRule.h); the tests choose smaller ones.
+struct TeamLimits {
+    size_t templateBytes = kMaxTemplateBytes;
+    size_t templates = kMaxLibraryTemplates;
+    size_t libraryBytes = kMaxLibraryBytes;
+};
+
 class TeamSource {
 public:
     virtual ~TeamSource() = default;
     // Each call may throw TeamFailure.
     virtual void connect() = 0;
-    // A number the server moves on at every publish.
-    virtual long long changeCounter() = 0;
-    // Hands the templates over in the server's order, one at a time (their sortId is ignored).
-    virtual void readTemplates(const std::function<void(TeamTemplate)>& take) = 0;
+    // The library's version; it moves on at every publish.
+    virtual TeamLibraryVersion version() = 0;
+    virtual TeamLibrarySize size() = 0;
+    // Hands the templates over in the server's order, one at a time (their sortId is ignored),
+    // until `take` returns false. A text longer than `textBytesAtMost` is not fetched whole: it
+    // may be handed over cut, but always still longer than that.
+    virtual void readTemplates(size_t textBytesAtMost, const std::function<bool(TeamTemplate)>& take) = 0;
 };
 
 enum class TeamCheckResult {
@@ -35,6 +55,7 @@ enum class TeamCheckResult {
     Unchanged, // the server answered; its counter is the one the cache was read at
     Updated,   // the cache now holds the server's templates
     Failed,    // the cache is as it was, and the reason is recorded
+    Stopped,   // the program is closing: nothing was written after the stop, the cache is as it was
 };
 
 struct TeamCheck {
@@ -42,14 +63,23 @@ struct TeamCheck {
     std::string error; // for Failed
 };
 
-// One check at `now`. The templates are read when the counter differs from the one the cache
-// was read at (a restored backup's older counter included), or when the cache is empty; they
-// are read whole before anything is written, then replace the cache in one transaction, so a
-// failure at any point leaves the cache as it was. Throws nothing but what the desk's own
-// database throws when it cannot even read its settings. `read`, if given, sees the templates
-// once they are read whole, before they are stored (a window may list them meanwhile).
+// One check at `now`. The templates are read when the version differs from the one the cache
+// was read at (a restored backup's older counter included), or when the cache is empty; never
+// while the server's version is one refused before. They are read whole before anything is
+// written, then replace the cache in one transaction, so a failure at any point leaves the
+// cache as it was.
+// Everything from the server is checked here, once: a text the character rule refuses
+// (common/TemplateRule.h) is left out and the check notes how many; a library over `limits`
+// (first as the server measures it, then while it is read, which stops at once) is refused
+// whole with its version, and the cache kept. Every failure, a lack of memory included, is
+// recorded as one sentence. Throws nothing but what the desk's own database throws when it
+// cannot even read its settings. `read`, if given, sees the templates once they are read whole,
+// before they are stored (a window may list them meanwhile).
+// `stopping` is asked after each answer of the server and between the rows stored: once it
+// says so, the check writes nothing more and rolls back a store under way.
 using TeamRowsRead = std::function<void(const std::vector<TeamTemplate>&)>;
-TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read = {});
+TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read = {},
+                           const StopRequested& stopping = {}, const TeamLimits& limits = {});
 
 // A number in [0, 1), as evenly spread as the caller's source of chance makes it.
 class RandomSource {
@@ -63,7 +93,8 @@ public:
 long long NextCheckDelayMs(int intervalSeconds, RandomSource& random);
 
 // The tray hint's line for a desk with a team library: online with the time of the last
-// sync, or offline with it and why the last check failed, cut so that the whole hint stays
+// sync and what the read left out, or offline with it and why the last check failed (not
+// updated, for a library refused whole), cut so that the whole hint stays
 // within what the notification area shows (127 characters). Never holds the password: the
 // sentence is the one recorded, already without it.
 std::string TeamHintLine(const TeamSettings& settings, int room);

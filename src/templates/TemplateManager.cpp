@@ -1,5 +1,7 @@
 #include "templates/TemplateManager.h"
 
+#include "common/Pinyin.h"
+#include "common/TemplateRule.h"
 #include "common/Text.h"
 
 #include <algorithm>
@@ -10,14 +12,31 @@ namespace {
 
 const char* const kLoadAll = "Select * from TText order by TSortID asc";
 // The whole table too, with each row marked when it matches: the hits are listed, and
-// the order of all rows is what a close stores.
-const char* const kSearch = "Select *, TText like ? escape '\\' as Hit from TText order by TSortID asc";
+// the order of all rows is what a close stores. Hit is 1 for a text that contains the search
+// text, 2 for one that holds it only as pinyin (a search of Latin letters, common/Pinyin.h).
+const char* const kSearch = "Select *, TText like ?1 escape '\\' as Hit from TText order by TSortID asc";
+const char* const kSearchPinyin = "Select *, case when TText like ?1 escape '\\' then 1 "
+                                  "when pinyin_match(TText, ?2) then 2 else 0 end as Hit "
+                                  "from TText order by TSortID asc";
 const char* const kFindText = "select * from TText where TText=?";
 const char* const kFindId = "select ID from TText where ID=?";
 const char* const kInsert = "insert into TText (TText) values (?)";
 const char* const kUpdateText = "update TText set TText=? where ID=?";
 const char* const kDelete = "delete from TText where ID=?";
 const char* const kUpdateSortId = "Update TText set TSortID=? where ID=?";
+
+// The refusal of a memo whose trimmed `text` holds a refused character, naming the memo's line.
+std::optional<TemplateResult> RefusedCharacterIn(const std::string& memo, const std::string& text)
+{
+    const FoundCharacter refused = FindRefusedCharacter(text);
+    if (!refused)
+        return std::nullopt;
+    TemplateResult result{TemplateOutcome::RefusedCharacter};
+    result.character = refused.code;
+    // The trimmed text starts at the memo's first byte that trimming keeps, its first occurrence.
+    result.line = LineOf(memo, memo.find(text) + refused.at);
+    return result;
+}
 
 long long ToId(std::string_view digits)
 {
@@ -38,17 +57,24 @@ void TemplateManager::LoadTemplates(LoadMode mode, const std::string& pattern)
     rowIds_.clear();
     slots_.clear();
     const bool all = mode == LoadMode::All;
+    const bool pinyin = !all && IsPinyinSearch(pattern);
     RowReader reader =
-        all ? RowReader(connection_, kLoadAll) : RowReader(connection_, kSearch, {SqlParam::Contains(pattern)});
+        all      ? RowReader(connection_, kLoadAll)
+        : pinyin ? RowReader(connection_, kSearchPinyin, {SqlParam::Contains(pattern), SqlParam::Text(pattern)})
+                 : RowReader(connection_, kSearch, {SqlParam::Contains(pattern)});
     struct Loaded {
         long long id;
         std::string text;
-        bool hit;
+        int hit; // 0: not listed; 1: holds the text; 2: holds it only as pinyin
     };
     std::vector<Loaded> stored;
-    while (reader.next())
-        stored.push_back(
-            {ToId(reader.utf8("ID")), std::string(reader.utf8("TText")), all || reader.utf8("Hit") == "1"});
+    while (reader.next()) {
+        const std::string_view hit = all ? std::string_view("1") : reader.utf8("Hit");
+        stored.push_back({ToId(reader.utf8("ID")), std::string(reader.utf8("TText")),
+                          hit == "1"   ? 1
+                          : hit == "2" ? 2
+                                       : 0});
+    }
 
     // The rows in the order the user has made so far, without those gone from the table;
     // rows it does not hold yet (an add) come last, where the insert put them. At the first
@@ -74,17 +100,20 @@ void TemplateManager::LoadTemplates(LoadMode mode, const std::string& pattern)
             if (!taken[i])
                 placed.push_back(i);
     }
+    // The pinyin hits follow the literal ones.
     std::vector<long long> order;
     order.reserve(placed.size());
-    for (size_t index : placed) {
-        Loaded& row = stored[index];
-        if (row.hit) {
+    for (int kind : {1, 2})
+        for (size_t i = 0; i < placed.size(); ++i) {
+            Loaded& row = stored[placed[i]];
+            if (kind == 1)
+                order.push_back(row.id);
+            if (row.hit != kind)
+                continue;
             rows_.push_back(std::move(row.text));
             rowIds_.push_back(row.id);
-            slots_.push_back(order.size());
+            slots_.push_back(i);
         }
-        order.push_back(row.id);
-    }
     order_ = std::move(order);
 }
 
@@ -120,6 +149,8 @@ TemplateResult TemplateManager::AddTemplate(std::string& memo)
     const std::string text = TrimText(memo);
     if (text.empty())
         return {TemplateOutcome::EmptyText};
+    if (std::optional<TemplateResult> refused = RefusedCharacterIn(memo, text))
+        return *refused;
     if (!IsTextFree(text))
         return {TemplateOutcome::Duplicate};
     TemplateResult result =
@@ -138,6 +169,8 @@ TemplateResult TemplateManager::ModifyTemplate(std::string& memo)
     const std::string text = TrimText(memo);
     if (text.empty())
         return {TemplateOutcome::EmptyText};
+    if (std::optional<TemplateResult> refused = RefusedCharacterIn(memo, text))
+        return *refused;
     if (!IsTextFree(text))
         return {TemplateOutcome::Duplicate};
     TemplateResult result = ExecSql(kUpdateText, {SqlParam::Text(text), SqlParam::Integer(id)},

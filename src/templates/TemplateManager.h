@@ -22,9 +22,10 @@ enum class TemplateOutcome {
     Added,
     Modified,
     Deleted,
-    EmptyText,       // the memo holds blanks only
-    Duplicate,       // another template holds the text already
-    NothingToModify, // no chosen template, or it is gone
+    EmptyText,        // the memo holds blanks only
+    Duplicate,        // another template holds the text already
+    RefusedCharacter, // a control character or bidirectional mark: `character` says which
+    NothingToModify,  // no chosen template, or it is gone
     NothingToDelete,
     KeptOnRequest, // the user answered No to the delete
     AddRefused,    // the database refused the statement: `refusal` says why
@@ -40,6 +41,9 @@ struct TemplateResult {
 
     TemplateOutcome outcome;
     std::optional<StoreError> refusal;
+    // For RefusedCharacter: the first such character and the memo's line it is on, from 1.
+    unsigned long character = 0;
+    int line = 0;
     // The rows could not be reloaded after the statement; raised once the user has been told.
     std::exception_ptr reloadFailure;
 };
@@ -55,10 +59,11 @@ public:
     long long DragId() const { return dragId_; }
 
     // LoadTemplates: all rows, or the rows containing `pattern` as typed ('%', '_' and '\'
-    // match themselves), in the manager's whole order: the stored order at the first load,
-    // then as the user's drags left it. Rows gone from the table leave it; rows it does not
-    // hold yet (an add) join at its end. It is the order SaveOrder stores, so no search or
-    // edit loses a drag. A query failure is raised to the caller; the order stays.
+    // match themselves) followed, when `pattern` is Latin letters, by the rows that hold it
+    // only as pinyin (common/Pinyin.h); each in the manager's whole order: the stored order at
+    // the first load, then as the user's drags left it. Rows gone from the table leave it;
+    // rows it does not hold yet (an add) join at its end. It is the order SaveOrder stores,
+    // so no search or edit loses a drag. A query failure is raised to the caller; the order stays.
     void LoadTemplates(LoadMode mode, const std::string& pattern);
     // Image5Click: the search text trimmed; nothing left lists all rows.
     void Search(const std::string& searchText);
@@ -74,7 +79,8 @@ public:
     // refused the statement. The rows are reloaded whenever a statement was sent. After
     // any add, and after a modify or delete that ran, nothing is chosen: the memo no
     // longer holds the chosen template's text. The delete runs only when `confirm`, asked
-    // once a template is chosen, says yes.
+    // once a template is chosen, says yes. A text with a character that would act in the
+    // target instead of showing (common/TemplateRule.h) is refused, as import refuses it.
     TemplateResult AddTemplate(std::string& memo);
     TemplateResult ModifyTemplate(std::string& memo);
     TemplateResult DeleteTemplate(std::string& memo, const std::function<bool()>& confirm);
@@ -112,7 +118,8 @@ private:
     std::vector<long long> rowIds_;
     // Every row's ID in the manager's order, listed or not: stored order with the drags applied.
     std::vector<long long> order_;
-    // Where each listed row stands in `order_`, in list order (ascending).
+    // Where each listed row stands in `order_`, in list order (ascending but for the pinyin
+    // hits, which follow the literal ones).
     std::vector<size_t> slots_;
     long long chosenId_ = -1;
     long long dragId_ = -1;

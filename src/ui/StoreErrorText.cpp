@@ -12,6 +12,7 @@ const char* EngineExplanation(int code)
     case EngineCode::NotADatabase: return "文件不是有效的数据库";
     case EngineCode::Corrupt: return "数据库文件已损坏";
     case EngineCode::ReadOnly: return "数据库文件是只读的";
+    case EngineCode::Interrupt: return "读取用时超过了时限，已停止";
     default: return nullptr;
     }
 }

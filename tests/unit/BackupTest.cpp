@@ -33,15 +33,17 @@ public:
     std::vector<DateTime> readings;
 };
 
-// The real files, except that copy number `failingCopy` writes a piece of the file and fails,
-// as on a full disk, and a move onto `failingMoveTarget` fails.
+// The real files, except that flush number `failingFlush` fails as on a full disk, with only a
+// piece of the copy on the disk, and a move onto `failingMoveTarget` fails.
 class FlakyFiles : public HostFiles {
 public:
-    bool copyWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
+    bool flushToDisk(const std::string& path, std::string& error) override
     {
-        if (++copies != failingCopy)
-            return HostFiles::copyWithoutReplacing(from, to, error);
-        return isFile(to) ? HostFiles::copyWithoutReplacing(from, to, error) : FailCopy(to, error);
+        if (++flushes != failingFlush)
+            return HostFiles::flushToDisk(path, error);
+        std::ofstream(path, std::ios::binary) << "partial";
+        error = "磁盘空间不足";
+        return false;
     }
     bool moveReplacing(const std::string& from, const std::string& to, std::string& error) override
     {
@@ -52,17 +54,9 @@ public:
         return HostFiles::moveReplacing(from, to, error);
     }
 
-    int copies = 0;
-    int failingCopy = 0;
+    int flushes = 0;
+    int failingFlush = 0;
     std::string failingMoveTarget;
-
-private:
-    static bool FailCopy(const std::string& to, std::string& error)
-    {
-        std::ofstream(to, std::ios::binary) << "partial";
-        error = "磁盘空间不足";
-        return false;
-    }
 };
 
 DateTime At(int year, int month, int day, int hour, int minute, int second)
@@ -104,6 +98,29 @@ std::string StoredStamp(const std::string& path)
     return stamp;
 }
 
+// Every row of TText and Tconfig in the file at `path`, one line each, as the next start reads them.
+std::string Content(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    std::string content;
+    for (const char* sql : {"select * from TText order by ID", "select * from Tconfig order by TID"}) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+            content += std::string("(") + sqlite3_errmsg(db) + ")\n";
+        while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+                const unsigned char* text = sqlite3_column_text(statement, c);
+                content += std::string(text ? reinterpret_cast<const char*>(text) : "NULL") + "|";
+            }
+            content += "\n";
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return content;
+}
+
 class BackupTest : public ::testing::Test {
 protected:
     BackupTest()
@@ -127,6 +144,10 @@ protected:
         return query.fieldText("TDeadDay");
     }
     std::string backupBytes(const std::string& name) { return folder.readFile("DatabackUp/" + name); }
+    // What the program reads of a backup and of DB.mdb: the engine's copy holds the same rows,
+    // not the same bytes (its header counts its own changes).
+    std::string backupContent(const std::string& name) { return Content(places.backupPath(name)); }
+    std::string databaseContent() { return Content(places.database()); }
 
     TempFolder folder;
     Connection conn;
@@ -177,7 +198,7 @@ TEST_F(BackupTest, PeriodicBackupOnlyWhenMoreThanThePeriodHasPassed)
     exitAt({At(2026, 5, 11, 9, 0, 1), At(2026, 5, 11, 9, 0, 2)});
     EXPECT_FALSE(conn.connected());
     ASSERT_EQ(backups(), Lines{"20260511090002Bk.bk"});
-    EXPECT_EQ(backupBytes("20260511090002Bk.bk"), folder.readFile("DB.mdb"));
+    EXPECT_EQ(backupContent("20260511090002Bk.bk"), databaseContent());
     EXPECT_EQ(deadDay(), "2026-05-11 09:00:02");
     EXPECT_EQ(boxes.take(), Lines{});
 }
@@ -235,15 +256,15 @@ TEST_F(BackupTest, BothSwitchesOnAndDueMakeABackupThenAskForAnother)
     EXPECT_EQ(backups(), (Lines{"20260512100000Bk.bk", "20260512100001Bk.bk"}));
     EXPECT_EQ(deadDay(), "2026-05-12 10:00:01");
     // The second copy holds the second stamp; the first, its own.
-    EXPECT_EQ(backupBytes("20260512100001Bk.bk"), folder.readFile("DB.mdb"));
-    EXPECT_NE(backupBytes("20260512100000Bk.bk"), folder.readFile("DB.mdb"));
+    EXPECT_EQ(backupContent("20260512100001Bk.bk"), databaseContent());
+    EXPECT_NE(backupContent("20260512100000Bk.bk"), databaseContent());
 
     // Both copies within one second: the second takes the next second's name.
     const DateTime next = At(2026, 6, 1, 8, 0, 0);
     exitAt({next, next, next});
     EXPECT_EQ(backups().size(), 4u);
     EXPECT_EQ(StoredStamp(places.backupPath("20260601080000Bk.bk")), "2026-06-01 08:00:00");
-    EXPECT_TRUE(backupBytes("20260601080001Bk.bk") == folder.readFile("DB.mdb"));
+    EXPECT_EQ(backupContent("20260601080001Bk.bk"), databaseContent());
 }
 
 TEST_F(BackupTest, AFailedCopyLeavesNoFileAndPutsTheLastBackupsStampBack)
@@ -253,7 +274,7 @@ TEST_F(BackupTest, AFailedCopyLeavesNoFileAndPutsTheLastBackupsStampBack)
     config.TSaveDay = 7;
     config.TDeadDay = kMonday;
     const DateTime due = At(2026, 5, 12, 10, 0, 0);
-    files.failingCopy = 1;
+    files.failingFlush = 1;
     exitAt({due, due}); // the question is not asked after the failure
     EXPECT_EQ(boxes.take(), Lines{Notice("数据库备份失败,无法写入备份文件 20260512100000Bk.bk: 磁盘空间不足")});
     EXPECT_TRUE(files.isFolder(places.backupFolder()));
@@ -263,8 +284,8 @@ TEST_F(BackupTest, AFailedCopyLeavesNoFileAndPutsTheLastBackupsStampBack)
 
     // The first backup made, the second failing: the first one's stamp holds.
     const DateTime second = due + 1.0 / 86400;
-    files.copies = 0;
-    files.failingCopy = 2;
+    files.flushes = 0;
+    files.failingFlush = 2;
     exitAt({due, due, second});
     EXPECT_EQ(boxes.take(),
               (Lines{kQuestion, Notice("数据库备份失败,无法写入备份文件 20260512100001Bk.bk: 磁盘空间不足")}));
@@ -273,7 +294,7 @@ TEST_F(BackupTest, AFailedCopyLeavesNoFileAndPutsTheLastBackupsStampBack)
 
     // The same, within one second: the first backup and its stamp stay.
     const DateTime later = At(2026, 6, 1, 8, 0, 0);
-    files.copies = 0;
+    files.flushes = 0;
     exitAt({later, later, later});
     boxes.take();
     EXPECT_EQ(backups(), (Lines{"20260512100000Bk.bk", "20260601080000Bk.bk"}));
@@ -282,8 +303,8 @@ TEST_F(BackupTest, AFailedCopyLeavesNoFileAndPutsTheLastBackupsStampBack)
     // With no backup before, the row keeps its empty value, which reads as 0.
     conn.execute("Update Tconfig set TDeadDay='' where TID=1");
     config.TDeadDay = 0;
-    files.copies = 0;
-    files.failingCopy = 1;
+    files.flushes = 0;
+    files.failingFlush = 1;
     exitAt({due, due});
     boxes.take();
     EXPECT_EQ(deadDay(), "");
@@ -299,31 +320,33 @@ TEST_F(BackupTest, AStampOrFolderFailureStopsTheExitWithANotice)
     config.TSaveDay = 7;
     config.TDeadDay = kMonday;
     const DateTime due = At(2026, 5, 12, 10, 0, 0);
-    const std::string database = conn.connectionText();
-    conn.disconnect();
-    conn.setConnectionText(ConnectionTextFor(folder.path("gone.mdb")));
-    // The stamp is written after the copy: the backup is there, and the next exit makes another.
+    // Another program holds the write lock on DB.mdb: the copy reads what is committed, but the
+    // stamp, written after the copy, cannot be. The backup is there, and the next exit makes another.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(places.database().c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
     exitAt({due, due});
+    sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
     Lines shown = boxes.take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(
         shown[0].rfind(Notice("数据库已备份为 20260512100000Bk.bk,但无法记录备份时间,下次退出时将再备份一次: "), 0), 0u)
         << shown[0];
     EXPECT_EQ(backups(), Lines{"20260512100000Bk.bk"});
-    EXPECT_FALSE(files.isFile(folder.path("gone.mdb")));
+    EXPECT_EQ(deadDay(), "");
 
     // A file where the folder belongs: no copy, and the stamp stays.
-    conn.setConnectionText(database);
     conn.execute(StampStatement(kMonday));
     std::filesystem::remove_all(places.backupFolder());
     WriteFile(places.backupFolder(), "not a folder");
-    files.copies = 0;
+    files.flushes = 0;
     exitAt({due});
     shown = boxes.take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].rfind(Notice("数据库备份失败,无法创建备份文件夹 " + places.backupFolder() + ": "), 0), 0u)
         << shown[0];
-    EXPECT_EQ(files.copies, 0);
+    EXPECT_EQ(files.flushes, 0);
     EXPECT_EQ(deadDay(), "2026-05-04 09:00:00");
 }
 
@@ -446,7 +469,7 @@ TEST_F(BackupTest, ABackupNeverReplacesNorRemovesAnotherOfTheSameName)
     ASSERT_TRUE(files.makeFolder(places.backupFolder(), error));
     WriteFile(places.backupPath("20260512100000Bk.bk"), earlier);
 
-    files.failingCopy = 1;
+    files.failingFlush = 1;
     exitAt({due, due});
     const Lines shown = boxes.take();
     ASSERT_EQ(shown.size(), 1u);
@@ -457,20 +480,21 @@ TEST_F(BackupTest, ABackupNeverReplacesNorRemovesAnotherOfTheSameName)
 
     // Two good backups within that second (or the repeated hour at the end of daylight saving):
     // each takes the next free second, and each file and the stamp hold its own moment.
-    files.failingCopy = 0;
+    files.failingFlush = 0;
     exitAt({due, due, due});
     EXPECT_EQ(boxes.take(), Lines{kQuestion});
     EXPECT_EQ(backups(), (Lines{"20260512100000Bk.bk", "20260512100001Bk.bk", "20260512100002Bk.bk"}));
     EXPECT_TRUE(backupBytes("20260512100000Bk.bk") == earlier);
     EXPECT_EQ(StoredStamp(places.backupPath("20260512100001Bk.bk")), "2026-05-12 10:00:01");
     EXPECT_EQ(deadDay(), "2026-05-12 10:00:02");
-    EXPECT_TRUE(backupBytes("20260512100002Bk.bk") == folder.readFile("DB.mdb"));
+    EXPECT_EQ(backupContent("20260512100002Bk.bk"), databaseContent());
 }
 
 namespace {
 
-// The real files, but before each operation (and half way through each copy) the program
-// folder is saved as a kill at that moment would leave it on the disk.
+// The real files, but before each operation the program folder is saved as a kill at that
+// moment would leave it on the disk; before a flush also with the file only half written, as a
+// kill while the engine was still copying into it would.
 class KilledFiles : public HostFiles {
 public:
     explicit KilledFiles(std::string programFolder) : folder_(std::move(programFolder)) {}
@@ -481,14 +505,9 @@ public:
     {
         return Saved(), HostFiles::makeFolder(path, error);
     }
-    bool copyWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
-    {
-        HalfCopied(from, to);
-        HostFiles::remove(to);
-        return HostFiles::copyWithoutReplacing(from, to, error);
-    }
     bool flushToDisk(const std::string& path, std::string& error) override
     {
+        HalfWritten(path);
         return Saved(), HostFiles::flushToDisk(path, error);
     }
     bool moveWithoutReplacing(const std::string& from, const std::string& to, std::string& error) override
@@ -500,12 +519,13 @@ public:
     std::vector<std::unique_ptr<TempFolder>> kills;
 
 private:
-    void HalfCopied(const std::string& from, const std::string& to)
+    void HalfWritten(const std::string& path)
     {
-        std::ifstream in(from, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        WriteFile(to, bytes.substr(0, bytes.size() / 2));
         Saved();
+        std::ifstream in(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_EQ(path.rfind(folder_, 0), 0u) << path;
+        WriteFile(kills.back()->path(path.substr(folder_.size())), bytes.substr(0, bytes.size() / 2));
     }
     bool Saved()
     {
@@ -562,6 +582,64 @@ TEST_F(BackupTest, AKillAtAnyMomentLeavesTheStampNamingASoundBackupAndOnlyBackup
         std::error_code none;
         for (const fs::directory_entry& entry : fs::directory_iterator(at.backupFolder(), none))
             EXPECT_EQ(entry.path().extension(), ".bk") << "kill " << k << ": " << entry.path();
+    }
+}
+
+TEST_F(BackupTest, ABackupHoldsTheCommittedStateWhateverAnotherConnectionIsWriting)
+{
+    // Another connection (the team library's check) is part way through a large write: with a
+    // small page cache the engine has already written some of its pages into DB.mdb, with the
+    // journal beside it that would undo them; with a large one, none yet.
+    struct Case {
+        const char* what;
+        int cachePages;
+    };
+    for (const Case& c :
+         {Case{"pages of the write already in the file", 10}, Case{"the write still in memory", 100000}}) {
+        SCOPED_TRACE(c.what);
+        TempFolder app;
+        const BackupPlaces at{app.path("")};
+        std::vector<std::string> committed;
+        for (int i = 0; i < 300; ++i)
+            committed.push_back("已经存好的模板 " + std::to_string(i) + std::string(200, 'x'));
+        app.deliveredDatabase(committed);
+        sqlite3* writer = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(at.database().c_str(), &writer, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        const std::string write = "pragma cache_size=" + std::to_string(c.cachePages) +
+                                  "; begin immediate; update TText set TText = TText || '改'; "
+                                  "insert into TText (TText, TSortID) select TText || '新', TSortID from TText;";
+        ASSERT_EQ(sqlite3_exec(writer, write.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(writer);
+
+        Connection desk;
+        desk.setConnectionText(ConnectionTextFor(at.database()));
+        config.TSaveDB = 1;
+        config.TSaveDay = 7;
+        config.TDeadDay = kMonday;
+        clock.readings = {At(2026, 5, 12, 10, 0, 0), At(2026, 5, 12, 10, 0, 0)};
+        BackupContext exiting{desk, config, at, clock, files, boxes};
+        BackupAtExit(exiting);
+        boxes.take(); // a busy file may be said; a broken backup may not be made
+        sqlite3_exec(writer, "rollback", nullptr, nullptr, nullptr);
+        sqlite3_close(writer);
+
+        const std::string stamp = StoredStamp(at.database());
+        for (const std::string& name : files.backupNames(at.backupFolder())) {
+            std::string reason;
+            EXPECT_TRUE(IsSoundDatabase(at.backupPath(name), reason)) << name << ": " << reason;
+            sqlite3* backup = nullptr;
+            sqlite3_open_v2(at.backupPath(name).c_str(), &backup, SQLITE_OPEN_READONLY, nullptr);
+            sqlite3_stmt* count = nullptr;
+            sqlite3_prepare_v2(backup, "select count(*), sum(TText like '%改') from TText", -1, &count, nullptr);
+            ASSERT_EQ(sqlite3_step(count), SQLITE_ROW) << name << ": " << sqlite3_errmsg(backup);
+            EXPECT_EQ(sqlite3_column_int(count, 0), 300) << name;
+            EXPECT_EQ(sqlite3_column_int(count, 1), 0) << name;
+            sqlite3_finalize(count);
+            sqlite3_close(backup);
+        }
+        EXPECT_TRUE(stamp == "" || stamp == "2026-05-12 10:00:00") << stamp;
+        if (stamp != "") {
+            EXPECT_EQ(files.backupNames(at.backupFolder()), Lines{"20260512100000Bk.bk"});
+        }
     }
 }
 
@@ -625,7 +703,7 @@ TEST_F(BackupTest, AtTheEndOfTheSessionOnlyADueAutomaticBackupIsMadeAndNothingIs
     BackupAtSessionEnd(context); // the question policy alone: nothing asked, nothing copied
     config.TSaveDB = 1;
     const DateTime due = At(2026, 5, 12, 10, 0, 0);
-    files.failingCopy = 1;
+    files.failingFlush = 1;
     clock.readings = {due, due};
     BackupAtSessionEnd(context);
     EXPECT_EQ(backups(), Lines{});

@@ -1,9 +1,12 @@
 // VelmoraDb: its CSV files, and its commands on real database files.
 #include "Commands.h"
+#include "ConnectionText.h"
 #include "Csv.h"
 #include "Platform.h"
+#include "TemplateIntake.h"
 #include "store/Connection.h"
 #include "store/TeamCache.h"
+#include "store/TeamError.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +82,10 @@ public:
     {
         return host_.readFile(path, bytes, error);
     }
+    bool fileSize(const std::string& path, unsigned long long& bytes, std::string& error) override
+    {
+        return host_.fileSize(path, bytes, error);
+    }
     bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) override
     {
         return host_.writeNewFile(path, bytes, error);
@@ -103,6 +110,23 @@ public:
 
     Protector& protector() override { return fakeProtector; }
 
+    // Standard input as lines given in advance, a console or not.
+    bool inputIsConsole() override { return console; }
+    bool readInputLine(std::string& line, bool echo) override
+    {
+        echoes.push_back(echo);
+        if (input.empty())
+            return false;
+        line = input.front();
+        input.erase(input.begin());
+        return true;
+    }
+    void prompt(const std::string& text) override { prompts += text; }
+
+    bool console = false;
+    std::vector<std::string> input;
+    std::vector<bool> echoes; // of every line asked for
+    std::string prompts;
     bool running = false;
     bool locked = false, lockedWhenAsked = false;
     FakeProtector fakeProtector;
@@ -293,27 +317,97 @@ TEST_F(DbTool, ExportShowsFormulaLikeTextsAsTextInASpreadsheetAndImportGivesThem
     EXPECT_EQ(imported, expected);
 }
 
-TEST_F(DbTool, ImportRefusesControlCharactersAndCheckNamesStoredOnes)
+TEST_F(DbTool, ImportRefusesCharactersThatWouldActInTheTargetAndCheckNamesStoredOnes)
 {
     const std::string db = folder.deliveredDatabase({"已有的"});
-    const std::pair<std::string, std::string> files[] = {
-        {std::string("TText\r\n好的\r\nab\0cd\r\n", 22), "in.csv 第 3 行："},
-        {"TText\r\n\"第一行\r\n\x1b[31m红色\"\r\n", "in.csv 第 3 行："},
-        {"TText\r\n好的\r\n\"行一\r\n行二\x7f\"\r\n", "in.csv 第 4 行："},
+    struct Case {
+        std::string bytes;      // the file's bytes from its second line
+        std::string fileNamed;  // what import says of the file
+        std::string sql;        // the same template written into a database by another tool
+        std::string checkNamed; // what check says of the second template, after its ID
+        int checkExit;
     };
-    for (const auto& [bytes, named] : files) {
-        std::remove(folder.path("in.csv").c_str());
-        writeFile("in.csv", bytes);
-        EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitUnreadableCsv) << bytes;
-        EXPECT_NE(output.err.find(named), std::string::npos) << output.err;
-        EXPECT_NE(output.err.find("控制字符"), std::string::npos) << output.err;
-        EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{{"已有的", 0}}));
+    const Case cases[] = {
+        {std::string("好的\r\nab\0cd\r\n", 13), "in.csv 第 3 行：这一行含有控制字符 U+0000（模板中只能有制表符和换行）",
+         "'ab' || char(0) || 'cd'", "第 1 行含有控制字符 U+0000", kExitNeedsAttention},
+        {"\"第一行\r\n\x1b[31m红色\"\r\n", "in.csv 第 3 行：这一行含有控制字符 U+001B",
+         "'第一行' || char(13, 10, 27) || '[31m'", "第 2 行含有控制字符 U+001B", kExitNeedsAttention},
+        {"好的\r\n\"行一\r\n行二\x7f\"\r\n", "in.csv 第 4 行：这一行含有控制字符 U+007F", "'x' || char(127)",
+         "第 1 行含有控制字符 U+007F", kExitNeedsAttention},
+        {"www.\u202Emoc.elpmaxe\u202C\r\n",
+         "in.csv 第 2 行：这一行含有双向文字控制符 U+202E（它使文字显示得与实际内容不同）",
+         "'a' || char(10) || 'www.' || char(8238) || 'x'", "第 2 行含有双向文字控制符 U+202E", kExitNeedsAttention},
+        {"", "", "'看不' || char(8203) || '见'", "第 1 行含有看不见的零宽字符 U+200B（警告", kExitNeedsAttention},
+        {"", "", "'👨' || char(8205) || '💻 ❤' || char(65039)", "", kExitDone},
+    };
+    for (const Case& c : cases) {
+        if (!c.bytes.empty()) {
+            std::remove(folder.path("in.csv").c_str());
+            writeFile("in.csv", "TText\r\n" + c.bytes);
+            EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitUnreadableCsv) << c.bytes;
+            EXPECT_NE(output.err.find(c.fileNamed), std::string::npos) << output.err;
+            EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{{"已有的", 0}}));
+        }
+        Sql(db, "insert into TText (TText, TSortID) values (" + c.sql + ", 1)");
+        EXPECT_EQ(run({"check", db}), c.checkExit) << output.out;
+        if (!c.checkNamed.empty()) {
+            // The template's ID grows from case to case: its position and line are what count.
+            const size_t named = output.out.find(db + "：第 2 条模板（ID ");
+            EXPECT_NE(output.out.find("）" + c.checkNamed, named), std::string::npos) << output.out;
+        }
+        Sql(db, "delete from TText where TSortID = 1");
+    }
+}
+
+TEST_F(DbTool, ImportAndPublishHoldALibraryToItsLimitsNamingTheLineOrTemplate)
+{
+    // The tally with small limits, from a library that holds some already.
+    const LibraryLimits small{4, 3, 10};
+    struct Case {
+        std::vector<std::string> texts;
+        size_t heldTemplates, heldBytes;
+        size_t overAt; // the text that takes it over; texts.size() when none does
+        OverLimit over;
+    };
+    const Case cases[] = {
+        {{"abcd", "abcd"}, 0, 0, 2, OverLimit::None},
+        {{"ab", "abcde"}, 0, 0, 1, OverLimit::TemplateTooLong},
+        {{"a", "b"}, 2, 2, 1, OverLimit::TooManyTemplates},
+        {{"abcd"}, 1, 7, 0, OverLimit::LibraryTooLarge},
+    };
+    for (const Case& c : cases) {
+        LibraryTally tally(small, c.heldTemplates, c.heldBytes);
+        size_t at = 0;
+        OverLimit over = OverLimit::None;
+        for (; at < c.texts.size() && (over = tally.take(c.texts[at])) == OverLimit::None; ++at) {
+        }
+        EXPECT_EQ(at, c.overAt);
+        EXPECT_EQ(over, c.over);
     }
 
-    Sql(db, "insert into TText (TText, TSortID) values ('ab' || char(0) || 'cd', 1), (char(27) || '[2J', 2)");
-    EXPECT_EQ(run({"check", db}), kExitNeedsAttention) << output.out;
-    EXPECT_NE(output.out.find("第 2 条模板（ID 2）含有控制字符"), std::string::npos) << output.out;
-    EXPECT_NE(output.out.find("第 3 条模板（ID 3）含有控制字符"), std::string::npos) << output.out;
+    // The real limits, end to end: a template one byte too long, then a file larger than a whole
+    // library (sparse: nothing is written, and nothing may be read).
+    const std::string db = folder.deliveredDatabase({"已有的"});
+    writeFile("in.csv", "TText\r\n好的\r\n\"" + std::string(kMaxTemplateBytes + 1, 'x') + "\"\r\n");
+    EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitUnreadableCsv);
+    EXPECT_EQ(output.err.rfind(folder.path("in.csv") +
+                                   " 第 3 行：这条模板有 65537 字节，超过了一条模板最多的 65536 字节（64 KB）",
+                               0),
+              0u)
+        << output.err;
+    std::filesystem::resize_file(folder.path("in.csv"), kMaxLibraryBytes + 1);
+    EXPECT_EQ(run({"import", db, folder.path("in.csv")}), kExitUnreadableCsv);
+    EXPECT_NE(output.err.find("文件有 67108865 字节，超过了模板库合计最多的 67108864 字节（64 MB），没有读取"),
+              std::string::npos)
+        << output.err;
+    EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{{"已有的", 0}}));
+
+    // Publish refuses before it reaches the server.
+    Sql(db, "insert into TText (TText, TSortID) values ('好的', 1), (substr(hex(zeroblob(32769)), 2), 2)");
+    EXPECT_EQ(run({"team", "publish", db, "Driver={x};Server=y"}), kExitNeedsAttention);
+    EXPECT_NE(output.err.find(db + "：第 3 条模板：这条模板有 65537 字节，超过了一条模板最多的 65536 字节（64 KB）"),
+              std::string::npos)
+        << output.err;
 }
 
 TEST_F(DbTool, NewNeverRemovesAFileItDidNotCreate)
@@ -385,7 +479,7 @@ TEST_F(DbTool, TeamConnectStoresTheConnectionProtectedStatusNeverShowsItAndOffLe
 
     EXPECT_EQ(run({"team", "status", db}), kExitDone);
     EXPECT_EQ(output.out, db + "：团队模板库\n  服务器：db01\n  上次同步：从未同步\n  团队模板：0 条\n"
-                               "  上次错误：无\n  检查间隔：300 秒\n");
+                               "  上次错误：无\n  检查间隔：300 秒，每次最多 60 秒\n");
     EXPECT_EQ(output.out.find("s3cret"), std::string::npos);
 
     EXPECT_EQ(run({"team", "off", db}), kExitDone) << output.err;
@@ -409,4 +503,149 @@ TEST_F(DbTool, TeamConnectRefusesATextWithoutDriverAVelmoraThatRunsAndAMissingFi
     EXPECT_EQ(run({"team", "connect", folder.path("none.mdb"), "DSN=团队库"}), kExitFileProblem);
     EXPECT_FALSE(platform.isFile(folder.path("none.mdb")));
     EXPECT_EQ(run({"team", "connect", db}), kExitUsage);
+}
+
+// --- Connection texts without the password on the command line -------------------------
+
+TEST(DbToolConnectionText, APasswordOrTheWindowsSignInIsFoundHoweverWritten)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"Driver={PostgreSQL Unicode};Server=db01;Uid=desk;", true},
+        {"Driver={PostgreSQL Unicode};Server=db01;Uid=desk;Pwd=x;", false},
+        {"Driver={PostgreSQL Unicode};Server=db01;Uid=desk; PASSWORD = {a;b}", false},
+        {"Driver=x;Uid=desk;Pwd=;", false}, // said to be empty: not asked for
+        {"Driver=x;Uid=desk;PwdHint=y;", true},
+        {"Driver=x;Database={Pwd=y;};Uid=desk", true}, // inside another value
+        {"Driver={ODBC Driver 17 for SQL Server};Server=db01;Trusted_Connection=Yes;", false},
+        {"Driver={ODBC Driver 17 for SQL Server};Server=db01;Trusted_Connection=no;Uid=sa;", true},
+        {"Driver=x;Server=db01;Integrated Security=SSPI", false},
+        {"Driver=x;Server=db01;Authentication=ActiveDirectoryIntegrated", false},
+        {"Driver=x;Server=db01;Authentication=ActiveDirectoryPassword;Uid=a@b", true},
+        {"DSN=团队库", true},
+    };
+    for (const auto& [text, needs] : cases)
+        EXPECT_EQ(NeedsPassword(text), needs) << text;
+}
+
+TEST(DbToolConnectionText, AnAddedPasswordReadsBackExactlyAndIsNeverShown)
+{
+    const std::pair<const char*, const char*> passwords[] = {
+        {"s3cret-密码", "Pwd=s3cret-密码;"}, {"semi;colon", "Pwd={semi;colon};"},
+        {"br}ace{", "Pwd={br}}ace{};"},      {"}}", "Pwd={}}}}};"},
+        {" spaced ", "Pwd={ spaced };"},     {"eq=ual's\"", "Pwd=eq=ual's\";"},
+    };
+    for (const char* base :
+         {"Driver={PostgreSQL Unicode};Server=db01;Uid=desk;", "Driver={X};Server=db01;Uid=desk  "}) {
+        for (const auto& [password, written] : passwords) {
+            const std::string text = WithPassword(base, password);
+            EXPECT_NE(text.find(std::string(";") + written), std::string::npos) << text;
+            EXPECT_EQ(OdbcValue(text, "pwd"), std::optional<std::string>(password)) << text;
+            EXPECT_EQ(OdbcValue(text, "Uid"), std::optional<std::string>("desk")) << text;
+            EXPECT_FALSE(NeedsPassword(text)) << text;
+            EXPECT_EQ(ScrubPassword(text, text).find(password), std::string::npos) << text;
+        }
+    }
+}
+
+TEST_F(DbTool, TeamConnectTakesTheTextFromStandardInputAndAsksForAMissingPassword)
+{
+    const std::string db = folder.deliveredDatabase();
+    const std::string bare = "Driver={PostgreSQL Unicode};Server=db01;Database=kefu;Uid=velmora_desk;";
+    const auto stored = [&] { return platform.fakeProtector.unprotect(TeamSettingsOf(db)->protectedConnection); };
+
+    // From a pipe: the text, then the password on the next line; nothing is prompted.
+    platform.input = {bare, "p;w}d 密码"};
+    ASSERT_EQ(run({"team", "connect", db, "-"}), kExitDone) << output.err;
+    EXPECT_EQ(stored(), bare + "Pwd={p;w}}d 密码};");
+    EXPECT_EQ(platform.prompts, "");
+    EXPECT_EQ((output.out + output.err).find("p;w"), std::string::npos) << output.out;
+
+    // At a console: both asked for, the password without echo.
+    platform.console = true;
+    platform.echoes.clear();
+    platform.input = {bare, "typed"};
+    ASSERT_EQ(run({"team", "connect", db, "-"}), kExitDone) << output.err;
+    EXPECT_EQ(stored(), bare + "Pwd=typed;");
+    EXPECT_EQ(platform.echoes, (std::vector<bool>{true, false}));
+    EXPECT_NE(platform.prompts.find("密码（输入时不显示"), std::string::npos) << platform.prompts;
+
+    // The text on the command line with its password, or signing in as the Windows user: nothing read.
+    platform.echoes.clear();
+    ASSERT_EQ(run({"team", "connect", db, kDeskConnection}), kExitDone) << output.err;
+    ASSERT_EQ(run({"team", "connect", db, "Driver={SQL Server};Server=db01;Trusted_Connection=yes"}), kExitDone);
+    EXPECT_TRUE(platform.echoes.empty());
+
+    // Nothing to read: refused, the desk as it was.
+    platform.console = false;
+    EXPECT_EQ(run({"team", "connect", db, "-"}), kExitUsage);
+    EXPECT_NE(output.err.find("没有读到连接文字"), std::string::npos) << output.err;
+    EXPECT_EQ(run({"team", "connect", db, bare}), kExitUsage);
+    EXPECT_NE(output.err.find("连接文字中没有密码（Pwd=），标准输入已经结束"), std::string::npos) << output.err;
+    EXPECT_EQ(stored(), "Driver={SQL Server};Server=db01;Trusted_Connection=yes");
+}
+
+// The cache belongs to the whole connection but its password: a new password keeps an offline
+// desk's rows, another database on the same server (or another user, port, driver) is another
+// team's library. A desk an older build set up keeps its rows too.
+TEST_F(DbTool, TeamConnectKeepsTheCacheOnlyForTheSameConnectionWhateverItsPassword)
+{
+    const std::string db = folder.deliveredDatabase({"已有的"});
+    const auto cachedRows = [&] {
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(db));
+        return ReadTeamCache(connection).size();
+    };
+    const auto connectWithCache = [&] {
+        ASSERT_EQ(run({"team", "connect", db, kDeskConnection}), kExitDone) << output.err;
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(db));
+        StoreTeamTemplates(connection, {{1, "团队 A 的回复", 0}}, {4, "甲"}, "", DateTime{1});
+    };
+    struct Case {
+        const char* name;
+        std::string text;
+        bool kept;
+    };
+    const std::string common = "Driver={PostgreSQL Unicode};Server=db01;Port=5432;";
+    const Case cases[] = {
+        {"a new password", common + "Database=kefu;Uid=velmora_desk;Pwd=new;", true},
+        {"written otherwise",
+         " uid = velmora_desk ;DATABASE=kefu;driver={postgresql unicode};Host=DB01;Port=5432;"
+         "Password={a;b}}c}",
+         true},
+        {"without a password", common + "Database=kefu;Uid=velmora_desk;", true},
+        {"another database on the same server", common + "Database=kefu_b;Uid=velmora_desk;Pwd=x;", false},
+        {"the database's name in another case", common + "Database=KEFU;Uid=velmora_desk;Pwd=x;", false},
+        {"another user", common + "Database=kefu;Uid=velmora_lead;Pwd=x;", false},
+        {"another port", "Driver={PostgreSQL Unicode};Server=db01;Port=5433;Database=kefu;Uid=velmora_desk;", false},
+        {"another driver", "Driver={PostgreSQL ANSI};Server=db01;Port=5432;Database=kefu;Uid=velmora_desk;", false},
+        {"another server", "Driver={PostgreSQL Unicode};Server=db02;Port=5432;Database=kefu;Uid=velmora_desk;", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        connectWithCache();
+        platform.input = {""}; // the answer when a password is asked for: none
+        ASSERT_EQ(run({"team", "connect", db, c.text}), kExitDone) << output.err;
+        EXPECT_EQ(cachedRows(), c.kept ? 1u : 0u);
+        EXPECT_EQ(TeamSettingsOf(db)->rows, c.kept ? 1 : 0);
+        EXPECT_FALSE(TeamSettingsOf(db)->version) << "the next check reads the library either way";
+    }
+
+    // An older build's settings row has none of the later columns: status reads it, and a new
+    // password keeps its rows.
+    connectWithCache();
+    {
+        Connection connection;
+        connection.setConnectionText(ConnectionTextFor(db));
+        connection.database().exec(
+            "create table Old as select TID, TConnection, TServer, TCounter, TLastSync, TRows, TLastError, "
+            "TCheckSeconds from TTeamConfig; drop table TTeamConfig; alter table Old rename to TTeamConfig;");
+    }
+    EXPECT_EQ(run({"team", "status", db}), kExitDone);
+    EXPECT_NE(output.out.find("  团队模板：1 条\n"), std::string::npos) << output.out;
+    ASSERT_EQ(run({"team", "connect", db, common + "Database=kefu;Uid=velmora_desk;Pwd=new;"}), kExitDone)
+        << output.err;
+    EXPECT_EQ(cachedRows(), 1u);
+    ASSERT_EQ(run({"team", "connect", db, common + "Database=kefu_b;Uid=velmora_desk;Pwd=new;"}), kExitDone);
+    EXPECT_EQ(cachedRows(), 0u);
 }

@@ -28,13 +28,14 @@ bool Cp936(const std::string& utf8, std::string& bytes)
 class FakeDesktop : public DeliveryDesktop {
 public:
     WindowHandle underPointer = 0x1234;
-    bool unicode = false;    // the target is a Unicode window
-    int hangAfter = -1;      // characters taken before the target stops answering
-    bool closesHung = false; // the hanging target's window is closed rather than found hung
-    int goneAfter = -1;      // characters taken before the target window is closed
-    int refuseAfter = -1;    // characters taken before the system refuses the rest
-    int slowWaits = 0;       // waits before each character is taken
-    int hungAfterWaits = 3;  // waits on a hanging target before the system calls it hung
+    bool unicode = false;      // the target is a Unicode window
+    int hangAfter = -1;        // characters taken before the target stops answering
+    bool closesHung = false;   // the hanging target's window is closed rather than found hung
+    int goneAfter = -1;        // characters taken before the target window is closed
+    int refuseAfter = -1;      // characters taken before the system refuses the rest
+    int slowWaits = 0;         // waits before each character is taken
+    int hungAfterWaits = 3;    // waits on a hanging target before the system calls it hung
+    int kindChangesAfter = -1; // code units taken before the window turns into the other kind
     std::vector<std::string> calls;
     std::vector<unsigned> sent;
     int waits = 0;
@@ -49,14 +50,18 @@ public:
     void showMainWindow() override { calls.push_back("show"); }
     void bringMainWindowToFront() override { calls.push_back("front"); }
     void activate(WindowHandle target) override { calls.push_back("activate " + std::to_string(target)); }
-    bool isUnicodeWindow(WindowHandle) override { return unicode; }
+    bool isUnicodeWindow(WindowHandle) override
+    {
+        const bool changed = kindChangesAfter >= 0 && static_cast<int>(sent.size()) >= kindChangesAfter;
+        return changed ? !unicode : unicode;
+    }
     bool toCodePage(const std::string& character, CodePageText& bytes) override
     {
         return Cp936(character, bytes.bytes);
     }
     CharacterSent sendCharacter(WindowHandle, unsigned value, bool asUnicode) override
     {
-        EXPECT_EQ(asUnicode, unicode) << "each window gets the messages of its kind";
+        EXPECT_EQ(asUnicode, unicode) << "each window gets the messages of the kind it had";
         const int count = static_cast<int>(sent.size());
         if (refuseAfter >= 0 && count >= refuseAfter) {
             calls.push_back("send refused");
@@ -102,8 +107,8 @@ public:
     }
     void reportCutShort(const std::string& typed, const std::string& whole, TypingStop why) override
     {
-        calls.push_back(std::string(why == TypingStop::TargetClosed ? "closed" : "hung") + " after \"" + typed +
-                        "\" of \"" + whole + "\"");
+        const char* const stops[] = {"closed", "hung", "changed"};
+        calls.push_back(std::string(stops[static_cast<int>(why)]) + " after \"" + typed + "\" of \"" + whole + "\"");
     }
     void reportNotTaken(const std::vector<std::string>& characters) override
     {
@@ -111,6 +116,13 @@ public:
         for (const std::string& character : characters)
             named += " " + character;
         calls.push_back("not taken:" + named);
+    }
+    void reportSkipped(const std::vector<unsigned long>& codes) override
+    {
+        std::string named;
+        for (unsigned long code : codes)
+            named += " " + std::to_string(code);
+        calls.push_back("skipped:" + named);
     }
 };
 
@@ -326,4 +338,61 @@ TEST(AnsiDelivery, ATemplateTheCodePageCannotCarryTypesNothingAndNamesTheCharact
     desktop.calls.clear();
     delivery.ListBox1DblClick(true, "😀😁😂🤣😃😄😅😆😉😊😋😎");
     EXPECT_EQ(desktop.calls, (Calls{"not taken: 😀 😁 😂 🤣 😃 😄 😅 😆 😉 😊"})) << "at most ten";
+}
+
+TEST(Delivery, CharactersThatWouldActInTheTargetAreNeverTypedAndNamedOnceAfterward)
+{
+    struct Case {
+        std::string text;
+        std::vector<unsigned> unicodeSent, bytesSent;
+        std::string skipped; // the notice after the reply; empty: none
+    };
+    const Case cases[] = {
+        {"好的" + std::string(30, '\b') + "\x16\x7f\x1b",
+         {0x597D, 0x7684},
+         {0xBA, 0xC3, 0xB5, 0xC4},
+         "skipped: 8 22 127 27"},
+        {"C1\u0085\u009b.", {'C', '1', '.'}, {'C', '1', '.'}, "skipped: 133 155"},
+        {"www.\u202Elpmaxe\u202C.\u2066x\u2069",
+         {'w', 'w', 'w', '.', 'l', 'p', 'm', 'a', 'x', 'e', '.', 'x'},
+         {'w', 'w', 'w', '.', 'l', 'p', 'm', 'a', 'x', 'e', '.', 'x'},
+         "skipped: 8238 8236 8294 8297"},
+        {"a\tb\r\n你😀\u200D👍", {'a', 9, 'b', 13, 10, 0x4F60, 0xD83D, 0xDE00, 0x200D, 0xD83D, 0xDC4D}, {}, ""},
+    };
+    for (const Case& c : cases)
+        for (const bool unicode : {true, false}) {
+            if (!unicode && c.bytesSent.empty())
+                continue; // code page 936 has no emoji; the ANSI path's own tests keep tabs and line breaks
+            FakeDesktop desktop;
+            desktop.unicode = unicode;
+            HotKeyDelivery delivery(desktop, 'A');
+            delivery.WMHotKey(kModControl, 'A', 'A');
+            delivery.ListBox1DblClick(true, c.text);
+            EXPECT_EQ(desktop.sent, unicode ? c.unicodeSent : c.bytesSent) << c.text << (unicode ? " (Unicode)" : "");
+            EXPECT_EQ(desktop.calls.back(), c.skipped.empty() ? "hide" : c.skipped) << c.text;
+            EXPECT_FALSE(delivery.HotKeyArmed());
+        }
+}
+
+TEST(Delivery, ATargetThatChangesItsKindMidReplyStopsBeforeTheNextCharacter)
+{
+    // Unicode to older: the rest would come out as '?'. Never between a surrogate pair's halves.
+    FakeDesktop desktop;
+    desktop.unicode = true;
+    desktop.kindChangesAfter = 2;
+    HotKeyDelivery delivery(desktop, 'A');
+    delivery.WMHotKey(kModControl, 'A', 'A');
+    delivery.ListBox1DblClick(true, "a😀你b");
+    EXPECT_EQ(desktop.sent, (std::vector<unsigned>{'a', 0xD83D, 0xDE00}));
+    EXPECT_EQ(desktop.calls.back(), "changed after \"a😀\" of \"a😀你b\"") << "no hide: the list stays";
+    EXPECT_FALSE(delivery.HotKeyArmed()) << "the next reply needs a target chosen afresh";
+
+    // Older to Unicode, never between a lead byte and its trail byte.
+    FakeDesktop older;
+    older.kindChangesAfter = 1; // after the lead byte of 你
+    HotKeyDelivery toUnicode(older, 'A');
+    toUnicode.WMHotKey(kModControl, 'A', 'A');
+    toUnicode.ListBox1DblClick(true, "你a好");
+    EXPECT_EQ(older.sent, (std::vector<unsigned>{0xC4, 0xE3, 'a'})) << "ASCII arrives the same in either kind";
+    EXPECT_EQ(older.calls.back(), "changed after \"你a\" of \"你a好\"");
 }

@@ -14,8 +14,11 @@ std::string All(const TeamSql& sql)
     std::string text;
     for (const std::string& create : sql.createTables)
         text += create + "\n";
-    return text + sql.readCounter + "\n" + sql.readTemplates + "\n" + sql.moveCounter + "\n" + sql.deleteTemplates +
-           "\n" + sql.insertTemplate;
+    for (const std::string* statement :
+         {&sql.readCounter, &sql.readVersion, &sql.readSize, &sql.readTemplates, &sql.hasGeneration, &sql.addGeneration,
+          &sql.moveCounter, &sql.moveCounterOnly, &sql.deleteTemplates, &sql.insertTemplate})
+        text += *statement + "\n";
+    return text;
 }
 
 } // namespace
@@ -49,16 +52,58 @@ TEST(TeamSql, PostgreSqlTextAndOtherServersRefused)
     const std::string text = All(sql);
     for (const char* foreign : {"NVARCHAR", "IDENTITY", "OBJECT_ID", "dbo.", "TOP "})
         EXPECT_EQ(text.find(foreign), std::string::npos) << foreign;
-    ASSERT_EQ(sql.createTables.size(), 3u);
+    ASSERT_EQ(sql.createTables.size(), 5u);
     EXPECT_NE(sql.createTables[0].find("IF NOT EXISTS TeamText (ID SERIAL PRIMARY KEY, TText TEXT NOT NULL"),
               std::string::npos);
     EXPECT_NE(sql.createTables[2].find("ON CONFLICT (ID) DO NOTHING"), std::string::npos);
-    EXPECT_EQ(sql.moveCounter, "UPDATE TeamVersion SET Version = Version + 1 WHERE ID = 1");
+    EXPECT_EQ(sql.moveCounterOnly, "UPDATE TeamVersion SET Version = Version + 1 WHERE ID = 1");
 
     for (const char* other : {"MySQL", "Oracle", "SQLite", ""})
         EXPECT_FALSE(TeamDialectFor(other, dialect)) << other;
     const std::string refused = TeamErrorText(TeamError(TeamFault::UnsupportedServer, "", "", "MySQL"));
     EXPECT_EQ(refused, "不支持这种数据库服务器（MySQL）：团队模板库只支持 Microsoft SQL Server 和 PostgreSQL");
+}
+
+// A library made again (tables dropped, database restored) must never show a desk a version it
+// holds: init gives tables without a generation one, keeping their rows, and every publish a
+// new one; a desk measures the library before it fetches it.
+TEST(TeamSql, TheGenerationIsMadeAtInitAndAtEveryPublishAndTheSizeIsAskedFirst)
+{
+    struct Case {
+        TeamDialect dialect;
+        std::vector<std::string> inCreate; // in order, after the tables and the counter's row
+        std::string movesGeneration;       // in moveCounter
+        std::string size;
+    };
+    const Case cases[] = {
+        {TeamDialect::PostgreSql,
+         {"ALTER TABLE TeamVersion ADD COLUMN IF NOT EXISTS Generation TEXT",
+          "UPDATE TeamVersion SET Generation = md5(random()::text || clock_timestamp()::text || "
+          "pg_backend_pid()::text) WHERE ID = 1 AND Generation IS NULL"},
+         "Version = Version + 1, Generation = md5(random()::text || clock_timestamp()::text",
+         "SELECT COUNT(*), COALESCE(SUM(OCTET_LENGTH(TText)), 0), COALESCE(MAX(OCTET_LENGTH(TText)), 0) FROM TeamText"},
+        {TeamDialect::SqlServer,
+         {"IF COL_LENGTH(N'dbo.TeamVersion', N'Generation') IS NULL ALTER TABLE dbo.TeamVersion ADD Generation "
+          "NVARCHAR(64) NULL",
+          "UPDATE dbo.TeamVersion SET Generation = CONVERT(NVARCHAR(64), NEWID()) WHERE ID = 1 AND Generation IS NULL"},
+         "Version = Version + 1, Generation = CONVERT(NVARCHAR(64), NEWID())",
+         "SELECT COUNT_BIG(*), COALESCE(SUM(CAST(DATALENGTH(TText) AS BIGINT)), 0) / 2, "
+         "COALESCE(MAX(CAST(DATALENGTH(TText) AS BIGINT)), 0) / 2 FROM dbo.TeamText"},
+    };
+    for (const Case& c : cases) {
+        const TeamSql& sql = TeamSqlFor(c.dialect);
+        ASSERT_EQ(sql.createTables.size(), 5u);
+        // The row exists before it gets its generation; nothing drops or deletes.
+        EXPECT_EQ(std::vector<std::string>(sql.createTables.begin() + 3, sql.createTables.end()), c.inCreate);
+        for (const std::string& create : sql.createTables)
+            for (const char* losing : {"DROP", "DELETE", "TRUNCATE"})
+                EXPECT_EQ(create.find(losing), std::string::npos) << create;
+        EXPECT_EQ(sql.addGeneration, c.inCreate[0]);
+        EXPECT_NE(sql.moveCounter.find(c.movesGeneration), std::string::npos) << sql.moveCounter;
+        EXPECT_NE(sql.readVersion.find("SELECT Version, Generation FROM "), std::string::npos);
+        EXPECT_EQ(sql.moveCounterOnly.find("Generation"), std::string::npos);
+        EXPECT_EQ(sql.readSize, c.size);
+    }
 }
 
 TEST(TeamError, PasswordNeverShownAndEachStateHasItsSentence)

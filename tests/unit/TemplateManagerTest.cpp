@@ -340,3 +340,55 @@ TEST_F(TemplateManagerTest, OrderMadeByDraggingLastsThroughSearchesAndEditsUntil
         EXPECT_EQ(stored(), c.expected);
     }
 }
+
+TEST_F(TemplateManagerTest, AddAndModifyRefuseCharactersThatWouldActInTheTargetNamingTheLine)
+{
+    struct Case {
+        std::string memo;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {"\r\n好的" + std::string(3, '\b') + "\x16。", "第 2 行含有控制字符 U+0008"},
+        {"C1 \u0085 x", "第 1 行含有控制字符 U+0085"},
+        {"a\r\nb\r\nwww.\u202Eelpmaxe\u202C.com", "第 3 行含有双向文字控制符 U+202E"},
+    };
+    TemplateManager& m = open({"旧的"});
+    for (const Case& c : cases) {
+        std::string memo = c.memo;
+        Add(m, memo);
+        ASSERT_TRUE(m.Choose(0, memo));
+        memo = c.memo;
+        Modify(m, memo);
+        EXPECT_EQ(memo, c.memo) << "kept for the user to mend";
+        const Lines shown = boxes.take();
+        ASSERT_EQ(shown.size(), 2u) << c.memo;
+        for (const std::string& box : shown)
+            EXPECT_EQ(box.rfind(Notice("模板" + c.notice), 0), 0u) << box;
+    }
+    EXPECT_EQ(stored(), (Lines{"旧的=0"}));
+
+    // Tabs, line breaks, the joiner and variation selectors of emoji are text.
+    std::string memo = "a\tb\r\n👍🏽 👨\u200D💻 ❤\uFE0F";
+    Add(m, memo);
+    EXPECT_EQ(boxes.take(), (Lines{Plain("添加模板成功.")}));
+}
+
+// A search of Latin letters lists the literal hits first, then the pinyin ones; each row still
+// acts by its own ID, and the whole order stays as stored.
+TEST_F(TemplateManagerTest, ALatinSearchListsTheLiteralHitsFirstThenThePinyinHits)
+{
+    TemplateManager& m = open({"您好，请稍候", "QSH 工单", "不相关", "请稍等", "请稍候 (qsh)"});
+    m.Search("qsh");
+    EXPECT_EQ(m.Rows(), (Lines{"QSH 工单", "请稍候 (qsh)", "您好，请稍候", "请稍等"}));
+    std::string memo;
+    ASSERT_TRUE(m.Choose(3, memo));
+    EXPECT_EQ(memo, "请稍等");
+    memo = "请稍等一下";
+    Modify(m, memo);
+    EXPECT_EQ(boxes.take(), Lines{Plain("修改模板成功.")});
+    m.Search("QingShao");
+    m.SaveOrder();
+    EXPECT_EQ(stored(), (Lines{"您好，请稍候=0", "QSH 工单=1", "不相关=2", "请稍等一下=3", "请稍候 (qsh)=4"}));
+    m.Search("请稍");
+    EXPECT_EQ(m.Rows(), (Lines{"您好，请稍候", "请稍等一下", "请稍候 (qsh)"}));
+}

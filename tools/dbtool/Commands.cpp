@@ -17,6 +17,7 @@
 #include "store/StoreError.h"
 #include "ui/StoreErrorText.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <strings.h>
@@ -28,6 +29,9 @@ namespace {
 
 // More findings of one kind than this are counted, not listed.
 const size_t kListedAtMost = 20;
+
+// The longest check's reads of the templates and settings may take.
+const std::chrono::seconds kReadTime(60);
 
 class Report {
 public:
@@ -95,12 +99,12 @@ private:
 // What check finds: problems the program would fail on, and templates that need a look.
 struct Findings {
     std::vector<std::string> problems;
-    std::vector<std::string> emptyTexts, duplicates, controlCharacters, invalidUtf8;
+    std::vector<std::string> emptyTexts, duplicates, controlCharacters, zeroWidth, invalidUtf8;
     int templates = 0;
 
     size_t attention() const
     {
-        return emptyTexts.size() + duplicates.size() + controlCharacters.size() + invalidUtf8.size();
+        return emptyTexts.size() + duplicates.size() + controlCharacters.size() + zeroWidth.size() + invalidUtf8.size();
     }
 };
 
@@ -140,8 +144,15 @@ void CheckTemplates(Connection& connection, Findings& findings)
             if (!first.second)
                 findings.duplicates.push_back(where + "与第 " + std::to_string(first.first->second) + " 条相同");
             if (const FoundCharacter refused = FindRefusedCharacter(text))
-                findings.controlCharacters.push_back(where + "含有控制字符 " + CodePointName(refused.code) +
-                                                     "，Velmora 显示和输入它时会在那里截断或出错");
+                findings.controlCharacters.push_back(where + "第 " + std::to_string(LineOf(text, refused.at)) +
+                                                     " 行含有" + RefusedCharacterText(refused.code) +
+                                                     "，Velmora 输入这条模板时跳过它");
+            // Not refused, as it changes nothing the agent sees, but it goes into the customer's
+            // window unseen: a search for the words around it misses the template.
+            if (const FoundCharacter unseen = FindZeroWidthCharacter(text))
+                findings.zeroWidth.push_back(where + "第 " + std::to_string(LineOf(text, unseen.at)) +
+                                             " 行含有看不见的零宽字符 " + CodePointName(unseen.code) +
+                                             "（警告：它会随模板输入，请确认是有意的）");
             if (FindInvalidUtf8(text) != std::string::npos)
                 findings.invalidUtf8.push_back(where + "含有不是 UTF-8 的字节，Velmora 会把它们显示成 ?");
         }
@@ -185,6 +196,9 @@ int Check(const std::string& database, Platform& platform, Report& report)
     {
         Connection connection;
         connection.setConnectionText(ConnectionTextFor(copy.path()));
+        // The schema passed the look above, so the reads go through tables only; the limit
+        // stands for whatever else a file made to keep the engine busy may hold.
+        connection.database().limitTime(kReadTime);
         CheckConfigRow(connection, findings);
         CheckTemplates(connection, findings);
     }
@@ -193,6 +207,7 @@ int Check(const std::string& database, Platform& platform, Report& report)
     SayListed(report, database, findings.emptyTexts);
     SayListed(report, database, findings.duplicates);
     SayListed(report, database, findings.controlCharacters);
+    SayListed(report, database, findings.zeroWidth);
     SayListed(report, database, findings.invalidUtf8);
     if (!findings.problems.empty()) {
         report.say(database + "：Velmora 无法正常使用这个数据库。");
@@ -277,10 +292,20 @@ int Export(const std::string& database, const std::string& file, Platform& platf
 // The rows of a template file after its header, or the exit code and sentence why not.
 int ReadTemplateFile(const std::string& file, Platform& platform, Report& report, std::vector<CsvRow>& rows)
 {
+    const std::string unchanged = "数据库没有改动。";
     std::string bytes, reason;
+    // A file larger than a whole library may be is refused before it is read: read whole, it
+    // could take more memory than the tool has.
+    unsigned long long size = 0;
+    if (!platform.fileSize(file, size, reason))
+        return report.fail(kExitFileProblem, file + "：" + reason + "。");
+    if (size > kMaxLibraryBytes)
+        return report.fail(kExitUnreadableCsv, file + "：文件有 " + std::to_string(size) +
+                                                   " 字节，超过了模板库合计最多的 " +
+                                                   LibraryTally::Amount(kMaxLibraryBytes) + "，没有读取。" + unchanged);
+    bytes.reserve(static_cast<size_t>(size));
     if (!platform.readFile(file, bytes, reason))
         return report.fail(kExitFileProblem, file + "：" + reason + "。");
-    const std::string unchanged = "数据库没有改动。";
     CsvError error;
     if (!ReadCsv(bytes, rows, error))
         return report.fail(kExitUnreadableCsv,
@@ -295,14 +320,14 @@ int ReadTemplateFile(const std::string& file, Platform& platform, Report& report
                                                        " 个字段，应只有一个（含逗号的模板要整个括在双引号里）。" +
                                                        unchanged);
     }
-    // A NUL cuts the template short in the list, the edit box and the delivery, and other control
-    // characters would be typed into the customer's window: such a file is refused whole.
+    // A NUL cuts the template short in the list, the edit box and the delivery, other control
+    // characters would act in the customer's window, and a bidirectional mark shows a text
+    // otherwise than it is: such a file is refused whole.
     for (const CsvRow& row : rows) {
         if (const FoundCharacter refused = FindRefusedCharacter(row.fields[0]))
             return report.fail(kExitUnreadableCsv,
                                file + " 第 " + std::to_string(row.line + LineOf(row.fields[0], refused.at) - 1) +
-                                   " 行：这一行含有控制字符 " + CodePointName(refused.code) +
-                                   "（模板中只能有制表符和换行）。" + unchanged);
+                                   " 行：这一行含有" + RefusedCharacterText(refused.code) + "。" + unchanged);
     }
     rows.erase(rows.begin());
     return kExitDone;
@@ -312,25 +337,57 @@ struct ImportTally {
     int added = 0;
     bool renumbered = false;
     std::vector<int> empty, inDatabase, earlierInFile;
+    // The line that takes the library over a limit, and why; 0 when none does.
+    int overLimitLine = 0;
+    std::string overLimit;
 };
 
 // The manager's rules for each row: trimmed, an empty text refused, a text the table holds
-// already skipped. The new rows follow the existing ones in the stored order.
+// already skipped. The new rows follow the existing ones in the stored order. A row that takes
+// the library over its limits refuses the whole file, before anything is written.
 void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, ImportTally& tally)
 {
     Transaction transaction(connection);
     std::unordered_set<std::string> existing;
+    size_t existingCount = 0, existingBytes = 0;
     Query stored(connection);
     stored.open("select TText from TText");
-    for (; !stored.eof(); stored.next())
-        existing.insert(stored.fieldText("TText"));
+    for (; !stored.eof(); stored.next(), ++existingCount) {
+        std::string text = stored.fieldText("TText");
+        existingBytes += text.size();
+        existing.insert(std::move(text));
+    }
+
+    TemplateIntake intake(std::move(existing));
+    LibraryTally library(LibraryLimits{}, existingCount, existingBytes);
+    std::vector<std::string> taken;
+    for (const CsvRow& row : rows) {
+        // A cell the export marked with an apostrophe carries the text exactly as stored, a leading
+        // tab included; any other cell is trimmed as the template manager trims what it adds.
+        std::string text = FromSpreadsheetCell(TrimText(row.fields[0]));
+        switch (intake.take(text)) {
+        case Intake::Empty: tally.empty.push_back(row.line); break;
+        case Intake::AlreadyThere: tally.inDatabase.push_back(row.line); break;
+        case Intake::Repeated: tally.earlierInFile.push_back(row.line); break;
+        case Intake::Take:
+            if (const OverLimit over = library.take(text); over != OverLimit::None) {
+                tally.overLimitLine = row.line;
+                tally.overLimit = library.reason(over, text.size());
+                if (over != OverLimit::TemplateTooLong)
+                    tally.overLimit += "（数据库中原有 " + std::to_string(existingCount) + " 条模板）";
+                return;
+            }
+            taken.push_back(std::move(text));
+            break;
+        }
+    }
     // Velmora reads sort numbers as 32-bit values. When the new rows would not fit after the
     // last one, the stored rows are first numbered 0, 1, 2, ... in their order, as the template
     // manager numbers them when it closes; the order stays the same.
     Query last(connection);
     last.open("select count(*) as Stored, (typeof(coalesce(max(TSortID), -1)) = 'integer' and "
               "coalesce(max(TSortID), -1) <= ?) as Fits from TText",
-              {SqlParam::Integer(2147483647LL - static_cast<long long>(rows.size()))});
+              {SqlParam::Integer(2147483647LL - static_cast<long long>(taken.size()))});
     long long sortId = last.fieldInt("Stored");
     if (last.fieldInt("Fits")) {
         Query next(connection);
@@ -343,21 +400,10 @@ void AddTemplates(Connection& connection, const std::vector<CsvRow>& rows, Impor
         tally.renumbered = true;
     }
 
-    TemplateIntake intake(std::move(existing));
     Command insert(connection, "insert into TText (TText, TSortID) values (?, ?)");
-    for (const CsvRow& row : rows) {
-        // A cell the export marked with an apostrophe carries the text exactly as stored, a leading
-        // tab included; any other cell is trimmed as the template manager trims what it adds.
-        const std::string text = FromSpreadsheetCell(TrimText(row.fields[0]));
-        switch (intake.take(text)) {
-        case Intake::Empty: tally.empty.push_back(row.line); break;
-        case Intake::AlreadyThere: tally.inDatabase.push_back(row.line); break;
-        case Intake::Repeated: tally.earlierInFile.push_back(row.line); break;
-        case Intake::Take:
-            insert.run({SqlParam::Text(text), SqlParam::Integer(sortId++)});
-            ++tally.added;
-            break;
-        }
+    for (const std::string& text : taken) {
+        insert.run({SqlParam::Text(text), SqlParam::Integer(sortId++)});
+        ++tally.added;
     }
     transaction.commit();
 }
@@ -390,6 +436,9 @@ int Import(const std::string& database, const std::string& file, Platform& platf
     } catch (const StoreError& e) {
         return report.fail(kExitFileProblem, database + "：导入失败（" + StoreErrorText(e) + "），数据库没有改动。");
     }
+    if (tally.overLimitLine > 0)
+        return report.fail(kExitUnreadableCsv, file + " 第 " + std::to_string(tally.overLimitLine) + " 行：" +
+                                                   tally.overLimit + "。没有导入任何模板，数据库没有改动。");
     const size_t skipped = tally.empty.size() + tally.inDatabase.size() + tally.earlierInFile.size();
     report.say(file + "：导入 " + std::to_string(tally.added) + " 条模板，跳过 " + std::to_string(skipped) + " 条。");
     const auto sayLines = [&](const std::vector<int>& lines, const std::string& why) {
@@ -416,27 +465,38 @@ std::string HelpText()
            "      文件不能已经存在。\n"
            "  VelmoraDb check DB.mdb\n"
            "      检查数据库：两张表和 Velmora 读取的每个字段，设置记录（TID = 1 恰好一条，每个值都\n"
-           "      能读出），空白或重复的模板，含有控制字符（制表符和换行以外的）的模板，不是\n"
-           "      UTF-8 的字节。只读，不改动文件。\n"
+           "      能读出），空白或重复的模板，含有控制字符（制表符和换行以外的）或双向文字控制符\n"
+           "      （U+202A 到 U+202E、U+2066 到 U+2069）的模板，不是 UTF-8 的字节；含有零宽字符\n"
+           "      （U+200B、U+2060、U+FEFF）的模板作为警告列出。只读，不改动文件。\n"
+           "      有视图、别的程序加入的触发器、表达式索引或带条件的索引时不通过，并说出是哪一个\n"
+           "      （Velmora 启动和还原时也拒绝这样的文件）。先看结构再读数据，最长读一分钟。\n"
            "  VelmoraDb export DB.mdb 模板.csv\n"
            "      按列表的顺序把全部模板写进一个新的 CSV 文件。文件不能已经存在。\n"
            "  VelmoraDb import DB.mdb 模板.csv\n"
            "      把 CSV 文件中的模板加在已有模板的后面，和模板管理中添加时一样：去掉首尾的空白，\n"
            "      空白的不要，数据库中已有的或文件中前面已有的相同模板跳过。文件中有一行读不出时，\n"
-           "      什么也不改，并说出是第几行；含有控制字符（制表符和换行以外的）的行也是这样。\n"
+           "      什么也不改，并说出是第几行；含有控制字符（制表符和换行以外的）或双向文字控制符的\n"
+           "      行也是这样。模板库的上限：一条模板 65536 字节（64 KB），100000 条模板，文字合计\n"
+           "      67108864 字节（64 MB），原有的模板也算在内；导入后会超过时什么也不改，并说出从\n"
+           "      第几行起超过；大于 64 MB 的文件不读取。\n"
            "      Velmora 运行时不导入，导入期间启动的 Velmora 等导入结束后才打开数据库；不会新建\n"
            "      数据库。\n"
-           "  VelmoraDb team init \"连接文字\"\n"
+           "  VelmoraDb team init \"连接文字\"|-\n"
            "      （团队负责人）在公司的数据库服务器上建立团队模板库的表（模板 TeamText 和版本号\n"
-           "      TeamVersion），已有的不动，可以重复运行。支持 Microsoft SQL Server 和 PostgreSQL；\n"
-           "      连接文字是 ODBC 的，例如\n"
+           "      TeamVersion，其中的代号每次发布都换新的），已有的不动，可以重复运行。支持\n"
+           "      Microsoft SQL Server 和 PostgreSQL；连接文字是 ODBC 的，例如\n"
            "      Driver={ODBC Driver 17 for SQL Server};Server=db01;Database=客服;Trusted_Connection=yes;\n"
-           "  VelmoraDb team publish DB.mdb \"连接文字\"\n"
+           "  VelmoraDb team publish DB.mdb \"连接文字\"|-\n"
            "      把 DB.mdb 中的模板按列表的顺序发布为团队模板库，替换服务器上原有的全部团队模板，\n"
            "      并让版本号加一，各个座席下次检查时取回。规则和导入一样：去掉首尾的空白，空白的\n"
-           "      和重复的跳过；有模板含有控制字符时什么也不发布，并说出是哪一条。要么全部发布，\n"
-           "      要么服务器什么也不改。team 命令只有 Windows 版有；密码不会显示出来。\n" +
+           "      和重复的跳过；有模板含有控制字符或双向文字控制符，或超过导入的上限时什么也不\n"
+           "      发布，并说出是哪一条。要么全部发布，要么服务器什么也不改。team 命令只有 Windows\n"
+           "      版有；密码不会显示出来。\n" +
            DeskTeamHelp() +
+           "  team init、publish 和 connect 的连接文字中不要写密码：命令行上的文字，这台电脑上的其他\n"
+           "  程序都能看到。连接文字中没有 Pwd=（或 Password=），又不是 Windows 身份验证时，工具提示\n"
+           "  输入密码，输入的字不显示（直接回车表示不用密码）；标准输入不是控制台时，读它的下一行\n"
+           "  作为密码。连接文字写作 - 时，从标准输入的第一行读取连接文字。\n"
            "  VelmoraDb --help\n"
            "      显示这段说明。\n"
            "\n"
@@ -450,10 +510,12 @@ std::string HelpText()
            "退出码：\n"
            "  0  完成；check：没有发现问题\n"
            "  1  数据库不能用：Velmora 启动时会报错，或者读不出设置或模板\n"
-           "  2  命令行不对（team connect：连接字符串中没有 Driver= 或 DSN=）\n"
-           "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、控制字符、\n"
-           "     不是 UTF-8 的字节）；team publish：有模板含有控制字符，服务器没有改动\n"
-           "  4  import：CSV 文件有读不出的行，数据库没有改动\n"
+           "  2  命令行不对（team connect：连接字符串中没有 Driver= 或 DSN=；team：标准输入中\n"
+           "     没有要读的连接文字或密码）\n"
+           "  3  check：Velmora 能用这个数据库，但有模板需要处理（空白、重复、控制字符、双向文字\n"
+           "     控制符、不是 UTF-8 的字节）或值得一看（零宽字符的警告）；team publish：有模板含有\n"
+           "     这样的字符或超过上限，服务器没有改动\n"
+           "  4  import：CSV 文件有读不出的行、不允许的字符或超过上限，数据库没有改动\n"
            "  5  import、team connect、team off：Velmora 正在运行（或另一个导入一分钟后还没有结束），\n"
            "     数据库没有改动\n"
            "  6  文件找不到、已经存在，或者读写失败\n"

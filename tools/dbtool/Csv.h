@@ -24,9 +24,6 @@ bool ReadCsv(const std::string& bytes, std::vector<CsvRow>& rows, CsvError& erro
 // The offset of the first byte that does not belong to well-formed UTF-8, or npos.
 size_t FindInvalidUtf8(const std::string& text);
 
-// The line, from 1, that `offset` of `bytes` falls on; CR LF, LF and a lone CR each end a line.
-int LineOf(const std::string& bytes, size_t offset);
-
 // One field as written into a file: quoted only when it must be, so that an empty text is
 // "" and never a blank line.
 std::string CsvField(const std::string& text);

@@ -1,10 +1,15 @@
 #pragma once
 // What the database tool needs of the system it runs on, by UTF-8 paths: files, a scratch
-// file, the import's lock, whether Velmora is running, and the protection of a password. PlatformHost.cpp and
+// file, the import's lock, whether Velmora is running, the protection of a password, and
+// standard input for a connection text or a password. PlatformHost.cpp and
 // PlatformWindows.cpp implement it; the tests replace single calls.
+#include <cstddef>
 #include <string>
 
 class Protector;
+
+// A line of standard input is never longer than this: a longer one comes back cut to it.
+const size_t kInputLineLimit = 65536;
 
 class Platform {
 public:
@@ -12,6 +17,8 @@ public:
     virtual bool isFile(const std::string& path) = 0;
     // The whole file; false with a sentence in `error` when it cannot be read.
     virtual bool readFile(const std::string& path, std::string& bytes, std::string& error) = 0;
+    // The file's size in bytes, looked up without reading it; false with a sentence in `error`.
+    virtual bool fileSize(const std::string& path, unsigned long long& bytes, std::string& error) = 0;
     // Writes a file that must not exist yet; false with a sentence in `error`, and no file
     // left behind, when it exists or cannot be written whole.
     virtual bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) = 0;
@@ -33,6 +40,13 @@ public:
     virtual bool velmoraRunning() = 0;
     // Protects the team library's connection text for the user running the tool.
     virtual Protector& protector() = 0;
+    // True when standard input is a console someone types at (not a file or a pipe).
+    virtual bool inputIsConsole() = 0;
+    // The next line of standard input as UTF-8, without its line end; false at the end of the
+    // input. With `echo` false a console does not show what is typed.
+    virtual bool readInputLine(std::string& line, bool echo) = 0;
+    // Shows `text` on the console at once (standard error), ahead of the command's report.
+    virtual void prompt(const std::string& text) = 0;
 };
 
 // The platform the tool was built for.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -41,6 +42,17 @@ public:
         if (failed)
             error = "无法读取文件";
         return !failed;
+    }
+
+    bool fileSize(const std::string& path, unsigned long long& bytes, std::string& error) override
+    {
+        struct stat info;
+        if (stat(path.c_str(), &info) != 0) {
+            error = "无法打开文件 (" + SystemReason() + ")";
+            return false;
+        }
+        bytes = static_cast<unsigned long long>(info.st_size);
+        return true;
     }
 
     bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) override
@@ -120,6 +132,42 @@ public:
     bool velmoraRunning() override { return false; }
 
     Protector& protector() override { return noProtection_; }
+
+    bool inputIsConsole() override { return isatty(STDIN_FILENO) != 0; }
+
+    bool readInputLine(std::string& line, bool echo) override
+    {
+        termios saved{};
+        const bool quiet = !echo && isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &saved) == 0;
+        if (quiet) {
+            termios silent = saved;
+            silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+        }
+        // Byte by byte: what follows the line stays for the next read.
+        line.clear();
+        bool any = false;
+        char c = 0;
+        while (line.size() < kInputLineLimit && read(STDIN_FILENO, &c, 1) == 1) {
+            any = true;
+            if (c == '\n')
+                break;
+            line += c;
+        }
+        if (quiet) {
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+            prompt("\n");
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return any;
+    }
+
+    void prompt(const std::string& text) override
+    {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fflush(stderr);
+    }
 
 private:
     // Only Windows can protect a password for its user; nothing is stored unprotected here.

@@ -1,6 +1,8 @@
 // The database tool's system calls on Windows, by the wide calls so that any path works.
 #include "Platform.h"
 
+#include "Csv.h"
+
 #include "common/ImportMutex.h"
 #include "ui/DpapiProtector.h"
 #include "ui/WinText.h"
@@ -8,6 +10,33 @@
 #include <windows.h>
 
 namespace {
+
+// The console's input mode while a password is typed without echo; put back by the handler
+// below when Ctrl+C ends the tool half way, so that the console shows typing again.
+HANDLE quietConsole = nullptr;
+DWORD loudMode = 0;
+
+BOOL WINAPI RestoreEcho(DWORD)
+{
+    if (quietConsole)
+        SetConsoleMode(quietConsole, loudMode);
+    return FALSE;
+}
+
+// Bytes from a file or a pipe: UTF-8 as the tool writes it, else the console's code page, as
+// `echo` and `type` in a command prompt give them.
+std::string InputText(const std::string& bytes)
+{
+    if (FindInvalidUtf8(bytes) == std::string::npos)
+        return bytes;
+    UINT codePage = GetConsoleCP();
+    if (codePage == 0)
+        codePage = GetACP();
+    const int size = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), size);
+    return Utf8FromWide(wide);
+}
 
 class Handle {
 public:
@@ -54,6 +83,17 @@ public:
                 return true;
             bytes.append(buffer, got);
         }
+    }
+
+    bool fileSize(const std::string& path, unsigned long long& bytes, std::string& error) override
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) {
+            error = "无法打开文件（" + SystemErrorText(GetLastError()) + "）";
+            return false;
+        }
+        bytes = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return true;
     }
 
     bool writeNewFile(const std::string& path, const std::string& bytes, std::string& error) override
@@ -152,7 +192,95 @@ public:
 
     Protector& protector() override { return dpapi_; }
 
+    bool inputIsConsole() override
+    {
+        DWORD mode = 0;
+        return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+    }
+
+    bool readInputLine(std::string& line, bool echo) override
+    {
+        const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+        DWORD mode = 0;
+        const bool got =
+            GetConsoleMode(input, &mode) ? readConsoleLine(input, mode, line, echo) : readByteLine(input, line);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return got;
+    }
+
+    void prompt(const std::string& text) override
+    {
+        const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+        DWORD mode = 0;
+        DWORD written = 0;
+        if (GetConsoleMode(handle, &mode)) {
+            const std::wstring wide = Widen(text);
+            WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        } else {
+            WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        }
+    }
+
 private:
+    // Typed on the console: the characters whatever its code page. Ctrl+Z at the start of the
+    // line ends the input, as everywhere in a command prompt.
+    bool readConsoleLine(HANDLE input, DWORD mode, std::string& line, bool echo)
+    {
+        if (!echo) {
+            quietConsole = input;
+            loudMode = mode;
+            SetConsoleCtrlHandler(RestoreEcho, TRUE);
+            SetConsoleMode(input, (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT |
+                                      ENABLE_PROCESSED_INPUT);
+        }
+        std::wstring wide;
+        wchar_t buffer[256];
+        DWORD read = 0;
+        bool any = false;
+        while (wide.size() < kInputLineLimit && ReadConsoleW(input, buffer, 256, &read, nullptr) && read > 0) {
+            any = true;
+            wide.append(buffer, read);
+            if (wide.find(L'\n') != std::wstring::npos)
+                break;
+        }
+        if (!echo) {
+            SetConsoleMode(input, mode);
+            SetConsoleCtrlHandler(RestoreEcho, FALSE);
+            quietConsole = nullptr;
+            // The Enter that ended the line was not shown either.
+            prompt("\n");
+        }
+        const size_t end = wide.find_first_of(L"\r\n");
+        if (end != std::wstring::npos)
+            wide.resize(end);
+        if (!any || (!wide.empty() && wide[0] == L'\x1a'))
+            return false;
+        line = Utf8FromWide(wide);
+        return true;
+    }
+
+    // From a file or a pipe, byte by byte: what follows the line stays for the next read.
+    bool readByteLine(HANDLE input, std::string& line)
+    {
+        std::string bytes;
+        bool any = false;
+        char c = 0;
+        DWORD read = 0;
+        while (bytes.size() < kInputLineLimit && ReadFile(input, &c, 1, &read, nullptr) && read == 1) {
+            any = true;
+            if (c == '\n')
+                break;
+            bytes += c;
+        }
+        if (!lineRead_ && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            bytes.erase(0, 3);
+        lineRead_ = true;
+        line = InputText(bytes);
+        return any;
+    }
+
+    bool lineRead_ = false;
     HANDLE importLock_ = nullptr;
     DpapiProtector dpapi_;
 };

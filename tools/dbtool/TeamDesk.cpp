@@ -1,5 +1,6 @@
 #include "TeamDesk.h"
 
+#include "ConnectionText.h"
 #include "ImportLock.h"
 #include "Platform.h"
 
@@ -12,8 +13,8 @@
 #include "store/TeamCache.h"
 #include "ui/StoreErrorText.h"
 
+#include <map>
 #include <optional>
-#include <strings.h>
 #include <utility>
 
 namespace {
@@ -24,51 +25,12 @@ int Fail(ToolOutput& output, int code, const std::string& line)
     return code;
 }
 
-// The value of `key` (any letter case) in an ODBC connection text: pairs "key=value" separated
-// by ';', a value in braces holding ';' and '}}' for '}'.
-std::optional<std::string> OdbcValue(const std::string& text, const char* key)
+std::string AsciiLower(std::string text)
 {
-    std::optional<std::string> found;
-    size_t at = 0;
-    while (at < text.size()) {
-        const size_t equals = text.find('=', at);
-        const size_t end = text.find(';', at);
-        if (equals == std::string::npos || (end != std::string::npos && end < equals)) {
-            if (end == std::string::npos)
-                break;
-            at = end + 1;
-            continue;
-        }
-        const std::string name = TrimText(text.substr(at, equals - at));
-        size_t valueAt = equals + 1;
-        while (valueAt < text.size() && text[valueAt] == ' ')
-            ++valueAt;
-        std::string value;
-        if (valueAt < text.size() && text[valueAt] == '{') {
-            size_t i = valueAt + 1;
-            for (; i < text.size(); ++i) {
-                if (text[i] == '}') {
-                    if (i + 1 < text.size() && text[i + 1] == '}') {
-                        value += '}';
-                        ++i;
-                        continue;
-                    }
-                    break;
-                }
-                value += text[i];
-            }
-            const size_t next = text.find(';', i);
-            at = next == std::string::npos ? text.size() : next + 1;
-        } else {
-            const size_t next = text.find(';', valueAt);
-            value = TrimText(text.substr(valueAt, next == std::string::npos ? std::string::npos : next - valueAt));
-            at = next == std::string::npos ? text.size() : next + 1;
-        }
-        // The first one counts, as for the driver manager.
-        if (!found && strcasecmp(name.c_str(), key) == 0)
-            found = value;
-    }
-    return found;
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
 }
 
 std::string Filled(const std::optional<std::string>& value) { return value ? TrimText(*value) : std::string(); }
@@ -101,8 +63,11 @@ private:
     ImportLock lock_;
 };
 
-int Connect(const std::string& database, const std::string& text, Platform& platform, ToolOutput& output)
+int Connect(const std::string& database, const std::string& argument, Platform& platform, ToolOutput& output)
 {
+    std::string text, error;
+    if (!TakeConnectionText(argument, platform, text, error))
+        return Fail(output, kExitUsage, error + "。" + database + " 没有改动。");
     // Nothing is asked of the network: the server may well be down while a desk is set up.
     if (!NamesOdbcDriver(text))
         return Fail(
@@ -113,6 +78,9 @@ int Connect(const std::string& database, const std::string& text, Platform& plat
     const int taken = guard.take(database, output);
     if (taken != kExitDone)
         return taken;
+    // Asked only now that the desk can be set up: nobody types a password for nothing.
+    if (!CompletePassword(text, platform, error))
+        return Fail(output, kExitUsage, error + "。" + database + " 没有改动。");
     std::string server = TeamServerName(text);
     if (server.empty())
         server = "（连接字符串中没有写明）";
@@ -125,7 +93,18 @@ int Connect(const std::string& database, const std::string& text, Platform& plat
     try {
         Connection connection;
         connection.setConnectionText(ConnectionTextFor(database));
-        ConnectTeamLibrary(connection, protectedText, server);
+        // A desk an older build set up kept no identity of its connection: it is worked out
+        // from the stored text, when this Windows user can read it, so that a new password
+        // keeps the cache there too.
+        const std::optional<TeamSettings> before = ReadTeamSettings(connection);
+        if (before && before->identity.empty()) {
+            try {
+                RecordTeamIdentity(connection,
+                                   TeamConnectionIdentity(platform.protector().unprotect(before->protectedConnection)));
+            } catch (const ProtectionError&) {
+            }
+        }
+        ConnectTeamLibrary(connection, protectedText, server, TeamConnectionIdentity(text));
     } catch (const StoreError& e) {
         return Fail(output, kExitFileProblem, database + "：设置失败（" + StoreErrorText(e) + "），没有改动。");
     }
@@ -176,7 +155,10 @@ int Status(const std::string& database, Platform& platform, ToolOutput& output)
     output.out += "  上次同步：" + (settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") + "\n";
     output.out += "  团队模板：" + std::to_string(settings->rows) + " 条\n";
     output.out += "  上次错误：" + (settings->lastError.empty() ? "无" : settings->lastError) + "\n";
-    output.out += "  检查间隔：" + std::to_string(settings->checkSeconds) + " 秒\n";
+    if (!settings->note.empty())
+        output.out += "  说明：" + settings->note + "\n";
+    output.out += "  检查间隔：" + std::to_string(settings->checkSeconds) + " 秒，每次最多 " +
+                  std::to_string(settings->deadlineSeconds) + " 秒\n";
     return kExitDone;
 }
 
@@ -193,7 +175,7 @@ int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& plat
     const std::string& command = arguments[1];
     if (command == "connect") {
         if (arguments.size() != 4)
-            return Fail(output, kExitUsage, "用法：VelmoraDb team connect DB.mdb \"连接字符串\"");
+            return Fail(output, kExitUsage, "用法：VelmoraDb team connect DB.mdb \"连接字符串\"|-");
         return Connect(arguments[2], arguments[3], platform, output);
     }
     if (arguments.size() != 3)
@@ -211,6 +193,32 @@ std::string TeamServerName(const std::string& connectionText)
     return {};
 }
 
+std::string TeamConnectionIdentity(const std::string& connectionText)
+{
+    // One name for each thing a connection text may name several ways.
+    static const std::vector<std::pair<const char*, const char*>> kSame = {
+        {"host", "server"},        {"address", "server"}, {"addr", "server"},     {"servername", "server"},
+        {"data source", "server"}, {"db", "database"},    {"dbname", "database"}, {"initial catalog", "database"},
+        {"user", "uid"},           {"user id", "uid"},    {"username", "uid"},
+    };
+    std::map<std::string, std::string> parts;
+    for (const auto& [name, value] : OdbcPairs(connectionText)) {
+        std::string key = AsciiLower(name);
+        if (key == "pwd" || key == "password")
+            continue;
+        for (const auto& [other, same] : kSame)
+            if (key == other)
+                key = same;
+        // Host and driver names know no letter case; a database's or user's name may.
+        const bool caseless = key == "driver" || key == "server" || key == "dsn";
+        parts.emplace(key, caseless ? AsciiLower(TrimText(value)) : TrimText(value));
+    }
+    std::string identity;
+    for (const auto& [key, value] : parts)
+        identity += key + "=" + Enclosed(value, '"') + ";";
+    return identity;
+}
+
 bool NamesOdbcDriver(const std::string& connectionText)
 {
     return !Filled(OdbcValue(connectionText, "Driver")).empty() || !Filled(OdbcValue(connectionText, "DSN")).empty();
@@ -218,13 +226,19 @@ bool NamesOdbcDriver(const std::string& connectionText)
 
 std::string DeskTeamHelp()
 {
-    return "  VelmoraDb team connect DB.mdb \"连接字符串\"\n"
+    return "  VelmoraDb team connect DB.mdb \"连接字符串\"|-\n"
            "      让这台电脑使用团队模板库：把 ODBC 连接字符串（要有 Driver= 或 DSN=）为当前 Windows\n"
            "      用户加密保存在 DB.mdb 中，Velmora 要以这个用户运行。现在不连接服务器。建议客服电脑\n"
-           "      用 Windows 身份验证（Trusted_Connection=yes）或只能读的数据库账号。\n"
+           "      用 Windows 身份验证（Trusted_Connection=yes）或只能读的数据库账号。再次 connect 时，\n"
+           "      只换了密码则保留缓存的团队模板；换了数据库、账号、端口或驱动程序则清空。\n"
            "  VelmoraDb team off DB.mdb\n"
            "      不再使用团队模板库：删除缓存的团队模板和连接设置，本机自己的模板不变。\n"
            "  VelmoraDb team status DB.mdb\n"
-           "      团队模板库的情况：服务器、上次同步的时间、团队模板的条数、上次的错误。不显示密码。\n"
-           "      connect 和 off 在 Velmora 运行时不做。\n";
+           "      团队模板库的情况：服务器、上次同步的时间、团队模板的条数、上次的错误、没有使用的\n"
+           "      模板的说明、检查间隔和时限。不显示密码。\n"
+           "      connect 和 off 在 Velmora 运行时不做。\n"
+           "  客服电脑上的 Velmora 把服务器上的每条模板按发布的规则再检查一遍：含控制字符（制表符和\n"
+           "  换行以外的）或改变文字方向的字符的模板不使用，其余照常，并说明有几条没有使用；每条模板\n"
+           "  最多 64 KB、整个库最多 100000 条和 64 MB，超过时整个库不用，仍用上次取回的，组长重新\n"
+           "  发布之前不再取回；每次检查最多 60 秒，服务器答不完就放弃，下次照常检查。\n";
 }

@@ -15,6 +15,10 @@ int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& plat
 // The server named by an ODBC connection text, for people to read: its Server (or Host,
 // Address, Addr) value, else its DSN; empty when it names none of them.
 std::string TeamServerName(const std::string& connectionText);
+// The connection a text names, without its password, the same however it is written (letter
+// case of keys and of host and driver names, order, blanks, the several names of a key): a
+// desk's cache belongs to it, so another database, user, port or driver is another library.
+std::string TeamConnectionIdentity(const std::string& connectionText);
 // Whether the text names the way to the server: a Driver or a DSN with a value.
 bool NamesOdbcDriver(const std::string& connectionText);
 

@@ -1,5 +1,6 @@
 #include "TeamLead.h"
 
+#include "ConnectionText.h"
 #include "Csv.h"
 #include "Platform.h"
 #include "TemplateIntake.h"
@@ -34,8 +35,14 @@ std::unique_ptr<TeamLink> Connect(const std::string& connectionText, ToolOutput&
     return link;
 }
 
-int Init(const std::string& connectionText, ToolOutput& output)
+int Init(const std::string& argument, Platform& platform, ToolOutput& output)
 {
+    std::string connectionText, error;
+    if (!TakeConnectionText(argument, platform, connectionText, error) ||
+        !CompletePassword(connectionText, platform, error)) {
+        output.err += "VelmoraDb：" + error + "。服务器没有改动。\n";
+        return kExitUsage;
+    }
     try {
         std::unique_ptr<TeamLink> link = Connect(connectionText, output);
         if (!link)
@@ -56,56 +63,74 @@ struct Publication {
 };
 
 // The templates of `database` in the list's order, under import's rules: trimmed, empty
-// ones and repeats skipped. A control character or bytes that are not UTF-8 refuse the
+// ones and repeats skipped. A refused character or bytes that are not UTF-8 refuse the
 // whole publish, naming the template and its line: the desks would type them into the
-// customer's window.
+// customer's window. So does a library over the limits the desks hold it to, naming the
+// template that takes it over.
 int ReadPublication(const std::string& database, Platform& platform, Publication& publication, ToolOutput& output)
 {
     if (!platform.isFile(database)) {
         output.err += database + "：找不到这个文件。服务器没有改动。\n";
         return kExitFileProblem;
     }
-    std::vector<std::string> stored;
+    TemplateIntake intake;
+    LibraryTally library{LibraryLimits{}};
+    const auto refuse = [&](int position, const std::string& why) {
+        output.err += database + "：第 " + std::to_string(position) + " 条模板" + why + "。服务器没有改动。\n";
+        return kExitNeedsAttention;
+    };
+    const std::string notTaken = "，各个座席不会接受这样的模板库";
+    const std::string mend = "，请先在模板管理中改正";
     try {
         Database db(database, Database::Opening::ReadOnly);
         RowReader rows(db, "select TText from TText order by TSortID asc, ID asc");
-        while (rows.next())
-            stored.emplace_back(rows.utf8At(0));
+        // Row by row, so that what is held stays within the limits whatever the file holds.
+        for (int position = 1; rows.next(); ++position) {
+            const std::string_view text = rows.utf8At(0);
+            // A text over the limit is refused by its size, never copied.
+            if (text.size() > kMaxTemplateBytes)
+                return refuse(position, "：" + library.reason(OverLimit::TemplateTooLong, text.size()) + notTaken);
+            const std::string stored(text);
+            if (const FoundCharacter refused = FindRefusedCharacter(stored))
+                return refuse(position, "第 " + std::to_string(LineOf(stored, refused.at)) + " 行含有" +
+                                            RefusedCharacterText(refused.code) + mend);
+            if (FindInvalidUtf8(stored) != std::string::npos)
+                return refuse(position, "含有不是 UTF-8 的字节" + mend);
+            std::string trimmed = TrimText(stored);
+            switch (intake.take(trimmed)) {
+            case Intake::Take:
+                if (const OverLimit over = library.take(trimmed); over != OverLimit::None)
+                    return refuse(position, "：" + library.reason(over, trimmed.size()) + notTaken);
+                publication.texts.push_back(std::move(trimmed));
+                break;
+            case Intake::Empty: publication.empty.push_back(position); break;
+            case Intake::AlreadyThere:
+            case Intake::Repeated: publication.repeated.push_back(position); break;
+            }
+        }
     } catch (const StoreError& e) {
         output.err += database + "：模板读不出（" + std::string(e.what()) + "）。服务器没有改动。\n";
         return kExitUnusable;
     }
-    TemplateIntake intake;
-    for (size_t i = 0; i < stored.size(); ++i) {
-        const int position = static_cast<int>(i) + 1;
-        const std::string where = database + "：第 " + std::to_string(position) + " 条模板";
-        if (const FoundCharacter refused = FindRefusedCharacter(stored[i])) {
-            output.err += where + "第 " + std::to_string(LineOf(stored[i], refused.at)) + " 行含有控制字符 " +
-                          CodePointName(refused.code) +
-                          "（模板中只能有制表符和换行），请先在模板管理中改正。服务器没有改动。\n";
-            return kExitNeedsAttention;
-        }
-        if (FindInvalidUtf8(stored[i]) != std::string::npos) {
-            output.err += where + "含有不是 UTF-8 的字节，请先在模板管理中改正。服务器没有改动。\n";
-            return kExitNeedsAttention;
-        }
-        const std::string text = TrimText(stored[i]);
-        switch (intake.take(text)) {
-        case Intake::Take: publication.texts.push_back(text); break;
-        case Intake::Empty: publication.empty.push_back(position); break;
-        case Intake::AlreadyThere:
-        case Intake::Repeated: publication.repeated.push_back(position); break;
-        }
-    }
     return kExitDone;
 }
 
-int Publish(const std::string& database, const std::string& connectionText, Platform& platform, ToolOutput& output)
+int Publish(const std::string& database, const std::string& argument, Platform& platform, ToolOutput& output)
 {
+    std::string connectionText, error;
+    if (!TakeConnectionText(argument, platform, connectionText, error)) {
+        output.err += "VelmoraDb：" + error + "。服务器上的团队模板库没有改动。\n";
+        return kExitUsage;
+    }
     Publication publication;
     const int read = ReadPublication(database, platform, publication, output);
     if (read != kExitDone)
         return read;
+    // Asked only once the templates can be published: nobody types a password for nothing.
+    if (!CompletePassword(connectionText, platform, error)) {
+        output.err += "VelmoraDb：" + error + "。服务器上的团队模板库没有改动。\n";
+        return kExitUsage;
+    }
     long long counter = 0;
     std::string server;
     try {
@@ -137,13 +162,13 @@ int RunTeamLead(const std::vector<std::string>& arguments, Platform& platform, T
     const std::string& command = arguments[1];
     if (command == "init") {
         if (arguments.size() != 3) {
-            output.err += "用法：VelmoraDb team init \"连接文字\"\n";
+            output.err += "用法：VelmoraDb team init \"连接文字\"|-\n";
             return kExitUsage;
         }
-        return Init(arguments[2], output);
+        return Init(arguments[2], platform, output);
     }
     if (arguments.size() != 4) {
-        output.err += "用法：VelmoraDb team publish DB.mdb \"连接文字\"\n";
+        output.err += "用法：VelmoraDb team publish DB.mdb \"连接文字\"|-\n";
         return kExitUsage;
     }
     return Publish(arguments[2], arguments[3], platform, output);

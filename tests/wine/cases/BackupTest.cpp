@@ -83,7 +83,7 @@ TEST(BackupAtExit, TheEndOfTheSessionMakesADueAutomaticBackupAndAsksNothing)
     EXPECT_EQ(app.folder.list("DatabackUp", "*"), names) << "nothing but the backup in the folder";
 }
 
-TEST(BackupAtExit, ADueBackupIsAnExactCopyAndStartsANewPeriod)
+TEST(BackupAtExit, ADueBackupHoldsTheDatabasesRowsAndStartsANewPeriod)
 {
     Installation app({"一", "二"});
     vt::RunSql(app.folder, "UPDATE Tconfig SET TSaveDB=1, TSaveDay=7, TDeadDay='2020-01-01 00:00:00', TASaveDB=0");
@@ -95,7 +95,13 @@ TEST(BackupAtExit, ADueBackupIsAnExactCopyAndStartsANewPeriod)
     ASSERT_EQ(names.size(), 1u);
     EXPECT_EQ(names[0].size(), 19u);
     EXPECT_EQ(names[0].substr(14), "Bk.bk");
-    EXPECT_EQ(app.folder.readFile("DatabackUp\\" + names[0]), app.folder.readFile("DB.mdb"));
+    // The engine's copy: the same rows, not the same bytes (its header counts its own changes).
+    wt::ProgramFolder copy;
+    copy.copyIn(app.folder.file("DatabackUp\\" + names[0]), "DB.mdb");
+    for (const char* rows :
+         {"SELECT group_concat(ID || ':' || TText || ':' || TSortID, '|') FROM TText",
+          "SELECT group_concat(TSaveDB || TSaveDay || TASaveDB || TDeadDay || THotKeyInt) FROM Tconfig"})
+        EXPECT_EQ(vt::QueryValue(copy, rows), vt::QueryValue(app.folder, rows)) << rows;
     // The stamp in the row is the backup's own moment, to the second or one before.
     const std::string stamp = vt::QueryValue(app.folder, "SELECT TDeadDay FROM Tconfig");
     EXPECT_EQ(stamp.substr(0, 4), names[0].substr(0, 4)) << stamp;

@@ -93,3 +93,21 @@ TEST_F(DeliveryUnicode, AnAnsiWindowGetsCodePageBytesOrNothingAndANotice)
     EXPECT_EQ(target.recordedChars(), expected);
     EXPECT_TRUE(wt::IsShown(main));
 }
+
+TEST_F(DeliveryUnicode, AWindowThatTurnsIntoAnOlderOneMidReplyGetsNoQuestionMarks)
+{
+    wt::TargetProcess target(wt::TargetKind::UnicodeTurningAnsi);
+    vt::PlaceTarget(target);
+    ASSERT_TRUE(IsWindowUnicode(target.edit()));
+    deliver(target, 2);
+    ASSERT_TRUE(vt::ExpectMessageBox(velmora.pid(),
+                                     "目标窗口在输入中途变了:它原来是支持 Unicode 的程序,现在是不支持 Unicode "
+                                     "的旧程序(或者反过来),这条回复没有输入完。\r已输入 1/7 个字符,其余的没有输入,"
+                                     "以免变成问号。\r请检查目标窗口中的文字,再按快捷键重新选择目标窗口。",
+                                     "系统提示", wt::MessageBoxIcon::Exclamation, IDOK, 10000,
+                                     "delivery_kind_changed_notice.png"));
+    ASSERT_TRUE(velmora.waitForEarlierMessages());
+    EXPECT_FALSE(IsWindowUnicode(target.edit()));
+    EXPECT_EQ(target.recordedChars(), (Chars{0x8C22})) << "only what went before the window changed";
+    EXPECT_TRUE(wt::IsShown(main)) << "the list stays";
+}

@@ -158,6 +158,24 @@ TEST(StartBadDatabase, MissingTableOrColumnAndUnreadableValues)
     ExpectConnectionError(app.folder, "字段 TDeadDay 的值 \"上周五\" 不是有效的日期时间");
 }
 
+// A DB.mdb another tool wrote, holding a trigger that would type the clipboard into a chat at the
+// exit stamp, or a view in place of the templates: refused before anything runs.
+TEST(StartBadDatabase, AViewOrATriggerOfAnotherToolIsRefusedBeforeItRuns)
+{
+    Installation app;
+    vt::RunSql(app.folder, "CREATE TRIGGER stamp AFTER UPDATE ON Tconfig BEGIN "
+                           "INSERT INTO TText (TText) VALUES ('您好' || char(22)); END");
+    ExpectConnectionError(app.folder, "含有触发器 stamp（表 Tconfig）");
+
+    vt::WriteDatabase(app.folder);
+    vt::RunSql(app.folder, "DROP TABLE TText; CREATE VIEW TText AS SELECT TID AS ID, 'x' AS TText, 0 AS TSortID "
+                           "FROM Tconfig");
+    ExpectConnectionError(app.folder, "含有视图 TText");
+}
+
+// Both threads open DB.mdb: the engine must be built for threads (2: each handle in one thread).
+TEST(StartBuild, TheEngineIsBuiltForThreads) { EXPECT_EQ(sqlite3_threadsafe(), 2); }
+
 TEST(StartBadDatabase, ReadOnlyFileIsRefused)
 {
     Installation app;

@@ -8,6 +8,7 @@
 #include "Manager.h"
 #include "Menus.h"
 #include "Relay.h"
+#include "ServerSql.h"
 #include "Tool.h"
 #include "Velmora.h"
 
@@ -39,6 +40,16 @@ void Connect(const Installation& app, const std::string& connectionText)
     const vt::ToolRun connect = vt::RunTool(app.folder, {"team", "connect", app.folder.file("DB.mdb"), connectionText});
     ASSERT_EQ(connect.exitCode, 0u) << connect.output;
     vt::RunSql(app.folder, "update TTeamConfig set TCheckSeconds=1");
+}
+
+std::string LastError(const Installation& app)
+{
+    // The program may be writing DB.mdb just then: a locked read is a try again.
+    try {
+        return vt::QueryValue(app.folder, "select TLastError from TTeamConfig where TID=1");
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 bool ListBecomes(const Velmora& velmora, const Entries& expected, unsigned timeoutMs = 15000)
@@ -332,4 +343,83 @@ TEST(TeamDesk, ABackupHoldsTheCacheAndARestoreCatchesUpAtTheNextCheck)
     ASSERT_TRUE(again.waitForMainWindow());
     EXPECT_TRUE(ListBecomes(again, {"本机：一", "本机：二", "团队：新的"})) << again.listEntries().size();
     ExitMs(again);
+}
+
+// The attack on an agent's draft and clipboard through one row on the server: changed by plain
+// SQL to type 30 backspaces and Ctrl+V, another to show a link reversed. The desk lists the rest,
+// never those two, and says so in the tray hint and in `team status`.
+TEST(TeamDesk, RowsChangedOnTheServerToActAsKeysAreNeitherListedNorKeptAndTheDeskSaysSo)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    Publish(lead, {"团队：您好", "团队：谢谢", "团队：再见", "团队：链接"});
+    vt::ServerSql(lead, "UPDATE TeamText SET TText = '团队：已为您处理' || repeat(chr(8), 30) || chr(22) "
+                        "WHERE TText = '团队：谢谢'");
+    vt::ServerSql(lead, "UPDATE TeamText SET TText = 'www.' || chr(8238) || 'nc.elpmaxe-lanigiro' || chr(8236) || "
+                        "'.com' WHERE TText = '团队：链接'");
+    Installation app({"本机：您好"});
+    Connect(app, desk);
+
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    const Entries listed = {"本机：您好", "团队：您好", "团队：再见"};
+    ASSERT_TRUE(ListBecomes(velmora, listed)) << velmora.listEntries().size();
+    const std::string sentence = "团队模板中有 2 条含控制字符的模板没有使用";
+    std::optional<std::string> hint;
+    EXPECT_TRUE(wt::WaitUntil(
+        [&] {
+            hint = vt::TrayHint();
+            return hint && hint->find(sentence) != std::string::npos;
+        },
+        10000))
+        << (hint ? *hint : "no hint");
+    EXPECT_NE(hint->find("团队模板：在线，最后同步 "), std::string::npos) << *hint;
+    EXPECT_EQ(vt::QueryValue(app.folder, "select group_concat(TText, '|') from TTeamText"), "团队：您好|团队：再见");
+    const vt::ToolRun status = vt::RunTool(app.folder, {"team", "status", app.folder.file("DB.mdb")});
+    EXPECT_TRUE(vt::Says(status, "  说明：" + sentence)) << status.output;
+    EXPECT_TRUE(vt::Says(status, "  团队模板：2 条")) << status.output;
+    EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 100));
+    ExitMs(velmora);
+}
+
+// A server (or network) that answers, but one byte every two seconds once the library's read
+// has begun: the check gives up at its deadline with one sentence, Velmora works on, and once
+// the server answers properly the next check brings the library.
+TEST(TeamDesk, AServerAnsweringByteByByteCostsOneSentenceAtTheDeadlineAndTheChecksGoOn)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    Entries team;
+    for (int i = 0; i < 2000; ++i)
+        team.push_back("团队第 " + std::to_string(i) + " 句：您好，这里是客服中心。");
+    Publish(lead, team);
+    Installation app({"本机：您好"});
+    vt::Relay relay(vt::PortOf(desk));
+    Connect(app, vt::WithPort(desk, relay.port()));
+    vt::RunSql(app.folder, "update TTeamConfig set TDeadlineSeconds=4");
+    relay.dribbleAfter(16 * 1024, 2000);
+
+    const ULONGLONG started = GetTickCount64();
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    std::string error;
+    ASSERT_TRUE(wt::WaitUntil(
+        [&] {
+            error = LastError(app);
+            return !error.empty();
+        },
+        20000));
+    const ULONGLONG failedMs = GetTickCount64() - started;
+    RecordProperty("deadline_failure_ms", static_cast<int>(failedMs));
+    EXPECT_EQ(error, "数据库服务器 4 秒内没有答完，这次检查放弃了，下次照常检查");
+    EXPECT_LT(failedMs, 12000u);
+    const std::optional<std::string> hint = vt::TrayHint();
+    ASSERT_TRUE(hint);
+    EXPECT_NE(hint->find("团队模板：离线，最后同步 从未。数据库服务器 4 秒内没有答完"), std::string::npos) << *hint;
+    EXPECT_EQ(velmora.listEntries(), Entries{"本机：您好"});
+    EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 100));
+
+    relay.flow();
+    EXPECT_TRUE(wt::WaitUntil([&] { return velmora.listEntries().size() == team.size() + 1; }, 30000))
+        << velmora.listEntries().size();
+    EXPECT_TRUE(wt::WaitUntil([&] { return LastError(app).empty(); }, 5000)) << LastError(app);
+    ExitMs(velmora);
 }

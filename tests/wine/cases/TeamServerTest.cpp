@@ -2,6 +2,7 @@
 // against a real PostgreSQL server through Wine's odbc32, read back through the program's
 // own ODBC layer. scripts/test.sh starts a private server and hands the connection texts
 // for the lead's account and a desk's read-only one over in the environment.
+#include "ServerSql.h"
 #include "Tool.h"
 #include "Velmora.h"
 
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -122,12 +124,53 @@ TEST(TeamServer, WrongPasswordMissingDriverMissingTablesAndAnotherServerEachSayO
         << noTables.output;
     EXPECT_FALSE(vt::Says(noTables, password)) << noTables.output;
 
-    // A server of another kind, here SQLite's ODBC driver, is refused by name.
-    const vt::ToolRun other = vt::RunTool(folder, {"team", "init", "Driver={SQLite3};Database=:memory:;"});
+    // A server of another kind, here SQLite's ODBC driver, is refused by name. Its text has no
+    // password: the empty line that answers the question adds none.
+    const std::string noPassword = "\r\n";
+    const vt::ToolRun other = vt::RunTool(folder, {"team", "init", "Driver={SQLite3};Database=:memory:;"}, &noPassword);
     EXPECT_EQ(other.exitCode, 7u) << other.output;
     EXPECT_TRUE(vt::Says(
         other, "VelmoraDb：不支持这种数据库服务器（SQLite）：团队模板库只支持 Microsoft SQL Server 和 PostgreSQL"))
         << other.output;
+}
+
+// The password never on the command line: the connection text from standard input ("-"), or a
+// text without a password and the password on the next line of standard input (not a console).
+TEST(TeamServerInput, ConnectionTextAndPasswordComeFromStandardInput)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    wt::ProgramFolder folder("组长 标准输入");
+    const std::string password = PasswordOf(lead);
+    const std::string bare = Replaced(lead, "Pwd=" + password + ";", "");
+    const std::string both = bare + "\r\n" + password + "\r\n";
+    const vt::ToolRun init = vt::RunTool(folder, {"team", "init", "-"}, &both);
+    ASSERT_EQ(init.exitCode, 0u) << init.output;
+    const long long before = TeamServer(lead).counter();
+
+    vt::WriteDatabase(folder, {"连接文字来自标准输入"});
+    const std::string text = lead + "\n";
+    const vt::ToolRun fromInput = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), "-"}, &text);
+    ASSERT_EQ(fromInput.exitCode, 0u) << fromInput.output;
+    EXPECT_EQ(TeamServer(desk).readTemplates(), std::vector<std::string>{"连接文字来自标准输入"});
+
+    vt::WriteDatabase(folder, {"密码来自标准输入"});
+    const std::string passwordLine = password + "\n";
+    const vt::ToolRun asked = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), bare}, &passwordLine);
+    ASSERT_EQ(asked.exitCode, 0u) << asked.output;
+    EXPECT_EQ(TeamServer(desk).readTemplates(), std::vector<std::string>{"密码来自标准输入"});
+    EXPECT_EQ(TeamServer(desk).counter(), before + 2);
+    EXPECT_FALSE(vt::Says(asked, password)) << asked.output;
+
+    // A wrong one is refused and never shown; none at all is asked for and the server stays as it was.
+    const std::string wrong = "Wrong" + password.substr(0, 6) + "\n";
+    const vt::ToolRun refused = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), bare}, &wrong);
+    EXPECT_EQ(refused.exitCode, 7u) << refused.output;
+    EXPECT_TRUE(vt::Says(refused, "数据库服务器拒绝登录")) << refused.output;
+    EXPECT_FALSE(vt::Says(refused, "Wrong")) << refused.output;
+    const vt::ToolRun none = vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), bare});
+    EXPECT_EQ(none.exitCode, 2u) << none.output;
+    EXPECT_TRUE(vt::Says(none, "连接文字中没有密码（Pwd=），标准输入已经结束")) << none.output;
+    EXPECT_EQ(TeamServer(desk).counter(), before + 2);
 }
 
 // The team library at the size the issue plans for: 10,000 templates of 40 Chinese
@@ -164,4 +207,75 @@ TEST(TeamServerScale, TenThousandTemplatesPublishedAndReadBack)
     std::printf("10,000 templates: VelmoraDb team publish %s ms (the whole process); connect and read through "
                 "TeamServer %s ms\n",
                 ms(published - started).c_str(), ms(done - reading).c_str());
+}
+
+// The counter alone can come back (tables dropped and made again, the database restored), the
+// generation cannot: init makes one where there is none, every publish a new one. Tables an
+// older build made keep their rows and are read as before until then.
+TEST(TeamServer, AGenerationComesWithInitAndEveryPublishAndOlderTablesGetOneKeepingTheirRows)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    wt::ProgramFolder folder("组长 代");
+    ASSERT_EQ(vt::RunTool(folder, {"team", "init", lead}).exitCode, 0u);
+    vt::WriteDatabase(folder, {"代一", "代二"});
+    ASSERT_EQ(vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead}).exitCode, 0u);
+    std::vector<std::string> seen = {TeamServer(desk).version().generation};
+    EXPECT_EQ(seen[0].size(), 32u) << seen[0];
+
+    // As an older build left them: no generation. The desk reads the counter alone.
+    vt::ServerSql(lead, "ALTER TABLE TeamVersion DROP COLUMN Generation");
+    const TeamServer::Version older = TeamServer(desk).version();
+    EXPECT_EQ(older.generation, "");
+    EXPECT_EQ(older.counter, TeamServer(lead).counter());
+    const vt::ToolRun init = vt::RunTool(folder, {"team", "init", lead});
+    EXPECT_EQ(init.exitCode, 0u) << init.output;
+    const TeamServer::Version initialised = TeamServer(desk).version();
+    EXPECT_EQ(initialised.counter, older.counter);
+    EXPECT_EQ(TeamServer(desk).readTemplates(), (std::vector<std::string>{"代一", "代二"}));
+    // Again, and this time the publish gives it one.
+    vt::ServerSql(lead, "ALTER TABLE TeamVersion DROP COLUMN Generation");
+    ASSERT_EQ(vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead}).exitCode, 0u);
+    const TeamServer::Version published = TeamServer(desk).version();
+    EXPECT_EQ(published.counter, older.counter + 1);
+
+    // Made again from nothing: the counter starts over, the generation is new.
+    vt::ServerSql(lead, "DROP TABLE TeamText; DROP TABLE TeamVersion");
+    ASSERT_EQ(vt::RunTool(folder, {"team", "init", lead}).exitCode, 0u);
+    const TeamServer::Version again = TeamServer(desk).version();
+    EXPECT_EQ(again.counter, 0);
+    ASSERT_EQ(vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead}).exitCode, 0u);
+    const TeamServer::Version republished = TeamServer(desk).version();
+    for (const std::string& generation :
+         {initialised.generation, published.generation, again.generation, republished.generation}) {
+        EXPECT_EQ(generation.size(), 32u) << generation;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), generation), 0) << generation;
+        seen.push_back(generation);
+    }
+}
+
+// A desk asks how large the library is before it reads it, in a measure never above the UTF-8
+// bytes, and fetches no text much beyond the limit it is given.
+TEST(TeamServer, TheSizeIsMeasuredBeforeTheReadAndALongTextIsNotFetchedWhole)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    wt::ProgramFolder folder("组长 大小");
+    ASSERT_EQ(vt::RunTool(folder, {"team", "init", lead}).exitCode, 0u);
+    vt::WriteDatabase(folder, {"短的", "长的"});
+    ASSERT_EQ(vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead}).exitCode, 0u);
+    vt::ServerSql(lead, "UPDATE TeamText SET TText = repeat('长', 100000) WHERE TText = '长的'");
+
+    const TeamServer::Size size = TeamServer(desk).size();
+    EXPECT_EQ(size.templates, 2);
+    EXPECT_EQ(size.bytes, 6 + 300000);
+    EXPECT_EQ(size.largestBytes, 300000);
+
+    std::vector<size_t> lengths;
+    TeamServer(desk).readTemplates(64 * 1024, [&](std::string text) {
+        lengths.push_back(text.size());
+        return true;
+    });
+    ASSERT_EQ(lengths.size(), 2u);
+    EXPECT_EQ(lengths[0], 6u);
+    EXPECT_GT(lengths[1], 64u * 1024) << "still longer than the limit";
+    EXPECT_LT(lengths[1], 300000u) << "fetched whole";
 }

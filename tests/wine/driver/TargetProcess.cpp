@@ -68,6 +68,9 @@ TargetProcess::TargetProcess(TargetKind kind)
       process_(kind == TargetKind::Notepad ? AppProcess(NotepadExe(), "C:\\")
                : kind == TargetKind::Unicode
                    ? AppProcess(TargetExe(), WorkingFolder(TargetExe()), {"--record-unicode", recordPath_})
+               : kind == TargetKind::UnicodeTurningAnsi
+                   ? AppProcess(TargetExe(), WorkingFolder(TargetExe()),
+                                {"--record-unicode", recordPath_, "--turn-ansi-after-first-char"})
                    : AppProcess(TargetExe(), WorkingFolder(TargetExe()), TargetArguments(recordPath_, false, 0)))
 {
     window_ = WaitForWindow(pid(), kind == TargetKind::Notepad ? HasClass("Notepad") : HasTitle(kTargetTitle), 10000);

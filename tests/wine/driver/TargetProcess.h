@@ -15,8 +15,9 @@ namespace wt {
 
 // The window typed into: the target whose edit control is an ANSI window (characters sent as
 // code-page bytes arrive as those bytes), the target whose edit control is a Unicode window
-// (UTF-16 code units), or notepad.exe of the Wine prefix (Unicode; records nothing).
-enum class TargetKind { Ansi, Unicode, Notepad };
+// (UTF-16 code units), the Unicode one that turns into an ANSI window once it has its first
+// character, or notepad.exe of the Wine prefix (Unicode; records nothing).
+enum class TargetKind { Ansi, Unicode, UnicodeTurningAnsi, Notepad };
 
 class TargetProcess {
 public:

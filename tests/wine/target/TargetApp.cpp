@@ -11,11 +11,13 @@
 //       With --hang-after-first-char the program stops handling messages for 60 s after the
 //       first character, as a hung program does.
 //
-//   VelmoraTarget.exe --record-unicode FILE
+//   VelmoraTarget.exe --record-unicode FILE [--turn-ansi-after-first-char]
 //       The same window, but the edit control keeps a Unicode window procedure, as most
 //       programs have today: every WM_CHAR arrives as one UTF-16 code unit (a character
 //       outside the BMP as its high then its low surrogate) and is recorded as such.
 //
+//       With --turn-ansi-after-first-char the edit control is subclassed anew with an ANSI
+//       procedure once it has its first character: an older window from then on.
 //   VelmoraTarget.exe --count
 //       A window "Velmora Counter" that only counts the WM_CHAR messages it receives (the
 //       bytes sent, a Chinese character as two), for the delivery benchmark: the count
@@ -47,8 +49,8 @@ const int kEditId = 100;
 
 class TargetWindow {
 public:
-    TargetWindow(const std::wstring& recordPath, DWORD pauseAfterFirstCharMs, bool unicode)
-        : pauseAfterFirstCharMs_(pauseAfterFirstCharMs), unicode_(unicode)
+    TargetWindow(const std::wstring& recordPath, DWORD pauseAfterFirstCharMs, bool unicode, bool turnAnsi = false)
+        : pauseAfterFirstCharMs_(pauseAfterFirstCharMs), unicode_(unicode), turnAnsi_(turnAnsi)
     {
         record_ = CreateFileW(recordPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -105,6 +107,13 @@ private:
             // The edit control's procedure gets the message in the form this one was given it.
             result = self->unicode_ ? CallWindowProcW(self->editProc_, edit, message, wParam, lParam)
                                     : CallWindowProcA(self->editProc_, edit, message, wParam, lParam);
+        }
+        if (message == WM_CHAR && self->turnAnsi_) {
+            // The A function makes the control an ANSI window (IsWindowUnicode says no); the
+            // edit control's own procedure stays the one handed the characters.
+            self->turnAnsi_ = false;
+            self->unicode_ = false;
+            SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TargetWindow::EditProc));
         }
         if (message == WM_CHAR && self->pauseAfterFirstCharMs_) {
             const DWORD pause = self->pauseAfterFirstCharMs_;
@@ -186,12 +195,14 @@ private:
     HANDLE record_ = INVALID_HANDLE_VALUE;
     DWORD pauseAfterFirstCharMs_; // busy this long in the first WM_CHAR; 0: never
     bool unicode_;
+    bool turnAnsi_; // an ANSI window once the first character is in
     unsigned leadByte_ = 0;
 };
 
-int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseAfterFirstCharMs, bool unicode)
+int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseAfterFirstCharMs, bool unicode,
+                bool turnAnsi = false)
 {
-    TargetWindow target(recordPath, pauseAfterFirstCharMs, unicode);
+    TargetWindow target(recordPath, pauseAfterFirstCharMs, unicode, turnAnsi);
     if (!target.create(instance))
         return 2;
     MSG message;
@@ -301,8 +312,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return RunCounter(instance);
     if (args.size() == 2 && args[1] == L"--count-unicode")
         return RunUnicodeCounter(instance);
-    if (args.size() == 3 && args[1] == L"--record-unicode")
-        return RunRecorder(instance, args[2], 0, true);
+    if ((args.size() == 3 || args.size() == 4) && args[1] == L"--record-unicode")
+        return RunRecorder(instance, args[2], 0, true, args.size() == 4 && args[3] == L"--turn-ansi-after-first-char");
     if (args.size() == 3 && args[1] == L"--hold-hotkey")
         return HoldHotKey(args[2][0]);
     if (args.size() >= 3 && args[1] == L"--record") {
@@ -316,7 +327,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     MessageBoxW(nullptr,
                 L"VelmoraTarget.exe --record FILE [--hang-after-first-char | --slow-first-char MS]\n"
-                L"VelmoraTarget.exe --record-unicode FILE\n"
+                L"VelmoraTarget.exe --record-unicode FILE [--turn-ansi-after-first-char]\n"
                 L"VelmoraTarget.exe --count | --count-unicode\n"
                 L"VelmoraTarget.exe --message-box FLAGS CAPTION TEXT\n"
                 L"VelmoraTarget.exe --hold-hotkey LETTER",

@@ -2,6 +2,7 @@
 
 #include "Driver.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vt {
@@ -135,6 +136,47 @@ bool Relay::open()
     return listening_;
 }
 
+void Relay::dribbleAfter(size_t bytes, unsigned everyMs)
+{
+    dribbleMs_ = everyMs;
+    dribbleAfter_ = bytes;
+}
+
+void Relay::flow() { dribbleAfter_ = static_cast<size_t>(-1); }
+
+bool Relay::toDesk(Pair& pair, const char* data, int size)
+{
+    const size_t after = dribbleAfter_;
+    if (pair.held.empty() && pair.fromServer < after) {
+        const int now = static_cast<int>(std::min<size_t>(static_cast<size_t>(size), after - pair.fromServer));
+        if (!SendAll(pair.desk, data, now))
+            return false;
+        pair.fromServer += static_cast<size_t>(now);
+        data += now;
+        size -= now;
+    }
+    pair.held.append(data, static_cast<size_t>(size));
+    return drip(pair);
+}
+
+bool Relay::drip(Pair& pair)
+{
+    if (pair.held.empty())
+        return true;
+    size_t bytes = pair.held.size();
+    if (dribbleAfter_ != static_cast<size_t>(-1)) {
+        if (GetTickCount64() - pair.dripped < dribbleMs_)
+            return true;
+        bytes = 1;
+    }
+    if (!SendAll(pair.desk, pair.held.data(), static_cast<int>(bytes)))
+        return false;
+    pair.held.erase(0, bytes);
+    pair.fromServer += bytes;
+    pair.dripped = GetTickCount64();
+    return true;
+}
+
 void Relay::closeAll()
 {
     if (listener_ != INVALID_SOCKET)
@@ -161,7 +203,11 @@ void Relay::accept()
         Abort(desk);
         return;
     }
-    pairs_.push_back({desk, server});
+    Pair pair;
+    pair.desk = desk;
+    pair.server = server;
+    pair.dripped = GetTickCount64();
+    pairs_.push_back(pair);
 }
 
 // One thread does it all, so the sockets are only ever touched by it: a close from the test's
@@ -187,18 +233,24 @@ void Relay::run()
             Sleep(20);
             continue;
         }
-        if (select(0, &readable, nullptr, nullptr, &wait) <= 0)
+        const int ready = select(0, &readable, nullptr, nullptr, &wait);
+        // A desk gone meanwhile shows at the next wait, as readable with nothing to read.
+        for (Pair& pair : pairs_)
+            drip(pair);
+        if (ready <= 0)
             continue;
         if (listener_ != INVALID_SOCKET && FD_ISSET(listener_, &readable))
             accept();
         for (size_t i = 0; i < pairs_.size();) {
             bool ended = false;
-            for (const auto& [from, to] :
-                 {std::pair{pairs_[i].desk, pairs_[i].server}, std::pair{pairs_[i].server, pairs_[i].desk}}) {
-                if (ended || !FD_ISSET(from, &readable))
-                    continue;
-                const int got = recv(from, buffer.data(), static_cast<int>(buffer.size()), 0);
-                ended = got <= 0 || !SendAll(to, buffer.data(), got);
+            Pair& pair = pairs_[i];
+            if (FD_ISSET(pair.desk, &readable)) {
+                const int got = recv(pair.desk, buffer.data(), static_cast<int>(buffer.size()), 0);
+                ended = got <= 0 || !SendAll(pair.server, buffer.data(), got);
+            }
+            if (!ended && FD_ISSET(pair.server, &readable)) {
+                const int got = recv(pair.server, buffer.data(), static_cast<int>(buffer.size()), 0);
+                ended = got <= 0 || !toDesk(pair, buffer.data(), got);
             }
             if (ended) {
                 // One end said goodbye (or broke): the other is told the same way.

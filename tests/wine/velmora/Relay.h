@@ -1,7 +1,7 @@
 // A relay of the test's own between a desk and the team library's server: it forwards every
 // connection on a loopback port to the server's port, and can be closed and opened again, so
 // that a test takes the server away from a desk (and gives it back) while the real server,
-// shared by the other cases, keeps running.
+// shared by the other cases, keeps running; or makes the server answer a byte at a time.
 #pragma once
 
 // Before windows.h, which the others bring in.
@@ -49,12 +49,23 @@ public:
     void close();
     // Listens again on the same port; false when the port could not be had again.
     bool open();
+    // From now on, each connection gets the server's first `bytes` as they come and the rest
+    // one byte every `everyMs`: a server (or a network) that answers, slowly enough to stall.
+    void dribbleAfter(size_t bytes, unsigned everyMs);
+    // Everything held back goes at once, and from now on as it comes.
+    void flow();
 
 private:
     struct Pair {
         SOCKET desk = INVALID_SOCKET;
         SOCKET server = INVALID_SOCKET;
+        size_t fromServer = 0; // bytes the desk has been sent
+        std::string held;      // the server's bytes not yet sent on
+        ULONGLONG dripped = 0; // when the last held byte went
     };
+    // Sends what the server said to the desk, or holds it back; false when the desk is gone.
+    bool toDesk(Pair& pair, const char* data, int size);
+    bool drip(Pair& pair);
     void run();
     bool listen();
     void accept();
@@ -68,6 +79,8 @@ private:
     std::atomic<bool> listening_{false};
     std::atomic<bool> openFailed_{false};
     std::atomic<bool> ending_{false};
+    std::atomic<size_t> dribbleAfter_{static_cast<size_t>(-1)};
+    std::atomic<unsigned> dribbleMs_{0};
     std::thread thread_;
 };
 

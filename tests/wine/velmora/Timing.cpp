@@ -52,11 +52,20 @@ void PrintFigureHeader(const char* baseline)
 void PrintFigure(const char* figure, const std::vector<double>& velmora, const std::vector<double>& baseline,
                  double scale, const char* unit, const char* aim)
 {
+    if (velmora.empty() || baseline.empty()) {
+        // A median of nothing is no figure: 0.0 and a ratio would read as a result.
+        std::printf("  %-38s measured nothing: %u samples of Velmora, %u of the baseline  %s\n", figure,
+                    static_cast<unsigned>(velmora.size()), static_cast<unsigned>(baseline.size()), aim);
+        return;
+    }
     const Spread v = SpreadOf(velmora), b = SpreadOf(baseline);
     char left[64], right[64];
     std::snprintf(left, sizeof left, "%.1f %s (%.1f..%.1f)", v.median * scale, unit, v.low * scale, v.high * scale);
     std::snprintf(right, sizeof right, "%.1f %s (%.1f..%.1f)", b.median * scale, unit, b.low * scale, b.high * scale);
-    std::printf("  %-38s %-28s %-28s %6.2f  %s\n", figure, left, right, b.median > 0 ? v.median / b.median : 0, aim);
+    char ratio[16] = "-";
+    if (b.median > 0)
+        std::snprintf(ratio, sizeof ratio, "%.2f", v.median / b.median);
+    std::printf("  %-38s %-28s %-28s %6s  %s\n", figure, left, right, ratio, aim);
 }
 
 } // namespace vt

@@ -24,7 +24,8 @@ struct Spread {
 Spread SpreadOf(std::vector<double> values);
 
 // Prints one line of a figure table: Velmora's and the baseline's median and range, scaled
-// into `unit`, their ratio and the aim. PrintFigureHeader prints the column names.
+// into `unit`, their ratio and the aim; a side without a sample is said to have measured
+// nothing. PrintFigureHeader prints the column names.
 void PrintFigureHeader(const char* baseline);
 void PrintFigure(const char* figure, const std::vector<double>& velmora, const std::vector<double>& baseline,
                  double scale, const char* unit, const char* aim);

@@ -16,7 +16,9 @@ struct ToolRun {
 };
 
 // Runs VelmoraDb.exe in `folder` with its output going to a file there, and waits for it.
-ToolRun RunTool(const wt::ProgramFolder& folder, const std::vector<std::string>& arguments);
+// Its standard input is `input` when given, else empty; from a file either way, never a console.
+ToolRun RunTool(const wt::ProgramFolder& folder, const std::vector<std::string>& arguments,
+                const std::string* input = nullptr);
 
 inline bool Says(const ToolRun& run, const std::string& sentence)
 {
