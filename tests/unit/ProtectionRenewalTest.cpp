@@ -50,7 +50,7 @@ TEST(ProtectionRenewal, AnOutdatedConnectionIsStoredAnewOnlyWhenThatIsSafe)
         {"a connect while it was protected anew wins", Older(text),
          [](Connection& desk, OlderProtector& protector) {
              protector.duringProtect = [&desk] {
-                 ConnectTeamLibrary(desk, FakeProtector().protect("Server=db02"), "db02");
+                 ConnectTeamLibrary(desk, FakeProtector().protect("Server=db02"), "db02", "server=\"db02\";");
              };
          },
          false, "Server=db02"},
@@ -67,7 +67,7 @@ TEST(ProtectionRenewal, AnOutdatedConnectionIsStoredAnewOnlyWhenThatIsSafe)
         TempFolder folder;
         Connection desk;
         desk.setConnectionText(ConnectionTextFor(folder.deliveredDatabase()));
-        ConnectTeamLibrary(desk, c.stored, "db01");
+        ConnectTeamLibrary(desk, c.stored, "db01", "server=\"db01\";");
         OlderProtector protector;
         if (c.arrange)
             c.arrange(desk, protector);
