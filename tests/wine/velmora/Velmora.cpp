@@ -2,11 +2,13 @@
 
 #include "store/Schema.h"
 
+#include <psapi.h>
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 namespace vt {
@@ -319,6 +321,26 @@ bool PressHotKeyOver(wt::TargetProcess& target, char letter)
     RestPointerOn(target);
     wt::PressCtrlLetter(letter);
     return true;
+}
+
+std::vector<std::string> LoadedModules(HANDLE process)
+{
+    std::vector<HMODULE> modules(256);
+    DWORD needed = 0;
+    if (!EnumProcessModules(process, modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed))
+        return {};
+    modules.resize(std::min<size_t>(modules.size(), needed / sizeof(HMODULE)));
+    std::vector<std::string> names;
+    for (HMODULE module : modules) {
+        wchar_t name[MAX_PATH] = {};
+        if (GetModuleBaseNameW(process, module, name, MAX_PATH)) {
+            std::string narrow = wt::Narrow(name);
+            std::transform(narrow.begin(), narrow.end(), narrow.begin(),
+                           [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+            names.push_back(narrow);
+        }
+    }
+    return names;
 }
 
 } // namespace vt

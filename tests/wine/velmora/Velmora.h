@@ -83,6 +83,9 @@ bool ExpectMessageBox(DWORD pid, const std::string& text, const std::string& cap
 // The notice shown when an older (ANSI) window cannot take `characters` of a template.
 std::string NotTakenNotice(const std::string& characters);
 
+// The file names of the DLLs loaded in `process` now, lower case ("crypt32.dll").
+std::vector<std::string> LoadedModules(HANDLE process);
+
 // --- A target program to type into ----------------------------------------------------
 
 // Moves the target to (x, y), clear of Velmora in the middle of the screen, and waits until it is there.
