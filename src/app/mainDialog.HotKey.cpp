@@ -48,6 +48,9 @@ void TMainFrm::ListBox1DblClick()
 
 void TMainFrm::HideByKey()
 {
+    // A reply still being typed into a slow window finishes first; its end hides the list.
+    if (delivery_->Delivering())
+        return;
     HideToTray();
     // After a press the agent goes on where she was, as after a delivery; shown from the tray
     // there is no such window.

@@ -89,4 +89,19 @@ TEST(Keyboard, TypeDownEnterDeliversAndTheAgentGoesOnWhereSheWas)
     EXPECT_TRUE(wt::WaitForWindowGone(main, 3000));
     EXPECT_TRUE(wt::WaitUntil([&] { return GetForegroundWindow() == target.window(); }, 3000));
     EXPECT_EQ(target.recordedChars().size(), received) << "Enter or Esc delivered something";
+
+    // With the focus in the list (a row clicked), Enter delivers as well.
+    ASSERT_TRUE(vt::PressHotKeyOver(target));
+    ASSERT_TRUE(wt::WaitUntil(inFrontWithCaretInBox, 3000));
+    const RECT row = velmora.rowRect(2);
+    wt::Click({row.left + 120, (row.top + row.bottom) / 2});
+    ASSERT_TRUE(wt::WaitUntil([&] { return FocusOf(main) == velmora.list() && velmora.selectedIndex() == 2; }, 3000));
+    wt::PressKey(VK_RETURN);
+    const std::string bytes = wt::ToCodePage(kTemplates[2], 936);
+    ASSERT_TRUE(target.waitForChars(received + bytes.size(), 5000));
+    const std::vector<unsigned> chars = target.recordedChars();
+    std::vector<unsigned> expected;
+    for (unsigned char byte : bytes)
+        expected.push_back(byte);
+    EXPECT_EQ(std::vector<unsigned>(chars.begin() + static_cast<long>(received), chars.end()), expected);
 }
