@@ -3,12 +3,15 @@
 #include "common/Text.h"
 #include "store/Statement.h"
 #include "common/DateTime.h"
+#include "common/Pinyin.h"
 
 #include <sqlite3.h>
 
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <optional>
+#include <string_view>
 #include <strings.h>
 
 namespace {
@@ -18,6 +21,44 @@ const char* const kDataSourceKey = "Data Source";
 const int kBusyTimeoutMs = 2000;
 
 [[noreturn]] void Fail(sqlite3* db, int code) { ThrowEngineFailure(db, code); }
+
+// pinyin_match(TEXT, SEARCH): 1 when TEXT holds characters that read as SEARCH in pinyin
+// (common/Pinyin.h), else 0. The search is read once per statement and kept with it.
+void PinyinMatch(sqlite3_context* context, int, sqlite3_value** args)
+{
+    using Kept = std::optional<PinyinQuery>;
+    try {
+        const Kept* query = static_cast<const Kept*>(sqlite3_get_auxdata(context, 1));
+        Kept once;
+        if (!query) {
+            const char* search = reinterpret_cast<const char*>(sqlite3_value_text(args[1]));
+            const std::string_view searched(search ? search : "", static_cast<size_t>(sqlite3_value_bytes(args[1])));
+            sqlite3_set_auxdata(context, 1, new Kept(PinyinQuery::From(searched)),
+                                [](void* kept) { delete static_cast<Kept*>(kept); });
+            query = static_cast<const Kept*>(sqlite3_get_auxdata(context, 1));
+            if (!query) {
+                // The engine could not keep it (and let it go): this row reads it once more.
+                once = PinyinQuery::From(searched);
+                query = &once;
+            }
+        }
+        const char* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+        const bool hit = text && *query && (*query)->matches({text, static_cast<size_t>(sqlite3_value_bytes(args[0]))});
+        sqlite3_result_int(context, hit ? 1 : 0);
+    } catch (...) {
+        sqlite3_result_error_nomem(context);
+    }
+}
+
+void AddSearchFunctions(Database& database)
+{
+    // Only for the program's own statements: a trigger or view stored in the file cannot call it.
+    const int rc = sqlite3_create_function_v2(database.handle(), "pinyin_match", 2,
+                                              SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr,
+                                              PinyinMatch, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        Fail(database.handle(), rc);
+}
 
 Statement Compile(Database& database, const std::string& sql)
 {
@@ -214,6 +255,7 @@ void Connection::connect()
     if (database.isReadOnly())
         throw StoreError(StoreFault::ReadOnlyFile, "read-only database file: " + utf8Path, utf8Path);
     database.setBusyTimeout(kBusyTimeoutMs);
+    AddSearchFunctions(database);
     database_ = std::move(database);
 }
 

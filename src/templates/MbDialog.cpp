@@ -336,9 +336,19 @@ void TMBFrm::SetMemoText(const std::string& utf8)
 
 bool TMBFrm::PreTranslate(MSG& msg)
 {
-    // Tab moves between the search box, the list and the memo; there are no shortcuts.
+    // Tab moves between the search box, the list and the memo; Enter in the search box searches
+    // as the search icon does (an input method's Enter, choosing characters, reaches the box as
+    // a key of its own and is not taken here). There are no other shortcuts.
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB)
         return IsDialogMessageW(hwnd(), &msg) != FALSE;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && msg.hwnd == Edit1) {
+        // Outside the window procedure here: a search that fails is reported as there.
+        GuardedCall(hwnd(), msg.message, [this] {
+            Image5Click();
+            return LRESULT{0};
+        });
+        return true;
+    }
     return false;
 }
 

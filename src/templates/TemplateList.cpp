@@ -1,11 +1,29 @@
 #include "templates/TemplateList.h"
 
+#include "common/Pinyin.h"
+
 namespace {
 
+// A search lists its hits in stored order: first the texts that contain the search text, then,
+// for a search of Latin letters, the texts that hold it only as pinyin (common/Pinyin.h). One
+// pass over the table does both; only the hits are sorted.
 const char* const kLoadAll = "Select * from TText order by TSortId asc";
-const char* const kSearch = "Select * from TText where TText like ? escape '\\'";
+const char* const kSearch = "Select TText from TText where TText like ?1 escape '\\' order by TSortID asc";
+const char* const kSearchPinyin = "Select TText from TText where TText like ?1 escape '\\' or pinyin_match(TText, ?2) "
+                                  "order by not (TText like ?1 escape '\\'), TSortID asc";
 const char* const kLoadTeam = "Select TText from TTeamText order by TSortID asc";
-const char* const kSearchTeam = "Select TText from TTeamText where TText like ? escape '\\' order by TSortID asc";
+const char* const kSearchTeam = "Select TText from TTeamText where TText like ?1 escape '\\' order by TSortID asc";
+const char* const kSearchTeamPinyin =
+    "Select TText from TTeamText where TText like ?1 escape '\\' or pinyin_match(TText, ?2) "
+    "order by not (TText like ?1 escape '\\'), TSortID asc";
+
+// The rows `text` finds with `literal`, or with `pinyin` when it may be read as pinyin.
+RowReader Found(Connection& connection, const char* literal, const char* pinyin, const std::string& text)
+{
+    if (IsPinyinSearch(text))
+        return RowReader(connection, pinyin, {SqlParam::Contains(text), SqlParam::Text(text)});
+    return RowReader(connection, literal, {SqlParam::Contains(text)});
+}
 
 void ListAll(RowReader& reader, ListedRows& rows)
 {
@@ -23,7 +41,7 @@ void TemplateList::LoadTemplates(LoadMode mode, const std::string& text, ListedR
     try {
         {
             RowReader reader = mode == LoadMode::All ? RowReader(connection_, kLoadAll)
-                                                     : RowReader(connection_, kSearch, {SqlParam::Contains(text)});
+                                                     : Found(connection_, kSearch, kSearchPinyin, text);
             ListAll(reader, rows);
         }
         if (team_) {
@@ -53,7 +71,7 @@ void TemplateList::ReloadTeamRows(ListedRows& rows)
 void TemplateList::listTeamRows(LoadMode mode, const std::string& text, ListedRows& rows)
 {
     RowReader team = mode == LoadMode::All ? RowReader(connection_, kLoadTeam)
-                                           : RowReader(connection_, kSearchTeam, {SqlParam::Contains(text)});
+                                           : Found(connection_, kSearchTeam, kSearchTeamPinyin, text);
     ListAll(team, rows);
 }
 

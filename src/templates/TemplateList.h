@@ -27,8 +27,10 @@ public:
 
     // LoadTemplates: empties `rows` and lists every template in stored order (All), or
     // the templates whose text contains `text` as typed ('%', '_' and '\' match
-    // themselves) in the order the table yields them (Search). When the query fails the
-    // rows are left empty and the failure is raised to the caller.
+    // themselves) in stored order and then, when `text` is Latin letters, those that hold
+    // it only as pinyin (common/Pinyin.h), in stored order too (Search). No row is listed
+    // twice. When the query fails the rows are left empty and the failure is raised to the
+    // caller.
     void LoadTemplates(LoadMode mode, const std::string& text, ListedRows& rows);
     // Image5Click with the search box's text: trimmed, and nothing left lists all.
     void Search(const std::string& typed, ListedRows& rows);
@@ -44,7 +46,8 @@ public:
     bool showsSearch() const { return lastMode_ == LoadMode::Search; }
 
     // On a desk with a team library every load lists the cached team templates after the
-    // desk's own, in the server's order (a search the same way, with the same pattern).
+    // desk's own, in the server's order (a search the same way: the team's literal hits, then
+    // its pinyin hits).
     void setTeamLibrary(bool team) { team_ = team; }
     bool teamLibrary() const { return team_; }
 

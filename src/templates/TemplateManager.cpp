@@ -1,17 +1,23 @@
 #include "templates/TemplateManager.h"
 
+#include "common/Pinyin.h"
 #include "common/TemplateRule.h"
 #include "common/Text.h"
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace {
 
 const char* const kLoadAll = "Select * from TText order by TSortID asc";
 // The whole table too, with each row marked when it matches: the hits are listed, and
-// the order of all rows is what a close stores.
-const char* const kSearch = "Select *, TText like ? escape '\\' as Hit from TText order by TSortID asc";
+// the order of all rows is what a close stores. Hit is 1 for a text that contains the search
+// text, 2 for one that holds it only as pinyin (a search of Latin letters, common/Pinyin.h).
+const char* const kSearch = "Select *, TText like ?1 escape '\\' as Hit from TText order by TSortID asc";
+const char* const kSearchPinyin = "Select *, case when TText like ?1 escape '\\' then 1 "
+                                  "when pinyin_match(TText, ?2) then 2 else 0 end as Hit "
+                                  "from TText order by TSortID asc";
 const char* const kFindText = "select * from TText where TText=?";
 const char* const kFindId = "select ID from TText where ID=?";
 const char* const kInsert = "insert into TText (TText) values (?)";
@@ -50,17 +56,30 @@ void TemplateManager::LoadTemplates(LoadMode mode, const std::string& pattern)
     rowIds_.clear();
     order_.clear();
     const bool all = mode == LoadMode::All;
-    RowReader rows =
-        all ? RowReader(connection_, kLoadAll) : RowReader(connection_, kSearch, {SqlParam::Contains(pattern)});
+    const bool pinyin = !all && IsPinyinSearch(pattern);
+    RowReader rows = all ? RowReader(connection_, kLoadAll)
+                     : pinyin
+                         ? RowReader(connection_, kSearchPinyin, {SqlParam::Contains(pattern), SqlParam::Text(pattern)})
+                         : RowReader(connection_, kSearch, {SqlParam::Contains(pattern)});
+    // The pinyin hits wait for the end of the table: they follow the literal ones.
+    std::vector<std::string> pinyinRows;
+    std::vector<long long> pinyinIds;
     try {
         while (rows.next()) {
             const long long id = ToId(rows.utf8("ID"));
             order_.push_back(id);
-            if (all || rows.utf8("Hit") == "1") {
+            const std::string_view hit = all ? std::string_view("1") : rows.utf8("Hit");
+            if (hit == "1") {
                 rows_.emplace_back(rows.utf8("TText"));
                 rowIds_.push_back(id);
+            } else if (hit == "2") {
+                pinyinRows.emplace_back(rows.utf8("TText"));
+                pinyinIds.push_back(id);
             }
         }
+        rows_.insert(rows_.end(), std::make_move_iterator(pinyinRows.begin()),
+                     std::make_move_iterator(pinyinRows.end()));
+        rowIds_.insert(rowIds_.end(), pinyinIds.begin(), pinyinIds.end());
     } catch (...) {
         rows_.clear();
         rowIds_.clear();

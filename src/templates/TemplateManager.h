@@ -59,9 +59,10 @@ public:
     long long DragId() const { return dragId_; }
 
     // LoadTemplates: all rows in stored order, or the rows containing `pattern` as typed
-    // ('%', '_' and '\' match themselves), also in stored order. Either way the whole
-    // table's order is loaded with them: it is the order SaveOrder stores. A query
-    // failure is raised to the caller.
+    // ('%', '_' and '\' match themselves), also in stored order, followed, when `pattern`
+    // is Latin letters, by the rows that hold it only as pinyin (common/Pinyin.h), in stored
+    // order too. Either way the whole table's order is loaded with them: it is the order
+    // SaveOrder stores. A query failure is raised to the caller.
     void LoadTemplates(LoadMode mode, const std::string& pattern);
     // Image5Click: the search text trimmed; nothing left lists all rows.
     void Search(const std::string& searchText);

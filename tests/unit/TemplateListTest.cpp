@@ -89,3 +89,24 @@ TEST_F(TemplateListTest, TheTeamsRowsFollowTheOwnAndAreListedAgainAloneUnderTheS
     list.ReloadTeamRows(shown);
     EXPECT_EQ(shown.rows, (Lines{"团队：早上好呀", "团队：早上", "团队：晚安"}));
 }
+
+// A search of Latin letters lists the texts holding it as typed first, then those holding it
+// only as pinyin, each in stored order and none twice; the team's rows follow, the same way.
+TEST_F(TemplateListTest, ALatinSearchListsTheLiteralHitsFirstThenThePinyinHitsEachInStoredOrder)
+{
+    conn.setConnectionText(
+        ConnectionTextFor(folder.deliveredDatabase({"请稍候 (qsh)", "请稍等", "不相关", "QSH 工单", "您好，请稍候"})));
+    conn.execute("update TText set TSortID = 10 - TSortID");
+    EXPECT_EQ(search("qsh"), (Lines{"QSH 工单", "请稍候 (qsh)", "您好，请稍候", "请稍等"}));
+    EXPECT_EQ(search(" q'sh "), (Lines{"您好，请稍候", "QSH 工单", "请稍等", "请稍候 (qsh)"}));
+    EXPECT_EQ(search("请稍"), (Lines{"您好，请稍候", "请稍等", "请稍候 (qsh)"}));
+
+    ConnectTeamLibrary(conn, "protected", "db01", "server=\"db01\";");
+    StoreTeamTemplates(conn, {{1, "团队：请稍候", 0}, {2, "团队：无关", 1}, {3, "团队：QSH", 2}}, {1, "g"}, "",
+                       DateTime{});
+    list.setTeamLibrary(true);
+    EXPECT_EQ(search("qsh"),
+              (Lines{"QSH 工单", "请稍候 (qsh)", "您好，请稍候", "请稍等", "团队：QSH", "团队：请稍候"}));
+    list.ReloadTeamRows(shown);
+    EXPECT_EQ(shown.rows, (Lines{"团队：QSH", "团队：请稍候"}));
+}

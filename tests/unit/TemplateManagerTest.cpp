@@ -289,3 +289,23 @@ TEST_F(TemplateManagerTest, AddAndModifyRefuseCharactersThatWouldActInTheTargetN
     Add(m, memo);
     EXPECT_EQ(boxes.take(), (Lines{Plain("添加模板成功.")}));
 }
+
+// A search of Latin letters lists the literal hits first, then the pinyin ones; each row still
+// acts by its own ID, and the whole order stays as stored.
+TEST_F(TemplateManagerTest, ALatinSearchListsTheLiteralHitsFirstThenThePinyinHits)
+{
+    TemplateManager& m = open({"您好，请稍候", "QSH 工单", "不相关", "请稍等", "请稍候 (qsh)"});
+    m.Search("qsh");
+    EXPECT_EQ(m.Rows(), (Lines{"QSH 工单", "请稍候 (qsh)", "您好，请稍候", "请稍等"}));
+    std::string memo;
+    ASSERT_TRUE(m.Choose(3, memo));
+    EXPECT_EQ(memo, "请稍等");
+    memo = "请稍等一下";
+    Modify(m, memo);
+    EXPECT_EQ(boxes.take(), Lines{Plain("修改模板成功.")});
+    m.Search("QingShao");
+    m.SaveOrder();
+    EXPECT_EQ(stored(), (Lines{"您好，请稍候=0", "QSH 工单=1", "不相关=2", "请稍等一下=3", "请稍候 (qsh)=4"}));
+    m.Search("请稍");
+    EXPECT_EQ(m.Rows(), (Lines{"您好，请稍候", "请稍等一下", "请稍候 (qsh)"}));
+}

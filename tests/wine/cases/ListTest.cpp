@@ -89,6 +89,11 @@ TEST(List, SearchFindsTextAsTypedAndShowAllKeepsTheSearchText)
     EXPECT_EQ(velmora.listEntries(), (Entries{"c:\\temp", "膩\\备注"}));
     velmora.search("  高兴 \t");
     EXPECT_EQ(velmora.listEntries(), (Entries{"您好,很高兴为您服务"}));
+    // Latin letters find by pinyin too, after the texts that hold them as typed.
+    velmora.search("Qsd");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"请稍等"}));
+    velmora.search("s");
+    EXPECT_EQ(velmora.listEntries(), (Entries{"it's fine", "100% sure", "1000 sure", "请稍等"}));
     velmora.search("没有这样的模板");
     EXPECT_TRUE(velmora.listEntries().empty());
 

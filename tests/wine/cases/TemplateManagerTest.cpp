@@ -145,6 +145,9 @@ TEST(TemplateManager, AddModifyAndDeleteWithEveryMessage)
     EXPECT_TRUE(RowsBecome(manager, {"您好", "请稍等", "好的✓😀𠮷"}));
     manager.search("😀");
     EXPECT_EQ(manager.rows(), (Rows{"好的✓😀𠮷"}));
+    // Enter in the search box searches too; Latin letters find by pinyin.
+    manager.search("Hao", true);
+    EXPECT_EQ(manager.rows(), (Rows{"您好", "好的✓😀𠮷"}));
     vt::RunSql(app.folder, "DELETE FROM TText WHERE TText LIKE '好的%'");
     manager.search("");
     EXPECT_TRUE(RowsBecome(manager, {"您好", "请稍等"}));

@@ -104,12 +104,17 @@ void Manager::setMemoText(const std::string& text) const
     SendMessageW(memo_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
 }
 
-void Manager::search(const std::string& text) const
+void Manager::search(const std::string& text, bool byEnter) const
 {
     SendMessageW(search_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
     // A row the program never writes: it goes when the list is filled afresh.
     SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"(before the search)"));
-    click(202 + 8, 48 + 8);
+    if (byEnter) {
+        wt::Click(wt::Centre(wt::WindowRect(search_)));
+        wt::PressKey(VK_RETURN);
+    } else {
+        click(202 + 8, 48 + 8);
+    }
     wt::WaitUntil(
         [&] {
             const std::vector<std::string> now = rows();

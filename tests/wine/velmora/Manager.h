@@ -31,8 +31,9 @@ public:
     void dragRow(int from, int to) const;
     std::string memoText() const;
     void setMemoText(const std::string& text) const;
-    // Types into the search box and clicks the search icon; waits for the list to be filled afresh.
-    void search(const std::string& text) const;
+    // Types into the search box and clicks the search icon (with `byEnter`, clicks into the box
+    // and presses Enter there instead); waits for the list to be filled afresh.
+    void search(const std::string& text, bool byEnter = false) const;
 
 private:
     Velmora& velmora_;

@@ -1,0 +1,44 @@
+#pragma once
+// The pinyin search: a search text of Latin letters read as the pinyin of consecutive Chinese
+// characters, without tones.
+//
+// The letters are cut into pieces, one piece per character, each piece one of that character's
+// readings (common/PinyinTable.h) whole ("nihao" 你好) or its initial ("nh"; "zh", "ch" and "sh"
+// may be given as one letter or two), mixed freely ("qingsh", "nhao"). The last piece may be any
+// start of a reading, as the search is typed: "qingsha" finds 请稍 on its way to "qingshao"; the
+// pieces before it may not ("nihao" does not find 您好, nin hao). A character with several
+// readings takes any of them (重 zhong or chong). ü is typed v or u (绿 lv or lu). A space or an
+// apostrophe in the search text ends a piece there ("xi'an" is 西安, not 先). A Latin letter in
+// the text stands for itself, one letter of the search ("vipkf" finds "VIP客服"); anything else
+// (a digit, punctuation, a character without a reading) breaks the run. Letter case does not
+// count.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class PinyinQuery {
+public:
+    // The longest search, in letters, read as pinyin (about a dozen syllables).
+    static constexpr int kMaxLetters = 63;
+
+    // The query `text` stands for: nothing when, spaces and apostrophes left out, it is not
+    // ASCII letters only, or none, or more than kMaxLetters, or when an apostrophe stands
+    // before the first letter or after the last.
+    static std::optional<PinyinQuery> From(std::string_view text);
+    // Whether `text` (UTF-8) holds a run of characters that reads as the query.
+    bool matches(std::string_view text) const;
+
+private:
+    PinyinQuery() = default;
+
+    int count_ = 0;       // letters
+    std::string letters_; // lower case
+    // For a piece starting at letter j read as syllable s: the bit of each letter where such a
+    // piece can end (bit k: the piece took letters j..k-1), at [j * syllables + s].
+    std::vector<std::uint64_t> ends_;
+};
+
+// Whether `text` is a search the pinyin reading applies to (PinyinQuery::From gives a query).
+bool IsPinyinSearch(std::string_view text);
