@@ -27,7 +27,61 @@ WindowHandle WinDeliveryDesktop::windowUnderPointer()
 {
     POINT p = {};
     GetCursorPos(&p);
-    return reinterpret_cast<WindowHandle>(WindowFromPoint(p));
+    underPointer_ = WindowFromPoint(p);
+    return reinterpret_cast<WindowHandle>(underPointer_);
+}
+
+void WinDeliveryDesktop::rememberForeground()
+{
+    previousForeground_ = nullptr;
+    previousFocus_ = nullptr;
+    HWND foreground = GetForegroundWindow();
+    DWORD process = 0;
+    DWORD thread = foreground ? GetWindowThreadProcessId(foreground, &process) : 0;
+    if (thread && process == GetCurrentProcessId()) {
+        // Pressed while the list was in front: the agent goes on in the window she points at,
+        // the one the reply goes to (unless that is the list itself).
+        foreground = underPointer_ ? GetAncestor(underPointer_, GA_ROOT) : nullptr;
+        thread = foreground ? GetWindowThreadProcessId(foreground, &process) : 0;
+        if (!thread || process == GetCurrentProcessId())
+            return;
+        previousForeground_ = foreground;
+        return;
+    }
+    if (!thread)
+        return;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    previousForeground_ = foreground;
+    previousFocus_ = GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+void WinDeliveryDesktop::returnToForeground()
+{
+    HWND window = previousForeground_;
+    if (!window || !IsWindow(window))
+        return; // closed meanwhile: nothing is forced on whatever is in front now
+    // This program is in the foreground here, so the system lets it hand the foreground on.
+    SetForegroundWindow(window);
+    HWND focus = previousFocus_;
+    if (!focus || !IsWindow(focus) || GetAncestor(focus, GA_ROOT) != window)
+        return;
+    DWORD process = 0;
+    const DWORD thread = GetWindowThreadProcessId(window, &process);
+    // The window takes its activation in its own thread; a window that restores its focus by
+    // itself has done so once it answers. One that is busy is not waited for long.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kQuickReplyMs, &ignored);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus == focus)
+        return;
+    // The focus of another program's thread can be set only from inside its input state.
+    const DWORD own = GetCurrentThreadId();
+    if (thread == own || !AttachThreadInput(own, thread, TRUE))
+        return;
+    SetFocus(focus);
+    AttachThreadInput(own, thread, FALSE);
 }
 
 void WinDeliveryDesktop::showMainWindow() { ShowWindow(mainWindow_, SW_SHOWNORMAL); }

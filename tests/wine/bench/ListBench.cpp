@@ -59,10 +59,15 @@ public:
     HWND list() const { return velmora_ ? wt::FindChild(main_, "ListBox") : GetDlgItem(main_, 104); }
 
     // Puts `text` in the search box, clicks the search icon (button) and waits for `rows`.
+    // Velmora's list follows the text by itself: that search ends before the click, and a row
+    // added then shows when the click's has filled the list afresh.
     double search(const std::string& text, LRESULT rows)
     {
         HWND box = velmora_ ? wt::FindChild(main_, "Edit") : GetDlgItem(main_, 101);
         SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
+        if (velmora_ && !wt::WaitUntil([&] { return Count(list()) == rows; }, 120000, kPollMs))
+            return -1;
+        SendMessageW(list(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"(before the click)"));
         return clickAndWait(velmora_ ? clientPoint(2 + 202 + 8, 36 + 7 + 8) : buttonCentre(102), rows);
     }
     double showAll(LRESULT rows)
