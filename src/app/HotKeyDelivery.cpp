@@ -16,6 +16,7 @@ bool HotKeyDelivery::WMHotKey(unsigned modifiers, unsigned key, int configKey)
     if (key != static_cast<unsigned>(configKey) && key != static_cast<unsigned>(registeredKey_))
         return false;
     target_ = desktop_.windowUnderPointer();
+    desktop_.rememberForeground();
     desktop_.showMainWindow();
     desktop_.bringMainWindowToFront();
     armed_ = true;
@@ -74,10 +75,14 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
         // the whole template, and which characters to mend.
         if (stop == UnitSent::Taken && !messages.skipped.empty())
             desktop_.reportSkipped(messages.skipped);
+        // The agent goes on where she was, without a click: after the notice, which needs
+        // this program in front.
+        desktop_.returnToForeground();
         return;
     }
     desktop_.hideToTray();
     armed_ = false;
+    desktop_.returnToForeground();
 }
 
 bool HotKeyDelivery::Prepare(const std::string& text, bool unicode, Messages& messages,

@@ -47,6 +47,12 @@ class DeliveryDesktop {
 public:
     virtual ~DeliveryDesktop() = default;
     virtual WindowHandle windowUnderPointer() = 0; // 0 when there is none
+    // Notes the foreground window and its keyboard focus at a press; when this program was in
+    // front, the window under the pointer instead (nothing when that is this program's too).
+    virtual void rememberForeground() = 0;
+    // Brings the window noted back to the foreground with the focus where it was, so that the
+    // agent types on there; nothing when it is gone.
+    virtual void returnToForeground() = 0;
     virtual void showMainWindow() = 0;
     virtual void bringMainWindowToFront() = 0;
     virtual void activate(WindowHandle target) = 0;

@@ -3,6 +3,7 @@
 #include "app/OdbcTeamSource.h"
 #include "backup/WinFiles.h"
 #include "store/Connection.h"
+#include "store/ProtectionRenewal.h"
 #include "store/StoreError.h"
 #include "store/TeamCache.h"
 #include "templates/TeamDeadline.h"
@@ -159,6 +160,12 @@ DWORD WINAPI Run(void* parameter)
         if (PostMessageW(shared->window, shared->rowsMessage, 0, reinterpret_cast<LPARAM>(rows.get())))
             rows.release();
     };
+    // A connection stored before the program protected it with its own entropy is stored
+    // anew, once, before the first check; when that fails it stays as it was, readable.
+    try {
+        RenewTeamConnectionProtection(desk, protector);
+    } catch (const std::exception&) {
+    }
     const StopRequested stopping = [&shared] { return shared->stopping.load(); };
     for (;;) {
         const TeamCheckResult result =

@@ -27,7 +27,61 @@ WindowHandle WinDeliveryDesktop::windowUnderPointer()
 {
     POINT p = {};
     GetCursorPos(&p);
-    return reinterpret_cast<WindowHandle>(WindowFromPoint(p));
+    underPointer_ = WindowFromPoint(p);
+    return reinterpret_cast<WindowHandle>(underPointer_);
+}
+
+void WinDeliveryDesktop::rememberForeground()
+{
+    previousForeground_ = nullptr;
+    previousFocus_ = nullptr;
+    HWND foreground = GetForegroundWindow();
+    DWORD process = 0;
+    DWORD thread = foreground ? GetWindowThreadProcessId(foreground, &process) : 0;
+    if (thread && process == GetCurrentProcessId()) {
+        // Pressed while the list was in front: the agent goes on in the window she points at,
+        // the one the reply goes to (unless that is the list itself).
+        foreground = underPointer_ ? GetAncestor(underPointer_, GA_ROOT) : nullptr;
+        thread = foreground ? GetWindowThreadProcessId(foreground, &process) : 0;
+        if (!thread || process == GetCurrentProcessId())
+            return;
+        previousForeground_ = foreground;
+        return;
+    }
+    if (!thread)
+        return;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    previousForeground_ = foreground;
+    previousFocus_ = GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+void WinDeliveryDesktop::returnToForeground()
+{
+    HWND window = previousForeground_;
+    if (!window || !IsWindow(window))
+        return; // closed meanwhile: nothing is forced on whatever is in front now
+    // This program is in the foreground here, so the system lets it hand the foreground on.
+    SetForegroundWindow(window);
+    HWND focus = previousFocus_;
+    if (!focus || !IsWindow(focus) || GetAncestor(focus, GA_ROOT) != window)
+        return;
+    DWORD process = 0;
+    const DWORD thread = GetWindowThreadProcessId(window, &process);
+    // The window takes its activation in its own thread; a window that restores its focus by
+    // itself has done so once it answers. One that is busy is not waited for long.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kQuickReplyMs, &ignored);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus == focus)
+        return;
+    // The focus of another program's thread can be set only from inside its input state.
+    const DWORD own = GetCurrentThreadId();
+    if (thread == own || !AttachThreadInput(own, thread, TRUE))
+        return;
+    SetFocus(focus);
+    AttachThreadInput(own, thread, FALSE);
 }
 
 void WinDeliveryDesktop::showMainWindow() { ShowWindow(mainWindow_, SW_SHOWNORMAL); }
@@ -60,8 +114,9 @@ bool WinDeliveryDesktop::toCodePage(const std::string& character, CodePageText& 
 CharacterSent WinDeliveryDesktop::sendCharacter(WindowHandle target, unsigned value, bool unicode)
 {
     HWND window = reinterpret_cast<HWND>(target);
-    if (!IsWindow(window))
-        return CharacterSent::Gone;
+    // No IsWindow before the send: a closed target makes the send fail on its own
+    // (ERROR_INVALID_WINDOW_HANDLE), and asking about another program's window costs a round
+    // trip to the system for every character, as much as a tenth of the send itself.
     // Most targets take a character at once: a short wait for that costs no more than a
     // plain send. Meanwhile only messages sent to this program are handled.
     DWORD_PTR result = 0;
@@ -84,8 +139,9 @@ CharacterSent WinDeliveryDesktop::sendCharacter(WindowHandle target, unsigned va
         return IsWindow(window) ? CharacterSent::Pending : CharacterSent::Gone;
     }
     // The lead byte of a two-byte character is kept until its trail byte comes and
-    // nothing is sent yet; only a reported error (a closed window) is a failure.
-    return error == ERROR_SUCCESS && IsWindow(window) ? CharacterSent::Taken : CharacterSent::Gone;
+    // nothing is sent yet; only a reported error (a closed window) is a failure. A target
+    // closed meanwhile fails the trail byte's send.
+    return error == ERROR_SUCCESS ? CharacterSent::Taken : CharacterSent::Gone;
 }
 
 TargetWait WinDeliveryDesktop::waitForTarget(unsigned ms)

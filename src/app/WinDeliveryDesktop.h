@@ -16,6 +16,8 @@ public:
     WinDeliveryDesktop(HWND mainWindow, MessageBoxes& boxes, std::function<void()> hide);
 
     WindowHandle windowUnderPointer() override;
+    void rememberForeground() override;
+    void returnToForeground() override;
     void showMainWindow() override;
     void bringMainWindowToFront() override;
     void activate(WindowHandle target) override;
@@ -35,6 +37,10 @@ private:
     HWND mainWindow_;
     MessageBoxes& boxes_;
     std::function<void()> hide_;
+    // The foreground window at the last press and the window that had its keyboard focus.
+    HWND previousForeground_ = nullptr;
+    HWND previousFocus_ = nullptr;
+    HWND underPointer_ = nullptr; // at the last press
     // Set when the slow target has taken the character sent last.
     bool characterTaken_ = false;
 };

@@ -34,10 +34,26 @@ void TMainFrm::UnregisterHotKeyOnce()
     }
 }
 
-void TMainFrm::WMHotKey(LPARAM lParam) { delivery_->WMHotKey(LOWORD(lParam), HIWORD(lParam), Config.THotKeyInt); }
+void TMainFrm::WMHotKey(LPARAM lParam)
+{
+    if (delivery_->WMHotKey(LOWORD(lParam), HIWORD(lParam), Config.THotKeyInt))
+        FocusSearchBox();
+}
 
 void TMainFrm::ListBox1DblClick()
 {
     const int index = static_cast<int>(SendMessageW(ListBox1, LB_GETCURSEL, 0, 0));
     delivery_->ListBox1DblClick(index >= 0, index >= 0 ? EntryText(index) : std::string());
+}
+
+void TMainFrm::HideByKey()
+{
+    // A reply still being typed into a slow window finishes first; its end hides the list.
+    if (delivery_->Delivering())
+        return;
+    HideToTray();
+    // After a press the agent goes on where she was, as after a delivery; shown from the tray
+    // there is no such window.
+    if (delivery_->HotKeyArmed())
+        desktop_->returnToForeground();
 }

@@ -77,6 +77,7 @@ void TMainFrm::ShowAtStart()
     ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(hwnd());
+    FocusSearchBox();
 }
 
 void TMainFrm::FormCreate()
@@ -194,9 +195,28 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return TRUE;
         break;
     case WM_HOTKEY: WMHotKey(lParam); return 0;
+    case WM_TIMER:
+        if (wParam == kTypingPauseTimer) {
+            OnTypingPauseOver();
+            return 0;
+        }
+        break;
+    case WM_ACTIVATE:
+        // As a dialog box does: the control that had the focus has it again on return.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd(), focus))
+                focusWhenLeft_ = focus;
+        }
+        break;
+    case WM_SETFOCUS: SetFocus(focusWhenLeft_ && IsWindow(focusWhenLeft_) ? focusWhenLeft_ : Edit1); return 0;
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lParam) == ListBox1 && HIWORD(wParam) == LBN_DBLCLK) {
             ListBox1DblClick();
+            return 0;
+        }
+        if (reinterpret_cast<HWND>(lParam) == Edit1 && HIWORD(wParam) == EN_CHANGE) {
+            Edit1Change();
             return 0;
         }
         if (lParam == 0) {

@@ -4,6 +4,7 @@
 #include "app/HotKeyDelivery.h"
 #include "app/TeamRowsRefresh.h"
 #include "app/TeamSyncThread.h"
+#include "app/TypedSearch.h"
 #include "app/WinDeliveryDesktop.h"
 #include "app/mainLayout.h"
 #include "store/Connection.h"
@@ -22,6 +23,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+
+// Raised through a search that gave way to a key. Not a std::exception: a handler of failures
+// on the way does not take it for one, and only cleanup (catch (...) { ...; throw; }) sees it.
+struct SearchGaveWay {};
 
 class TMainFrm : public Window {
 public:
@@ -93,10 +98,26 @@ private:
     void CreateDelivery();
     void WMHotKey(LPARAM lParam);
     void ListBox1DblClick();
+    // Esc: hidden as by the minimise icon; after a press, back to the window the agent came from.
+    void HideByKey();
+
+    // The keyboard's way into the list (mainDialog.Keys.cpp): the search box's keys, the search
+    // as it is typed, where the focus goes.
+    void FocusSearchBox();
+    void Edit1Change();
+    void StartTypingPause();
+    void OnTypingPauseOver();
+    // Lists the hits of the box's text with the first selected. With `givesWay` a key that
+    // comes meanwhile interrupts it, and it runs again after that key.
+    void RunTypedSearch(bool givesWay);
+    // True when the key was the list's or the window's rather than the box's.
+    bool SearchBoxKeyDown(WPARAM key);
+    static LRESULT SearchBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     // The template list (mainDialog.List.cpp).
-    // Fills the list box by `load`, one of list_'s loads.
-    void FillList(const std::function<void(ListedRows&)>& load);
+    // Fills the list box by `load`, one of list_'s loads. With `givesWay` it stops, raising
+    // SearchGaveWay, as soon as a key is waiting.
+    void FillList(const std::function<void(ListedRows&)>& load, bool givesWay = false);
     void ShowAllTemplates();
     std::string EntryText(int index) const;
     std::string SearchText() const;
@@ -110,6 +131,7 @@ private:
     static const UINT kTeamChecked = TrayIcon::kCallbackMessage + 2;
     static const UINT kFillTeamRows = TrayIcon::kCallbackMessage + 3;
     static const UINT kTeamRowsRead = TrayIcon::kCallbackMessage + 4;
+    static const UINT_PTR kTypingPauseTimer = 1;
 
     // The program folder, ending in a backslash; recorded once at start.
     std::string programFolder_;
@@ -128,6 +150,10 @@ private:
     HWND Edit1 = nullptr;
     HWND ListBox1 = nullptr;
     ControlHook listHook_;
+    ControlHook searchBoxHook_;
+    TypedSearch typed_;
+    // The control that had the focus when the window was last left; it has it again on return.
+    HWND focusWhenLeft_ = nullptr;
     COLORREF bandColour_;
     std::unique_ptr<WinDeliveryDesktop> desktop_;
     std::unique_ptr<HotKeyDelivery> delivery_;

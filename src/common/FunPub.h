@@ -13,6 +13,8 @@ inline const char* const kConnectError = "连接数据库出错:\r";
 inline const char* const kConfigRowError = "导入配置文件出错,请重新启动软件";
 inline const char* const kQuitQuestion = "是否想退出系统？";
 inline const char* const kHelpMissing = "没有找到相应的帮助文件!";
+// Grey in the main window's empty search box: the agent learns she may type pinyin initials.
+inline const char* const kSearchCue = "输入文字或拼音首字母";
 
 // The template manager.
 inline const char* const kTemplateEmpty = "添加模板内容不能为空！";

@@ -20,4 +20,7 @@ public:
     // The bytes protect() was given; throws ProtectionError when they cannot be had back
     // (another user, another machine, damaged bytes).
     virtual std::string unprotect(const std::string& bytes) = 0;
+    // True when `bytes` read back but were protected an older, weaker way: they are to be
+    // protected anew (store/ProtectionRenewal.h).
+    virtual bool outdated(const std::string& /*bytes*/) { return false; }
 };

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iterator>
+#include <unordered_map>
 
 namespace {
 
@@ -51,41 +51,70 @@ TemplateManager::TemplateManager(Connection& connection) : connection_(connectio
 
 void TemplateManager::LoadTemplates(LoadMode mode, const std::string& pattern)
 {
-    // Emptied first: after a failed query the list shows nothing rather than old rows.
+    // Emptied first: after a failed query the list shows nothing rather than old rows. The
+    // whole order stays: it is the user's, and a close stores it.
     rows_.clear();
     rowIds_.clear();
-    order_.clear();
+    slots_.clear();
     const bool all = mode == LoadMode::All;
     const bool pinyin = !all && IsPinyinSearch(pattern);
-    RowReader rows = all ? RowReader(connection_, kLoadAll)
-                     : pinyin
-                         ? RowReader(connection_, kSearchPinyin, {SqlParam::Contains(pattern), SqlParam::Text(pattern)})
-                         : RowReader(connection_, kSearch, {SqlParam::Contains(pattern)});
-    // The pinyin hits wait for the end of the table: they follow the literal ones.
-    std::vector<std::string> pinyinRows;
-    std::vector<long long> pinyinIds;
-    try {
-        while (rows.next()) {
-            const long long id = ToId(rows.utf8("ID"));
-            order_.push_back(id);
-            const std::string_view hit = all ? std::string_view("1") : rows.utf8("Hit");
-            if (hit == "1") {
-                rows_.emplace_back(rows.utf8("TText"));
-                rowIds_.push_back(id);
-            } else if (hit == "2") {
-                pinyinRows.emplace_back(rows.utf8("TText"));
-                pinyinIds.push_back(id);
+    RowReader reader =
+        all      ? RowReader(connection_, kLoadAll)
+        : pinyin ? RowReader(connection_, kSearchPinyin, {SqlParam::Contains(pattern), SqlParam::Text(pattern)})
+                 : RowReader(connection_, kSearch, {SqlParam::Contains(pattern)});
+    struct Loaded {
+        long long id;
+        std::string text;
+        int hit; // 0: not listed; 1: holds the text; 2: holds it only as pinyin
+    };
+    std::vector<Loaded> stored;
+    while (reader.next()) {
+        const std::string_view hit = all ? std::string_view("1") : reader.utf8("Hit");
+        stored.push_back({ToId(reader.utf8("ID")), std::string(reader.utf8("TText")),
+                          hit == "1"   ? 1
+                          : hit == "2" ? 2
+                                       : 0});
+    }
+
+    // The rows in the order the user has made so far, without those gone from the table;
+    // rows it does not hold yet (an add) come last, where the insert put them. At the first
+    // load it is the stored order.
+    std::vector<size_t> placed; // indices into `stored`
+    placed.reserve(stored.size());
+    if (order_.empty()) {
+        for (size_t i = 0; i < stored.size(); ++i)
+            placed.push_back(i);
+    } else {
+        std::unordered_map<long long, size_t> byId;
+        for (size_t i = 0; i < stored.size(); ++i)
+            byId.emplace(stored[i].id, i);
+        std::vector<bool> taken(stored.size(), false);
+        for (long long id : order_) {
+            const auto found = byId.find(id);
+            if (found != byId.end() && !taken[found->second]) {
+                taken[found->second] = true;
+                placed.push_back(found->second);
             }
         }
-        rows_.insert(rows_.end(), std::make_move_iterator(pinyinRows.begin()),
-                     std::make_move_iterator(pinyinRows.end()));
-        rowIds_.insert(rowIds_.end(), pinyinIds.begin(), pinyinIds.end());
-    } catch (...) {
-        rows_.clear();
-        rowIds_.clear();
-        order_.clear();
-        throw;
+        for (size_t i = 0; i < stored.size(); ++i)
+            if (!taken[i])
+                placed.push_back(i);
     }
+    // The pinyin hits follow the literal ones.
+    std::vector<long long> order;
+    order.reserve(placed.size());
+    for (int kind : {1, 2})
+        for (size_t i = 0; i < placed.size(); ++i) {
+            Loaded& row = stored[placed[i]];
+            if (kind == 1)
+                order.push_back(row.id);
+            if (row.hit != kind)
+                continue;
+            rows_.push_back(std::move(row.text));
+            rowIds_.push_back(row.id);
+            slots_.push_back(i);
+        }
+    order_ = std::move(order);
 }
 
 void TemplateManager::Search(const std::string& searchText)
@@ -94,7 +123,12 @@ void TemplateManager::Search(const std::string& searchText)
     LoadTemplates(search.mode, search.text);
 }
 
-void TemplateManager::Refresh() { LoadTemplates(LoadMode::All, ""); }
+void TemplateManager::Refresh()
+{
+    // Refresh lists the table as stored: the moves made since the window opened are dropped.
+    order_.clear();
+    LoadTemplates(LoadMode::All, "");
+}
 
 bool TemplateManager::Choose(int focusRow, std::string& memo)
 {
@@ -186,7 +220,6 @@ int TemplateManager::DragOver(int targetRow)
         return -1;
     const size_t from = static_cast<size_t>(source);
     const size_t to = static_cast<size_t>(targetRow);
-    const long long passedId = rowIds_[to];
 
     // The rows between the two places shift by one toward the source.
     const auto move = [from, to](auto& rows) {
@@ -198,15 +231,10 @@ int TemplateManager::DragOver(int targetRow)
     move(rows_);
     move(rowIds_);
 
-    // In the whole order the row goes just before the row it passed going up, just
-    // after it going down; rows not listed between them stay where they were.
-    const auto dragged = std::find(order_.begin(), order_.end(), dragId_);
-    if (dragged != order_.end())
-        order_.erase(dragged);
-    auto passed = std::find(order_.begin(), order_.end(), passedId);
-    if (from < to && passed != order_.end())
-        ++passed;
-    order_.insert(passed, dragId_);
+    // The listed rows keep the places they hold in the whole order among them, so the rows
+    // a search hides stay exactly where they were.
+    for (size_t i = std::min(from, to); i <= std::max(from, to); ++i)
+        order_[slots_[i]] = rowIds_[i];
     return source;
 }
 

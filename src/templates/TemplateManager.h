@@ -58,15 +58,16 @@ public:
     long long ChosenId() const { return chosenId_; }
     long long DragId() const { return dragId_; }
 
-    // LoadTemplates: all rows in stored order, or the rows containing `pattern` as typed
-    // ('%', '_' and '\' match themselves), also in stored order, followed, when `pattern`
-    // is Latin letters, by the rows that hold it only as pinyin (common/Pinyin.h), in stored
-    // order too. Either way the whole table's order is loaded with them: it is the order
-    // SaveOrder stores. A query failure is raised to the caller.
+    // LoadTemplates: all rows, or the rows containing `pattern` as typed ('%', '_' and '\'
+    // match themselves) followed, when `pattern` is Latin letters, by the rows that hold it
+    // only as pinyin (common/Pinyin.h); each in the manager's whole order: the stored order at
+    // the first load, then as the user's drags left it. Rows gone from the table leave it;
+    // rows it does not hold yet (an add) join at its end. It is the order SaveOrder stores,
+    // so no search or edit loses a drag. A query failure is raised to the caller; the order stays.
     void LoadTemplates(LoadMode mode, const std::string& pattern);
     // Image5Click: the search text trimmed; nothing left lists all rows.
     void Search(const std::string& searchText);
-    // BtnRefreshClick.
+    // BtnRefreshClick: all rows in the stored order; the drags since the window opened go.
     void Refresh();
 
     // ListBox1DblClick on the row `focusRow` (-1: the list has none): the chosen
@@ -88,8 +89,8 @@ public:
     void RecordDragRow(int currentRow);
     // ListBox1DragOver with the row under the pointer (-1: below the last row). Moves
     // the dragged row there and returns the index it came from, or -1 when nothing
-    // moved. In the whole order the row goes next to the row it passed, so rows hidden
-    // by a search keep their places among themselves.
+    // moved. In the whole order the listed rows trade the places they hold, so rows hidden
+    // by a search keep theirs.
     int DragOver(int targetRow);
 
     // SaveOrder: every row of the table as loaded gets its position in the whole order
@@ -115,8 +116,11 @@ private:
     std::vector<std::string> rows_;
     // The listed rows' IDs, in list order.
     std::vector<long long> rowIds_;
-    // Every row's ID in stored order, listed or not, with the drags applied.
+    // Every row's ID in the manager's order, listed or not: stored order with the drags applied.
     std::vector<long long> order_;
+    // Where each listed row stands in `order_`, in list order (ascending but for the pinyin
+    // hits, which follow the literal ones).
+    std::vector<size_t> slots_;
     long long chosenId_ = -1;
     long long dragId_ = -1;
 };

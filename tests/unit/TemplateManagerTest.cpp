@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -242,20 +244,101 @@ TEST_F(TemplateManagerTest, OrderStoredFromASearchKeepsEveryRowInItsPlace)
     m.SaveOrder();
     EXPECT_EQ(stored(), (Lines{"r0=0", "r1=1", "pick=2", "r3=3", "r4=4", "pick too=5", "r6=6"}));
 
-    // Dragged among the rows shown, the row goes next to the row it passed in the whole
-    // order; the hidden rows keep their order among themselves.
+    // Dragged among the rows shown, the shown rows trade the places they hold in the whole
+    // order; the hidden rows keep theirs.
     m.RecordDragRow(1);
     m.DragOver(0);
     EXPECT_EQ(m.Rows(), (Lines{"pick too", "pick"}));
     m.SaveOrder();
-    EXPECT_EQ(stored(), (Lines{"r0=0", "r1=1", "pick=3", "r3=4", "r4=5", "pick too=2", "r6=6"}));
+    EXPECT_EQ(stored(), (Lines{"r0=0", "r1=1", "pick=5", "r3=3", "r4=4", "pick too=2", "r6=6"}));
     m.Search("r");
     m.RecordDragRow(0);
     m.DragOver(1);
     m.DragOver(2);
     EXPECT_EQ(m.Rows(), (Lines{"r1", "r3", "r0", "r4", "r6"}));
     m.SaveOrder();
-    EXPECT_EQ(stored(), (Lines{"r0=4", "r1=0", "pick=2", "r3=3", "r4=5", "pick too=1", "r6=6"}));
+    EXPECT_EQ(stored(), (Lines{"r0=3", "r1=0", "pick=5", "r3=1", "r4=4", "pick too=2", "r6=6"}));
+}
+
+TEST_F(TemplateManagerTest, OrderMadeByDraggingLastsThroughSearchesAndEditsUntilTheClose)
+{
+    // Each case drags "常用" (the third row) to the top first, then does more.
+    struct Case {
+        const char* what;
+        std::function<void(TemplateManager&, std::string& memo)> then;
+        Lines listed;   // the list after the steps
+        Lines expected; // stored by ID after the close
+    };
+    const auto choose = [](TemplateManager& m, const std::string& text, std::string& memo) {
+        const Lines& rows = m.Rows();
+        m.Choose(static_cast<int>(std::find(rows.begin(), rows.end(), text) - rows.begin()), memo);
+    };
+    const Case cases[] = {
+        {"search",
+         [](TemplateManager& m, std::string&) { m.Search("常"); },
+         {"常用", "常见"},
+         {"a=1", "b=2", "常用=0", "常见=3", "c=4"}},
+        {"search, then all again",
+         [](TemplateManager& m, std::string&) {
+             m.Search("常");
+             m.Search(" ");
+         },
+         {"常用", "a", "b", "常见", "c"},
+         {"a=1", "b=2", "常用=0", "常见=3", "c=4"}},
+        {"add",
+         [](TemplateManager& m, std::string& memo) {
+             memo = "new";
+             m.AddTemplate(memo);
+         },
+         {"常用", "a", "b", "常见", "c", "new"},
+         {"a=1", "b=2", "常用=0", "常见=3", "c=4", "new=5"}},
+        {"modify",
+         [&](TemplateManager& m, std::string& memo) {
+             choose(m, "b", memo);
+             memo = "B";
+             m.ModifyTemplate(memo);
+         },
+         {"常用", "a", "B", "常见", "c"},
+         {"a=1", "B=2", "常用=0", "常见=3", "c=4"}},
+        {"delete",
+         [&](TemplateManager& m, std::string& memo) {
+             choose(m, "a", memo);
+             m.DeleteTemplate(memo, [] { return true; });
+         },
+         {"常用", "b", "常见", "c"},
+         {"b=1", "常用=0", "常见=2", "c=3"}},
+        // Within a search the shown rows trade places; the hidden ones keep theirs.
+        {"drag among a search's rows",
+         [&](TemplateManager& m, std::string&) {
+             m.Search("常");
+             m.RecordDragRow(1);
+             m.DragOver(0);
+             m.Search("");
+         },
+         {"常见", "a", "b", "常用", "c"},
+         {"a=1", "b=2", "常用=3", "常见=0", "c=4"}},
+        {"refresh shows the stored order",
+         [](TemplateManager& m, std::string&) { m.Refresh(); },
+         {"a", "b", "常用", "常见", "c"},
+         {"a=0", "b=1", "常用=2", "常见=3", "c=4"}},
+    };
+    open({});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        conn.execute("delete from TText");
+        conn.execute(
+            "insert into TText (TText, TSortID) values ('a', 0), ('b', 1), ('常用', 2), ('常见', 3), ('c', 4)");
+        TemplateManager m(conn);
+        m.Refresh();
+        std::string memo;
+        m.RecordDragRow(2);
+        m.DragOver(1);
+        m.DragOver(0);
+        c.then(m, memo);
+        EXPECT_EQ(m.Rows(), c.listed);
+        m.SaveOrder();
+        EXPECT_EQ(stored(), c.expected);
+    }
 }
 
 TEST_F(TemplateManagerTest, AddAndModifyRefuseCharactersThatWouldActInTheTargetNamingTheLine)

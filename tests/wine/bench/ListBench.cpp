@@ -7,7 +7,8 @@
 //     until the list holds the new rows;
 //   peak working set with 100,000, after those operations (PeakWorkingSetSize, read from here).
 // Prints medians, spread (min..max) and ratios; nothing passes or fails on time.
-// Runs per figure: $VELMORA_BENCH_RUNS (10); the minimal program: $VELMORA_MINIMAL_EXE.
+// Runs per figure: $VELMORA_BENCH_RUNS (10); the minimal program: $VELMORA_MINIMAL_EXE; the list
+// sizes: $VELMORA_BENCH_LIST_SIZES (all three: "100,10000,100000"), to time the start alone.
 #include "Timing.h"
 #include "Velmora.h"
 
@@ -58,10 +59,15 @@ public:
     HWND list() const { return velmora_ ? wt::FindChild(main_, "ListBox") : GetDlgItem(main_, 104); }
 
     // Puts `text` in the search box, clicks the search icon (button) and waits for `rows`.
+    // Velmora's list follows the text by itself: that search ends before the click, and a row
+    // added then shows when the click's has filled the list afresh.
     double search(const std::string& text, LRESULT rows)
     {
         HWND box = velmora_ ? wt::FindChild(main_, "Edit") : GetDlgItem(main_, 101);
         SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
+        if (velmora_ && !wt::WaitUntil([&] { return Count(list()) == rows; }, 120000, kPollMs))
+            return -1;
+        SendMessageW(list(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"(before the click)"));
         return clickAndWait(velmora_ ? clientPoint(2 + 202 + 8, 36 + 7 + 8) : buttonCentre(102), rows);
     }
     double showAll(LRESULT rows)
@@ -125,13 +131,29 @@ bool Round(bool velmora, const wt::ProgramFolder& folder, int n, Figures& out)
     return true;
 }
 
+std::vector<int> Sizes()
+{
+    const char* listed = std::getenv("VELMORA_BENCH_LIST_SIZES");
+    if (!listed)
+        return {100, 10000, 100000};
+    std::vector<int> sizes;
+    for (const char* p = listed; *p;) {
+        char* end = nullptr;
+        const long n = std::strtol(p, &end, 10);
+        if (n == 100 || n == 10000 || n == 100000)
+            sizes.push_back(static_cast<int>(n));
+        p = *end ? end + 1 : end;
+    }
+    return sizes;
+}
+
 } // namespace
 
 int main()
 {
     const int runs = vt::BenchRuns();
     std::map<int, std::pair<Figures, Figures>> figures; // n -> (Velmora, minimal)
-    for (int n : {100, 10000, 100000}) {
+    for (int n : Sizes()) {
         vt::Installation app;
         const std::string count = std::to_string(n);
         vt::RunSql(app.folder, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + count +
@@ -162,10 +184,14 @@ int main()
                 "alternating runs, min..max in brackets, timed from outside (polled every %u ms)\n",
                 runs, kPollMs);
     vt::PrintFigureHeader("minimal program");
-    vt::PrintFigure("start to full list, 100", figures[100].first["start"], figures[100].second["start"], 1000, "ms",
-                    "<= 1.2");
-    vt::PrintFigure("start to full list, 10,000", figures[10000].first["start"], figures[10000].second["start"], 1000,
-                    "ms", "<= 1.3");
+    if (figures.count(100))
+        vt::PrintFigure("start to full list, 100", figures[100].first["start"], figures[100].second["start"], 1000,
+                        "ms", "<= 1.1");
+    if (figures.count(10000))
+        vt::PrintFigure("start to full list, 10,000", figures[10000].first["start"], figures[10000].second["start"],
+                        1000, "ms", "<= 1.1");
+    if (!figures.count(100000))
+        return 0;
     auto& big = figures[100000];
     vt::PrintFigure("start to full list, 100,000", big.first["start"], big.second["start"], 1000, "ms", "<= 1.5");
     vt::PrintFigure("search hit, 100,000 (10,000 hits)", big.first["hit"], big.second["hit"], 1000, "ms", "<= 1.5");

@@ -2,6 +2,7 @@
 // console, on files in folders with Chinese names.
 #include "Tool.h"
 #include "Velmora.h"
+#include "ui/DpapiProtector.h"
 
 #include <gtest/gtest.h>
 #include <wincrypt.h>
@@ -11,6 +12,44 @@ namespace {
 using vt::RunTool;
 using vt::Says;
 using vt::ToolRun;
+
+// The team connection as DB.mdb holds it.
+std::string StoredConnection(const wt::ProgramFolder& folder)
+{
+    const std::string hex = vt::QueryValue(folder, "select hex(TConnection) from TTeamConfig where TID=1");
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+std::string Hex(const std::string& bytes)
+{
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex += "0123456789ABCDEF"[c >> 4];
+        hex += "0123456789ABCDEF"[c & 15];
+    }
+    return hex;
+}
+
+// What the system gives back for `bytes`, with the program's entropy or without, as
+// "text|description"; empty when it refuses.
+std::string Unprotected(std::string bytes, bool withEntropy)
+{
+    DATA_BLOB in{static_cast<DWORD>(bytes.size()), reinterpret_cast<BYTE*>(bytes.data())};
+    DATA_BLOB entropy{sizeof kConnectionEntropy - 1, reinterpret_cast<BYTE*>(const_cast<char*>(kConnectionEntropy))};
+    DATA_BLOB out{};
+    LPWSTR description = nullptr;
+    if (!CryptUnprotectData(&in, &description, withEntropy ? &entropy : nullptr, nullptr, nullptr,
+                            CRYPTPROTECT_UI_FORBIDDEN, &out))
+        return "";
+    const std::string text =
+        std::string(reinterpret_cast<const char*>(out.pbData), out.cbData) + "|" + wt::Narrow(description);
+    LocalFree(out.pbData);
+    LocalFree(description);
+    return text;
+}
 
 const char* const kTemplatesInOrder = "select group_concat(TText, '|') from (select TText from TText order by TSortID)";
 
@@ -113,23 +152,40 @@ TEST(DbTool, TeamConnectProtectsTheConnectionForTheWindowsUserAndStatusNeverShow
     EXPECT_TRUE(Says(connected, "已设置团队模板库（服务器 db01）")) << connected.output;
     EXPECT_EQ(folder.readFile("DB.mdb").find("s3cret"), std::string::npos);
 
-    const std::string hex = vt::QueryValue(folder, "select hex(TConnection) from TTeamConfig where TID=1");
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    DATA_BLOB in{static_cast<DWORD>(bytes.size()), reinterpret_cast<BYTE*>(bytes.data())};
-    DATA_BLOB out{};
-    LPWSTR description = nullptr;
-    ASSERT_TRUE(CryptUnprotectData(&in, &description, nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.pbData), out.cbData), text);
-    EXPECT_EQ(std::wstring(description), L"Velmora team library connection");
-    LocalFree(out.pbData);
-    LocalFree(description);
+    // The system gives the text back to that user only with the program's own entropy.
+    EXPECT_EQ(Unprotected(StoredConnection(folder), false), "");
+    EXPECT_EQ(Unprotected(StoredConnection(folder), true), text + "|Velmora team library connection");
 
     const ToolRun status = RunTool(folder, {"team", "status", folder.file("DB.mdb")});
     EXPECT_EQ(status.exitCode, 0u) << status.output;
     EXPECT_TRUE(Says(status, "服务器：db01\n  上次同步：从未同步\n  团队模板：0 条")) << status.output;
     EXPECT_EQ(status.output.find("s3cret"), std::string::npos) << status.output;
+}
+
+// A connection stored before the program had its entropy still reads; the desk's first check
+// stores it anew with the entropy.
+TEST(DbTool, AConnectionProtectedWithoutTheEntropyStillReadsAndIsProtectedAnew)
+{
+    const std::string text = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=客服;Pwd=旧-s3cret;";
+    vt::Installation app({"您好"}, "旧连接");
+    const ToolRun connected = RunTool(app.folder, {"team", "connect", app.folder.file("DB.mdb"), text});
+    ASSERT_EQ(connected.exitCode, 0u) << connected.output;
+    DATA_BLOB in{static_cast<DWORD>(text.size()), reinterpret_cast<BYTE*>(const_cast<char*>(text.data()))};
+    DATA_BLOB out{};
+    ASSERT_TRUE(CryptProtectData(&in, L"older", nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out));
+    std::string older(reinterpret_cast<const char*>(out.pbData), out.cbData);
+    LocalFree(out.pbData);
+    vt::RunSql(app.folder, "update TTeamConfig set TConnection=X'" + Hex(older) + "' where TID=1");
+    EXPECT_EQ(DpapiProtector().unprotect(older), text);
+
+    vt::Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    EXPECT_TRUE(wt::WaitUntil([&] { return StoredConnection(app.folder) != older; }, 15000));
+    const std::string renewed = StoredConnection(app.folder);
+    EXPECT_EQ(Unprotected(renewed, false), "");
+    EXPECT_EQ(Unprotected(renewed, true), text + "|Velmora team library connection");
+    velmora.quitWith(IDYES);
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
 }
 
 } // namespace

@@ -217,6 +217,9 @@ TEST(List, AFailingLoadIsReportedAndTheProgramRunsOn)
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "no such table: TText", "Velmora", wt::MessageBoxIcon::Error));
     ASSERT_TRUE(velmora.waitForMainWindow());
     EXPECT_TRUE(velmora.listEntries().empty());
+    // The search as typed and the search icon's alike.
+    wt::TypeText("a");
+    EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "no such table: TText", "Velmora", wt::MessageBoxIcon::Error));
     velmora.search("a");
     EXPECT_TRUE(vt::ExpectMessageBox(velmora.pid(), "no such table: TText", "Velmora", wt::MessageBoxIcon::Error));
     EXPECT_TRUE(velmora.process().running());

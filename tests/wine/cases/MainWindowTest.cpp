@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 using vt::Installation;
@@ -114,6 +115,12 @@ TEST(MainWindow, CornersAndFrameAreSeeThroughAndClicksPassThem)
     Velmora velmora(app.folder);
     HWND main = velmora.waitForMainWindow();
     ASSERT_TRUE(main);
+    // A desk without a team library loads none of it: neither the data protection nor ODBC.
+    const std::vector<std::string> modules = vt::LoadedModules(velmora.process().handle());
+    const auto loaded = [&](const char* dll) { return std::count(modules.begin(), modules.end(), dll) > 0; };
+    EXPECT_TRUE(loaded("user32.dll"));
+    EXPECT_FALSE(loaded("crypt32.dll"));
+    EXPECT_FALSE(loaded("odbc32.dll"));
     const RECT frame = wt::WindowRect(main);
     wt::WaitForPixel({frame.left + 2, frame.top + 200}, RGB(128, 128, 128));
     wt::WaitForPixel({frame.left + 140, frame.top + 250}, RGB(255, 255, 255));

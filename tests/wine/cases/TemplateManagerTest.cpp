@@ -193,6 +193,10 @@ TEST(TemplateManager, DragReordersAndTheOrderIsStoredAtClose)
     EXPECT_TRUE(RowsBecome(manager, {"一", "五", "二", "三", "四", "六"}));
     wt::SaveWindowScreenshot(manager.window(), "manager_after_drag.png");
     EXPECT_EQ(StoredOrder(app.folder), (Rows{"一", "二", "三", "四", "五", "六"})) << "nothing stored while dragging";
+    // A search in between keeps the order made.
+    manager.search("三");
+    manager.search("");
+    EXPECT_TRUE(RowsBecome(manager, {"一", "五", "二", "三", "四", "六"}));
 
     manager.clickButton("BtnOK");
     EXPECT_TRUE(wt::WaitForWindowGone(manager.window(), 10000));

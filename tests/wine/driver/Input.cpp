@@ -1,5 +1,6 @@
 #include "Input.h"
 
+#include "Text.h"
 #include "Wait.h"
 
 #include <cctype>
@@ -126,6 +127,21 @@ void PressKey(WORD virtualKey, Modifiers modifiers)
 void PressCtrlLetter(char letter, Modifiers extra)
 {
     PressKey(static_cast<WORD>(std::toupper(static_cast<unsigned char>(letter))), Ctrl | extra);
+}
+
+void TypeText(const std::string& utf8)
+{
+    std::vector<INPUT> keys;
+    for (wchar_t unit : Widen(utf8))
+        for (const bool release : {false, true}) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = unit;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | (release ? KEYEVENTF_KEYUP : 0);
+            keys.push_back(input);
+        }
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    Pause(kEventGapMs);
 }
 
 } // namespace wt

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace wt {
 
 enum class MouseButton { Left, Right };
@@ -31,5 +33,8 @@ void KeyUp(WORD virtualKey);
 void PressKey(WORD virtualKey, Modifiers modifiers = NoModifiers);
 // Ctrl+letter ('A'..'Z', either case), Shift and Alt added when asked.
 void PressCtrlLetter(char letter, Modifiers extra = NoModifiers);
+// Types `utf8` into the window with the focus as one burst of key presses, one character each
+// (as an input method hands on the characters chosen: VK_PACKET keys that arrive as WM_CHAR).
+void TypeText(const std::string& utf8);
 
 } // namespace wt

@@ -71,6 +71,8 @@ TargetProcess::TargetProcess(TargetKind kind)
                : kind == TargetKind::UnicodeTurningAnsi
                    ? AppProcess(TargetExe(), WorkingFolder(TargetExe()),
                                 {"--record-unicode", recordPath_, "--turn-ansi-after-first-char"})
+               : kind == TargetKind::AnsiWithSubject
+                   ? AppProcess(TargetExe(), WorkingFolder(TargetExe()), {"--record", recordPath_, "--subject-box"})
                    : AppProcess(TargetExe(), WorkingFolder(TargetExe()), TargetArguments(recordPath_, false, 0)))
 {
     window_ = WaitForWindow(pid(), kind == TargetKind::Notepad ? HasClass("Notepad") : HasTitle(kTargetTitle), 10000);

@@ -16,8 +16,10 @@ namespace wt {
 // The window typed into: the target whose edit control is an ANSI window (characters sent as
 // code-page bytes arrive as those bytes), the target whose edit control is a Unicode window
 // (UTF-16 code units), the Unicode one that turns into an ANSI window once it has its first
-// character, or notepad.exe of the Wine prefix (Unicode; records nothing).
-enum class TargetKind { Ansi, Unicode, UnicodeTurningAnsi, Notepad };
+// character, or notepad.exe of the Wine prefix (Unicode; records nothing). AnsiWithSubject is
+// the ANSI target with a second text box above the recording one, which the window gives the
+// focus whenever it is activated: the recording box has it back only when it is given back.
+enum class TargetKind { Ansi, Unicode, UnicodeTurningAnsi, Notepad, AnsiWithSubject };
 
 class TargetProcess {
 public:

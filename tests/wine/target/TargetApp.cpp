@@ -2,7 +2,7 @@
 // (delivery between processes is what the real program does, and within one process Wine
 // converts characters differently).
 //
-//   VelmoraTarget.exe --record FILE [--hang-after-first-char]
+//   VelmoraTarget.exe --record FILE [--hang-after-first-char | --subject-box]
 //       A window "Velmora Target" with a Unicode multi-line edit control, subclassed by an
 //       ANSI window procedure so that characters sent with SendMessageA arrive as the bytes
 //       that were sent (a Chinese character as lead and trail byte). Every WM_CHAR is
@@ -10,6 +10,9 @@
 //       can be read even while this program does not answer.
 //       With --hang-after-first-char the program stops handling messages for 60 s after the
 //       first character, as a hung program does.
+//       With --subject-box a single-line edit control sits above the recording one, and the
+//       window gives it the focus whenever the window itself gets it (as a mail program's
+//       subject line, say): the recording box keeps the focus only when it is given back to it.
 //
 //   VelmoraTarget.exe --record-unicode FILE [--turn-ansi-after-first-char]
 //       The same window, but the edit control keeps a Unicode window procedure, as most
@@ -49,8 +52,9 @@ const int kEditId = 100;
 
 class TargetWindow {
 public:
-    TargetWindow(const std::wstring& recordPath, DWORD pauseAfterFirstCharMs, bool unicode, bool turnAnsi = false)
-        : pauseAfterFirstCharMs_(pauseAfterFirstCharMs), unicode_(unicode), turnAnsi_(turnAnsi)
+    TargetWindow(const std::wstring& recordPath, DWORD pauseAfterFirstCharMs, bool unicode, bool turnAnsi = false,
+                 bool subjectBox = false)
+        : pauseAfterFirstCharMs_(pauseAfterFirstCharMs), unicode_(unicode), turnAnsi_(turnAnsi), subjectBox_(subjectBox)
     {
         record_ = CreateFileW(recordPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -128,7 +132,7 @@ private:
         switch (message) {
         case WM_CREATE: return onCreate();
         case WM_SIZE: onSize(LOWORD(lParam), HIWORD(lParam)); return 0;
-        case WM_SETFOCUS: SetFocus(edit_); return 0;
+        case WM_SETFOCUS: SetFocus(subject_ ? subject_ : edit_); return 0;
         case WM_DESTROY: PostQuitMessage(0); return 0;
         default: return DefWindowProcW(window_, message, wParam, lParam);
         }
@@ -142,6 +146,10 @@ private:
                             0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), nullptr, nullptr);
         if (!edit_)
             return -1;
+        // Made after the recording box, which stays the first edit control among the children.
+        if (subjectBox_)
+            subject_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0,
+                                       0, window_, nullptr, nullptr, nullptr);
         // SimSun, so that screenshots show the Chinese text that arrives.
         font_ = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"SimSun");
@@ -176,7 +184,13 @@ private:
         return CallWindowProcW(editProc_, edit, WM_CHAR, byte, lParam);
     }
 
-    void onSize(int width, int height) { MoveWindow(edit_, 8, 8, width - 16, height - 16, TRUE); }
+    void onSize(int width, int height)
+    {
+        const int top = subject_ ? 40 : 8;
+        if (subject_)
+            MoveWindow(subject_, 8, 8, width - 16, 24, TRUE);
+        MoveWindow(edit_, 8, top, width - 16, height - top - 8, TRUE);
+    }
 
     void onEditChar(WPARAM character)
     {
@@ -190,19 +204,21 @@ private:
 
     HWND window_ = nullptr;
     HWND edit_ = nullptr;
+    HWND subject_ = nullptr;
     HFONT font_ = nullptr;
     WNDPROC editProc_ = nullptr;
     HANDLE record_ = INVALID_HANDLE_VALUE;
     DWORD pauseAfterFirstCharMs_; // busy this long in the first WM_CHAR; 0: never
     bool unicode_;
     bool turnAnsi_; // an ANSI window once the first character is in
+    bool subjectBox_;
     unsigned leadByte_ = 0;
 };
 
 int RunRecorder(HINSTANCE instance, const std::wstring& recordPath, DWORD pauseAfterFirstCharMs, bool unicode,
-                bool turnAnsi = false)
+                bool turnAnsi = false, bool subjectBox = false)
 {
-    TargetWindow target(recordPath, pauseAfterFirstCharMs, unicode, turnAnsi);
+    TargetWindow target(recordPath, pauseAfterFirstCharMs, unicode, turnAnsi, subjectBox);
     if (!target.create(instance))
         return 2;
     MSG message;
@@ -323,10 +339,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
             pause = 60000;
         else if (args.size() >= 5 && args[3] == L"--slow-first-char")
             pause = static_cast<DWORD>(std::wcstoul(args[4].c_str(), nullptr, 10));
-        return RunRecorder(instance, args[2], pause, false);
+        return RunRecorder(instance, args[2], pause, false, false, args.size() == 4 && args[3] == L"--subject-box");
     }
     MessageBoxW(nullptr,
-                L"VelmoraTarget.exe --record FILE [--hang-after-first-char | --slow-first-char MS]\n"
+                L"VelmoraTarget.exe --record FILE [--hang-after-first-char | --slow-first-char MS | --subject-box]\n"
                 L"VelmoraTarget.exe --record-unicode FILE [--turn-ansi-after-first-char]\n"
                 L"VelmoraTarget.exe --count | --count-unicode\n"
                 L"VelmoraTarget.exe --message-box FLAGS CAPTION TEXT\n"

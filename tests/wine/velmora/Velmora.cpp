@@ -2,11 +2,13 @@
 
 #include "store/Schema.h"
 
+#include <psapi.h>
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 namespace vt {
@@ -132,22 +134,36 @@ int Velmora::selectedIndex() const { return static_cast<int>(SendMessageW(list()
 
 void Velmora::search(const std::string& text) const
 {
-    SendMessageW(searchBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
+    // The list follows a change of the box's text by itself: that search ends first, so that
+    // the icon's is the one waited for.
+    if (searchText() != text) {
+        addMarker();
+        SendMessageW(searchBox(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
+        EXPECT_TRUE(wt::WaitUntil([&] { return !marked(); }, 5000)) << "the list did not follow the text";
+    }
     clickAndWaitForRefill(kSearchIcon);
 }
 
 void Velmora::showAll() const { clickAndWaitForRefill(kShowAllIcon); }
 
+// A row the program never writes: it goes when the program empties the list to fill it afresh.
+const char* const kMarker = "(the list before the click)";
+
+void Velmora::addMarker() const
+{
+    SendMessageW(list(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wt::Widen(kMarker).c_str()));
+    EXPECT_TRUE(marked()) << "the list could not be marked";
+}
+
+bool Velmora::marked() const
+{
+    const std::vector<std::string> entries = listEntries();
+    return std::find(entries.begin(), entries.end(), kMarker) != entries.end();
+}
+
 void Velmora::clickAndWaitForRefill(POINT icon) const
 {
-    // A row the program never writes: it goes when the program empties the list to fill it afresh.
-    const std::string marker = "(the list before the click)";
-    SendMessageW(list(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wt::Widen(marker).c_str()));
-    const auto marked = [&] {
-        const std::vector<std::string> entries = listEntries();
-        return std::find(entries.begin(), entries.end(), marker) != entries.end();
-    };
-    EXPECT_TRUE(marked()) << "the list could not be marked";
+    addMarker();
     click(icon.x, icon.y);
     EXPECT_TRUE(wt::WaitUntil([&] { return !marked(); }, 5000)) << "the list was not filled again";
 }
@@ -319,6 +335,26 @@ bool PressHotKeyOver(wt::TargetProcess& target, char letter)
     RestPointerOn(target);
     wt::PressCtrlLetter(letter);
     return true;
+}
+
+std::vector<std::string> LoadedModules(HANDLE process)
+{
+    std::vector<HMODULE> modules(256);
+    DWORD needed = 0;
+    if (!EnumProcessModules(process, modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed))
+        return {};
+    modules.resize(std::min<size_t>(modules.size(), needed / sizeof(HMODULE)));
+    std::vector<std::string> names;
+    for (HMODULE module : modules) {
+        wchar_t name[MAX_PATH] = {};
+        if (GetModuleBaseNameW(process, module, name, MAX_PATH)) {
+            std::string narrow = wt::Narrow(name);
+            std::transform(narrow.begin(), narrow.end(), narrow.begin(),
+                           [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+            names.push_back(narrow);
+        }
+    }
+    return names;
 }
 
 } // namespace vt

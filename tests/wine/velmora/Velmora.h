@@ -50,8 +50,8 @@ public:
     // The list's entries as UTF-8, and its selection.
     std::vector<std::string> listEntries() const;
     int selectedIndex() const;
-    // Types `text` into the search box (replacing it), clicks the search icon and waits until
-    // the list is filled afresh.
+    // Puts `text` into the search box (replacing it), waits for the list to follow it, clicks
+    // the search icon and waits until the list is filled afresh.
     void search(const std::string& text) const;
     // Clicks the show-all icon and waits until the list is filled afresh. As the program handles
     // input in order, it has then also handled everything given before.
@@ -69,6 +69,9 @@ public:
 
 private:
     void clickAndWaitForRefill(POINT icon) const;
+    // A row the program never lists, and whether it is still there.
+    void addMarker() const;
+    bool marked() const;
 
     wt::AppProcess process_;
     HWND main_ = nullptr;
@@ -82,6 +85,9 @@ bool ExpectMessageBox(DWORD pid, const std::string& text, const std::string& cap
 
 // The notice shown when an older (ANSI) window cannot take `characters` of a template.
 std::string NotTakenNotice(const std::string& characters);
+
+// The file names of the DLLs loaded in `process` now, lower case ("crypt32.dll").
+std::vector<std::string> LoadedModules(HANDLE process);
 
 // --- A target program to type into ----------------------------------------------------
 
