@@ -15,6 +15,9 @@
 //     1,000 and 1,000 rows); each is timed from its key-down until the box holds the text typed
 //     so far and the list its rows, and the list is left to settle before the next key.
 //   peak working set with 100,000 after the typed search (PeakWorkingSetSize, read from here).
+//   the same search by the search icon (button) over 100,000, after show-all, from the release of
+//     the click: the search and the fill without keys coming meanwhile; and Velmora's search of
+//     请稍候 the same way, the same rows found literally (the pinyin's own price).
 // The list is polled every millisecond; a control's text is read with WM_GETTEXT, which the
 // program answers only between its messages, so the minimal program, which searches within
 // the change of its box, is seen done once its box shows the new text.
@@ -116,12 +119,26 @@ public:
             120000, 10);
     }
 
+    POINT searchIcon() const
+    {
+        return velmora_ ? clientPoint(2 + 202 + 8, 36 + 7 + 8) : wt::Centre(wt::WindowRect(GetDlgItem(main_, 102)));
+    }
+    POINT showAllIcon() const
+    {
+        return velmora_ ? clientPoint(2 + 225 + 8, 36 + 8 + 8) : wt::Centre(wt::WindowRect(GetDlgItem(main_, 103)));
+    }
+
+    void setSearchText(const std::string& text)
+    {
+        SendMessageW(box(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
+        wt::Pause(kSettleMs);
+    }
+
     // The last search listed through the search icon (button), as a user left it.
     bool searchBefore(const std::string& text)
     {
-        SendMessageW(box(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wt::Widen(text).c_str()));
-        wt::Pause(300);
-        wt::Click(velmora_ ? clientPoint(2 + 202 + 8, 36 + 7 + 8) : wt::Centre(wt::WindowRect(GetDlgItem(main_, 102))));
+        setSearchText(text);
+        wt::Click(searchIcon());
         if (wt::WaitUntil([&] { return Count(list()) == 0; }, kTimeoutMs, 10))
             return true;
         std::fprintf(stderr, "the search for %s did not empty the list\n", text.c_str());
@@ -151,6 +168,17 @@ public:
             return -1;
         }
         return vt::Now() - start;
+    }
+
+    // The text in the box searched again by the icon (button) after show-all: the search and the
+    // fill alone, without keys coming meanwhile; from the release of the click.
+    double searchByIcon(const std::string& text, LRESULT all, LRESULT rows)
+    {
+        wt::Click(showAllIcon());
+        if (!wt::WaitUntil([&] { return Count(list()) == all; }, kTimeoutMs, 10))
+            return -1;
+        wt::Pause(kSettleMs);
+        return waitForHits(vt::PressAndRelease(searchIcon()), text, rows);
     }
 
     double peakWorkingSetMiB() const
@@ -236,6 +264,14 @@ bool TypedOver(Subject& subject, int n, Figures& out)
         return false;
     out["typed"].push_back(took);
     out["peak"].push_back(subject.peakWorkingSetMiB());
+    const double icon = subject.searchByIcon(subject.velmora() ? "qsh" : "请稍候", n, n / 10);
+    // The same rows found by their characters, as the minimal program finds them.
+    subject.setSearchText("请稍候");
+    const double literal = subject.searchByIcon("请稍候", n, n / 10);
+    if (icon < 0 || literal < 0)
+        return false;
+    out["icon"].push_back(icon);
+    out["literal"].push_back(literal);
     return true;
 }
 
@@ -289,6 +325,8 @@ int main()
     auto& big = figures[100000];
     vt::PrintFigure("typed to hits, 100,000 (10,000 hits)", big.first["typed"], big.second["typed"], 1000, "ms",
                     "<= 1.5");
+    vt::PrintFigure("qsh by the search icon, 100,000", big.first["icon"], big.second["icon"], 1000, "ms", "");
+    vt::PrintFigure("请稍候 by the search icon, 100,000", big.first["literal"], big.second["literal"], 1000, "ms", "");
     auto& small = figures[10000];
     const char* keys[][2] = {{"key 1", "1st key, 10,000 (10,000 rows)"},
                              {"key 2", "2nd key, 10,000 (2,000 / 1,000 rows)"},
