@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the benchmark programs under Wine and prints their figures. Each compares with a
 # baseline measured in the same run; nothing here passes or fails on time. Runs per figure:
-# $VELMORA_BENCH_RUNS (10).
+# $VELMORA_BENCH_RUNS (10); the method and the figures: docs/benchmarks.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
