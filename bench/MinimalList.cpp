@@ -2,6 +2,7 @@
 // list benchmark (tests/wine/bench/ListBench.cpp) measures Velmora.exe against.
 //
 //   MinimalList.exe DBFILE
+//   MinimalList.exe --typed DBFILE
 //   MinimalList.exe --odbc "CONNECTION TEXT"
 //
 // Opens DBFILE with SQLite, reads "Select * from TText order by TSortId asc" (column TText,
@@ -13,6 +14,11 @@
 // whose plain list holds every row in stored order, and its Done button stores that order
 // (one prepared statement in one transaction, each row's place by its text) and closes it.
 // The controls' positions and classes are fixed, so that the benchmark finds and clicks them.
+//
+// With --typed the search follows the text box as it changes (the baseline of the typed search in
+// tests/wine/bench/SearchBench.cpp): every change of the box's text (EN_CHANGE: a typed or pasted
+// character) runs the same literal search at once and fills the list, an empty box lists every
+// row; nothing waits for a pause in the typing and nothing reads pinyin.
 //
 // With --odbc it is the baseline of the team library's benchmark (tests/wine/bench/TeamBench.cpp)
 // instead: it connects through odbc32 with the wide functions, reads the team's table in its
@@ -42,6 +48,7 @@ std::wstring g_server; // the ODBC connection text in --odbc mode
 HWND g_list = nullptr;
 HWND g_edit = nullptr;
 HWND g_manager = nullptr;
+bool g_typed = false; // the search follows the text box (--typed)
 
 std::wstring Widen(const char* utf8, int bytes)
 {
@@ -236,6 +243,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         if (LOWORD(wParam) == kSearchId && HIWORD(wParam) == BN_CLICKED && g_db)
             Search();
+        else if (LOWORD(wParam) == kEditId && HIWORD(wParam) == EN_CHANGE && g_typed && g_db)
+            Search();
         else if (LOWORD(wParam) == kAllId && HIWORD(wParam) == BN_CLICKED)
             ShowAll();
         else if (LOWORD(wParam) == kManageId && HIWORD(wParam) == BN_CLICKED && g_db)
@@ -254,8 +263,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc == 3 && lstrcmpW(argv[1], L"--odbc") == 0)
         g_server = argv[2];
-    else if (argc != 2 || sqlite3_open_v2(Utf8(argv[1]).c_str(), &g_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        return 2;
+    else {
+        g_typed = argc == 3 && lstrcmpW(argv[1], L"--typed") == 0;
+        if (argc != (g_typed ? 3 : 2) ||
+            sqlite3_open_v2(Utf8(argv[argc - 1]).c_str(), &g_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            return 2;
+    }
     LocalFree(argv);
 
     WNDCLASSW windowClass{};

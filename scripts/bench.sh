@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the benchmark programs under Wine and prints their figures. Each compares with a
 # baseline measured in the same run; nothing here passes or fails on time. Runs per figure:
-# $VELMORA_BENCH_RUNS (10).
+# $VELMORA_BENCH_RUNS (10); the method and the figures: docs/benchmarks.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -21,6 +21,6 @@ VELMORA_TEAM_DESK=$(cat "$team_server/desk.txt")
 export VELMORA_TEAM_LEAD VELMORA_TEAM_DESK
 # The machine the figures come from, printed with them.
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(wine --version 2>/dev/null || echo 'wine ?'), Xvfb"
-scripts/with-wine.sh sh -c 'wine build/win/tests/wine/ListBench.exe && wine build/win/tests/wine/ManagerBench.exe && wine build/win/tests/wine/DeliveryBench.exe && wine build/win/tests/wine/TeamBench.exe' 2>&1 |
+scripts/with-wine.sh sh -c 'wine build/win/tests/wine/ListBench.exe && wine build/win/tests/wine/SearchBench.exe && wine build/win/tests/wine/ManagerBench.exe && wine build/win/tests/wine/DeliveryBench.exe && wine build/win/tests/wine/TeamBench.exe' 2>&1 |
     grep --line-buffered -v '^with-wine\|fixme:\|err:'
 
