@@ -1,8 +1,9 @@
 #pragma once
 // The main window's list of templates apart from its window: which rows a load, a search
 // or show-all lists, and in which order. The rows are handed on one at a time as the
-// database yields them and nothing is kept here: the window's list box holds them, and a
-// list of 100,000 templates is never held twice. All text is UTF-8.
+// database yields them and nothing else is kept here (a pinyin search keeps only its
+// pinyin-only hits until the literal ones are listed): the window's list box holds them,
+// and a list of 100,000 templates is never held twice. All text is UTF-8.
 #include "store/Connection.h"
 #include "templates/TemplateSearch.h"
 
