@@ -36,8 +36,10 @@ void ListFound(Connection& connection, const char* literal, const char* pinyin, 
     while (reader.next()) {
         if (reader.utf8At(1) == "1")
             rows.add(reader.utf8At(0));
-        else
+        else {
             pinyinOnly.emplace_back(reader.utf8At(0));
+            rows.rowKeptBack();
+        }
     }
     for (const std::string& row : pinyinOnly)
         rows.add(row);

@@ -20,6 +20,9 @@ public:
     virtual void add(std::string_view text) = 0;
     // The rows added from here on are the team library's (only on a desk that has one).
     virtual void teamRowsFollow() {}
+    // A row was read but is kept back to be added later (a pinyin-only hit): the place to
+    // give way, as add() may, to what the user does meanwhile.
+    virtual void rowKeptBack() {}
 };
 
 class TemplateList {
