@@ -51,6 +51,18 @@ public:
     }
     void add(std::string_view text) override
     {
+        giveWayToAWaitingKey();
+        fill_.add(text);
+        ++count_;
+    }
+    void teamRowsFollow() override { teamFirstRow_ = count_; }
+    void rowKeptBack() override { giveWayToAWaitingKey(); }
+
+    static constexpr int kNoTeamRow = 0x7fffffff;
+
+private:
+    void giveWayToAWaitingKey()
+    {
         if (givesWay_ && ++sinceLook_ == kRowsPerClockLook) {
             sinceLook_ = 0;
             const ULONGLONG now = GetTickCount64();
@@ -60,14 +72,8 @@ public:
                     throw SearchGaveWay();
             }
         }
-        fill_.add(text);
-        ++count_;
     }
-    void teamRowsFollow() override { teamFirstRow_ = count_; }
 
-    static constexpr int kNoTeamRow = 0x7fffffff;
-
-private:
     ListBoxFill fill_;
     int& teamFirstRow_;
     bool givesWay_;

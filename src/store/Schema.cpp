@@ -24,6 +24,7 @@ CREATE TABLE TText (
     TSortID INTEGER
 );
 CREATE INDEX TTextIndex ON TText (TText);
+CREATE INDEX TTextOrder ON TText (TSortID);
 CREATE TABLE Tconfig (
     TID INTEGER PRIMARY KEY,
     THotKeyInt INTEGER,

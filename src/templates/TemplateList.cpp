@@ -2,27 +2,47 @@
 
 #include "common/Pinyin.h"
 
+#include <vector>
+
 namespace {
 
 // A search lists its hits in stored order: first the texts that contain the search text, then,
 // for a search of Latin letters, the texts that hold it only as pinyin (common/Pinyin.h). One
-// pass over the table does both; only the hits are sorted.
+// pass over the table in stored order (an index on TSortID, so nothing is sorted) reads each
+// text once and says which kind of hit it is: the literal hits go to the list as they come,
+// so a typed search shows its first rows at once; the pinyin-only hits wait for the end.
 const char* const kLoadAll = "Select * from TText order by TSortId asc";
 const char* const kSearch = "Select TText from TText where TText like ?1 escape '\\' order by TSortID asc";
-const char* const kSearchPinyin = "Select TText from TText where TText like ?1 escape '\\' or pinyin_match(TText, ?2) "
-                                  "order by not (TText like ?1 escape '\\'), TSortID asc";
+const char* const kSearchPinyin = "Select TText, TText like ?1 escape '\\' as Literal from TText "
+                                  "where Literal or pinyin_match(TText, ?2) order by TSortID asc";
 const char* const kLoadTeam = "Select TText from TTeamText order by TSortID asc";
 const char* const kSearchTeam = "Select TText from TTeamText where TText like ?1 escape '\\' order by TSortID asc";
-const char* const kSearchTeamPinyin =
-    "Select TText from TTeamText where TText like ?1 escape '\\' or pinyin_match(TText, ?2) "
-    "order by not (TText like ?1 escape '\\'), TSortID asc";
+const char* const kSearchTeamPinyin = "Select TText, TText like ?1 escape '\\' as Literal from TTeamText "
+                                      "where Literal or pinyin_match(TText, ?2) order by TSortID asc";
 
-// The rows `text` finds with `literal`, or with `pinyin` when it may be read as pinyin.
-RowReader Found(Connection& connection, const char* literal, const char* pinyin, const std::string& text)
+// Lists the rows `text` finds with `literal`, or with `pinyin` when it may be read as pinyin:
+// the rows that hold it as typed first, then the pinyin-only ones, each in the query's order.
+void ListFound(Connection& connection, const char* literal, const char* pinyin, const std::string& text,
+               ListedRows& rows)
 {
-    if (IsPinyinSearch(text))
-        return RowReader(connection, pinyin, {SqlParam::Contains(text), SqlParam::Text(text)});
-    return RowReader(connection, literal, {SqlParam::Contains(text)});
+    if (!IsPinyinSearch(text)) {
+        RowReader reader(connection, literal, {SqlParam::Contains(text)});
+        while (reader.next())
+            rows.add(reader.utf8At(0));
+        return;
+    }
+    RowReader reader(connection, pinyin, {SqlParam::Contains(text), SqlParam::Text(text)});
+    std::vector<std::string> pinyinOnly;
+    while (reader.next()) {
+        if (reader.utf8At(1) == "1")
+            rows.add(reader.utf8At(0));
+        else {
+            pinyinOnly.emplace_back(reader.utf8At(0));
+            rows.rowKeptBack();
+        }
+    }
+    for (const std::string& row : pinyinOnly)
+        rows.add(row);
 }
 
 void ListAll(RowReader& reader, ListedRows& rows)
@@ -39,10 +59,11 @@ void TemplateList::LoadTemplates(LoadMode mode, const std::string& text, ListedR
     lastText_ = text;
     rows.clear();
     try {
-        {
-            RowReader reader = mode == LoadMode::All ? RowReader(connection_, kLoadAll)
-                                                     : Found(connection_, kSearch, kSearchPinyin, text);
+        if (mode == LoadMode::All) {
+            RowReader reader(connection_, kLoadAll);
             ListAll(reader, rows);
+        } else {
+            ListFound(connection_, kSearch, kSearchPinyin, text, rows);
         }
         if (team_) {
             rows.teamRowsFollow();
@@ -70,9 +91,12 @@ void TemplateList::ReloadTeamRows(ListedRows& rows)
 
 void TemplateList::listTeamRows(LoadMode mode, const std::string& text, ListedRows& rows)
 {
-    RowReader team = mode == LoadMode::All ? RowReader(connection_, kLoadTeam)
-                                           : Found(connection_, kSearchTeam, kSearchTeamPinyin, text);
-    ListAll(team, rows);
+    if (mode == LoadMode::All) {
+        RowReader team(connection_, kLoadTeam);
+        ListAll(team, rows);
+    } else {
+        ListFound(connection_, kSearchTeam, kSearchTeamPinyin, text, rows);
+    }
 }
 
 void TemplateList::Search(const std::string& typed, ListedRows& rows)

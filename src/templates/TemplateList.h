@@ -1,8 +1,9 @@
 #pragma once
 // The main window's list of templates apart from its window: which rows a load, a search
 // or show-all lists, and in which order. The rows are handed on one at a time as the
-// database yields them and nothing is kept here: the window's list box holds them, and a
-// list of 100,000 templates is never held twice. All text is UTF-8.
+// database yields them and nothing else is kept here (a pinyin search keeps only its
+// pinyin-only hits until the literal ones are listed): the window's list box holds them,
+// and a list of 100,000 templates is never held twice. All text is UTF-8.
 #include "store/Connection.h"
 #include "templates/TemplateSearch.h"
 
@@ -19,6 +20,9 @@ public:
     virtual void add(std::string_view text) = 0;
     // The rows added from here on are the team library's (only on a desk that has one).
     virtual void teamRowsFollow() {}
+    // A row was read but is kept back to be added later (a pinyin-only hit): the place to
+    // give way, as add() may, to what the user does meanwhile.
+    virtual void rowKeptBack() {}
 };
 
 class TemplateList {

@@ -100,6 +100,13 @@ TEST_F(TemplateListTest, ALatinSearchListsTheLiteralHitsFirstThenThePinyinHitsEa
     EXPECT_EQ(search("qsh"), (Lines{"QSH 工单", "请稍候 (qsh)", "您好，请稍候", "请稍等"}));
     EXPECT_EQ(search(" q'sh "), (Lines{"您好，请稍候", "QSH 工单", "请稍等", "请稍候 (qsh)"}));
     EXPECT_EQ(search("请稍"), (Lines{"您好，请稍候", "请稍等", "请稍候 (qsh)"}));
+    // A pinyin-only hit kept back is a place where a typed search gives way, listing nothing.
+    struct GivesWay {};
+    struct GivingWay : RecordedRows {
+        void rowKeptBack() override { throw GivesWay{}; }
+    } givingWay;
+    EXPECT_THROW(list.Search("qsh", givingWay), GivesWay);
+    EXPECT_EQ(givingWay.rows, Lines{});
 
     ConnectTeamLibrary(conn, "protected", "db01", "server=\"db01\";");
     StoreTeamTemplates(conn, {{1, "团队：请稍候", 0}, {2, "团队：无关", 1}, {3, "团队：QSH", 2}}, {1, "g"}, "",
