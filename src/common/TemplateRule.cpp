@@ -1,43 +1,10 @@
 #include "common/TemplateRule.h"
 
+#include "common/Text.h"
+
 #include <cstdio>
 
 namespace {
-
-// The code point of the whole UTF-8 character at `pos` and its length; a byte that starts no
-// whole character gives length 1 and no code point.
-bool DecodeAt(const std::string& text, size_t pos, unsigned long& code, size_t& length)
-{
-    const unsigned char lead = static_cast<unsigned char>(text[pos]);
-    length = 1;
-    if (lead < 0x80) {
-        code = lead;
-        return true;
-    }
-    size_t need;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        need = 2;
-        code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        need = 3;
-        code = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        need = 4;
-        code = lead & 0x07;
-    } else {
-        return false;
-    }
-    if (pos + need > text.size())
-        return false;
-    for (size_t k = 1; k < need; ++k) {
-        const unsigned char next = static_cast<unsigned char>(text[pos + k]);
-        if ((next & 0xC0) != 0x80)
-            return false;
-        code = (code << 6) | (next & 0x3F);
-    }
-    length = need;
-    return true;
-}
 
 template <typename Predicate>
 FoundCharacter FindCharacter(const std::string& utf8, Predicate matches)
@@ -47,7 +14,7 @@ FoundCharacter FindCharacter(const std::string& utf8, Predicate matches)
     while (pos < utf8.size()) {
         unsigned long code = 0;
         size_t length = 1;
-        if (DecodeAt(utf8, pos, code, length) && matches(code)) {
+        if (DecodeUtf8At(utf8, pos, code, length) && matches(code)) {
             found.at = pos;
             found.code = code;
             return found;

@@ -106,3 +106,40 @@ int LineOf(const std::string& bytes, size_t offset)
     }
     return line;
 }
+
+bool DecodeUtf8At(const std::string& text, size_t pos, unsigned long& code, size_t& length)
+{
+    const unsigned char lead = static_cast<unsigned char>(text[pos]);
+    length = 1;
+    if (lead < 0x80) {
+        code = lead;
+        return true;
+    }
+    size_t need;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        need = 2;
+        code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        need = 3;
+        code = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        need = 4;
+        code = lead & 0x07;
+    } else {
+        return false;
+    }
+    if (pos + need > text.size())
+        return false;
+    for (size_t k = 1; k < need; ++k) {
+        const unsigned char next = static_cast<unsigned char>(text[pos + k]);
+        if ((next & 0xC0) != 0x80)
+            return false;
+        code = (code << 6) | (next & 0x3F);
+    }
+    // Overlong forms, UTF-16 surrogates and values past U+10FFFF are not characters.
+    const bool overlong = (need == 3 && code < 0x800) || (need == 4 && code < 0x10000);
+    if (overlong || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+        return false;
+    length = need;
+    return true;
+}

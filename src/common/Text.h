@@ -16,6 +16,11 @@ std::string ShortenText(const std::string& text, int count);
 // The line, from 1, that `offset` of `bytes` falls on; CR LF, LF and a lone CR each end a line.
 int LineOf(const std::string& bytes, size_t offset);
 
+// The code point and length in bytes of the well-formed UTF-8 character at `pos`. False for a
+// byte that starts no whole character (an overlong form, a surrogate and values past U+10FFFF
+// included); `length` is then 1, so a text can be walked past it.
+bool DecodeUtf8At(const std::string& text, size_t pos, unsigned long& code, size_t& length);
+
 // Number of characters (code points, not bytes) of a text.
 int CharacterCount(const std::string& text);
 

@@ -96,8 +96,9 @@ TEST(TemplateRule, RefusesWhatWouldActAndKeepsWhatShows)
     for (const Case& c : cases) {
         const FoundCharacter found = FindRefusedCharacter(c.text);
         EXPECT_EQ(found.at, c.at) << c.text;
-        if (found)
+        if (found) {
             EXPECT_EQ(found.code, c.code) << c.text;
+        }
     }
     EXPECT_EQ(CodePointName(0x202E), "U+202E");
     EXPECT_EQ(FindZeroWidthCharacter("a\xe2\x81\xa0").code, 0x2060u);

@@ -103,40 +103,13 @@ private:
 
 size_t FindInvalidUtf8(const std::string& text)
 {
-    size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t length;
-        unsigned long code;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            code = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            code = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            code = lead & 0x07;
-        } else {
-            return i;
-        }
-        if (i + length > text.size())
-            return i;
-        for (size_t k = 1; k < length; ++k) {
-            const unsigned char next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return i;
-            code = (code << 6) | (next & 0x3F);
-        }
-        // Overlong forms, UTF-16 surrogates and values past U+10FFFF are not characters.
-        const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-        if (overlong || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
-            return i;
-        i += length;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        unsigned long code = 0;
+        size_t length = 1;
+        if (!DecodeUtf8At(text, pos, code, length))
+            return pos;
+        pos += length;
     }
     return std::string::npos;
 }
