@@ -479,13 +479,27 @@ TeamServer::Published TeamServer::publishVersion(const std::string& setName, std
     // Tables an older build made get what is new first, outside the transaction.
     {
         int setId = 0, current = 0;
+        bool ready = false;
         try {
             findSet(kTeamDefaultSet, setId, current);
+            Statement has = statement();
+            has.run(sql.hasGeneration);
+            ready = has.fetch() && has.integerAt(1) == 1;
         } catch (const TeamError& e) {
             if (e.fault() != TeamFault::TableMissing)
                 throw;
-            createTables();
+            // Only where init made the library once; a lead whose account may not create tables
+            // is told to run init, as where there are none at all.
+            try {
+                counter();
+                createTables();
+            } catch (const TeamError&) {
+                throw e;
+            }
+            ready = true;
         }
+        if (!ready)
+            createTables();
     }
     Published published;
     ServerTransaction transaction(dbc, connectionText_);
