@@ -86,7 +86,10 @@ Installation::Installation(const std::vector<std::string>& templates, const std:
     WriteDatabase(folder, templates);
 }
 
-Velmora::Velmora(const wt::ProgramFolder& folder) : process_(wt::StartProgram(folder)) {}
+Velmora::Velmora(const wt::ProgramFolder& folder, const std::vector<std::string>& arguments)
+    : process_(folder.file("Velmora.exe"), folder.path(), arguments)
+{
+}
 
 HWND Velmora::waitForMainWindow(unsigned timeoutMs)
 {
@@ -265,6 +268,31 @@ HWND VisibleShellHint()
         if (IsWindowVisible(hint))
             return hint;
     return nullptr;
+}
+
+namespace {
+const wchar_t* const kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+}
+
+std::optional<std::string> RunEntry()
+{
+    wchar_t buffer[2048] = {};
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Velmora", RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return wt::Narrow(buffer);
+}
+
+void SetRunEntry(const std::optional<std::string>& command)
+{
+    if (!command) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Velmora");
+        return;
+    }
+    const std::wstring text = wt::Widen(*command);
+    if (RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Velmora", REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot write the Run entry");
 }
 
 POINT TrayIconPoint()
