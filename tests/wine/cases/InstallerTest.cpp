@@ -1,6 +1,7 @@
 // The setup program ($VELMORA_INSTALLER) as a user meets it: a silent per-user install into the local
-// programs folder, the installed program started, an upgrade over an installation that holds the user's
-// templates and backups, and a silent uninstall that removes the program and keeps the data.
+// programs folder that starts Velmora with Windows, the installed program started, an upgrade over an
+// installation that holds the user's templates and backups and keeps the choice of starting with
+// Windows, and a silent uninstall that removes the program and its Run entry and keeps the data.
 #include "Velmora.h"
 
 #include <shlobj.h>
@@ -151,6 +152,7 @@ TEST(Installer, InstallsPerUserUpgradesOverDataAndUninstallsKeepingIt)
     const std::string builtProgram = ReadBytes(wt::RequiredEnvironmentPath("VELMORA_EXE"));
     wt::ProgramFolder scratch; // the setup programs' working folder, and where the uninstaller runs from
     InstalledCopy installed;
+    vt::RunEntryKept runEntry;
     ASSERT_EQ(installed.folder.find('%'), std::string::npos) << "LOCALAPPDATA is not set";
     ASSERT_EQ(installed.folder.find(' '), std::string::npos) << "_?= takes no quotes: " << installed.folder;
 
@@ -165,6 +167,8 @@ TEST(Installer, InstallsPerUserUpgradesOverDataAndUninstallsKeepingIt)
     EXPECT_EQ(Registration("InstallLocation"), installed.folder);
     EXPECT_EQ(Registration("DisplayVersion"), "1.0");
     EXPECT_EQ(Registration("UninstallString"), "\"" + installed.file("Uninstall.exe") + "\"");
+    const std::string startCommand = "\"" + installed.file("Velmora.exe") + "\" /autostart";
+    EXPECT_EQ(vt::RunEntry(), startCommand) << "ticked by default";
 
     {
         // The installed program starts and shows its main window; while it runs, setup refuses to replace it.
@@ -192,8 +196,16 @@ TEST(Installer, InstallsPerUserUpgradesOverDataAndUninstallsKeepingIt)
     WriteBytes(installed.file("DatabackUp\\20240102030405.bk"), "backup");
     WriteBytes(installed.file("Velmora.exe"), "old program");
 
+    // Turned off in the tray menu: an upgrade keeps it off, unless told otherwise.
+    vt::SetRunEntry(std::nullopt);
     ASSERT_EQ(RunToEnd(setup, {"/S"}, scratch.path()), 0);
+    EXPECT_FALSE(vt::RunEntry()) << "the upgrade turned the start with Windows on again";
     EXPECT_TRUE(ReadBytes(installed.file("Velmora.exe")) == builtProgram) << "the upgrade did not replace the program";
+    ASSERT_EQ(RunToEnd(setup, {"/S", "/AUTOSTART=1"}, scratch.path()), 0);
+    EXPECT_EQ(vt::RunEntry(), startCommand);
+    ASSERT_EQ(RunToEnd(setup, {"/S", "/AUTOSTART=0"}, scratch.path()), 0);
+    EXPECT_FALSE(vt::RunEntry());
+    ASSERT_EQ(RunToEnd(setup, {"/S", "/AUTOSTART=1"}, scratch.path()), 0);
     EXPECT_EQ(Query(installed.file("DB.mdb"), "SELECT COUNT(*) FROM TText WHERE TText = '升级后还在的模板'"), "1");
     EXPECT_EQ(ReadBytes(installed.file("DatabackUp\\20240102030405.bk")), "backup");
 
@@ -203,6 +215,7 @@ TEST(Installer, InstallsPerUserUpgradesOverDataAndUninstallsKeepingIt)
     EXPECT_EQ(Names(installed.folder), (std::vector<std::string>{"DB.mdb", "DatabackUp"}));
     EXPECT_FALSE(Exists(installed.shortcut));
     EXPECT_FALSE(Registration("InstallLocation"));
+    EXPECT_FALSE(vt::RunEntry()) << "the uninstaller left the start with Windows";
     EXPECT_EQ(Query(installed.file("DB.mdb"), "SELECT COUNT(*) FROM TText WHERE TText = '升级后还在的模板'"), "1");
     EXPECT_EQ(ReadBytes(installed.file("DatabackUp\\20240102030405.bk")), "backup");
 }
