@@ -283,17 +283,7 @@ std::optional<std::string> RunEntry()
     return wt::Narrow(buffer);
 }
 
-void SetRunEntry(const std::optional<std::string>& command)
-{
-    if (!command) {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Velmora");
-        return;
-    }
-    const std::wstring text = wt::Widen(*command);
-    if (RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Velmora", REG_SZ, text.c_str(),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot write the Run entry");
-}
+void RemoveRunEntry() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Velmora"); }
 
 POINT TrayIconPoint()
 {

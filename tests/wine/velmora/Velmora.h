@@ -101,16 +101,9 @@ bool PressHotKeyOver(wt::TargetProcess& target, char letter = 'A');
 
 // --- Starting with Windows --------------------------------------------------------------
 
-// The current user's Run entry "Velmora", or nullopt when there is none.
+// The current user's Run entry "Velmora", or nullopt when there is none; and its removal.
 std::optional<std::string> RunEntry();
-// Writes the entry, or removes it (nullopt).
-void SetRunEntry(const std::optional<std::string>& command);
-// Keeps the entry a case found and puts it back at the end.
-struct RunEntryKept {
-    RunEntryKept() : kept(RunEntry()) {}
-    ~RunEntryKept() { SetRunEntry(kept); }
-    const std::optional<std::string> kept;
-};
+void RemoveRunEntry();
 
 // --- Hints --------------------------------------------------------------------------------
 
