@@ -3,6 +3,10 @@
 ;   FILES holds Velmora.exe, a fresh DB.mdb and, when they were built, Help.chm and the database
 ;   tool VelmoraDb.exe.
 ;
+; The components page offers 开机时自动启动 Velmora (the current user's Run entry), ticked on a first
+; install and as the installation left it on an upgrade; /AUTOSTART=0 or /AUTOSTART=1 decides it for
+; a silent install (/S). The uninstaller removes the entry when it starts this installation.
+;
 ; Installs into the user's local programs folder without administrator rights. Installing
 ; over an existing installation replaces the program and the help but never the user's data:
 ; DB.mdb is written only when there is none, and DatabackUp is never touched. The uninstaller
@@ -24,6 +28,10 @@ RequestExecutionLevel user
 
 !define PRODUCT "Velmora"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora"
+; The entry Windows runs at sign-in; Velmora.exe reads and writes the same, with the same argument.
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define RUN_VALUE "Velmora"
+!define RUN_ARGUMENT "/autostart"
 ; The name Velmora.exe gives its single-instance mutex.
 !define RUNNING_MUTEX "Velmora"
 
@@ -49,12 +57,15 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Velmora"
 !endif
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
+!include "Sections.nsh"
+!include "FileFunc.nsh"
 
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Velmora.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "启动 Velmora"
 
 !insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -75,10 +86,6 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Velmora"
     Abort
   ${EndIf}
 !macroend
-
-Function .onInit
-  !insertmacro RefuseWhileRunning
-FunctionEnd
 
 Function un.onInit
   !insertmacro RefuseWhileRunning
@@ -104,6 +111,9 @@ Section "Velmora" SecProgram
 
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
+  ; Unticked, the choice removes an entry an earlier installation wrote; ticked, the next section writes it.
+  DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+
   ; The shortcut starts Velmora in its own folder.
   CreateShortcut "$SMPROGRAMS\Velmora.lnk" "$INSTDIR\Velmora.exe" "" "$INSTDIR\Velmora.exe" 0
 
@@ -118,6 +128,39 @@ Section "Velmora" SecProgram
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+Section "开机时自动启动 Velmora" SecAutoStart
+  WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\Velmora.exe" ${RUN_ARGUMENT}'
+SectionEnd
+
+Function .onInit
+  !insertmacro RefuseWhileRunning
+  ; An upgrade keeps the choice the user made, in the setup or in Velmora's tray menu.
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ReadRegStr $1 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  ${If} $0 != ""
+  ${AndIf} $1 == ""
+    !insertmacro UnselectSection ${SecAutoStart}
+  ${EndIf}
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AUTOSTART=" $1
+  ${IfNot} ${Errors}
+    ${If} $1 == "0"
+      !insertmacro UnselectSection ${SecAutoStart}
+    ${ElseIf} $1 == "1"
+      !insertmacro SelectSection ${SecAutoStart}
+    ${Else}
+      MessageBox MB_OK|MB_ICONSTOP "参数 /AUTOSTART= 只能是 0 或 1。" /SD IDOK
+      Abort
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "Velmora.exe、VelmoraDb.exe、帮助文件和开始菜单快捷方式。已有的模板和备份保留不变。"
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutoStart} "登录 Windows 时启动 Velmora，只在通知区域显示图标；按快捷键或从图标菜单选“显示界面”打开窗口。以后可在图标菜单中更改。"
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
 Section "un.Velmora 程序" SecUnProgram
   SectionIn RO
   Delete "$SMPROGRAMS\Velmora.lnk"
@@ -126,6 +169,14 @@ Section "un.Velmora 程序" SecUnProgram
   Delete "$INSTDIR\VelmoraDb.exe"
   Delete "$INSTDIR\Uninstall.exe"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; The start at sign-in goes with the program, unless the entry starts another copy.
+  ReadRegStr $0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  StrCpy $1 '"$INSTDIR\Velmora.exe"'
+  StrLen $2 $1
+  StrCpy $0 $0 $2
+  ${If} $0 == $1
+    DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  ${EndIf}
   ; Goes only when nothing else is left in it (the data is kept by default).
   RMDir "$INSTDIR"
 SectionEnd

@@ -5,6 +5,7 @@
 #   dist/Velmora-<version>.zip        a folder Velmora/ with Velmora.exe, a fresh DB.mdb, Help.chm and
 #                                     the database tool VelmoraDb.exe
 #   dist/Velmora-<version>-setup.exe  the per-user installer of the same files
+#   dist/Velmora-<version>.msi        the same installation as an MSI, for deployment by IT
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,13 +29,14 @@ scripts/with-wine.sh ctest --test-dir build/win --output-on-failure || die "Wind
 echo "== Build with the new screenshots"
 cmake --build build/win -j2 >>"$log" 2>&1 || { tail -40 "$log"; die "the build failed"; }
 
-echo "== The setup program as released (Wine)"
+echo "== The setup program and the MSI as released (Wine)"
 scripts/with-wine.sh ctest --test-dir build/win --output-on-failure -R '^wine\.Installer$' ||
     die "the installer test failed: no release"
 
 files=build/win/installer/files
 setup=build/win/installer/Velmora-$version-setup.exe
-for f in "$setup" "$files/Velmora.exe" "$files/DB.mdb" "$files/Help.chm" "$files/VelmoraDb.exe"; do
+msi=build/win/installer/Velmora-$version.msi
+for f in "$setup" "$msi" "$files/Velmora.exe" "$files/DB.mdb" "$files/Help.chm" "$files/VelmoraDb.exe"; do
     [ -f "$f" ] || die "$f was not built (see $log)"
 done
 
@@ -43,9 +45,10 @@ mkdir -p dist build/release/Velmora
 cp "$files"/* build/release/Velmora/
 (cd build/release && cmake -E tar cf "../../dist/Velmora-$version.zip" --format=zip Velmora)
 cp "$setup" "dist/Velmora-$version-setup.exe"
+cp "$msi" "dist/Velmora-$version.msi"
 
 echo "== Release $version"
-for f in "dist/Velmora-$version.zip" "dist/Velmora-$version-setup.exe" "$files/Velmora.exe"; do
+for f in "dist/Velmora-$version.zip" "dist/Velmora-$version-setup.exe" "dist/Velmora-$version.msi" "$files/Velmora.exe"; do
     bytes=$(stat -c %s "$f")
     printf '%-32s %9d bytes (%s)\n' "$(basename "$f")" "$bytes" "$(numfmt --to=iec --suffix=B "$bytes")"
 done

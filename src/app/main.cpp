@@ -1,13 +1,19 @@
 // Velmora: types canned replies into other programs' windows.
+#include "app/AutoStart.h"
 #include "app/ImportWait.h"
+#include "app/WinAutoStart.h"
 #include "app/mainDialog.h"
 #include "common/FunPub.h"
 #include "ui/StoreErrorText.h"
+#include "ui/WinText.h"
 #include "ui/WinMessageBoxes.h"
 
+#include <shellapi.h>
 #include <windows.h>
 
 #include <exception>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -23,9 +29,18 @@ void RestrictDllSearch()
         setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-} // namespace
-
-namespace {
+// The arguments after the program's name, in UTF-8.
+std::vector<std::string> Arguments()
+{
+    std::vector<std::string> arguments;
+    int count = 0;
+    if (wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            arguments.push_back(Utf8FromWide(words[i]));
+        LocalFree(words);
+    }
+    return arguments;
+}
 
 int Run()
 {
@@ -35,11 +50,13 @@ int Run()
         ShowMessageBox(nullptr, Texts::kAlreadyRunning, Texts::kErrorCaption, MB_OK | MB_ICONERROR);
         return 0;
     }
+    // A program folder moved since the entry was written: the next sign-in starts it from here.
+    CorrectAutoStartEntry();
     WaitForDatabaseImport();
 
     TMainFrm mainForm;
     if (mainForm.Create())
-        mainForm.ShowAtStart();
+        mainForm.ShowAtStart(!StartedAtSignIn(Arguments()));
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

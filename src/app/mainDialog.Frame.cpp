@@ -3,6 +3,8 @@
 #include "app/mainDialog.h"
 
 #include "app/AboutDialog.h"
+#include "app/AutoStart.h"
+#include "app/WinAutoStart.h"
 #include "app/mainLayout.h"
 #include "backup/BkDialog.h"
 #include "settings/SysDialog.h"
@@ -131,6 +133,8 @@ void TMainFrm::OnTrayMessage(LPARAM event)
         return;
     // The menu closes properly only when its owner is the foreground window.
     SetForegroundWindow(hwnd());
+    // Read afresh each time: a setup program or another copy may have changed the entry.
+    PopupMenu1->setChecked(cmdAutoStart, AutoStartOn());
     POINT p;
     GetCursorPos(&p);
     PopupMenu1->popUp(hwnd(), p);
@@ -150,8 +154,16 @@ void TMainFrm::OnCommand(UINT id)
     case cmdN7:
     case cmdN18: OpenWindow(&TMainFrm::ShowAbout); break;
     case cmdN9: Image3Click(); break;
+    case cmdAutoStart: ToggleAutoStart(); break;
     default: break;
     }
+}
+
+void TMainFrm::ToggleAutoStart()
+{
+    const std::string failure = SetAutoStart(!AutoStartOn());
+    if (!failure.empty())
+        boxes_.notice(kAutoStartNotChanged + failure, NoticeType::Exclamation);
 }
 
 void TMainFrm::OpenWindow(void (TMainFrm::*open)())

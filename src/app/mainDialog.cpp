@@ -65,7 +65,7 @@ bool TMainFrm::Create()
     return !closed_;
 }
 
-void TMainFrm::ShowAtStart()
+void TMainFrm::ShowAtStart(bool showWindow)
 {
     // The list is filled before the window shows: it appears whole, and the rows are
     // not laid out on the screen while they arrive.
@@ -74,6 +74,8 @@ void TMainFrm::ShowAtStart()
     } catch (const std::exception& e) {
         ReportError(hwnd(), FailureText(e).c_str());
     }
+    if (!showWindow)
+        return;
     ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(hwnd());

@@ -36,8 +36,9 @@ public:
     // Creates the window and runs FormCreate. False when start-up ended on the way
     // (the close path has run then).
     bool Create();
-    // The first show at start.
-    void ShowAtStart();
+    // The first show at start: the list is filled; the window shows unless Windows started the
+    // program at sign-in, which leaves only the tray icon (the hotkey or 显示界面 bring it up).
+    void ShowAtStart(bool showWindow);
 
     void HideToTray();
     void ConfirmQuit();
@@ -87,6 +88,8 @@ private:
     void OpenSettings();
     void OpenTemplateManager();
     void OpenRestore();
+    // The tray item 开机时自动启动 Velmora: writes or removes the Run entry.
+    void ToggleAutoStart();
     // Runs an opener unless a window is open already; then that one comes to the front.
     void OpenWindow(void (TMainFrm::*open)());
     void RunModal(ModalWindow& window);

@@ -53,6 +53,8 @@ enum MainCommand : UINT {
     cmdN14 = 1014, // 数据还原
     cmdN18 = 1018, // 关于系统
     cmdN23 = 1023, // 系统帮助
+    // 开机时自动启动 Velmora, ticked while the Run entry starts this program.
+    cmdAutoStart = 1030,
 };
 
 const std::vector<MenuItemLayout>& TrayMenuLayout();   // PopupMenu1

@@ -6,7 +6,7 @@
 
 namespace {
 
-std::wstring ExecutablePath()
+std::wstring WidePath()
 {
     // Long paths are cut by a small buffer: grow it until the name fits.
     std::wstring path(MAX_PATH, L'\0');
@@ -22,10 +22,12 @@ std::wstring ExecutablePath()
 
 std::wstring WideFolder()
 {
-    const std::wstring file = ExecutablePath();
+    const std::wstring file = WidePath();
     return file.substr(0, file.find_last_of(L'\\') + 1);
 }
 
 } // namespace
 
 std::string ExecutableFolder() { return Utf8FromWide(WideFolder()); }
+
+std::string ExecutablePath() { return Utf8FromWide(WidePath()); }

@@ -52,6 +52,11 @@ void SkinMenu::popUp(HWND owner, POINT screenPoint) const
     PostMessageW(owner, WM_NULL, 0, 0);
 }
 
+void SkinMenu::setChecked(UINT id, bool checked) const
+{
+    CheckMenuItem(menu_, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
 bool SkinMenu::Measure(MEASUREITEMSTRUCT* item)
 {
     if (item->CtlType != ODT_MENU)
@@ -100,6 +105,14 @@ bool SkinMenu::Draw(const DRAWITEMSTRUCT* item, COLORREF highlight)
     SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
     RECT text = {r.left + kTextIndent, r.top, r.right, r.bottom};
     DrawTextW(dc, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (item->itemState & ODS_CHECKED) {
+        // A tick in the mark's place, in the text's colour.
+        Pen tick(CreatePen(PS_SOLID, 2, selected ? RGB(255, 255, 255) : highlight));
+        SelectGuard penGuard(dc, tick.get());
+        const POINT points[] = {{r.left + 7, r.top + 11}, {r.left + 10, r.top + 14}, {r.left + 16, r.top + 7}};
+        Polyline(dc, points, 3);
+        return true;
+    }
     // The selection's own small mark on the left, in the highlight colour when idle.
     if (!selected)
         FillSolid(dc, {r.left + 10, r.top + 9, r.left + 14, r.top + 13}, highlight);

@@ -24,6 +24,8 @@ public:
     // Shows the menu with its top-left corner at the screen point and returns at once
     // after the choice; the chosen command reaches `owner` as WM_COMMAND.
     void popUp(HWND owner, POINT screenPoint) const;
+    // Ticks or clears the item of command `id`.
+    void setChecked(UINT id, bool checked) const;
 
     // The owner window's WM_MEASUREITEM and WM_DRAWITEM for menu items.
     static bool Measure(MEASUREITEMSTRUCT* item);

@@ -1,6 +1,8 @@
 // The setup program ($VELMORA_INSTALLER) as a user meets it: a silent per-user install into the local
-// programs folder, the installed program started, an upgrade over an installation that holds the user's
-// templates and backups, and a silent uninstall that removes the program and keeps the data.
+// programs folder that starts Velmora with Windows, the installed program started, an upgrade over an
+// installation that holds the user's templates and backups and keeps the choice of starting with
+// Windows, and a silent uninstall that removes the program and its Run entry and keeps the data. The
+// MSI ($VELMORA_MSI, and $VELMORA_MSI_NEWER to upgrade) the same way through msiexec.
 #include "Velmora.h"
 
 #include <shlobj.h>
@@ -143,6 +145,26 @@ struct InstalledCopy {
     const std::string shortcut;
 };
 
+const wchar_t* const kPolicyKey = L"Software\\Policies\\Velmora";
+
+// The current user's policy value `name` as text (a number as its decimal digits); nullopt when missing.
+std::optional<std::string> Policy(const wchar_t* name)
+{
+    BYTE data[2048] = {};
+    DWORD size = sizeof data, type = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, kPolicyKey, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, data, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    if (type == REG_DWORD)
+        return std::to_string(*reinterpret_cast<DWORD*>(data));
+    return wt::Narrow(reinterpret_cast<wchar_t*>(data));
+}
+
+long Msiexec(const std::vector<std::string>& arguments, const std::string& folder)
+{
+    return RunToEnd(ExpandedPath("%SystemRoot%\\system32\\msiexec.exe"), arguments, folder);
+}
+
 } // namespace
 
 TEST(Installer, InstallsPerUserUpgradesOverDataAndUninstallsKeepingIt)
@@ -165,6 +187,8 @@ TEST(Installer, InstallsPerUserUpgradesOverDataAndUninstallsKeepingIt)
     EXPECT_EQ(Registration("InstallLocation"), installed.folder);
     EXPECT_EQ(Registration("DisplayVersion"), "1.0");
     EXPECT_EQ(Registration("UninstallString"), "\"" + installed.file("Uninstall.exe") + "\"");
+    const std::string startCommand = "\"" + installed.file("Velmora.exe") + "\" /autostart";
+    EXPECT_EQ(vt::RunEntry(), startCommand) << "ticked by default";
 
     {
         // The installed program starts and shows its main window; while it runs, setup refuses to replace it.
@@ -192,8 +216,16 @@ TEST(Installer, InstallsPerUserUpgradesOverDataAndUninstallsKeepingIt)
     WriteBytes(installed.file("DatabackUp\\20240102030405.bk"), "backup");
     WriteBytes(installed.file("Velmora.exe"), "old program");
 
+    // Turned off in the tray menu: an upgrade keeps it off, unless told otherwise.
+    vt::RemoveRunEntry();
     ASSERT_EQ(RunToEnd(setup, {"/S"}, scratch.path()), 0);
+    EXPECT_FALSE(vt::RunEntry()) << "the upgrade turned the start with Windows on again";
     EXPECT_TRUE(ReadBytes(installed.file("Velmora.exe")) == builtProgram) << "the upgrade did not replace the program";
+    ASSERT_EQ(RunToEnd(setup, {"/S", "/AUTOSTART=1"}, scratch.path()), 0);
+    EXPECT_EQ(vt::RunEntry(), startCommand);
+    ASSERT_EQ(RunToEnd(setup, {"/S", "/AUTOSTART=0"}, scratch.path()), 0);
+    EXPECT_FALSE(vt::RunEntry());
+    ASSERT_EQ(RunToEnd(setup, {"/S", "/AUTOSTART=1"}, scratch.path()), 0);
     EXPECT_EQ(Query(installed.file("DB.mdb"), "SELECT COUNT(*) FROM TText WHERE TText = '升级后还在的模板'"), "1");
     EXPECT_EQ(ReadBytes(installed.file("DatabackUp\\20240102030405.bk")), "backup");
 
@@ -203,6 +235,50 @@ TEST(Installer, InstallsPerUserUpgradesOverDataAndUninstallsKeepingIt)
     EXPECT_EQ(Names(installed.folder), (std::vector<std::string>{"DB.mdb", "DatabackUp"}));
     EXPECT_FALSE(Exists(installed.shortcut));
     EXPECT_FALSE(Registration("InstallLocation"));
+    EXPECT_FALSE(vt::RunEntry()) << "the uninstaller left the start with Windows";
     EXPECT_EQ(Query(installed.file("DB.mdb"), "SELECT COUNT(*) FROM TText WHERE TText = '升级后还在的模板'"), "1");
     EXPECT_EQ(ReadBytes(installed.file("DatabackUp\\20240102030405.bk")), "backup");
+}
+
+TEST(Installer, MsiInstallsSilentlyUpgradesKeepingTheDataAndUninstalls)
+{
+    const std::string msi = wt::RequiredEnvironmentPath("VELMORA_MSI");
+    const std::string newer = wt::RequiredEnvironmentPath("VELMORA_MSI_NEWER");
+    const std::string builtProgram = ReadBytes(wt::RequiredEnvironmentPath("VELMORA_EXE"));
+    wt::ProgramFolder scratch;
+    InstalledCopy installed;
+    RegDeleteTreeW(HKEY_CURRENT_USER, kPolicyKey);
+    ASSERT_EQ(installed.folder.find('%'), std::string::npos) << "LOCALAPPDATA is not set";
+
+    // IT's silent install: no start with Windows, the team library by policy.
+    ASSERT_EQ(Msiexec({"/i", msi, "/qn", "AUTOSTART=0", "TEAMCONNECTION=Driver={PostgreSQL Unicode};Server=db;",
+                       "TEAMSETS=售后", "TEAMCHECKSECONDS=90"},
+                      scratch.path()),
+              0);
+    EXPECT_TRUE(ReadBytes(installed.file("Velmora.exe")) == builtProgram);
+    EXPECT_EQ(Names(installed.folder),
+              (std::vector<std::string>{"DB.mdb", "Help.chm", "Velmora.exe", "VelmoraDb.exe"}));
+    EXPECT_TRUE(Exists(installed.shortcut)) << installed.shortcut;
+    EXPECT_FALSE(vt::RunEntry()) << "AUTOSTART=0";
+    EXPECT_EQ(Policy(L"TeamConnection"), "Driver={PostgreSQL Unicode};Server=db;");
+    EXPECT_EQ(Policy(L"TeamSets"), "售后");
+    EXPECT_EQ(Policy(L"TeamCheckSeconds"), "90");
+
+    // The agent's templates and a backup; then a newer build, with the defaults.
+    Query(installed.file("DB.mdb"), "INSERT INTO TText (TText) VALUES ('升级后还在的模板')");
+    wt::MakeFolders(installed.file("DatabackUp"));
+    WriteBytes(installed.file("DatabackUp\\20240102030405.bk"), "backup");
+    ASSERT_EQ(Msiexec({"/i", newer, "/qn"}, scratch.path()), 0);
+    EXPECT_TRUE(ReadBytes(installed.file("Velmora.exe")) == builtProgram);
+    EXPECT_EQ(Query(installed.file("DB.mdb"), "SELECT COUNT(*) FROM TText WHERE TText = '升级后还在的模板'"), "1");
+    EXPECT_EQ(ReadBytes(installed.file("DatabackUp\\20240102030405.bk")), "backup");
+    EXPECT_EQ(vt::RunEntry(), "\"" + installed.file("Velmora.exe") + "\" /autostart");
+    EXPECT_EQ(Policy(L"TeamSets"), "售后") << "an upgrade that does not name the policy keeps it";
+
+    ASSERT_EQ(Msiexec({"/x", newer, "/qn"}, scratch.path()), 0);
+    EXPECT_EQ(Names(installed.folder), (std::vector<std::string>{"DB.mdb", "DatabackUp"}));
+    EXPECT_FALSE(Exists(installed.shortcut));
+    EXPECT_FALSE(vt::RunEntry()) << "the uninstall left the start with Windows";
+    EXPECT_EQ(Query(installed.file("DB.mdb"), "SELECT COUNT(*) FROM TText WHERE TText = '升级后还在的模板'"), "1");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kPolicyKey);
 }

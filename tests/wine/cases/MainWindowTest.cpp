@@ -209,8 +209,8 @@ TEST(MainWindow, TrayMenuAndSystemMenu)
 
     HWND tray = vt::OpenTrayMenu();
     ASSERT_TRUE(tray);
-    EXPECT_EQ(wt::Height(wt::WindowRect(tray)), 6 * 22 + 5 * 7 + 6);
-    EXPECT_TRUE(WaitForMenuRowPainted(tray, 5, 5));
+    EXPECT_EQ(wt::Height(wt::WindowRect(tray)), 7 * 22 + 6 * 7 + 6);
+    EXPECT_TRUE(WaitForMenuRowPainted(tray, 6, 6));
     wt::SaveWindowScreenshot(tray, "tray_menu.png");
     wt::PressKey(VK_ESCAPE);
     wt::Click(velmora.screenPoint(100, 200));
@@ -240,6 +240,47 @@ TEST(MainWindow, TrayMenuAndSystemMenu)
     EXPECT_TRUE(wt::WaitForWindowGone(submenu, 2000));
     wt::PressKey(VK_ESCAPE);
     EXPECT_TRUE(wt::WaitForWindowGone(system, 2000));
+}
+
+// The tray item 开机时自动启动 Velmora writes and removes the Run entry; a start by that entry shows
+// only the tray icon.
+TEST(MainWindow, StartWithWindowsItemAndTheStartAtSignIn)
+{
+    vt::RemoveRunEntry();
+    Installation app({"开机启动后的模板"});
+    const std::string command = "\"" + app.folder.file("Velmora.exe") + "\" /autostart";
+    {
+        Velmora velmora(app.folder);
+        ASSERT_TRUE(velmora.waitForMainWindow());
+        const auto autoStartRow = static_cast<int>(vt::TrayItem::AutoStart);
+        HWND menu = vt::OpenTrayMenu();
+        ASSERT_TRUE(menu);
+        EXPECT_TRUE(WaitForMenuRowPainted(menu, autoStartRow, autoStartRow)) << "unticked: the idle mark";
+        wt::Click(vt::MenuItemPoint(menu, autoStartRow, autoStartRow));
+        EXPECT_TRUE(wt::WaitUntil([&] { return vt::RunEntry() == command; }, 3000)) << vt::RunEntry().value_or("-");
+
+        menu = vt::OpenTrayMenu();
+        ASSERT_TRUE(menu);
+        const RECT r = wt::WindowRect(menu);
+        const int rowTop = r.top + 3 + autoStartRow * (22 + 7);
+        // The tick's lower corner, below the idle mark, which the ticked row leaves out.
+        EXPECT_TRUE(wt::WaitForPixel({r.left + 3 + 10, rowTop + 13}, RGB(0, 128, 255), 3000)) << "no tick";
+        wt::SaveWindowScreenshot(menu, "tray_menu_autostart.png");
+        wt::Click(vt::MenuItemPoint(menu, autoStartRow, autoStartRow));
+        EXPECT_TRUE(wt::WaitUntil([] { return !vt::RunEntry(); }, 3000)) << "the entry stayed";
+        velmora.quitWith(IDYES);
+        ASSERT_TRUE(velmora.process().waitForExit(10000));
+    }
+
+    // Started as the entry starts it: the list is filled, but only the tray icon shows until 显示界面.
+    Velmora velmora(app.folder, {"/autostart"});
+    ASSERT_TRUE(wt::WaitUntil(vt::TrayHasIcon, 15000)) << "no tray icon";
+    EXPECT_TRUE(wt::TopLevelWindows(velmora.pid()).empty()) << "a window shows at a start at sign-in";
+    ASSERT_TRUE(vt::ChooseTrayItem(vt::TrayItem::Show));
+    ASSERT_TRUE(velmora.waitForMainWindow(5000));
+    EXPECT_EQ(velmora.listEntries(), std::vector<std::string>{"开机启动后的模板"});
+    velmora.quitWith(IDYES);
+    EXPECT_TRUE(velmora.process().waitForExit(10000));
 }
 
 TEST(MainWindow, IconHintsAndHandCursor)

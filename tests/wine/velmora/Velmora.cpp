@@ -86,7 +86,10 @@ Installation::Installation(const std::vector<std::string>& templates, const std:
     WriteDatabase(folder, templates);
 }
 
-Velmora::Velmora(const wt::ProgramFolder& folder) : process_(wt::StartProgram(folder)) {}
+Velmora::Velmora(const wt::ProgramFolder& folder, const std::vector<std::string>& arguments)
+    : process_(folder.file("Velmora.exe"), folder.path(), arguments)
+{
+}
 
 HWND Velmora::waitForMainWindow(unsigned timeoutMs)
 {
@@ -266,6 +269,21 @@ HWND VisibleShellHint()
             return hint;
     return nullptr;
 }
+
+namespace {
+const wchar_t* const kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+}
+
+std::optional<std::string> RunEntry()
+{
+    wchar_t buffer[2048] = {};
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Velmora", RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return wt::Narrow(buffer);
+}
+
+void RemoveRunEntry() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Velmora"); }
 
 POINT TrayIconPoint()
 {

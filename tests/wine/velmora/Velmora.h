@@ -29,8 +29,8 @@ struct Installation {
 
 class Velmora {
 public:
-    // Starts Velmora.exe from the folder; does not wait for anything.
-    explicit Velmora(const wt::ProgramFolder& folder);
+    // Starts Velmora.exe from the folder with `arguments`; does not wait for anything.
+    explicit Velmora(const wt::ProgramFolder& folder, const std::vector<std::string>& arguments = {});
 
     wt::AppProcess& process() { return process_; }
     DWORD pid() const { return process_.pid(); }
@@ -98,6 +98,12 @@ void RestPointerOn(const wt::TargetProcess& target);
 // Gives the target's text box the focus, rests the pointer on it and presses Ctrl+letter;
 // false when the text box did not take the focus.
 bool PressHotKeyOver(wt::TargetProcess& target, char letter = 'A');
+
+// --- Starting with Windows --------------------------------------------------------------
+
+// The current user's Run entry "Velmora", or nullopt when there is none; and its removal.
+std::optional<std::string> RunEntry();
+void RemoveRunEntry();
 
 // --- Hints --------------------------------------------------------------------------------
 
