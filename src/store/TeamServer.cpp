@@ -179,11 +179,71 @@ public:
         return Utf8FromWide(text);
     }
 
+    // Binds parameter `number` to `text`, which must stay alive, unmoved, until the statement
+    // has run: the driver reads the buffers only then.
+    void bindText(SQLUSMALLINT number, std::wstring& text, SQLLEN& length)
+    {
+        length = static_cast<SQLLEN>(text.size() * sizeof(wchar_t));
+        // Beyond 4,000 characters SQL Server wants a long type for NVARCHAR(MAX).
+        const SQLSMALLINT type = text.size() > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+        check(SQLBindParameter(handle_.get(), number, SQL_PARAM_INPUT, SQL_C_WCHAR, type,
+                               text.empty() ? 1 : text.size(), 0, text.data(), length, &length));
+    }
+    void bindNull(SQLUSMALLINT number, SQLLEN& indicator)
+    {
+        indicator = SQL_NULL_DATA;
+        check(SQLBindParameter(handle_.get(), number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 1, 0, nullptr, 0,
+                               &indicator));
+    }
+    void bindInteger(SQLUSMALLINT number, SQLBIGINT& value)
+    {
+        check(SQLBindParameter(handle_.get(), number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, &value, 0,
+                               nullptr));
+    }
+    void execute() { check(SQLExecute(handle_.get())); }
+
     SQLHANDLE get() const { return handle_.get(); }
 
 private:
     OdbcHandle<SQL_HANDLE_STMT> handle_;
     const std::string& connectionText_;
+};
+
+} // namespace
+
+namespace {
+
+// Manual commit for one transaction; rolled back unless committed, and the connection
+// commits by itself again afterwards.
+class ServerTransaction {
+public:
+    ServerTransaction(SQLHANDLE connection, const std::string& connectionText)
+        : connection_(connection), connectionText_(connectionText)
+    {
+        if (!Succeeded(SQLSetConnectAttrW(connection_, SQL_ATTR_AUTOCOMMIT,
+                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
+            throw Failure(SQL_HANDLE_DBC, connection_, connectionText_);
+    }
+    ~ServerTransaction()
+    {
+        if (!committed_)
+            SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_ROLLBACK);
+        SQLSetConnectAttrW(connection_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    }
+    ServerTransaction(const ServerTransaction&) = delete;
+    ServerTransaction& operator=(const ServerTransaction&) = delete;
+
+    void commit()
+    {
+        if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT)))
+            throw Failure(SQL_HANDLE_DBC, connection_, connectionText_);
+        committed_ = true;
+    }
+
+private:
+    SQLHANDLE connection_;
+    const std::string& connectionText_;
+    bool committed_ = false;
 };
 
 } // namespace
@@ -220,12 +280,45 @@ TeamServer::TeamServer(const std::string& connectionText, int loginTimeoutSecond
 
 TeamServer::~TeamServer() = default;
 
+namespace {
+
+// The Windows user and the computer of whoever runs this, as a version records them.
+std::string WindowsUser()
+{
+    wchar_t name[257] = {};
+    DWORD length = sizeof name / sizeof name[0];
+    return GetUserNameW(name, &length) ? Utf8FromWide(name) : std::string();
+}
+
+std::string ComputerName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = sizeof name / sizeof name[0];
+    return GetComputerNameW(name, &length) ? Utf8FromWide(name) : std::string();
+}
+
+} // namespace
+
 void TeamServer::createTables()
 {
-    for (const std::string& sql : TeamSqlFor(dialect_).createTables) {
-        Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
-        statement.run(sql);
+    const SQLHANDLE dbc = handles_->connection.get();
+    const TeamSql& sql = TeamSqlFor(dialect_);
+    for (const std::string& create : sql.createTables)
+        Statement(dbc, queryTimeout_, connectionText_).run(create);
+    // The library an older build published becomes version 1, whole or not at all.
+    std::wstring user = WideOf(WindowsUser()), computer = WideOf(ComputerName());
+    ServerTransaction transaction(dbc, connectionText_);
+    for (const std::string& migrate : sql.migrateLibrary) {
+        Statement statement(dbc, queryTimeout_, connectionText_);
+        statement.prepare(migrate);
+        SQLLEN lengths[2] = {};
+        if (migrate.find('?') != std::string::npos) {
+            statement.bindText(1, user, lengths[0]);
+            statement.bindText(2, computer, lengths[1]);
+        }
+        statement.execute();
     }
+    transaction.commit();
 }
 
 long long TeamServer::counter()
@@ -288,43 +381,6 @@ std::vector<std::string> TeamServer::readTemplates()
     });
     return texts;
 }
-
-namespace {
-
-// Manual commit for one transaction; rolled back unless committed, and the connection
-// commits by itself again afterwards.
-class ServerTransaction {
-public:
-    ServerTransaction(SQLHANDLE connection, const std::string& connectionText)
-        : connection_(connection), connectionText_(connectionText)
-    {
-        if (!Succeeded(SQLSetConnectAttrW(connection_, SQL_ATTR_AUTOCOMMIT,
-                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
-            throw Failure(SQL_HANDLE_DBC, connection_, connectionText_);
-    }
-    ~ServerTransaction()
-    {
-        if (!committed_)
-            SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_ROLLBACK);
-        SQLSetConnectAttrW(connection_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
-    }
-    ServerTransaction(const ServerTransaction&) = delete;
-    ServerTransaction& operator=(const ServerTransaction&) = delete;
-
-    void commit()
-    {
-        if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT)))
-            throw Failure(SQL_HANDLE_DBC, connection_, connectionText_);
-        committed_ = true;
-    }
-
-private:
-    SQLHANDLE connection_;
-    const std::string& connectionText_;
-    bool committed_ = false;
-};
-
-} // namespace
 
 long long TeamServer::replaceTemplates(const std::vector<std::string>& texts)
 {

@@ -32,6 +32,41 @@ TeamSql PostgreSql()
         "INSERT INTO TeamVersion (ID, Version) VALUES (1, 0) ON CONFLICT (ID) DO NOTHING",
         "ALTER TABLE TeamVersion ADD COLUMN IF NOT EXISTS Generation TEXT",
         std::string("UPDATE TeamVersion SET Generation = ") + kNewGeneration + " WHERE ID = 1 AND Generation IS NULL",
+        "ALTER TABLE TeamText ADD COLUMN IF NOT EXISTS TemplateNo BIGINT",
+        "CREATE TABLE IF NOT EXISTS TeamSet (SetID INTEGER PRIMARY KEY, Name TEXT NOT NULL UNIQUE, CurrentVersion "
+        "INTEGER NOT NULL)",
+        "INSERT INTO TeamSet (SetID, Name, CurrentVersion) VALUES (1, '默认', 0) ON CONFLICT (SetID) DO NOTHING",
+        "CREATE TABLE IF NOT EXISTS TeamHistory (SetID INTEGER NOT NULL, VersionNo INTEGER NOT NULL, PublishedAt "
+        "TIMESTAMP(0) NOT NULL, ServerLogin TEXT NOT NULL, WinUser TEXT NOT NULL, Computer TEXT NOT NULL, Source TEXT, "
+        "Note TEXT, Added INTEGER NOT NULL, Changed INTEGER NOT NULL, Removed INTEGER NOT NULL, Templates INTEGER NOT "
+        "NULL, PRIMARY KEY (SetID, VersionNo))",
+        "CREATE TABLE IF NOT EXISTS TeamHistoryText (SetID INTEGER NOT NULL, VersionNo INTEGER NOT NULL, TSortID "
+        "INTEGER NOT NULL, TemplateNo BIGINT NOT NULL, SourceID BIGINT, TText TEXT NOT NULL, PRIMARY KEY (SetID, "
+        "VersionNo, TSortID))",
+        "CREATE TABLE IF NOT EXISTS TeamOption (Name VARCHAR(40) PRIMARY KEY, Value TEXT NOT NULL)",
+        "INSERT INTO TeamOption (Name, Value) VALUES ('keep', '100') ON CONFLICT (Name) DO NOTHING",
+        "INSERT INTO TeamOption (Name, Value) VALUES ('usage', 'off') ON CONFLICT (Name) DO NOTHING",
+        "CREATE TABLE IF NOT EXISTS TeamUsage (DeskID VARCHAR(40) NOT NULL, UploadID VARCHAR(40) NOT NULL, Day DATE "
+        "NOT NULL, SetID INTEGER NOT NULL, TemplateNo BIGINT NOT NULL, Sends INTEGER NOT NULL, PRIMARY KEY (DeskID, "
+        "UploadID, Day, SetID, TemplateNo))",
+        "CREATE TABLE IF NOT EXISTS TeamUpload (DeskID VARCHAR(40) NOT NULL, UploadID VARCHAR(40) NOT NULL, UploadedAt "
+        "TIMESTAMP(0) NOT NULL DEFAULT LOCALTIMESTAMP(0), PRIMARY KEY (DeskID, UploadID))",
+    };
+    // No version of the default set yet: TeamText as it stands becomes version 1.
+    const std::string noVersion = " NOT EXISTS (SELECT 1 FROM TeamHistory WHERE SetID = 1)";
+    sql.migrateLibrary = {
+        "UPDATE TeamText SET TemplateNo = r.No FROM (SELECT ID, ROW_NUMBER() OVER (ORDER BY TSortID, ID) AS No FROM "
+        "TeamText) r WHERE TeamText.ID = r.ID AND" +
+            noVersion,
+        "INSERT INTO TeamHistoryText (SetID, VersionNo, TSortID, TemplateNo, SourceID, TText) SELECT 1, 1, "
+        "TemplateNo - 1, TemplateNo, NULL, TText FROM TeamText WHERE" +
+            noVersion,
+        "INSERT INTO TeamHistory (SetID, VersionNo, PublishedAt, ServerLogin, WinUser, Computer, Source, Note, Added, "
+        "Changed, Removed, Templates) SELECT 1, 1, LOCALTIMESTAMP(0), SESSION_USER, ?, ?, NULL, '升级前的团队模板库', "
+        "COUNT(*), 0, 0, COUNT(*) FROM TeamText WHERE" +
+            noVersion + " HAVING COUNT(*) > 0",
+        "UPDATE TeamSet SET CurrentVersion = 1 WHERE SetID = 1 AND CurrentVersion = 0 AND EXISTS (SELECT 1 FROM "
+        "TeamHistory WHERE SetID = 1 AND VersionNo = 1)",
     };
     sql.readCounter = "SELECT Version FROM TeamVersion WHERE ID = 1";
     sql.readVersion = "SELECT Version, Generation FROM TeamVersion WHERE ID = 1";
@@ -65,6 +100,45 @@ TeamSql SqlServer()
         "IF COL_LENGTH(N'dbo.TeamVersion', N'Generation') IS NULL ALTER TABLE dbo.TeamVersion ADD Generation "
         "NVARCHAR(64) NULL",
         "UPDATE dbo.TeamVersion SET Generation = CONVERT(NVARCHAR(64), NEWID()) WHERE ID = 1 AND Generation IS NULL",
+        "IF COL_LENGTH(N'dbo.TeamText', N'TemplateNo') IS NULL ALTER TABLE dbo.TeamText ADD TemplateNo BIGINT NULL",
+        "IF OBJECT_ID(N'dbo.TeamSet', N'U') IS NULL CREATE TABLE dbo.TeamSet (SetID INT NOT NULL PRIMARY KEY, Name "
+        "NVARCHAR(100) NOT NULL UNIQUE, CurrentVersion INT NOT NULL)",
+        "IF NOT EXISTS (SELECT 1 FROM dbo.TeamSet WHERE SetID = 1) INSERT INTO dbo.TeamSet (SetID, Name, "
+        "CurrentVersion) VALUES (1, N'默认', 0)",
+        "IF OBJECT_ID(N'dbo.TeamHistory', N'U') IS NULL CREATE TABLE dbo.TeamHistory (SetID INT NOT NULL, VersionNo "
+        "INT NOT NULL, PublishedAt DATETIME2(0) NOT NULL, ServerLogin NVARCHAR(256) NOT NULL, WinUser NVARCHAR(256) "
+        "NOT NULL, Computer NVARCHAR(256) NOT NULL, Source NVARCHAR(MAX) NULL, Note NVARCHAR(MAX) NULL, Added INT NOT "
+        "NULL, Changed INT NOT NULL, Removed INT NOT NULL, Templates INT NOT NULL, PRIMARY KEY (SetID, VersionNo))",
+        "IF OBJECT_ID(N'dbo.TeamHistoryText', N'U') IS NULL CREATE TABLE dbo.TeamHistoryText (SetID INT NOT NULL, "
+        "VersionNo INT NOT NULL, TSortID INT NOT NULL, TemplateNo BIGINT NOT NULL, SourceID BIGINT NULL, TText "
+        "NVARCHAR(MAX) NOT NULL, PRIMARY KEY (SetID, VersionNo, TSortID))",
+        "IF OBJECT_ID(N'dbo.TeamOption', N'U') IS NULL CREATE TABLE dbo.TeamOption (Name NVARCHAR(40) NOT NULL "
+        "PRIMARY KEY, Value NVARCHAR(200) NOT NULL)",
+        "IF NOT EXISTS (SELECT 1 FROM dbo.TeamOption WHERE Name = N'keep') INSERT INTO dbo.TeamOption (Name, Value) "
+        "VALUES (N'keep', N'100')",
+        "IF NOT EXISTS (SELECT 1 FROM dbo.TeamOption WHERE Name = N'usage') INSERT INTO dbo.TeamOption (Name, Value) "
+        "VALUES (N'usage', N'off')",
+        "IF OBJECT_ID(N'dbo.TeamUsage', N'U') IS NULL CREATE TABLE dbo.TeamUsage (DeskID VARCHAR(40) NOT NULL, "
+        "UploadID VARCHAR(40) NOT NULL, Day DATE NOT NULL, SetID INT NOT NULL, TemplateNo BIGINT NOT NULL, Sends INT "
+        "NOT NULL, PRIMARY KEY (DeskID, UploadID, Day, SetID, TemplateNo))",
+        "IF OBJECT_ID(N'dbo.TeamUpload', N'U') IS NULL CREATE TABLE dbo.TeamUpload (DeskID VARCHAR(40) NOT NULL, "
+        "UploadID VARCHAR(40) NOT NULL, UploadedAt DATETIME2(0) NOT NULL DEFAULT SYSDATETIME(), PRIMARY KEY (DeskID, "
+        "UploadID))",
+    };
+    const std::string noVersion = " NOT EXISTS (SELECT 1 FROM dbo.TeamHistory WHERE SetID = 1)";
+    sql.migrateLibrary = {
+        "UPDATE t SET TemplateNo = r.No FROM dbo.TeamText t JOIN (SELECT ID, ROW_NUMBER() OVER (ORDER BY TSortID, "
+        "ID) AS No FROM dbo.TeamText) r ON r.ID = t.ID WHERE" +
+            noVersion,
+        "INSERT INTO dbo.TeamHistoryText (SetID, VersionNo, TSortID, TemplateNo, SourceID, TText) SELECT 1, 1, "
+        "TemplateNo - 1, TemplateNo, NULL, TText FROM dbo.TeamText WHERE" +
+            noVersion,
+        "INSERT INTO dbo.TeamHistory (SetID, VersionNo, PublishedAt, ServerLogin, WinUser, Computer, Source, Note, "
+        "Added, Changed, Removed, Templates) SELECT 1, 1, SYSDATETIME(), SUSER_SNAME(), ?, ?, NULL, "
+        "N'升级前的团队模板库', COUNT(*), 0, 0, COUNT(*) FROM dbo.TeamText WHERE" +
+            noVersion + " HAVING COUNT(*) > 0",
+        "UPDATE dbo.TeamSet SET CurrentVersion = 1 WHERE SetID = 1 AND CurrentVersion = 0 AND EXISTS (SELECT 1 FROM "
+        "dbo.TeamHistory WHERE SetID = 1 AND VersionNo = 1)",
     };
     sql.readCounter = "SELECT Version FROM dbo.TeamVersion WHERE ID = 1";
     sql.readVersion = "SELECT Version, Generation FROM dbo.TeamVersion WHERE ID = 1";

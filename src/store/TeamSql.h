@@ -11,6 +11,16 @@
 // version it holds: the counter alone may come back to a number a desk has seen. Tables made
 // by an older build get the column at the next init or publish; until then desks compare the
 // counter alone, and older desks never ask for it.
+//
+// Every publish is also kept as a version of its set (TeamSet, TeamHistory, TeamHistoryText):
+// the library TeamText holds is the default set's current version, which is SetID 1 and
+// TeamVersion's row 1; a named set has its own TeamVersion row, ID = SetID. A template keeps
+// its TemplateNo across the versions of its set. TeamOption holds the lead's choices (how many
+// versions are kept, whether desks count what they send); TeamUsage and TeamUpload take the
+// desks' counts, which the desk account may insert and never read. TeamHistory's Source is
+// where a version was published from (the lead's user, computer and DB.mdb path), so that the
+// next publish knows whether the DB.mdb IDs it recorded mean anything; its Templates is the
+// version's row count (ROWS is a word of both servers' SQL).
 #include <string>
 #include <vector>
 
@@ -26,6 +36,11 @@ bool TeamDialectFor(const std::string& serverName, TeamDialect& dialect);
 struct TeamSql {
     // Each creates what is missing and leaves what is there: init may run any number of times.
     std::vector<std::string> createTables;
+    // Run after createTables in one transaction: a library published by a build without
+    // versions becomes version 1 of the default set, its rows numbered in their order. Does
+    // nothing once the default set has a version. The one parameter in it, in order: the
+    // Windows user and the computer of the lead who runs init.
+    std::vector<std::string> migrateLibrary;
     // One row, one column: the counter.
     std::string readCounter;
     // One row: the counter and the generation (NULL where init has not made one yet). Fails on
