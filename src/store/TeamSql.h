@@ -63,7 +63,30 @@ struct TeamSql {
     std::string moveCounterOnly;
     std::string deleteTemplates;
     std::string insertTemplate; // parameters: the text, the sort number
+
+    // What a desk asks, and what it adds while the lead counts usage.
+    // Every set: SetID, Name, its counter and generation, the version desks read, and the usage
+    // switch ('on'/'off', NULL when unset) in every row: one question for an unchanged check.
+    // Fails on a server without TeamSet (SQLSTATE 42P01 / 42S02).
+    std::string deskSets;
+    // As readSize and readTemplates, for one version of one set (parameters: SetID, VersionNo);
+    // the templates come as TemplateNo, TText.
+    std::string deskSetSize;
+    std::string deskSetTemplates;
+    // An upload: its row first (parameters: DeskID, UploadID), whose key refuses a repeat of
+    // one already committed, then its counts (DeskID, UploadID, the day as 'YYYY-MM-DD', SetID,
+    // TemplateNo, Sends; TeamUsageRows for several at once), in one transaction.
+    std::string deskUpload;
+    std::string deskUsage;
+    // `team usage`: the current version's templates of the set named by the second parameter
+    // with their sends and sending desks over the last days (the first parameter), the most
+    // sent first: TemplateNo, TText, Sends, Desks.
+    std::string usageReport;
 };
+
+// Rows of usage counts an upload inserts with one statement (six parameters each).
+constexpr size_t kTeamUsageBatch = 100;
+std::string TeamUsageRows(const TeamSql& sql, size_t rows);
 
 const TeamSql& TeamSqlFor(TeamDialect dialect);
 

@@ -312,6 +312,21 @@ bool UploadTeamUsage(Connection& desk, TeamSource& source, const std::function<s
     return true;
 }
 
+std::string RandomTeamId(RandomSource& random)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    std::string id;
+    for (int part = 0; part < 4; ++part) {
+        double chance = random.next();
+        if (!(chance >= 0 && chance < 1))
+            chance = 0;
+        auto bits = static_cast<unsigned long long>(chance * 4294967296.0);
+        for (int digit = 0; digit < 8; ++digit, bits >>= 4)
+            id += kDigits[bits & 15];
+    }
+    return id;
+}
+
 long long NextCheckDelayMs(int intervalSeconds, RandomSource& random)
 {
     double chance = random.next();

@@ -118,6 +118,9 @@ public:
     virtual double next() = 0;
 };
 
+// A name no other desk or upload has: 32 hexadecimal digits of chance.
+std::string RandomTeamId(RandomSource& random);
+
 // Milliseconds until the next check: the interval, moved by up to a fifth either way, so that
 // desks started together (a whole office at nine) spread their questions over the interval.
 long long NextCheckDelayMs(int intervalSeconds, RandomSource& random);

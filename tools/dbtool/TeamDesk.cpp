@@ -7,13 +7,17 @@
 #include "backup/Backup.h"
 #include "common/DateTime.h"
 #include "common/Protector.h"
+#include "common/TemplateRule.h"
 #include "common/Text.h"
 #include "store/Connection.h"
 #include "store/StoreError.h"
 #include "store/TeamCache.h"
+#include "templates/TeamSync.h"
 #include "ui/StoreErrorText.h"
 
+#include <algorithm>
 #include <map>
+#include <random>
 #include <optional>
 #include <utility>
 
@@ -63,7 +67,57 @@ private:
     ImportLock lock_;
 };
 
-int Connect(const std::string& database, const std::string& argument, Platform& platform, ToolOutput& output)
+// A desk's name for the usage counts: chance from the system, nothing of the user or machine.
+std::string NewDeskId()
+{
+    class SystemRandom : public RandomSource {
+    public:
+        double next() override { return std::uniform_real_distribution<double>(0.0, 1.0)(engine_); }
+
+    private:
+        std::random_device device_;
+        std::mt19937_64 engine_{(static_cast<unsigned long long>(device_()) << 32) ^ device_()};
+    } random;
+    return RandomTeamId(random);
+}
+
+// The names of --sets: separated by commas (either width), each trimmed, each once.
+bool ParseSets(const std::string& text, std::vector<std::string>& sets, std::string& error)
+{
+    std::string rest = text;
+    for (size_t at; (at = rest.find("，")) != std::string::npos;)
+        rest.replace(at, std::string("，").size(), ",");
+    size_t from = 0;
+    while (from <= rest.size()) {
+        const size_t end = std::min(rest.find(',', from), rest.size());
+        const std::string name = TrimText(rest.substr(from, end - from));
+        from = end + 1;
+        if (name.empty())
+            continue;
+        if (FindRefusedCharacter(name) || name.find('\n') != std::string::npos || CharacterCount(name) > 40) {
+            error = "团队模板集的名字「" + name + "」不能用（最多 40 个字，不含控制字符）";
+            return false;
+        }
+        if (std::find(sets.begin(), sets.end(), name) == sets.end())
+            sets.push_back(name);
+    }
+    if (sets.empty()) {
+        error = "--sets 后面没有团队模板集的名字";
+        return false;
+    }
+    return true;
+}
+
+std::string SetList(const std::vector<std::string>& sets)
+{
+    std::string list;
+    for (const std::string& name : sets.empty() ? std::vector<std::string>{kDefaultTeamSetName} : sets)
+        list += (list.empty() ? "" : "、") + name;
+    return list;
+}
+
+int Connect(const std::string& database, const std::string& argument, const std::vector<std::string>& sets,
+            Platform& platform, ToolOutput& output)
 {
     std::string text, error;
     if (!TakeConnectionText(argument, platform, text, error))
@@ -104,12 +158,13 @@ int Connect(const std::string& database, const std::string& argument, Platform& 
             } catch (const ProtectionError&) {
             }
         }
-        ConnectTeamLibrary(connection, protectedText, server, TeamConnectionIdentity(text));
+        ConnectTeamLibrary(connection, protectedText, server, TeamConnectionIdentity(text), sets, NewDeskId());
     } catch (const StoreError& e) {
         return Fail(output, kExitFileProblem, database + "：设置失败（" + StoreErrorText(e) + "），没有改动。");
     }
     output.out += database + "：已设置团队模板库（服务器 " + server +
                   "）。Velmora 启动后从服务器读取团队模板；现在不连接服务器。\n";
+    output.out += database + "：列出的团队模板集：" + SetList(sets) + "\n";
     output.out += database + "：连接字符串已为当前 Windows 用户加密保存，Velmora 要以这个用户运行才能连接。\n";
     return kExitDone;
 }
@@ -153,10 +208,13 @@ int Status(const std::string& database, Platform& platform, ToolOutput& output)
     output.out += database + "：团队模板库\n";
     output.out += "  服务器：" + settings->server + "\n";
     output.out += "  上次同步：" + (settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") + "\n";
+    output.out += "  团队模板集：" + SetList(settings->sets) + "\n";
     output.out += "  团队模板：" + std::to_string(settings->rows) + " 条\n";
     output.out += "  上次错误：" + (settings->lastError.empty() ? "无" : settings->lastError) + "\n";
     if (!settings->note.empty())
         output.out += "  说明：" + settings->note + "\n";
+    if (settings->usage)
+        output.out += std::string("  ") + kTeamUsageSentence + "\n";
     output.out += "  检查间隔：" + std::to_string(settings->checkSeconds) + " 秒，每次最多 " +
                   std::to_string(settings->deadlineSeconds) + " 秒\n";
     return kExitDone;
@@ -174,9 +232,16 @@ int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& plat
 {
     const std::string& command = arguments[1];
     if (command == "connect") {
-        if (arguments.size() != 4)
-            return Fail(output, kExitUsage, "用法：VelmoraDb team connect DB.mdb \"连接字符串\"|-");
-        return Connect(arguments[2], arguments[3], platform, output);
+        const char* const usage = "用法：VelmoraDb team connect DB.mdb \"连接字符串\"|- [--sets 集1,集2]";
+        std::vector<std::string> sets;
+        if (arguments.size() == 6 && arguments[4] == "--sets") {
+            std::string error;
+            if (!ParseSets(arguments[5], sets, error))
+                return Fail(output, kExitUsage, error + "。" + arguments[2] + " 没有改动。");
+        } else if (arguments.size() != 4) {
+            return Fail(output, kExitUsage, usage);
+        }
+        return Connect(arguments[2], arguments[3], sets, platform, output);
     }
     if (arguments.size() != 3)
         return Fail(output, kExitUsage, "用法：VelmoraDb team " + command + " DB.mdb");
