@@ -5,6 +5,7 @@
 #include "Platform.h"
 #include "TeamDesk.h"
 #include "TeamLead.h"
+#include "TeamUsage.h"
 #include "TemplateIntake.h"
 
 #include "backup/Backup.h"
@@ -492,7 +493,7 @@ std::string HelpText()
            "      和重复的跳过；有模板含有控制字符或双向文字控制符，或超过导入的上限时什么也不\n"
            "      发布，并说出是哪一条。要么全部发布，要么服务器什么也不改。team 命令只有 Windows\n"
            "      版有；密码不会显示出来。\n" +
-           DeskTeamHelp() +
+           DeskTeamHelp() + TeamUsageHelp() +
            "  team init、publish 和 connect 的连接文字中不要写密码：命令行上的文字，这台电脑上的其他\n"
            "  程序都能看到。连接文字中没有 Pwd=（或 Password=），又不是 Windows 身份验证时，工具提示\n"
            "  输入密码，输入的字不显示（直接回车表示不用密码）；标准输入不是控制台时，读它的下一行\n"
@@ -537,6 +538,8 @@ int RunDbTool(const std::vector<std::string>& arguments, Platform& platform, Too
     }
     if (IsDeskTeamCommand(arguments))
         return RunDeskTeamCommand(arguments, platform, output);
+    if (IsTeamUsageCommand(arguments))
+        return RunTeamUsage(arguments, platform, output);
     if (command == "new")
         return New(arguments, platform, report);
     if (command == "check") {
