@@ -391,6 +391,12 @@ std::optional<TeamUsageUpload> SealTeamUsage(Connection& connection, const std::
     return upload;
 }
 
+void RecordTeamDeskId(Connection& connection, const std::string& deskId)
+{
+    connection.execute("update TTeamConfig set TDeskID=? where TID=1 and coalesce(TDeskID, '')=''",
+                       {SqlParam::Text(deskId)});
+}
+
 void ForgetTeamUpload(Connection& connection, const std::string& uploadId)
 {
     connection.execute("delete from TTeamUsage where TUploadID=?", {SqlParam::Text(uploadId)});

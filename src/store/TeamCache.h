@@ -185,6 +185,8 @@ struct TeamUsageUpload {
 // (in one transaction: a delivery counted meanwhile goes to the next); nothing when there are
 // no counts.
 std::optional<TeamUsageUpload> SealTeamUsage(Connection& connection, const std::function<std::string()>& newId);
+// Names a desk that has no name yet.
+void RecordTeamDeskId(Connection& connection, const std::string& deskId);
 // The server has the upload: its counts go.
 void ForgetTeamUpload(Connection& connection, const std::string& uploadId);
 // A check that found the library unchanged: a successful sync at `now`, the error cleared.

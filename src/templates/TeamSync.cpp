@@ -293,8 +293,11 @@ bool UploadTeamUsage(Connection& desk, TeamSource& source, const std::function<s
                      const StopRequested& stopping)
 {
     const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
-    if (!settings || !settings->usage || settings->deskId.empty())
+    if (!settings || !settings->usage)
         return false;
+    // A desk an older build set up has no name yet.
+    if (settings->deskId.empty())
+        RecordTeamDeskId(desk, newId());
     const std::optional<TeamUsageUpload> upload = SealTeamUsage(desk, newId);
     if (!upload)
         return false;
