@@ -26,6 +26,9 @@
 
 enum class TeamDialect { PostgreSql, SqlServer };
 
+// The name of the default set, the library desks read before there were sets.
+constexpr const char* kTeamDefaultSet = "默认";
+
 // The names the servers give themselves through ODBC (SQL_DBMS_NAME).
 constexpr const char* kPostgreSqlName = "PostgreSQL";
 constexpr const char* kSqlServerName = "Microsoft SQL Server";
@@ -64,6 +67,38 @@ struct TeamSql {
     std::string deleteTemplates;
     std::string insertTemplate; // parameters: the text, the sort number
 
+    // Versions and sets. Parameters are named in order after each; SetID is "set", VersionNo
+    // "version". A publish of a set, in one transaction: findSet (or newSetId, insertSetCounter,
+    // insertSet for a set never published), moveSetCounter first (its row stays locked until
+    // the commit: two publishes of one set take turns), readNewest, readKeep, readVersionRows
+    // of the current version, insertVersionRows, insertHistory, setCurrent; for the default set
+    // deleteTemplates and copyToTeamText; pruneRows and pruneHistory; readSetCounter.
+    std::string findSet;          // name -> SetID, CurrentVersion
+    std::string newSetId;         // -> the next SetID: never one a removed set had
+    std::string insertSetCounter; // set
+    std::string insertSet;        // set, name
+    std::string moveSetCounter;   // set
+    std::string readSetCounter;   // set -> counter
+    std::string readNewest;       // set -> VersionNo, Source, LastTemplateNo of the newest version
+    std::string readKeep;         // -> how many versions a set keeps, as text
+    std::string readVersionRows;  // set, version -> TemplateNo, SourceID, TText in order
+    std::string insertVersionRow; // set, version, sort number, TemplateNo, SourceID (NULL for none), text
+    std::string insertHistory;    // set, version, user, computer, source, note, added, changed, removed, rows,
+                                  // highest TemplateNo
+    std::string setCurrent;       // version, set
+    std::string copyToTeamText;   // version
+    std::string pruneRows;        // set, the newest version removed
+    std::string pruneHistory;     // set, the newest version removed
+    // One line per version, newest first: VersionNo, the time as text, login, user, computer,
+    // note, added, changed, removed, rows, source.
+    std::string readHistory; // set
+    // SetID, name, current version, its rows, its time as text (NULL before the first publish).
+    std::string readSets;
+    // Removing a set: its rows, its versions, the set; its counter's row stays, so that its
+    // SetID is never given again.
+    std::string removeSetRows, removeSetHistory, removeSet; // set
+    std::string setOption;                                  // value, name
+
     // What a desk asks, and what it adds while the lead counts usage.
     // Every set: SetID, Name, its counter and generation, the version desks read, and the usage
     // switch ('on'/'off', NULL when unset) in every row: one question for an unchanged check.
@@ -84,10 +119,6 @@ struct TeamSql {
     std::string usageReport;
 };
 
-// Rows of usage counts an upload inserts with one statement (six parameters each).
-constexpr size_t kTeamUsageBatch = 100;
-std::string TeamUsageRows(const TeamSql& sql, size_t rows);
-
 const TeamSql& TeamSqlFor(TeamDialect dialect);
 
 // Rows a publish inserts with one statement: one round trip per row made 10,000 templates
@@ -97,3 +128,9 @@ constexpr size_t kTeamInsertBatch = 100;
 
 // insertTemplate for `rows` rows at once: the text and sort number of each row in turn.
 std::string TeamInsertRows(const TeamSql& sql, size_t rows);
+// insertVersionRow for `rows` rows at once.
+std::string TeamInsertVersionRows(const TeamSql& sql, size_t rows);
+
+// Rows of usage counts an upload inserts with one statement (six parameters each).
+constexpr size_t kTeamUsageBatch = 100;
+std::string TeamUsageRows(const TeamSql& sql, size_t rows);
