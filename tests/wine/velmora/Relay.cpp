@@ -243,6 +243,17 @@ void Relay::run()
         // A desk gone meanwhile shows at the next wait, as readable with nothing to read.
         for (Pair& pair : pairs_)
             drip(pair);
+        // A connection to break goes whether or not anything came meanwhile.
+        for (size_t i = 0; i < pairs_.size();) {
+            if (pairs_[i].breakAt != 0 && GetTickCount64() >= pairs_[i].breakAt) {
+                Abort(pairs_[i].desk);
+                Abort(pairs_[i].server);
+                ++breaks_;
+                pairs_.erase(pairs_.begin() + static_cast<long>(i));
+            } else {
+                ++i;
+            }
+        }
         if (ready <= 0)
             continue;
         if (listener_ != INVALID_SOCKET && FD_ISSET(listener_, &readable))
@@ -263,13 +274,6 @@ void Relay::run()
             if (!ended && FD_ISSET(pair.server, &readable)) {
                 const int got = recv(pair.server, buffer.data(), static_cast<int>(buffer.size()), 0);
                 ended = got <= 0 || (pair.breakAt == 0 && !toDesk(pair, buffer.data(), got));
-            }
-            if (!ended && pair.breakAt != 0 && GetTickCount64() >= pair.breakAt) {
-                Abort(pair.desk);
-                Abort(pair.server);
-                ++breaks_;
-                pairs_.erase(pairs_.begin() + static_cast<long>(i));
-                continue;
             }
             if (ended) {
                 // One end said goodbye (or broke): the other is told the same way.
