@@ -480,13 +480,27 @@ TeamServer::Published TeamServer::publishVersion(const std::string& setName, std
     // Tables an older build made get what is new first, outside the transaction.
     {
         int setId = 0, current = 0;
+        bool ready = false;
         try {
             findSet(kTeamDefaultSet, setId, current);
+            Statement has = statement();
+            has.run(sql.hasGeneration);
+            ready = has.fetch() && has.integerAt(1) == 1;
         } catch (const TeamError& e) {
             if (e.fault() != TeamFault::TableMissing)
                 throw;
-            createTables();
+            // Only where init made the library once; a lead whose account may not create tables
+            // is told to run init, as where there are none at all.
+            try {
+                counter();
+                createTables();
+            } catch (const TeamError&) {
+                throw e;
+            }
+            ready = true;
         }
+        if (!ready)
+            createTables();
     }
     Published published;
     ServerTransaction transaction(dbc, connectionText_);
@@ -562,30 +576,15 @@ TeamServer::Published TeamServer::publishVersion(const std::string& setName, std
     SQLBIGINT versionNo = published.versionNo;
 
     // The rows in batches, one statement each, their buffers alive until it has run.
-    SQLBIGINT nextSortId = 0;
     for (size_t first = 0; first < rows.size(); first += kTeamInsertBatch) {
         const size_t count = std::min(kTeamInsertBatch, rows.size() - first);
         std::vector<std::wstring> wide(count);
-        std::vector<SQLLEN> lengths(count), sourceNull(count);
-        std::vector<SQLBIGINT> sortIds(count), numbers(count), sources(count);
+        std::vector<SQLLEN> lengths(count);
         Statement insert = statement();
-        insert.prepare(TeamInsertVersionRows(sql, count));
+        insert.prepare(TeamInsertVersionRows(sql, setId, versionNo, rows, first, count));
         for (size_t row = 0; row < count; ++row) {
-            const TeamVersionRow& from = rows[first + row];
-            wide[row] = WideOf(from.text);
-            sortIds[row] = nextSortId++;
-            numbers[row] = from.templateNo;
-            sources[row] = from.sourceId;
-            const auto at = static_cast<SQLUSMALLINT>(row * 6 + 1);
-            insert.bindInteger(at, setId);
-            insert.bindInteger(at + 1, versionNo);
-            insert.bindInteger(at + 2, sortIds[row]);
-            insert.bindInteger(at + 3, numbers[row]);
-            if (from.sourceId != 0)
-                insert.bindInteger(at + 4, sources[row]);
-            else
-                insert.bindNull(at + 4, sourceNull[row], true);
-            insert.bindText(at + 5, wide[row], lengths[row]);
+            wide[row] = WideOf(rows[first + row].text);
+            insert.bindText(static_cast<SQLUSMALLINT>(row + 1), wide[row], lengths[row]);
         }
         insert.execute();
     }

@@ -54,9 +54,8 @@ void VersionStatements(TeamSql& sql, const Words& w)
     sql.readKeep = "SELECT Value FROM " + p + "TeamOption WHERE Name = " + w.keepName;
     sql.readVersionRows = "SELECT TemplateNo, SourceID, TText FROM " + p +
                           "TeamHistoryText WHERE SetID = ? AND VersionNo = ? ORDER BY TSortID";
-    sql.insertVersionRow =
-        "INSERT INTO " + p +
-        "TeamHistoryText (SetID, VersionNo, TSortID, TemplateNo, SourceID, TText) VALUES (?, ?, ?, ?, ?, ?)";
+    sql.insertVersionRows =
+        "INSERT INTO " + p + "TeamHistoryText (SetID, VersionNo, TSortID, TemplateNo, SourceID, TText) VALUES ";
     sql.insertHistory =
         "INSERT INTO " + p +
         "TeamHistory (SetID, VersionNo, PublishedAt, ServerLogin, WinUser, Computer, Source, Note, Added, "
@@ -268,11 +267,14 @@ const TeamSql& TeamSqlFor(TeamDialect dialect)
     return dialect == TeamDialect::SqlServer ? sqlServer : postgreSql;
 }
 
-std::string TeamInsertVersionRows(const TeamSql& sql, size_t rows)
+std::string TeamInsertVersionRows(const TeamSql& sql, long long setId, long long versionNo,
+                                  const std::vector<TeamVersionRow>& rows, size_t first, size_t count)
 {
-    std::string text = sql.insertVersionRow;
-    for (size_t i = 1; i < rows; ++i)
-        text += ", (?, ?, ?, ?, ?, ?)";
+    std::string text = sql.insertVersionRows;
+    const std::string version = std::to_string(setId) + ", " + std::to_string(versionNo) + ", ";
+    for (size_t i = first; i < first + count; ++i)
+        text += (i == first ? "(" : ", (") + version + std::to_string(i) + ", " + std::to_string(rows[i].templateNo) +
+                ", " + (rows[i].sourceId != 0 ? std::to_string(rows[i].sourceId) : "NULL") + ", ?)";
     return text;
 }
 

@@ -21,6 +21,8 @@
 // where a version was published from (the lead's user, computer and DB.mdb path), so that the
 // next publish knows whether the DB.mdb IDs it recorded mean anything; its Templates is the
 // version's row count (ROWS is a word of both servers' SQL).
+#include "store/TeamCompare.h"
+
 #include <string>
 #include <vector>
 
@@ -73,22 +75,22 @@ struct TeamSql {
     // the commit: two publishes of one set take turns), readNewest, readKeep, readVersionRows
     // of the current version, insertVersionRows, insertHistory, setCurrent; for the default set
     // deleteTemplates and copyToTeamText; pruneRows and pruneHistory; readSetCounter.
-    std::string findSet;          // name -> SetID, CurrentVersion
-    std::string newSetId;         // -> the next SetID: never one a removed set had
-    std::string insertSetCounter; // set
-    std::string insertSet;        // set, name
-    std::string moveSetCounter;   // set
-    std::string readSetCounter;   // set -> counter
-    std::string readNewest;       // set -> VersionNo, Source, LastTemplateNo of the newest version
-    std::string readKeep;         // -> how many versions a set keeps, as text
-    std::string readVersionRows;  // set, version -> TemplateNo, SourceID, TText in order
-    std::string insertVersionRow; // set, version, sort number, TemplateNo, SourceID (NULL for none), text
-    std::string insertHistory;    // set, version, user, computer, source, note, added, changed, removed, rows,
-                                  // highest TemplateNo
-    std::string setCurrent;       // version, set
-    std::string copyToTeamText;   // version
-    std::string pruneRows;        // set, the newest version removed
-    std::string pruneHistory;     // set, the newest version removed
+    std::string findSet;           // name -> SetID, CurrentVersion
+    std::string newSetId;          // -> the next SetID: never one a removed set had
+    std::string insertSetCounter;  // set
+    std::string insertSet;         // set, name
+    std::string moveSetCounter;    // set
+    std::string readSetCounter;    // set -> counter
+    std::string readNewest;        // set -> VersionNo, Source, LastTemplateNo of the newest version
+    std::string readKeep;          // -> how many versions a set keeps, as text
+    std::string readVersionRows;   // set, version -> TemplateNo, SourceID, TText in order
+    std::string insertVersionRows; // the statement up to its VALUES: TeamInsertVersionRows makes the rest
+    std::string insertHistory;     // set, version, user, computer, source, note, added, changed, removed, rows,
+                                   // highest TemplateNo
+    std::string setCurrent;        // version, set
+    std::string copyToTeamText;    // version
+    std::string pruneRows;         // set, the newest version removed
+    std::string pruneHistory;      // set, the newest version removed
     // One line per version, newest first: VersionNo, the time as text, login, user, computer,
     // note, added, changed, removed, rows, source.
     std::string readHistory; // set
@@ -128,8 +130,12 @@ constexpr size_t kTeamInsertBatch = 100;
 
 // insertTemplate for `rows` rows at once: the text and sort number of each row in turn.
 std::string TeamInsertRows(const TeamSql& sql, size_t rows);
-// insertVersionRow for `rows` rows at once.
-std::string TeamInsertVersionRows(const TeamSql& sql, size_t rows);
+// insertVersionRows for `count` rows of `rows` from `first`, version `versionNo` of the set
+// `setId`, sorted from `first`. The numbers are written into the statement (they are this
+// program's own, never text from anywhere); the texts are its parameters, one per row, in
+// order: a row of six parameters made a publish of 10,000 templates twice as slow.
+std::string TeamInsertVersionRows(const TeamSql& sql, long long setId, long long versionNo,
+                                  const std::vector<TeamVersionRow>& rows, size_t first, size_t count);
 
 // Rows of usage counts an upload inserts with one statement (six parameters each).
 constexpr size_t kTeamUsageBatch = 100;

@@ -129,9 +129,28 @@ expect_answer "the desk reads every column of both" "1 1" \
     desk kefu_help "SELECT (SELECT count(*) FROM (SELECT * FROM teamtext) t) || ' ' ||
                            (SELECT count(*) FROM (SELECT * FROM teamversion) v)"
 
+# The sets and their kept versions, the options; counts go in, and come out for nobody but the lead.
+expect_answer "the desk reads TeamSet, TeamHistoryText and TeamOption" "默认|1 0 2" \
+    desk kefu_help "SELECT (SELECT name FROM teamset WHERE setid = 1) || '|' || (SELECT count(*) FROM teamset) || ' ' ||
+                           (SELECT count(*) FROM teamhistorytext) || ' ' || (SELECT count(*) FROM teamoption)"
+expect_answer "the desk inserts an upload and its counts" "" \
+    desk kefu_help "INSERT INTO teamupload (deskid, uploadid) VALUES ('d1', 'u1');
+                    INSERT INTO teamusage (deskid, uploadid, day, setid, templateno, sends) VALUES
+                    ('d1', 'u1', CURRENT_DATE, 1, 1, 3)"
+expect_refused "the same upload again" "duplicate key" \
+    desk kefu_help "INSERT INTO teamupload (deskid, uploadid) VALUES ('d1', 'u1')"
+expect_answer "the lead reads the counts" "3" lead kefu_help "SELECT sends FROM teamusage"
+for table in teamhistory teamusage teamupload; do
+    expect_refused "the desk reads $table" "permission denied" desk kefu_help "SELECT count(*) FROM $table"
+done
+
 # Nothing else: no write, no table of its own, not even a temporary one.
 for statement in "INSERT INTO teamtext (ttext, tsortid) VALUES ('x', 1)" "UPDATE teamversion SET version = 9" \
-    "DELETE FROM teamtext" "TRUNCATE teamtext" "ALTER TABLE teamtext ADD COLUMN x int" "DROP TABLE teamversion"; do
+    "DELETE FROM teamtext" "TRUNCATE teamtext" "ALTER TABLE teamtext ADD COLUMN x int" "DROP TABLE teamversion" \
+    "INSERT INTO teamset VALUES (9, 'x', 0)" "UPDATE teamset SET currentversion = 0" \
+    "DELETE FROM teamhistorytext" "UPDATE teamoption SET value = 'on'" \
+    "INSERT INTO teamhistory VALUES (1, 9, now(), 'x', 'x', 'x', NULL, NULL, 0, 0, 0, 0, 0)" \
+    "UPDATE teamusage SET sends = 99" "DELETE FROM teamusage" "DELETE FROM teamupload"; do
     expect_refused "the desk: $statement" "permission denied|must be owner" desk kefu_help "$statement"
 done
 expect_refused "the desk creates a table" "permission denied for schema public" \
@@ -152,4 +171,4 @@ if [ "$failures" -ne 0 ]; then
     echo "$failures of $checks checks of the accounts failed" >&2
     exit 1
 fi
-echo "The help's SQL: the desk reads TeamText and TeamVersion and nothing else; $checks checks passed."
+echo "The help's SQL: the desk reads the library and inserts counts, nothing else; $checks checks passed."

@@ -161,6 +161,9 @@ TEST(TeamSql, InitAddsTheVersionTablesAndMakesAnOlderLibraryVersionOne)
         EXPECT_NE(sql.migrateLibrary[2].find("HAVING COUNT(*) > 0"), std::string::npos);
         EXPECT_NE(sql.migrateLibrary[3].find("SET CurrentVersion = 1 WHERE SetID = 1 AND CurrentVersion = 0"),
                   std::string::npos);
+        // A version's rows: the numbers in the text, sorted from where the batch starts, a text parameter each.
+        const std::string rows = TeamInsertVersionRows(sql, 2, 7, {{5, 10, "a"}, {6, 0, "b"}, {9, 3, "c"}}, 1, 2);
+        EXPECT_EQ(rows.substr(rows.find("VALUES")), "VALUES (2, 7, 1, 6, NULL, ?), (2, 7, 2, 9, 3, ?)");
     }
 }
 

@@ -352,10 +352,15 @@ TEST(TeamDesk, RowsChangedOnTheServerToActAsKeysAreNeitherListedNorKeptAndTheDes
 {
     TEAM_SERVER_OR_SKIP(lead, desk);
     Publish(lead, {"团队：您好", "团队：谢谢", "团队：再见", "团队：链接"});
-    vt::ServerSql(lead, "UPDATE TeamText SET TText = '团队：已为您处理' || repeat(chr(8), 30) || chr(22) "
-                        "WHERE TText = '团队：谢谢'");
-    vt::ServerSql(lead, "UPDATE TeamText SET TText = 'www.' || chr(8238) || 'nc.elpmaxe-lanigiro' || chr(8236) || "
-                        "'.com' WHERE TText = '团队：链接'");
+    // Both the live rows and the current version's, which desks read.
+    for (const char* table : {"TeamText", "TeamHistoryText"}) {
+        vt::ServerSql(lead, std::string("UPDATE ") + table +
+                                " SET TText = '团队：已为您处理' || repeat(chr(8), 30) || chr(22) WHERE TText = "
+                                "'团队：谢谢'");
+        vt::ServerSql(lead, std::string("UPDATE ") + table +
+                                " SET TText = 'www.' || chr(8238) || 'nc.elpmaxe-lanigiro' || chr(8236) || '.com' "
+                                "WHERE TText = '团队：链接'");
+    }
     Installation app({"本机：您好"});
     Connect(app, desk);
 
