@@ -439,6 +439,11 @@ TEST(TeamDesk, TwoSetsListInTheDesksOrderAndUsageReachesTheServerOnceAfterABroke
     {
         wt::ProgramFolder folder("组长");
         ASSERT_EQ(vt::RunTool(folder, {"team", "init", lead, "--usage", "on"}).exitCode, 0u);
+        // The shared server may hold these sets from an earlier case, over tables made since.
+        const std::string ours = "(SELECT SetID FROM TeamSet WHERE Name IN ('售前', '售后'))";
+        vt::ServerSql(lead, "DELETE FROM TeamHistoryText WHERE SetID IN " + ours);
+        vt::ServerSql(lead, "DELETE FROM TeamHistory WHERE SetID IN " + ours);
+        vt::ServerSql(lead, "DELETE FROM TeamSet WHERE Name IN ('售前', '售后')");
         for (const auto& [set, texts] : {std::pair<std::string, Entries>{"售前", {"售前：您好", "售前：报价"}},
                                          {"售后", {"售后：退货", "售后：换货", "售后：维修"}}}) {
             vt::WriteDatabase(folder, texts);
