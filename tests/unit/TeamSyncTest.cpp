@@ -741,13 +741,21 @@ TEST_F(TeamSync, TheChosenSetsAreListedInTheDesksOrderAndOnlyASetThatMovedIsRead
         TeamLimits limits;
     };
     const Step steps[] = {
-        {"the first check reads both, 售后 first", [] {}, TeamCheckResult::Updated, "后一|前一|前二", {{2, 1}, {3, 1}}},
-        {"nothing moved", [] {}, TeamCheckResult::Unchanged, "后一|前一|前二", {{2, 1}, {3, 1}}},
+        {"the first check reads both, 售后 first",
+         [] {},
+         TeamCheckResult::Updated,
+         "后一|前一|前二",
+         {{2, 1}, {3, 1}},
+         "",
+         {}},
+        {"nothing moved", [] {}, TeamCheckResult::Unchanged, "后一|前一|前二", {{2, 1}, {3, 1}}, "", {}},
         {"another set moved",
          [&] { set(4).version.counter = 2; },
          TeamCheckResult::Unchanged,
          "后一|前一|前二",
-         {{2, 1}, {3, 1}}},
+         {{2, 1}, {3, 1}},
+         "",
+         {}},
         {"售前 published anew",
          [&] {
              set(2).version = {2, "g2b"};
@@ -756,7 +764,9 @@ TEST_F(TeamSync, TheChosenSetsAreListedInTheDesksOrderAndOnlyASetThatMovedIsRead
          },
          TeamCheckResult::Updated,
          "后一|前二|前三",
-         {{2, 2}, {3, 1}}},
+         {{2, 2}, {3, 1}},
+         "",
+         {}},
         {"over the limits together, not one alone",
          [&] {
              set(3).version = {5, "g3b"};
@@ -782,13 +792,16 @@ TEST_F(TeamSync, TheChosenSetsAreListedInTheDesksOrderAndOnlyASetThatMovedIsRead
          },
          TeamCheckResult::Updated,
          "后一|后二|前二|前三",
-         {{2, 2}, {3, 2}}},
+         {{2, 2}, {3, 2}},
+         "",
+         {}},
         {"售前 removed from the server",
          [&] { source.serverSets->sets.erase(source.serverSets->sets.begin() + 1); },
          TeamCheckResult::Updated,
          "后一|后二",
          {{2, 2}, {3, 2}},
-         "服务器上没有模板组「售前」，这里不列出它的模板"},
+         "服务器上没有模板组「售前」，这里不列出它的模板",
+         {}},
         {"an older server: the default set only",
          [&] {
              source.serverSets.reset();
@@ -797,7 +810,8 @@ TEST_F(TeamSync, TheChosenSetsAreListedInTheDesksOrderAndOnlyASetThatMovedIsRead
          TeamCheckResult::Updated,
          "",
          {{2, 2}, {3, 2}},
-         "服务器上没有模板组「售后」「售前」"},
+         "服务器上没有模板组「售后」「售前」",
+         {}},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
