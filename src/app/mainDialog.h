@@ -60,6 +60,10 @@ private:
     void StartTeamLibrary();
     void OnTeamChecked(WPARAM result);
     void ShowTeamHint();
+    // A team row went out whole: counted while the lead counts usage.
+    void CountTeamDelivery(const std::string& text);
+    // The hint of a row: its text, after the name of its set for a named set's row.
+    std::string RowHint(int index);
     // Lists again after the team rows changed, keeping the search, the selection and the top row.
     void ReloadKeepingView();
     // The same for the team's rows alone, in slices (kFillTeamRows) that leave the window

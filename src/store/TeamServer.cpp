@@ -9,6 +9,7 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <deque>
 #include <cstdint>
 #include <cstdlib>
 
@@ -746,4 +747,165 @@ std::string TeamServer::SourceOf(const std::string& databasePath)
     // Windows paths know no letter case.
     CharLowerBuffW(file.data(), static_cast<DWORD>(file.size()));
     return WindowsUser() + "@" + ComputerName() + ":" + Utf8FromWide(file);
+}
+
+namespace {
+
+// The parameters of one statement, kept where the driver reads them until it has run.
+class Parameters {
+public:
+    void text(const std::string& utf8)
+    {
+        texts_.push_back({WideOf(utf8), 0});
+        order_.push_back({true, texts_.size() - 1});
+    }
+    void integer(long long value)
+    {
+        integers_.push_back(value);
+        order_.push_back({false, integers_.size() - 1});
+    }
+    void bind(Statement& statement)
+    {
+        for (size_t i = 0; i < order_.size(); ++i) {
+            const auto number = static_cast<SQLUSMALLINT>(i + 1);
+            if (order_[i].first) {
+                auto& [wide, length] = texts_[order_[i].second];
+                length = static_cast<SQLLEN>(wide.size() * sizeof(wchar_t));
+                statement.check(SQLBindParameter(statement.get(), number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
+                                                 wide.empty() ? 1 : wide.size(), 0, wide.data(), length, &length));
+            } else {
+                statement.check(SQLBindParameter(statement.get(), number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0,
+                                                 0, &integers_[order_[i].second], 0, nullptr));
+            }
+        }
+    }
+
+private:
+    // Deques: a value's place stays put while more are added.
+    std::deque<std::pair<std::wstring, SQLLEN>> texts_;
+    std::deque<SQLBIGINT> integers_;
+    std::vector<std::pair<bool, size_t>> order_;
+};
+
+void RunWith(Statement& statement, const std::string& sql, Parameters& parameters)
+{
+    statement.prepare(sql);
+    parameters.bind(statement);
+    statement.check(SQLExecute(statement.get()));
+}
+
+} // namespace
+
+bool TeamServer::readSets(std::vector<SetVersion>& sets, bool& usage)
+{
+    sets.clear();
+    usage = false;
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    try {
+        statement.run(TeamSqlFor(dialect_).deskSets);
+    } catch (const TeamError& e) {
+        // A server without the tables of sets: its library is TeamText, as before.
+        if (e.sqlState() == "42P01" || e.sqlState() == "42S02")
+            return false;
+        throw;
+    }
+    while (statement.fetch()) {
+        SetVersion set;
+        set.setId = statement.integerAt(1);
+        set.name = statement.textAt(2, 256);
+        set.counter = statement.integerAt(3);
+        set.generation = statement.textAt(4, 256);
+        set.versionNo = statement.integerAt(5);
+        usage = statement.textAt(6, 16) == "on";
+        sets.push_back(std::move(set));
+    }
+    return true;
+}
+
+TeamServer::Size TeamServer::setSize(long long setId, long long versionNo)
+{
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    Parameters parameters;
+    parameters.integer(setId);
+    parameters.integer(versionNo);
+    RunWith(statement, TeamSqlFor(dialect_).deskSetSize, parameters);
+    Size size;
+    if (statement.fetch()) {
+        size.templates = statement.integerAt(1);
+        size.bytes = statement.integerAt(2);
+        size.largestBytes = statement.integerAt(3);
+    }
+    return size;
+}
+
+void TeamServer::readSet(long long setId, long long versionNo, size_t textBytesAtMost,
+                         const std::function<bool(long long, std::string)>& take)
+{
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    Parameters parameters;
+    parameters.integer(setId);
+    parameters.integer(versionNo);
+    RunWith(statement, TeamSqlFor(dialect_).deskSetTemplates, parameters);
+    while (statement.fetch()) {
+        const long long templateNo = statement.integerAt(1);
+        if (!take(templateNo, statement.textAt(2, textBytesAtMost)))
+            break;
+    }
+}
+
+bool TeamServer::addUsage(const std::string& deskId, const std::string& uploadId, const std::vector<UsageCount>& counts)
+{
+    const SQLHANDLE dbc = handles_->connection.get();
+    const TeamSql& sql = TeamSqlFor(dialect_);
+    ServerTransaction transaction(dbc, connectionText_);
+    {
+        Statement upload(dbc, queryTimeout_, connectionText_);
+        Parameters parameters;
+        parameters.text(deskId);
+        parameters.text(uploadId);
+        try {
+            RunWith(upload, sql.deskUpload, parameters);
+        } catch (const TeamError& e) {
+            // The upload's own key (23505, SQL Server's 23000 for error 2627): an earlier try
+            // was committed though its answer never came.
+            if (e.sqlState().compare(0, 2, "23") == 0)
+                return false;
+            throw;
+        }
+    }
+    for (size_t first = 0; first < counts.size(); first += kTeamUsageBatch) {
+        const size_t rows = std::min(kTeamUsageBatch, counts.size() - first);
+        Statement insert(dbc, queryTimeout_, connectionText_);
+        Parameters parameters;
+        for (size_t row = first; row < first + rows; ++row) {
+            parameters.text(deskId);
+            parameters.text(uploadId);
+            parameters.text(counts[row].day);
+            parameters.integer(counts[row].setId);
+            parameters.integer(counts[row].templateNo);
+            parameters.integer(counts[row].sends);
+        }
+        RunWith(insert, TeamUsageRows(sql, rows), parameters);
+    }
+    transaction.commit();
+    return true;
+}
+
+std::vector<TeamServer::UsageRow> TeamServer::usage(const std::string& setName, int days)
+{
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    Parameters parameters;
+    parameters.integer(days);
+    parameters.text(setName);
+    RunWith(statement, TeamSqlFor(dialect_).usageReport, parameters);
+    std::vector<UsageRow> rows;
+    while (statement.fetch()) {
+        UsageRow row;
+        row.templateNo = statement.integerAt(1);
+        row.text = statement.textAt(2, static_cast<size_t>(-1) / 2);
+        row.sends = statement.integerAt(3);
+        row.desks = statement.integerAt(4);
+        rows.push_back(std::move(row));
+    }
+    return rows;
 }

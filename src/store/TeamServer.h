@@ -92,6 +92,36 @@ public:
     // the Windows user, the computer and the file's full path.
     static std::string SourceOf(const std::string& databasePath);
 
+    // What a desk asks (TeamSql's desk statements). The sets with their versions and the usage
+    // switch in one question; false on a server without sets (never initialised by a build
+    // that has them).
+    struct SetVersion {
+        long long setId = 0;
+        std::string name;
+        long long counter = 0;
+        std::string generation;
+        long long versionNo = 0;
+    };
+    bool readSets(std::vector<SetVersion>& sets, bool& usage);
+    Size setSize(long long setId, long long versionNo);
+    // As readTemplates for one version of one set; each with its TemplateNo.
+    void readSet(long long setId, long long versionNo, size_t textBytesAtMost,
+                 const std::function<bool(long long, std::string)>& take);
+    struct UsageCount {
+        std::string day; // "YYYY-MM-DD"
+        long long setId = 0, templateNo = 0, sends = 0;
+    };
+    // One upload in one transaction; false when the server has it already (its key refused it).
+    bool addUsage(const std::string& deskId, const std::string& uploadId, const std::vector<UsageCount>& counts);
+    // `team usage`: the current templates of the set named `setName`, the most sent over the
+    // last `days` days first.
+    struct UsageRow {
+        long long templateNo = 0;
+        std::string text;
+        long long sends = 0, desks = 0;
+    };
+    std::vector<UsageRow> usage(const std::string& setName, int days);
+
 private:
     struct Handles;
     std::unique_ptr<Handles> handles_;

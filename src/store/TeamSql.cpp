@@ -144,6 +144,21 @@ TeamSql PostgreSql()
                        "SELECT VersionNo, Source, LastTemplateNo FROM TeamHistory WHERE SetID = ? ORDER BY "
                        "VersionNo DESC LIMIT 1",
                        "'keep'"});
+    sql.deskSets = "SELECT s.SetID, s.Name, v.Version, v.Generation, s.CurrentVersion, (SELECT o.Value FROM TeamOption "
+                   "o WHERE o.Name = 'usage') FROM TeamSet s JOIN TeamVersion v ON v.ID = s.SetID ORDER BY s.SetID";
+    sql.deskSetSize = "SELECT COUNT(*), COALESCE(SUM(OCTET_LENGTH(TText)), 0), COALESCE(MAX(OCTET_LENGTH(TText)), 0) "
+                      "FROM TeamHistoryText WHERE SetID = ? AND VersionNo = ?";
+    sql.deskSetTemplates =
+        "SELECT TemplateNo, TText FROM TeamHistoryText WHERE SetID = ? AND VersionNo = ? ORDER BY TSortID";
+    sql.deskUpload = "INSERT INTO TeamUpload (DeskID, UploadID) VALUES (?, ?)";
+    sql.deskUsage = "INSERT INTO TeamUsage (DeskID, UploadID, Day, SetID, TemplateNo, Sends) VALUES (?, ?, CAST(? AS "
+                    "DATE), ?, ?, ?)";
+    sql.usageReport =
+        "SELECT h.TemplateNo, h.TText, COALESCE(u.Sends, 0), COALESCE(u.Desks, 0) FROM TeamSet s JOIN "
+        "TeamHistoryText h ON h.SetID = s.SetID AND h.VersionNo = s.CurrentVersion LEFT JOIN (SELECT "
+        "SetID, TemplateNo, SUM(Sends) AS Sends, COUNT(DISTINCT DeskID) AS Desks FROM TeamUsage WHERE Day "
+        "> CURRENT_DATE - CAST(? AS INTEGER) GROUP BY SetID, TemplateNo) u ON u.SetID = h.SetID AND "
+        "u.TemplateNo = h.TemplateNo WHERE s.Name = ? ORDER BY 3 DESC, h.TSortID";
     return sql;
 }
 
@@ -222,6 +237,24 @@ TeamSql SqlServer()
                             "SELECT TOP 1 VersionNo, Source, LastTemplateNo FROM dbo.TeamHistory WHERE SetID = ? "
                             "ORDER BY VersionNo DESC",
                             "N'keep'"});
+    sql.deskSets = "SELECT s.SetID, s.Name, v.Version, v.Generation, s.CurrentVersion, (SELECT o.Value FROM "
+                   "dbo.TeamOption o WHERE o.Name = 'usage') FROM dbo.TeamSet s JOIN dbo.TeamVersion v ON v.ID = "
+                   "s.SetID ORDER BY s.SetID";
+    sql.deskSetSize = "SELECT COUNT_BIG(*), COALESCE(SUM(CAST(DATALENGTH(TText) AS BIGINT)), 0) / 2, "
+                      "COALESCE(MAX(CAST(DATALENGTH(TText) AS BIGINT)), 0) / 2 FROM dbo.TeamHistoryText WHERE SetID = "
+                      "? AND VersionNo = ?";
+    sql.deskSetTemplates =
+        "SELECT TemplateNo, TText FROM dbo.TeamHistoryText WHERE SetID = ? AND VersionNo = ? ORDER BY TSortID";
+    sql.deskUpload = "INSERT INTO dbo.TeamUpload (DeskID, UploadID) VALUES (?, ?)";
+    sql.deskUsage = "INSERT INTO dbo.TeamUsage (DeskID, UploadID, Day, SetID, TemplateNo, Sends) VALUES (?, ?, "
+                    "CAST(? AS DATE), ?, ?, ?)";
+    sql.usageReport =
+        "SELECT h.TemplateNo, h.TText, COALESCE(u.Sends, 0), COALESCE(u.Desks, 0) FROM dbo.TeamSet s JOIN "
+        "dbo.TeamHistoryText h ON h.SetID = s.SetID AND h.VersionNo = s.CurrentVersion LEFT JOIN (SELECT "
+        "SetID, TemplateNo, SUM(CAST(Sends AS BIGINT)) AS Sends, COUNT(DISTINCT DeskID) AS Desks FROM "
+        "dbo.TeamUsage WHERE Day > DATEADD(day, -CAST(? AS INT), CAST(GETDATE() AS DATE)) GROUP BY SetID, "
+        "TemplateNo) u ON u.SetID = h.SetID AND u.TemplateNo = h.TemplateNo WHERE s.Name = ? ORDER BY 3 "
+        "DESC, h.TSortID";
     return sql;
 }
 
@@ -250,5 +283,13 @@ std::string TeamInsertRows(const TeamSql& sql, size_t rows)
     std::string text = sql.insertTemplate;
     for (size_t i = 1; i < rows; ++i)
         text += ", (?, ?)";
+    return text;
+}
+
+std::string TeamUsageRows(const TeamSql& sql, size_t rows)
+{
+    std::string text = sql.deskUsage;
+    for (size_t i = 1; i < rows; ++i)
+        text += ", (?, ?, CAST(? AS DATE), ?, ?, ?)";
     return text;
 }

@@ -100,6 +100,25 @@ struct TeamSql {
     // SetID is never given again.
     std::string removeSetRows, removeSetHistory, removeSet; // set
     std::string setOption;                                  // value, name
+
+    // What a desk asks, and what it adds while the lead counts usage.
+    // Every set: SetID, Name, its counter and generation, the version desks read, and the usage
+    // switch ('on'/'off', NULL when unset) in every row: one question for an unchanged check.
+    // Fails on a server without TeamSet (SQLSTATE 42P01 / 42S02).
+    std::string deskSets;
+    // As readSize and readTemplates, for one version of one set (parameters: SetID, VersionNo);
+    // the templates come as TemplateNo, TText.
+    std::string deskSetSize;
+    std::string deskSetTemplates;
+    // An upload: its row first (parameters: DeskID, UploadID), whose key refuses a repeat of
+    // one already committed, then its counts (DeskID, UploadID, the day as 'YYYY-MM-DD', SetID,
+    // TemplateNo, Sends; TeamUsageRows for several at once), in one transaction.
+    std::string deskUpload;
+    std::string deskUsage;
+    // `team usage`: the current version's templates of the set named by the second parameter
+    // with their sends and sending desks over the last days (the first parameter), the most
+    // sent first: TemplateNo, TText, Sends, Desks.
+    std::string usageReport;
 };
 
 const TeamSql& TeamSqlFor(TeamDialect dialect);
@@ -117,3 +136,7 @@ std::string TeamInsertRows(const TeamSql& sql, size_t rows);
 // order: a row of six parameters made a publish of 10,000 templates twice as slow.
 std::string TeamInsertVersionRows(const TeamSql& sql, long long setId, long long versionNo,
                                   const std::vector<TeamVersionRow>& rows, size_t first, size_t count);
+
+// Rows of usage counts an upload inserts with one statement (six parameters each).
+constexpr size_t kTeamUsageBatch = 100;
+std::string TeamUsageRows(const TeamSql& sql, size_t rows);

@@ -478,8 +478,8 @@ TEST_F(DbTool, TeamConnectStoresTheConnectionProtectedStatusNeverShowsItAndOffLe
     EXPECT_EQ(run({"check", db}), kExitDone) << output.out;
 
     EXPECT_EQ(run({"team", "status", db}), kExitDone);
-    EXPECT_EQ(output.out, db + "：团队模板库\n  服务器：db01\n  上次同步：从未同步\n  团队模板：0 条\n"
-                               "  上次错误：无\n  检查间隔：300 秒，每次最多 60 秒\n");
+    EXPECT_EQ(output.out, db + "：团队模板库\n  服务器：db01\n  上次同步：从未同步\n  模板组：默认\n"
+                               "  团队模板：0 条\n  上次错误：无\n  检查间隔：300 秒，每次最多 60 秒\n");
     EXPECT_EQ(output.out.find("s3cret"), std::string::npos);
 
     EXPECT_EQ(run({"team", "off", db}), kExitDone) << output.err;

@@ -5,6 +5,7 @@
 #include "Platform.h"
 #include "TeamDesk.h"
 #include "TeamLead.h"
+#include "TeamUsage.h"
 #include "TemplateIntake.h"
 
 #include "backup/Backup.h"
@@ -481,7 +482,7 @@ std::string HelpText()
            "      第几行起超过；大于 64 MB 的文件不读取。\n"
            "      Velmora 运行时不导入，导入期间启动的 Velmora 等导入结束后才打开数据库；不会新建\n"
            "      数据库。\n" +
-           LeadTeamHelp() + DeskTeamHelp() +
+           LeadTeamHelp() + DeskTeamHelp() + TeamUsageHelp() +
            "  team init、publish 和 connect 的连接文字中不要写密码：命令行上的文字，这台电脑上的其他\n"
            "  程序都能看到。连接文字中没有 Pwd=（或 Password=），又不是 Windows 身份验证时，工具提示\n"
            "  输入密码，输入的字不显示（直接回车表示不用密码）；标准输入不是控制台时，读它的下一行\n"
@@ -526,6 +527,8 @@ int RunDbTool(const std::vector<std::string>& arguments, Platform& platform, Too
     }
     if (IsDeskTeamCommand(arguments))
         return RunDeskTeamCommand(arguments, platform, output);
+    if (IsTeamUsageCommand(arguments))
+        return RunTeamUsage(arguments, platform, output);
     if (command == "new")
         return New(arguments, platform, report);
     if (command == "check") {
