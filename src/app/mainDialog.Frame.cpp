@@ -3,6 +3,7 @@
 #include "app/mainDialog.h"
 
 #include "app/AboutDialog.h"
+#include "app/TeamJoinDialog.h"
 #include "app/mainLayout.h"
 #include "backup/BkDialog.h"
 #include "settings/SysDialog.h"
@@ -145,6 +146,7 @@ void TMainFrm::OnCommand(UINT id)
     case cmdN3:
     case cmdN12: OpenWindow(&TMainFrm::OpenTemplateManager); break;
     case cmdN14: OpenWindow(&TMainFrm::OpenRestore); break;
+    case cmdTeamJoin: OpenWindow(&TMainFrm::OpenTeamJoin); break;
     case cmdN5:
     case cmdN23: ShowHelp(); break;
     case cmdN7:
@@ -211,6 +213,10 @@ void TMainFrm::OpenTemplateManager()
     RunModal(*NewTemplateManager(_conn, hwnd()));
     // The list follows the order stored at the manager's close; the search box keeps its text.
     ShowAllTemplates();
+}
+void TMainFrm::OpenTeamJoin()
+{
+    RunModal(*NewTeamJoinWindow(_conn, [this](const std::function<void()>& change) { ChangeTeamLibrary(change); }));
 }
 void TMainFrm::OpenRestore()
 {

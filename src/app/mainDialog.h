@@ -59,6 +59,10 @@ private:
     void StartTeamLibrary();
     void OnTeamChecked(WPARAM result);
     void ShowTeamHint();
+    // The join window's change to the desk's team library: made while the check rests, then
+    // the list follows and the first check starts at once. A policy's change the same way.
+    void ChangeTeamLibrary(const std::function<void()>& change);
+    void OnPolicyChanged();
     // Lists again after the team rows changed, keeping the search, the selection and the top row.
     void ReloadKeepingView();
     // The same for the team's rows alone, in slices (kFillTeamRows) that leave the window
@@ -78,6 +82,7 @@ private:
     void OnTrayMessage(LPARAM event);
     void OnQueryEndSession();
     void OnEndSession(bool ending);
+    void OpenTeamJoin();
     void HoldSessionEnd(bool hold);
     void Image1Click();
     void Image3Click();

@@ -53,6 +53,7 @@ enum MainCommand : UINT {
     cmdN14 = 1014, // 数据还原
     cmdN18 = 1018, // 关于系统
     cmdN23 = 1023, // 系统帮助
+    cmdTeamJoin = 1030, // 团队模板库…
 };
 
 const std::vector<MenuItemLayout>& TrayMenuLayout();   // PopupMenu1

@@ -32,7 +32,10 @@ CREATE TABLE IF NOT EXISTS TTeamConfig (
     TRefusedCounter INTEGER,
     TRefusedGeneration TEXT,
     TRefusedError TEXT,
-    TDeadlineSeconds INTEGER
+    TDeadlineSeconds INTEGER,
+    TCacheIdentity TEXT,
+    TPolicyPassword BLOB,
+    TPolicyPasswordIdentity TEXT
 );
 )sql";
 
@@ -40,7 +43,8 @@ CREATE TABLE IF NOT EXISTS TTeamConfig (
 const char* const kLaterColumns[][2] = {
     {"TIdentity", "TEXT"},           {"TGeneration", "TEXT"},        {"TNote", "TEXT"},
     {"TRefusedCounter", "INTEGER"},  {"TRefusedGeneration", "TEXT"}, {"TRefusedError", "TEXT"},
-    {"TDeadlineSeconds", "INTEGER"},
+    {"TDeadlineSeconds", "INTEGER"}, {"TCacheIdentity", "TEXT"},     {"TPolicyPassword", "BLOB"},
+    {"TPolicyPasswordIdentity", "TEXT"},
 };
 
 bool HasTeamTables(Database& database)
@@ -105,11 +109,15 @@ std::optional<TeamSettings> ReadTeamSettings(Connection& connection)
     settings.checkSeconds = seconds > 0 ? seconds : kDefaultTeamCheckSeconds;
     const int deadline = query.hasField("TDeadlineSeconds") ? query.fieldInt("TDeadlineSeconds") : 0;
     settings.deadlineSeconds = deadline > 0 ? deadline : kDefaultTeamDeadlineSeconds;
+    const std::string cacheIdentity = TextIfThere(query, "TCacheIdentity");
+    settings.cacheIdentity = cacheIdentity.empty() ? settings.identity : cacheIdentity;
+    settings.policyPassword = TextIfThere(query, "TPolicyPassword");
+    settings.policyPasswordIdentity = TextIfThere(query, "TPolicyPasswordIdentity");
     return settings;
 }
 
 void ConnectTeamLibrary(Connection& connection, const std::string& protectedConnection, const std::string& server,
-                        const std::string& identity)
+                        const std::string& identity, const std::string& cacheFor)
 {
     Transaction transaction(connection);
     connection.database().exec(kCreateTeamTables);
@@ -117,7 +125,8 @@ void ConnectTeamLibrary(Connection& connection, const std::string& protectedConn
     const std::optional<TeamSettings> before = ReadTeamSettings(connection);
     // The cache is the whole connection's: another database on the same server, another user
     // or port is another library.
-    const bool keep = before && !identity.empty() && before->identity == identity;
+    const std::string owner = cacheFor.empty() ? identity : cacheFor;
+    const bool keep = before && !owner.empty() && before->cacheIdentity == owner;
     if (!keep)
         connection.execute("delete from TTeamText");
     Query count(connection);
@@ -128,12 +137,45 @@ void ConnectTeamLibrary(Connection& connection, const std::string& protectedConn
     connection.execute("delete from TTeamConfig");
     connection.execute(
         "insert into TTeamConfig (TID, TConnection, TServer, TCounter, TLastSync, TRows, TLastError, "
-        "TCheckSeconds, TIdentity, TNote, TDeadlineSeconds) values (1, ?, ?, NULL, ?, ?, '', ?, ?, ?, ?)",
+        "TCheckSeconds, TIdentity, TNote, TDeadlineSeconds, TCacheIdentity, TPolicyPassword, "
+        "TPolicyPasswordIdentity) values (1, ?, ?, NULL, ?, ?, '', ?, ?, ?, ?, ?, ?, ?)",
         {SqlParam::Blob(protectedConnection), SqlParam::Text(server),
          SqlParam::Text(keep && rows > 0 && before->lastSync > 0 ? FormatDateTime(before->lastSync) : ""),
          SqlParam::Integer(rows), SqlParam::Integer(seconds), SqlParam::Text(identity),
-         SqlParam::Text(keep ? before->note : ""), SqlParam::Integer(deadline)});
+         SqlParam::Text(keep ? before->note : ""), SqlParam::Integer(deadline), SqlParam::Text(owner),
+         SqlParam::Blob(before ? before->policyPassword : ""),
+         SqlParam::Text(before ? before->policyPasswordIdentity : "")});
     transaction.commit();
+}
+
+bool AdoptTeamCache(Connection& connection, const std::string& identity)
+{
+    Transaction transaction(connection);
+    connection.database().exec(kCreateTeamTables);
+    UpgradeTeamTables(connection);
+    const std::optional<TeamSettings> before = ReadTeamSettings(connection);
+    if (before && before->cacheIdentity == identity)
+        return false;
+    connection.execute("delete from TTeamText");
+    if (before)
+        connection.execute("update TTeamConfig set TCounter=NULL, TGeneration=NULL, TLastSync='', TRows=0, "
+                           "TLastError='', TNote='', TRefusedCounter=NULL, TRefusedGeneration=NULL, "
+                           "TRefusedError=NULL, TCacheIdentity=? where TID=1",
+                           {SqlParam::Text(identity)});
+    else
+        connection.execute("insert into TTeamConfig (TID, TConnection, TServer, TLastSync, TRows, TLastError, "
+                           "TCheckSeconds, TIdentity, TNote, TDeadlineSeconds, TCacheIdentity) "
+                           "values (1, NULL, '', '', 0, '', ?, '', '', ?, ?)",
+                           {SqlParam::Integer(kDefaultTeamCheckSeconds), SqlParam::Integer(kDefaultTeamDeadlineSeconds),
+                            SqlParam::Text(identity)});
+    transaction.commit();
+    return true;
+}
+
+void StorePolicyPassword(Connection& connection, const std::string& identity, const std::string& protectedPassword)
+{
+    connection.execute("update TTeamConfig set TPolicyPassword=?, TPolicyPasswordIdentity=? where TID=1",
+                       {SqlParam::Blob(protectedPassword), SqlParam::Text(identity)});
 }
 
 void RecordTeamIdentity(Connection& connection, const std::string& identity)

@@ -25,16 +25,6 @@ int Fail(ToolOutput& output, int code, const std::string& line)
     return code;
 }
 
-std::string AsciiLower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string Filled(const std::optional<std::string>& value) { return value ? TrimText(*value) : std::string(); }
-
 // Holds the import's lock for a command that writes DB.mdb, and says when Velmora runs: the
 // program reads the team tables while it runs, so they change only while it does not.
 class WriteGuard {
@@ -84,6 +74,9 @@ int Connect(const std::string& database, const std::string& argument, Platform& 
     std::string server = TeamServerName(text);
     if (server.empty())
         server = "（连接字符串中没有写明）";
+    // While a policy names the connection, the cache stays its library; this desk's own
+    // setting waits until the policy goes.
+    const TeamChoice policy = ChooseTeam(platform.teamPolicy(), std::nullopt);
     std::string protectedText;
     try {
         protectedText = platform.protector().protect(text);
@@ -104,13 +97,16 @@ int Connect(const std::string& database, const std::string& argument, Platform& 
             } catch (const ProtectionError&) {
             }
         }
-        ConnectTeamLibrary(connection, protectedText, server, TeamConnectionIdentity(text));
+        ConnectTeamLibrary(connection, protectedText, server, TeamConnectionIdentity(text), policy.identity);
     } catch (const StoreError& e) {
         return Fail(output, kExitFileProblem, database + "：设置失败（" + StoreErrorText(e) + "），没有改动。");
     }
     output.out += database + "：已设置团队模板库（服务器 " + server +
                   "）。Velmora 启动后从服务器读取团队模板；现在不连接服务器。\n";
     output.out += database + "：连接字符串已为当前 Windows 用户加密保存，Velmora 要以这个用户运行才能连接。\n";
+    if (policy.connectionByPolicy)
+        output.out += database + "：管理员用策略设置了团队模板库（服务器 " + policy.server +
+                      "），策略取消之前 Velmora 使用策略的设置。\n";
     return kExitDone;
 }
 
@@ -145,20 +141,35 @@ int Status(const std::string& database, Platform& platform, ToolOutput& output)
     } catch (const StoreError& e) {
         return Fail(output, kExitUnusable, database + "：团队模板库的设置读不出（" + StoreErrorText(e) + "）。");
     }
-    if (!settings) {
+    const TeamChoice choice = ChooseTeam(platform.teamPolicy(), settings);
+    if (!choice.active) {
         output.out += database + "：没有设置团队模板库。\n";
         return kExitDone;
     }
-    // Only what is stored in clear: the connection text, password and all, is never shown.
+    // Only what is stored in clear: the connection text, password and all, is never shown. The
+    // cache counts only when it holds the library in use (Velmora empties it otherwise).
+    const bool cached = settings && settings->cacheIdentity == choice.identity;
     output.out += database + "：团队模板库\n";
-    output.out += "  服务器：" + settings->server + "\n";
-    output.out += "  上次同步：" + (settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") + "\n";
-    output.out += "  团队模板：" + std::to_string(settings->rows) + " 条\n";
-    output.out += "  上次错误：" + (settings->lastError.empty() ? "无" : settings->lastError) + "\n";
-    if (!settings->note.empty())
+    output.out += "  服务器：" + ShownWithSource(choice.server, choice.connectionByPolicy) + "\n";
+    if (choice.connectionByPolicy && settings && !settings->protectedConnection.empty())
+        output.out += "  本机的设置：服务器 " + settings->server + "，策略取消后使用\n";
+    if (choice.needsPassword)
+        output.out += "  密码：管理员设置的连接没有密码，请在 Velmora 的“团队模板库…”窗口中输入\n";
+    output.out += "  上次同步：" + (cached && settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") +
+                  "\n";
+    output.out += "  团队模板：" + std::to_string(cached ? settings->rows : 0) + " 条\n";
+    output.out += "  上次错误：" + (!cached || settings->lastError.empty() ? "无" : settings->lastError) + "\n";
+    if (cached && !settings->note.empty())
         output.out += "  说明：" + settings->note + "\n";
-    output.out += "  检查间隔：" + std::to_string(settings->checkSeconds) + " 秒，每次最多 " +
-                  std::to_string(settings->deadlineSeconds) + " 秒\n";
+    if (!choice.sets.empty()) {
+        std::string sets;
+        for (const std::string& set : choice.sets)
+            sets += (sets.empty() ? "" : "、") + set;
+        output.out += "  分组：" + ShownWithSource(sets, choice.setsByPolicy) + "\n";
+    }
+    output.out += "  检查间隔：" + ShownWithSource(std::to_string(choice.checkSeconds) + " 秒", choice.checkSecondsByPolicy) +
+                  "，每次最多 " + std::to_string(settings ? settings->deadlineSeconds : kDefaultTeamDeadlineSeconds) +
+                  " 秒\n";
     return kExitDone;
 }
 
@@ -181,47 +192,6 @@ int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& plat
     if (arguments.size() != 3)
         return Fail(output, kExitUsage, "用法：VelmoraDb team " + command + " DB.mdb");
     return command == "off" ? Off(arguments[2], platform, output) : Status(arguments[2], platform, output);
-}
-
-std::string TeamServerName(const std::string& connectionText)
-{
-    for (const char* key : {"Server", "Host", "Address", "Addr", "DSN"}) {
-        const std::string value = Filled(OdbcValue(connectionText, key));
-        if (!value.empty())
-            return value;
-    }
-    return {};
-}
-
-std::string TeamConnectionIdentity(const std::string& connectionText)
-{
-    // One name for each thing a connection text may name several ways.
-    static const std::vector<std::pair<const char*, const char*>> kSame = {
-        {"host", "server"},        {"address", "server"}, {"addr", "server"},     {"servername", "server"},
-        {"data source", "server"}, {"db", "database"},    {"dbname", "database"}, {"initial catalog", "database"},
-        {"user", "uid"},           {"user id", "uid"},    {"username", "uid"},
-    };
-    std::map<std::string, std::string> parts;
-    for (const auto& [name, value] : OdbcPairs(connectionText)) {
-        std::string key = AsciiLower(name);
-        if (key == "pwd" || key == "password")
-            continue;
-        for (const auto& [other, same] : kSame)
-            if (key == other)
-                key = same;
-        // Host and driver names know no letter case; a database's or user's name may.
-        const bool caseless = key == "driver" || key == "server" || key == "dsn";
-        parts.emplace(key, caseless ? AsciiLower(TrimText(value)) : TrimText(value));
-    }
-    std::string identity;
-    for (const auto& [key, value] : parts)
-        identity += key + "=" + Enclosed(value, '"') + ";";
-    return identity;
-}
-
-bool NamesOdbcDriver(const std::string& connectionText)
-{
-    return !Filled(OdbcValue(connectionText, "Driver")).empty() || !Filled(OdbcValue(connectionText, "DSN")).empty();
 }
 
 std::string DeskTeamHelp()
