@@ -291,7 +291,7 @@ void TTeamJoinFrm::Join()
         Say("连接没有保存（" + FailureText(e) + "）");
         return;
     }
-    message_ = "已连接团队模板库，正在读取团队模板";
+    message_ = "已连接团队模板库";
     ShowSetting();
 }
 
@@ -356,12 +356,14 @@ LRESULT TTeamJoinFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             ShowState();
         return 0;
     case kTested: OnTested(std::unique_ptr<Outcome>(reinterpret_cast<Outcome*>(lParam))); return 0;
-    case WM_CTLCOLORSTATIC: {
-        // The state and the read-only fields on the white panel.
-        const HDC dc = reinterpret_cast<HDC>(wParam);
-        SetBkColor(dc, RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
-    }
+    case WM_CTLCOLORSTATIC:
+        // The state lies on the white panel; a read-only field keeps the system's grey, so that
+        // it does not look as if it could be typed in.
+        if (reinterpret_cast<HWND>(lParam) == Child(C::State)) {
+            SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        }
+        break;
     case WM_DESTROY: KillTimer(hwnd(), kStateTimer); break;
     default: break;
     }
