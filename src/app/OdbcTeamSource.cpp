@@ -11,8 +11,7 @@ OdbcTeamSource::OdbcTeamSource(std::string protectedConnection, Protector& prote
 {
 }
 
-OdbcTeamSource::OdbcTeamSource(std::function<std::string()> connectionText)
-    : connectionText_(std::move(connectionText))
+OdbcTeamSource::OdbcTeamSource(std::function<std::string()> connectionText) : connectionText_(std::move(connectionText))
 {
 }
 

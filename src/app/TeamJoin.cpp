@@ -94,8 +94,11 @@ std::string JoinStateText(const TeamChoice& choice, const std::optional<TeamSett
                        "，服务器 " + (choice.server.empty() ? "（没有写明）" : choice.server) + "\n";
     const bool checked = settings && (settings->lastSync > 0 || !settings->lastError.empty());
     const bool offline = settings && !settings->lastError.empty();
-    text += std::string("状态：") + (!checked ? "还没有检查" : offline ? "离线" : "在线") + "，上次同步 " +
-            (settings && settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未") + "\n";
+    text += std::string("状态：") +
+            (!checked  ? "还没有检查"
+             : offline ? "离线"
+                       : "在线") +
+            "，上次同步 " + (settings && settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未") + "\n";
     text += "团队模板：" + std::to_string(settings ? settings->rows : 0) + " 条；分组：";
     std::string sets;
     for (const std::string& set : choice.sets)

@@ -113,9 +113,9 @@ void TTeamJoinFrm::CreateControls()
             break;
         default: continue;
         }
-        HWND control = CreateWindowExW(exStyle, kind, Widen(c.text).c_str(), style, c.left, c.top, c.width, height,
-                                       hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(TeamJoinControlId(c.id))),
-                                       instance, nullptr);
+        HWND control =
+            CreateWindowExW(exStyle, kind, Widen(c.text).c_str(), style, c.left, c.top, c.width, height, hwnd(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(TeamJoinControlId(c.id))), instance, nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.font()), FALSE);
     }
     for (const char* kind : {"PostgreSQL", "SQL Server"})

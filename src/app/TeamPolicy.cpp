@@ -60,9 +60,8 @@ TeamChoice ChooseTeam(const TeamPolicy& policy, const std::optional<TeamSettings
         choice.policyConnection = *connection;
         choice.identity = TeamConnectionIdentity(*connection);
         choice.server = TeamServerName(*connection);
-        choice.needsPassword = NeedsPassword(*connection) &&
-                               (!settings || settings->policyPassword.empty() ||
-                                settings->policyPasswordIdentity != choice.identity);
+        choice.needsPassword = NeedsPassword(*connection) && (!settings || settings->policyPassword.empty() ||
+                                                              settings->policyPasswordIdentity != choice.identity);
     } else if (settings && !settings->protectedConnection.empty()) {
         choice.active = true;
         choice.identity = settings->identity;

@@ -122,11 +122,10 @@ TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& inte
             return TeamCheckResult::NoLibrary;
         intervalSeconds = choice.checkSeconds;
         std::shared_ptr<OdbcTeamSource> odbc =
-            choice.connectionByPolicy
-                ? std::make_shared<OdbcTeamSource>([choice, settings = *settings, &protector] {
-                      return PolicyConnectionText(choice, settings, protector);
-                  })
-                : std::make_shared<OdbcTeamSource>(settings->protectedConnection, protector);
+            choice.connectionByPolicy ? std::make_shared<OdbcTeamSource>([choice, settings = *settings, &protector] {
+                return PolicyConnectionText(choice, settings, protector);
+            })
+                                      : std::make_shared<OdbcTeamSource>(settings->protectedConnection, protector);
         // A server that answers slowly holds the check no longer than its deadline.
         source.emplace(std::move(odbc), std::chrono::seconds(settings->deadlineSeconds));
         MarkedSource marked(*source, desk, atServer);

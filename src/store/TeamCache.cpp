@@ -41,9 +41,15 @@ CREATE TABLE IF NOT EXISTS TTeamConfig (
 
 // The columns of TTeamConfig that older builds did not make, in the order they came.
 const char* const kLaterColumns[][2] = {
-    {"TIdentity", "TEXT"},           {"TGeneration", "TEXT"},        {"TNote", "TEXT"},
-    {"TRefusedCounter", "INTEGER"},  {"TRefusedGeneration", "TEXT"}, {"TRefusedError", "TEXT"},
-    {"TDeadlineSeconds", "INTEGER"}, {"TCacheIdentity", "TEXT"},     {"TPolicyPassword", "BLOB"},
+    {"TIdentity", "TEXT"},
+    {"TGeneration", "TEXT"},
+    {"TNote", "TEXT"},
+    {"TRefusedCounter", "INTEGER"},
+    {"TRefusedGeneration", "TEXT"},
+    {"TRefusedError", "TEXT"},
+    {"TDeadlineSeconds", "INTEGER"},
+    {"TCacheIdentity", "TEXT"},
+    {"TPolicyPassword", "BLOB"},
     {"TPolicyPasswordIdentity", "TEXT"},
 };
 

@@ -126,7 +126,6 @@ std::string WithPassword(const std::string& text, const std::string& password)
     return completed + "Pwd=" + OdbcQuoted(password) + ";";
 }
 
-
 std::string TeamServerName(const std::string& connectionText)
 {
     for (const char* key : {"Server", "Host", "Address", "Addr", "DSN"}) {
@@ -167,4 +166,3 @@ bool NamesOdbcDriver(const std::string& connectionText)
 {
     return !Filled(OdbcValue(connectionText, "Driver")).empty() || !Filled(OdbcValue(connectionText, "DSN")).empty();
 }
-

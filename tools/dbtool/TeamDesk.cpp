@@ -155,8 +155,8 @@ int Status(const std::string& database, Platform& platform, ToolOutput& output)
         output.out += "  本机的设置：服务器 " + settings->server + "，策略取消后使用\n";
     if (choice.needsPassword)
         output.out += "  密码：管理员设置的连接没有密码，请在 Velmora 的“团队模板库…”窗口中输入\n";
-    output.out += "  上次同步：" + (cached && settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") +
-                  "\n";
+    output.out +=
+        "  上次同步：" + (cached && settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") + "\n";
     output.out += "  团队模板：" + std::to_string(cached ? settings->rows : 0) + " 条\n";
     output.out += "  上次错误：" + (!cached || settings->lastError.empty() ? "无" : settings->lastError) + "\n";
     if (cached && !settings->note.empty())
@@ -167,9 +167,9 @@ int Status(const std::string& database, Platform& platform, ToolOutput& output)
             sets += (sets.empty() ? "" : "、") + set;
         output.out += "  分组：" + ShownWithSource(sets, choice.setsByPolicy) + "\n";
     }
-    output.out += "  检查间隔：" + ShownWithSource(std::to_string(choice.checkSeconds) + " 秒", choice.checkSecondsByPolicy) +
-                  "，每次最多 " + std::to_string(settings ? settings->deadlineSeconds : kDefaultTeamDeadlineSeconds) +
-                  " 秒\n";
+    output.out +=
+        "  检查间隔：" + ShownWithSource(std::to_string(choice.checkSeconds) + " 秒", choice.checkSecondsByPolicy) +
+        "，每次最多 " + std::to_string(settings ? settings->deadlineSeconds : kDefaultTeamDeadlineSeconds) + " 秒\n";
     return kExitDone;
 }
 
@@ -210,5 +210,8 @@ std::string DeskTeamHelp()
            "  客服电脑上的 Velmora 把服务器上的每条模板按发布的规则再检查一遍：含控制字符（制表符和\n"
            "  换行以外的）或改变文字方向的字符的模板不使用，其余照常，并说明有几条没有使用；每条模板\n"
            "  最多 64 KB、整个库最多 100000 条和 64 MB，超过时整个库不用，仍用上次取回的，组长重新\n"
-           "  发布之前不再取回；每次检查最多 60 秒，服务器答不完就放弃，下次照常检查。\n";
+           "  发布之前不再取回；每次检查最多 60 秒，服务器答不完就放弃，下次照常检查。\n"
+           "  管理员可以用组策略设置团队模板库：注册表 Software\\Policies\\Velmora 中的 TeamConnection、\n"
+           "  TeamSets、TeamCheckSeconds，HKLM 优先于 HKCU。策略优先于 connect 的设置（不覆盖它，策略取消后\n"
+           "  仍用它），status 中标明“由管理员设置”。\n";
 }

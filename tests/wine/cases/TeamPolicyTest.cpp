@@ -42,9 +42,9 @@ private:
     static void write(HKEY hive, const wchar_t* name, DWORD type, const void* data, DWORD bytes)
     {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(hive, kPolicyKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExW(hive, kPolicyKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
         RegCloseKey(key);
     }
