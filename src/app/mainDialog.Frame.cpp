@@ -146,7 +146,7 @@ void TMainFrm::OnCommand(UINT id)
     case cmdN3:
     case cmdN12: OpenWindow(&TMainFrm::OpenTemplateManager); break;
     case cmdN14: OpenWindow(&TMainFrm::OpenRestore); break;
-    case cmdTeamJoin: OpenWindow(&TMainFrm::OpenTeamJoin); break;
+    case cmdN30: OpenWindow(&TMainFrm::OpenTeamJoin); break;
     case cmdN5:
     case cmdN23: ShowHelp(); break;
     case cmdN7:

@@ -35,18 +35,9 @@ const MenuItemLayout kSeparator = {"", 0, "", {}};
 const std::vector<MenuItemLayout>& TrayMenuLayout()
 {
     static const std::vector<MenuItemLayout> items = {
-        {"N15", cmdN15, "显示界面", {}},
-        kSeparator,
-        {"N1", cmdN1, "系统设置", {}},
-        kSeparator,
-        {"N3", cmdN3, "模板管理", {}},
-        kSeparator,
-        {"TeamJoin", cmdTeamJoin, "团队模板库…", {}},
-        kSeparator,
-        {"N5", cmdN5, "系统帮助", {}},
-        kSeparator,
-        {"N7", cmdN7, "关于系统", {}},
-        kSeparator,
+        {"N15", cmdN15, "显示界面", {}}, kSeparator, {"N1", cmdN1, "系统设置", {}},      kSeparator,
+        {"N3", cmdN3, "模板管理", {}},   kSeparator, {"N30", cmdN30, "团队模板库…", {}}, kSeparator,
+        {"N5", cmdN5, "系统帮助", {}},   kSeparator, {"N7", cmdN7, "关于系统", {}},      kSeparator,
         {"N9", cmdN9, "退出系统", {}},
     };
     return items;

@@ -42,18 +42,18 @@ const SkinLook kSkin = {kFontHeight, kFontHeight, kKeyColour, kPanelBorder, kCor
 
 // Commands of the two pop-up menus.
 enum MainCommand : UINT {
-    cmdN15 = 1015,      // 显示界面
-    cmdN1 = 1001,       // 系统设置
-    cmdN3 = 1003,       // 模板管理
-    cmdN5 = 1005,       // 系统帮助
-    cmdN7 = 1007,       // 关于系统
-    cmdN9 = 1009,       // 退出系统
-    cmdN10 = 1010,      // 系统设置
-    cmdN12 = 1012,      // 模板管理
-    cmdN14 = 1014,      // 数据还原
-    cmdN18 = 1018,      // 关于系统
-    cmdN23 = 1023,      // 系统帮助
-    cmdTeamJoin = 1030, // 团队模板库…
+    cmdN15 = 1015, // 显示界面
+    cmdN1 = 1001,  // 系统设置
+    cmdN3 = 1003,  // 模板管理
+    cmdN5 = 1005,  // 系统帮助
+    cmdN7 = 1007,  // 关于系统
+    cmdN9 = 1009,  // 退出系统
+    cmdN10 = 1010, // 系统设置
+    cmdN12 = 1012, // 模板管理
+    cmdN14 = 1014, // 数据还原
+    cmdN18 = 1018, // 关于系统
+    cmdN23 = 1023, // 系统帮助
+    cmdN30 = 1030, // 团队模板库…
 };
 
 const std::vector<MenuItemLayout>& TrayMenuLayout();   // PopupMenu1
