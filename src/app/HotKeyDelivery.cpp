@@ -23,14 +23,14 @@ bool HotKeyDelivery::WMHotKey(unsigned modifiers, unsigned key, int configKey)
     return true;
 }
 
-void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
+bool HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
 {
     // Without a selected row there is nothing to deliver: stay armed and shown.
     if (!armed_ || !selected || delivering_)
-        return;
+        return false;
     if (text.empty()) {
         armed_ = false;
-        return;
+        return false;
     }
     if (target_ != 0) {
         const bool unicode = desktop_.isUnicodeWindow(target_);
@@ -40,7 +40,7 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
             // Never a silent '?' in a reply: nothing is typed, the list stays, and the
             // user learns which characters that window cannot take.
             desktop_.reportNotTaken(missing);
-            return;
+            return false;
         }
         delivering_ = true;
         desktop_.activate(target_);
@@ -53,7 +53,7 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
             // Nothing more can reach that window: the user is told, and the list stays
             // for another try once Velmora runs with the same rights.
             desktop_.reportRefused(TypedPart(text, messages, taken), text);
-            return;
+            return false;
         case UnitSent::TargetClosed:
         case UnitSent::TargetHung:
         case UnitSent::KindChanged:
@@ -65,7 +65,7 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
                                     stop == UnitSent::TargetClosed ? TypingStop::TargetClosed
                                     : stop == UnitSent::TargetHung ? TypingStop::TargetHung
                                                                    : TypingStop::KindChanged);
-            return;
+            return false;
         case UnitSent::Taken:
         case UnitSent::ProgramEnding: break; // all typed, or the program ends anyway
         }
@@ -78,11 +78,12 @@ void HotKeyDelivery::ListBox1DblClick(bool selected, const std::string& text)
         // The agent goes on where she was, without a click: after the notice, which needs
         // this program in front.
         desktop_.returnToForeground();
-        return;
+        return stop == UnitSent::Taken;
     }
     desktop_.hideToTray();
     armed_ = false;
     desktop_.returnToForeground();
+    return false;
 }
 
 bool HotKeyDelivery::Prepare(const std::string& text, bool unicode, Messages& messages,

@@ -102,7 +102,8 @@ public:
     bool WMHotKey(unsigned modifiers, unsigned key, int configKey);
 
     // ListBox1DblClick: `selected` tells whether a row is selected, `text` is its full entry (UTF-8).
-    void ListBox1DblClick(bool selected, const std::string& text);
+    // True when the reply reached its window whole (a delivery that counts).
+    bool ListBox1DblClick(bool selected, const std::string& text);
 
     bool HotKeyArmed() const { return armed_; }
     WindowHandle TargetWnd() const { return target_; }

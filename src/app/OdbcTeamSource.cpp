@@ -75,3 +75,58 @@ void OdbcTeamSource::readTemplates(size_t textBytesAtMost, const std::function<b
         throw TeamFailure(TeamErrorText(e));
     }
 }
+
+std::optional<TeamServerSets> OdbcTeamSource::sets()
+{
+    try {
+        std::vector<TeamServer::SetVersion> found;
+        TeamServerSets sets;
+        if (!server().readSets(found, sets.usage))
+            return std::nullopt;
+        for (TeamServer::SetVersion& set : found)
+            sets.sets.push_back(
+                {set.setId, std::move(set.name), {set.counter, std::move(set.generation)}, set.versionNo, 0});
+        return sets;
+    } catch (const TeamError& e) {
+        throw TeamFailure(TeamErrorText(e));
+    }
+}
+
+TeamLibrarySize OdbcTeamSource::setSize(const TeamSetState& set)
+{
+    try {
+        const TeamServer::Size size = server().setSize(set.setId, set.versionNo);
+        return {size.templates, size.bytes, size.largestBytes};
+    } catch (const TeamError& e) {
+        throw TeamFailure(TeamErrorText(e));
+    }
+}
+
+void OdbcTeamSource::readSet(const TeamSetState& set, size_t textBytesAtMost,
+                             const std::function<bool(TeamTemplate)>& take)
+{
+    try {
+        server().readSet(set.setId, set.versionNo, textBytesAtMost, [&](long long templateNo, std::string text) {
+            TeamTemplate row;
+            row.id = templateNo;
+            row.text = std::move(text);
+            return take(std::move(row));
+        });
+    } catch (const TeamError& e) {
+        throw TeamFailure(TeamErrorText(e));
+    }
+}
+
+TeamUploadResult OdbcTeamSource::upload(const TeamUsageUpload& upload)
+{
+    std::vector<TeamServer::UsageCount> counts;
+    counts.reserve(upload.counts.size());
+    for (const TeamUsageCount& count : upload.counts)
+        counts.push_back({count.day, count.setId, count.templateNo, count.sends});
+    try {
+        return server().addUsage(upload.deskId, upload.uploadId, counts) ? TeamUploadResult::Added
+                                                                         : TeamUploadResult::AlreadyThere;
+    } catch (const TeamError& e) {
+        throw TeamFailure(TeamErrorText(e));
+    }
+}

@@ -99,11 +99,11 @@ std::string JoinStateText(const TeamChoice& choice, const std::optional<TeamSett
              : offline ? "离线"
                        : "在线") +
             "，上次同步 " + (settings && settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未") + "\n";
-    text += "团队模板：" + std::to_string(settings ? settings->rows : 0) + " 条；分组：";
+    text += "团队模板：" + std::to_string(settings ? settings->rows : 0) + " 条；团队模板集：";
     std::string sets;
     for (const std::string& set : choice.sets)
         sets += (sets.empty() ? "" : "、") + set;
-    text += ShownWithSource(sets.empty() ? "全部" : sets, choice.setsByPolicy) + "\n";
+    text += ShownWithSource(sets.empty() ? kDefaultTeamSetName : sets, choice.setsByPolicy) + "\n";
     if (choice.needsPassword)
         text += "管理员设置的连接没有密码，请输入密码后点“连接”。\n";
     if (offline)

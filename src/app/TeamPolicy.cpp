@@ -77,6 +77,8 @@ TeamChoice ChooseTeam(const TeamPolicy& policy, const std::optional<TeamSettings
     if (const std::optional<std::string> sets = Winning(Filled(policy.machine.sets), Filled(policy.user.sets))) {
         choice.sets = SplitTeamSets(*sets);
         choice.setsByPolicy = true;
+    } else if (settings) {
+        choice.sets = settings->sets;
     }
     return choice;
 }

@@ -40,7 +40,7 @@ struct TeamChoice {
     std::string server;   // for people to read
     int checkSeconds = kDefaultTeamCheckSeconds;
     bool checkSecondsByPolicy = false;
-    std::vector<std::string> sets; // the sets the desk lists; empty: every row
+    std::vector<std::string> sets; // the sets the desk lists, in order; empty: the default set
     bool setsByPolicy = false;
 };
 

@@ -45,7 +45,8 @@ namespace {
 
 class MersenneRandom : public RandomSource {
 public:
-    MersenneRandom() : engine_(GetTickCount() ^ GetCurrentProcessId()) {}
+    // The system's chance as well: upload names come from it.
+    MersenneRandom() : engine_(std::random_device()() ^ GetTickCount() ^ GetCurrentProcessId()) {}
     double next() override { return std::uniform_real_distribution<double>(0.0, 1.0)(engine_); }
 
 private:
@@ -93,6 +94,27 @@ public:
         AtServer mark(atServer_);
         source_.readTemplates(textBytesAtMost, take);
     }
+    std::optional<TeamServerSets> sets() override
+    {
+        AtServer mark(atServer_);
+        return source_.sets();
+    }
+    TeamLibrarySize setSize(const TeamSetState& set) override
+    {
+        AtServer mark(atServer_);
+        return source_.setSize(set);
+    }
+    void readSet(const TeamSetState& set, size_t textBytesAtMost,
+                 const std::function<bool(TeamTemplate)>& take) override
+    {
+        AtServer mark(atServer_);
+        source_.readSet(set, textBytesAtMost, take);
+    }
+    TeamUploadResult upload(const TeamUsageUpload& counts) override
+    {
+        AtServer mark(atServer_);
+        return source_.upload(counts);
+    }
 
 private:
     TeamSource& source_;
@@ -101,7 +123,7 @@ private:
 };
 
 // One check; what DB.mdb itself refuses counts as a failed check, never an end of the thread.
-TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& intervalSeconds,
+TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, RandomSource& random, int& intervalSeconds,
                           std::atomic<bool>& atServer, const TeamRowsRead& read, const StopRequested& stopping)
 {
     std::optional<DeadlineSource> source;
@@ -129,7 +151,12 @@ TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, int& inte
         // A server that answers slowly holds the check no longer than its deadline.
         source.emplace(std::move(odbc), std::chrono::seconds(settings->deadlineSeconds));
         MarkedSource marked(*source, desk, atServer);
-        result = CheckTeamLibrary(desk, marked, WinClock().now(), read, stopping).result;
+        const std::vector<std::string> policySets = choice.setsByPolicy ? choice.sets : std::vector<std::string>{};
+        result = CheckTeamLibrary(desk, marked, WinClock().now(), read, stopping, {}, policySets).result;
+        // Within the same deadline: an upload left waiting is repeated, under its name, next time.
+        if (result == TeamCheckResult::Unchanged || result == TeamCheckResult::Updated)
+            UploadTeamUsage(
+                desk, marked, [&random] { return RandomTeamId(random); }, stopping);
     } catch (const std::bad_alloc&) {
         failure = "检查团队模板库时内存不够，这次没有使用，仍用上次取回的团队模板";
     } catch (const StoreError& e) {
@@ -183,7 +210,7 @@ DWORD WINAPI Run(void* parameter)
     const StopRequested stopping = [&shared] { return shared->stopping.load(); };
     for (;;) {
         const TeamCheckResult result =
-            CheckOnce(desk, protector, intervalSeconds, shared->atServer, handOver, stopping);
+            CheckOnce(desk, protector, random, intervalSeconds, shared->atServer, handOver, stopping);
         // The server may have kept the thread past the stop: then nobody is told.
         if (result == TeamCheckResult::Stopped || WaitForSingleObject(shared->stopEvent, 0) == WAIT_OBJECT_0)
             break;

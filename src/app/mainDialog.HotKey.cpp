@@ -43,7 +43,9 @@ void TMainFrm::WMHotKey(LPARAM lParam)
 void TMainFrm::ListBox1DblClick()
 {
     const int index = static_cast<int>(SendMessageW(ListBox1, LB_GETCURSEL, 0, 0));
-    delivery_->ListBox1DblClick(index >= 0, index >= 0 ? EntryText(index) : std::string());
+    const std::string text = index >= 0 ? EntryText(index) : std::string();
+    if (delivery_->ListBox1DblClick(index >= 0, text) && index >= teamFirstRow_)
+        CountTeamDelivery(text);
 }
 
 void TMainFrm::HideByKey()

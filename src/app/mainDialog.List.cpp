@@ -1,9 +1,11 @@
 // The template list panel: loading, searching, painting the rows, the row hint.
 #include "app/mainDialog.h"
 
+#include "backup/WinFiles.h"
 #include "common/RowGeometry.h"
 #include "store/ConfigRecord.h"
 #include "app/PolicyRegistry.h"
+#include "store/Connection.h"
 #include "store/TeamCache.h"
 #include "templates/TeamSync.h"
 #include "common/Text.h"
@@ -270,7 +272,38 @@ void TMainFrm::ListBox1MouseMove(POINT listPoint)
     if (index < 0 || index == hintRow_)
         return;
     hintRow_ = index;
-    hints_.setWindowHint(ListBox1, EntryText(hintRow_));
+    hints_.setWindowHint(ListBox1, RowHint(index));
+}
+
+std::string TMainFrm::RowHint(int index)
+{
+    const std::string text = EntryText(index);
+    if (index < teamFirstRow_)
+        return text;
+    // A row of a named set says which; the default set's rows show their text alone.
+    try {
+        RowReader named(_conn, "select count(*) from TTeamSet where TSetID <> 1");
+        if (!named.next() || named.utf8At(0) == "0")
+            return text;
+        const std::optional<TeamRowOrigin> origin = FindTeamRow(_conn, text);
+        if (origin && origin->setId != kDefaultTeamSetId)
+            return "团队模板（" + origin->setName + "）\n" + text;
+    } catch (const std::exception&) {
+    }
+    return text;
+}
+
+void TMainFrm::CountTeamDelivery(const std::string& text)
+{
+    // A count that cannot be kept is not worth a box in the agent's way.
+    try {
+        const std::optional<TeamSettings> settings = ReadTeamSettings(_conn);
+        if (!settings || !settings->usage)
+            return;
+        if (const std::optional<TeamRowOrigin> origin = FindTeamRow(_conn, text))
+            CountTeamSend(_conn, origin->setId, origin->templateNo, WinClock().now());
+    } catch (const std::exception&) {
+    }
 }
 
 LRESULT TMainFrm::ListBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

@@ -63,6 +63,10 @@ private:
     // the list follows and the first check starts at once. A policy's change the same way.
     void ChangeTeamLibrary(const std::function<void()>& change);
     void OnPolicyChanged();
+    // A team row went out whole: counted while the lead counts usage.
+    void CountTeamDelivery(const std::string& text);
+    // The hint of a row: its text, after the name of its set for a named set's row.
+    std::string RowHint(int index);
     // Lists again after the team rows changed, keeping the search, the selection and the top row.
     void ReloadKeepingView();
     // The same for the team's rows alone, in slices (kFillTeamRows) that leave the window

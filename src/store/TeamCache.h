@@ -36,16 +36,39 @@ struct TeamLibraryVersion {
     bool operator!=(const TeamLibraryVersion& other) const { return !(*this == other); }
 };
 
+// The set a library of an older server is, and every desk's set unless it chose others.
+inline constexpr long long kDefaultTeamSetId = 1;
+extern const char* const kDefaultTeamSetName; // "默认"
+
 // One template of the team library: the server's id, its text (UTF-8) and its place in the
-// server's order, from 0.
+// server's order, from 0; the set it belongs to and, on a server with sets, its number there,
+// which stays the same across publishes (0 on an older server: such rows are not counted).
 struct TeamTemplate {
     long long id = 0;
     std::string text;
     long long sortId = 0;
+    long long setId = kDefaultTeamSetId;
+    long long templateNo = 0;
 
     bool operator==(const TeamTemplate& other) const
     {
-        return id == other.id && text == other.text && sortId == other.sortId;
+        return id == other.id && text == other.text && sortId == other.sortId && setId == other.setId &&
+               templateNo == other.templateNo;
+    }
+};
+
+// A set of the library as the desk last read it: which version of it the cached rows are,
+// and how many of its rows the character rule refused.
+struct TeamSetState {
+    long long setId = kDefaultTeamSetId;
+    std::string name;
+    TeamLibraryVersion version; // the set's change counter and generation
+    long long versionNo = 0;    // the version of the set desks read; 0 on an older server
+    int refusedRows = 0;
+
+    bool sameVersion(const TeamSetState& other) const
+    {
+        return setId == other.setId && version == other.version && versionNo == other.versionNo;
     }
 };
 
@@ -67,6 +90,12 @@ struct TeamSettings {
     std::string refusedError;
     int checkSeconds = kDefaultTeamCheckSeconds;
     int deadlineSeconds = kDefaultTeamDeadlineSeconds; // for one whole check
+    // The sets this desk lists, in its order; empty on a desk set up before sets: the default.
+    std::vector<std::string> sets;
+    // A random name of this desk, made at connect: usage counts are known by it, never by a user.
+    std::string deskId;
+    // The lead has turned usage counting on (as the server said at the last check).
+    bool usage = false;
     // Whose library the cache holds (an identity as above): the desk's own connection's, or
     // the one a policy names, which may differ from the desk's own and must not replace it.
     // A desk set up by an older build: its own identity.
@@ -77,6 +106,11 @@ struct TeamSettings {
     std::string policyPasswordIdentity;
 };
 
+// The sets a desk lists: its chosen ones, or the default set.
+std::vector<std::string> ChosenTeamSets(const TeamSettings& settings);
+// The sentence a desk says while the lead counts usage (the tray hint and `team status`).
+extern const char* const kTeamUsageSentence;
+
 // The settings, or nothing on a desk without a team library. Throws StoreError.
 std::optional<TeamSettings> ReadTeamSettings(Connection& connection);
 
@@ -84,14 +118,19 @@ std::optional<TeamSettings> ReadTeamSettings(Connection& connection);
 // when missing, the settings row written. Connecting again with the same `identity` (the same
 // driver, server, port, database and user; a new password) keeps the cache, so an offline desk
 // keeps its rows; any other connection empties it. Either way the next check reads the
-// templates. One transaction. While a policy names the connection in use, `cacheFor` is its
-// identity: the cache stays the policy's library, and only the desk's own setting changes.
+// templates. One transaction.
+// `sets` are the names the desk lists, in order (empty: the default set); `deskId` names the
+// desk unless it is connected again to the same library, which keeps the name it had.
+// While a policy names the connection in use, `cacheFor` is its identity: the cache stays the
+// policy's library, and only the desk's own setting changes.
 void ConnectTeamLibrary(Connection& connection, const std::string& protectedConnection, const std::string& server,
-                        const std::string& identity, const std::string& cacheFor = {});
+                        const std::string& identity, const std::vector<std::string>& sets = {},
+                        const std::string& deskId = {}, const std::string& cacheFor = {});
 // Makes the cache the library of `identity` (the connection in use, the desk's own or a
 // policy's): the tables are created when missing (a desk that only a policy connects), and a
-// cache that holds another connection's library is emptied, so the next check reads the
-// templates. True when anything changed. One transaction.
+// cache that holds another connection's library is emptied, with its sets' versions and the
+// usage counts not yet sent, so the next check reads the templates. True when anything
+// changed. One transaction.
 bool AdoptTeamCache(Connection& connection, const std::string& identity);
 // Keeps the password entered for the policy's connection of `identity`, protected.
 void StorePolicyPassword(Connection& connection, const std::string& identity, const std::string& protectedPassword);
@@ -117,9 +156,57 @@ using StopRequested = std::function<bool()>;
 // left out, or empty) and a successful check at `now`, in one transaction. Once `stopping`
 // says so the transaction is rolled back and false returned: the cache is as it was, and the
 // file is free for the backup made at exit.
+// `sets` are the states of the sets the templates come from (kept for the next check, which
+// reads again only the sets whose version moved).
 bool StoreTeamTemplates(Connection& connection, const std::vector<TeamTemplate>& templates,
                         const TeamLibraryVersion& version, const std::string& note, DateTime now,
-                        const StopRequested& stopping = {});
+                        const StopRequested& stopping = {}, const std::vector<TeamSetState>& sets = {});
+// The states StoreTeamTemplates kept, in the desk's order.
+std::vector<TeamSetState> ReadTeamSetStates(Connection& connection);
+// Whether the lead counts usage, as the server said; counts not yet sent go when it is off.
+void RecordTeamUsageSwitch(Connection& connection, bool on);
+
+// Where a team row listed on the desk comes from: the first cached row with this text.
+struct TeamRowOrigin {
+    long long setId = kDefaultTeamSetId;
+    std::string setName;
+    long long templateNo = 0; // 0: from an older server, not counted
+};
+std::optional<TeamRowOrigin> FindTeamRow(Connection& connection, const std::string& text);
+
+// Usage counts kept on the desk until they reach the server: per local day, set and template.
+// Bounded: days older than kTeamUsageDays before the newest count and rows beyond
+// kTeamUsageRows (the oldest days first) are dropped.
+inline constexpr int kTeamUsageDays = 90;
+inline constexpr int kTeamUsageRows = 20000;
+struct TeamUsageCount {
+    std::string day; // "YYYY-MM-DD", the desk's local day
+    long long setId = 0;
+    long long templateNo = 0;
+    long long sends = 0;
+
+    bool operator==(const TeamUsageCount& other) const
+    {
+        return day == other.day && setId == other.setId && templateNo == other.templateNo && sends == other.sends;
+    }
+};
+// One more delivery of a team row on `day`; nothing unless the lead counts usage.
+void CountTeamSend(Connection& connection, long long setId, long long templateNo, DateTime day);
+// The counts of one upload, under a name made once and kept until the server has them, so
+// that an upload repeated after a failure is the same upload.
+struct TeamUsageUpload {
+    std::string deskId;
+    std::string uploadId;
+    std::vector<TeamUsageCount> counts;
+};
+// The upload under way, or the counts not yet sent sealed as a new one named by `newId`
+// (in one transaction: a delivery counted meanwhile goes to the next); nothing when there are
+// no counts.
+std::optional<TeamUsageUpload> SealTeamUsage(Connection& connection, const std::function<std::string()>& newId);
+// Names a desk that has no name yet.
+void RecordTeamDeskId(Connection& connection, const std::string& deskId);
+// The server has the upload: its counts go.
+void ForgetTeamUpload(Connection& connection, const std::string& uploadId);
 // A check that found the library unchanged: a successful sync at `now`, the error cleared.
 void RecordTeamCheck(Connection& connection, DateTime now);
 // A failed check: the sentence is kept for the status, the cache and the last sync stay.

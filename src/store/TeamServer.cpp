@@ -9,7 +9,9 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <deque>
 #include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -179,11 +181,72 @@ public:
         return Utf8FromWide(text);
     }
 
+    // Binds parameter `number` to `text`, which must stay alive, unmoved, until the statement
+    // has run: the driver reads the buffers only then.
+    void bindText(SQLUSMALLINT number, std::wstring& text, SQLLEN& length)
+    {
+        length = static_cast<SQLLEN>(text.size() * sizeof(wchar_t));
+        // Beyond 4,000 characters SQL Server wants a long type for NVARCHAR(MAX).
+        const SQLSMALLINT type = text.size() > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+        check(SQLBindParameter(handle_.get(), number, SQL_PARAM_INPUT, SQL_C_WCHAR, type,
+                               text.empty() ? 1 : text.size(), 0, text.data(), length, &length));
+    }
+    // A NULL of the column's own type: PostgreSQL refuses a text NULL for a number.
+    void bindNull(SQLUSMALLINT number, SQLLEN& indicator, bool integer)
+    {
+        indicator = SQL_NULL_DATA;
+        check(SQLBindParameter(handle_.get(), number, SQL_PARAM_INPUT, integer ? SQL_C_SBIGINT : SQL_C_WCHAR,
+                               integer ? SQL_BIGINT : SQL_WVARCHAR, integer ? 0 : 1, 0, nullptr, 0, &indicator));
+    }
+    void bindInteger(SQLUSMALLINT number, SQLBIGINT& value)
+    {
+        check(SQLBindParameter(handle_.get(), number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, &value, 0,
+                               nullptr));
+    }
+    void execute() { check(SQLExecute(handle_.get())); }
+
     SQLHANDLE get() const { return handle_.get(); }
 
 private:
     OdbcHandle<SQL_HANDLE_STMT> handle_;
     const std::string& connectionText_;
+};
+
+} // namespace
+
+namespace {
+
+// Manual commit for one transaction; rolled back unless committed, and the connection
+// commits by itself again afterwards.
+class ServerTransaction {
+public:
+    ServerTransaction(SQLHANDLE connection, const std::string& connectionText)
+        : connection_(connection), connectionText_(connectionText)
+    {
+        if (!Succeeded(SQLSetConnectAttrW(connection_, SQL_ATTR_AUTOCOMMIT,
+                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
+            throw Failure(SQL_HANDLE_DBC, connection_, connectionText_);
+    }
+    ~ServerTransaction()
+    {
+        if (!committed_)
+            SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_ROLLBACK);
+        SQLSetConnectAttrW(connection_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    }
+    ServerTransaction(const ServerTransaction&) = delete;
+    ServerTransaction& operator=(const ServerTransaction&) = delete;
+
+    void commit()
+    {
+        if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT)))
+            throw Failure(SQL_HANDLE_DBC, connection_, connectionText_);
+        committed_ = true;
+    }
+
+private:
+    SQLHANDLE connection_;
+    const std::string& connectionText_;
+    bool committed_ = false;
 };
 
 } // namespace
@@ -220,12 +283,45 @@ TeamServer::TeamServer(const std::string& connectionText, int loginTimeoutSecond
 
 TeamServer::~TeamServer() = default;
 
+namespace {
+
+// The Windows user and the computer of whoever runs this, as a version records them.
+std::string WindowsUser()
+{
+    wchar_t name[257] = {};
+    DWORD length = sizeof name / sizeof name[0];
+    return GetUserNameW(name, &length) ? Utf8FromWide(name) : std::string();
+}
+
+std::string ComputerName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = sizeof name / sizeof name[0];
+    return GetComputerNameW(name, &length) ? Utf8FromWide(name) : std::string();
+}
+
+} // namespace
+
 void TeamServer::createTables()
 {
-    for (const std::string& sql : TeamSqlFor(dialect_).createTables) {
-        Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
-        statement.run(sql);
+    const SQLHANDLE dbc = handles_->connection.get();
+    const TeamSql& sql = TeamSqlFor(dialect_);
+    for (const std::string& create : sql.createTables)
+        Statement(dbc, queryTimeout_, connectionText_).run(create);
+    // The library an older build published becomes version 1, whole or not at all.
+    std::wstring user = WideOf(WindowsUser()), computer = WideOf(ComputerName());
+    ServerTransaction transaction(dbc, connectionText_);
+    for (const std::string& migrate : sql.migrateLibrary) {
+        Statement statement(dbc, queryTimeout_, connectionText_);
+        statement.prepare(migrate);
+        SQLLEN lengths[2] = {};
+        if (migrate.find('?') != std::string::npos) {
+            statement.bindText(1, user, lengths[0]);
+            statement.bindText(2, computer, lengths[1]);
+        }
+        statement.execute();
     }
+    transaction.commit();
 }
 
 long long TeamServer::counter()
@@ -288,43 +384,6 @@ std::vector<std::string> TeamServer::readTemplates()
     });
     return texts;
 }
-
-namespace {
-
-// Manual commit for one transaction; rolled back unless committed, and the connection
-// commits by itself again afterwards.
-class ServerTransaction {
-public:
-    ServerTransaction(SQLHANDLE connection, const std::string& connectionText)
-        : connection_(connection), connectionText_(connectionText)
-    {
-        if (!Succeeded(SQLSetConnectAttrW(connection_, SQL_ATTR_AUTOCOMMIT,
-                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
-            throw Failure(SQL_HANDLE_DBC, connection_, connectionText_);
-    }
-    ~ServerTransaction()
-    {
-        if (!committed_)
-            SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_ROLLBACK);
-        SQLSetConnectAttrW(connection_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
-    }
-    ServerTransaction(const ServerTransaction&) = delete;
-    ServerTransaction& operator=(const ServerTransaction&) = delete;
-
-    void commit()
-    {
-        if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT)))
-            throw Failure(SQL_HANDLE_DBC, connection_, connectionText_);
-        committed_ = true;
-    }
-
-private:
-    SQLHANDLE connection_;
-    const std::string& connectionText_;
-    bool committed_ = false;
-};
-
-} // namespace
 
 long long TeamServer::replaceTemplates(const std::vector<std::string>& texts)
 {
@@ -389,4 +448,465 @@ long long TeamServer::replaceTemplates(const std::vector<std::string>& texts)
     }
     transaction.commit();
     return now;
+}
+
+namespace {
+
+int IntegerOf(long long value) { return static_cast<int>(value); }
+
+} // namespace
+
+bool TeamServer::findSet(const std::string& name, int& setId, int& currentVersion)
+{
+    Statement find(handles_->connection.get(), queryTimeout_, connectionText_);
+    find.prepare(TeamSqlFor(dialect_).findSet);
+    std::wstring wide = WideOf(name);
+    SQLLEN length = 0;
+    find.bindText(1, wide, length);
+    find.execute();
+    if (!find.fetch())
+        return false;
+    setId = IntegerOf(find.integerAt(1));
+    currentVersion = IntegerOf(find.integerAt(2));
+    return true;
+}
+
+TeamServer::Published TeamServer::publishVersion(const std::string& setName, std::vector<TeamVersionRow> rows,
+                                                 const std::string& source, const std::string& note, bool numbered)
+{
+    const SQLHANDLE dbc = handles_->connection.get();
+    const TeamSql& sql = TeamSqlFor(dialect_);
+    const auto statement = [&] { return Statement(dbc, queryTimeout_, connectionText_); };
+    // Tables an older build made get what is new first, outside the transaction.
+    {
+        int setId = 0, current = 0;
+        try {
+            findSet(kTeamDefaultSet, setId, current);
+        } catch (const TeamError& e) {
+            if (e.fault() != TeamFault::TableMissing)
+                throw;
+            createTables();
+        }
+    }
+    Published published;
+    ServerTransaction transaction(dbc, connectionText_);
+    int currentVersion = 0;
+    if (!findSet(setName, published.setId, currentVersion)) {
+        Statement next = statement();
+        next.run(sql.newSetId);
+        if (!next.fetch())
+            throw TeamError(TeamFault::Unexpected, "no SetID");
+        SQLBIGINT setId = next.integerAt(1);
+        published.setId = IntegerOf(setId);
+        published.newSet = true;
+        Statement counterRow = statement();
+        counterRow.prepare(sql.insertSetCounter);
+        counterRow.bindInteger(1, setId);
+        counterRow.execute();
+        Statement setRow = statement();
+        setRow.prepare(sql.insertSet);
+        std::wstring name = WideOf(setName);
+        SQLLEN length = 0;
+        setRow.bindInteger(1, setId);
+        setRow.bindText(2, name, length);
+        setRow.execute();
+    }
+    SQLBIGINT setId = published.setId;
+    {
+        Statement move = statement();
+        move.prepare(sql.moveSetCounter);
+        move.bindInteger(1, setId);
+        move.execute();
+        if (move.rowCount() != 1)
+            throw TeamError(TeamFault::TableMissing, "the set's change counter has no row");
+    }
+    // Read again under the counter's lock: a publish that went first has moved it.
+    findSet(setName, published.setId, currentVersion);
+    SQLBIGINT newestVersion = 0;
+    long long lastTemplateNo = 0;
+    std::string newestSource;
+    {
+        Statement newest = statement();
+        newest.prepare(sql.readNewest);
+        newest.bindInteger(1, setId);
+        newest.execute();
+        if (newest.fetch()) {
+            newestVersion = newest.integerAt(1);
+            newestSource = newest.textAt(2, 4096);
+            lastTemplateNo = newest.integerAt(3);
+        }
+    }
+    long long keep = 100;
+    {
+        Statement read = statement();
+        read.run(sql.readKeep);
+        if (read.fetch())
+            keep = std::max(1LL, std::atoll(read.textAt(1, 32).c_str()));
+    }
+    std::vector<TeamVersionRow> current;
+    if (currentVersion > 0) {
+        Statement read = statement();
+        read.prepare(sql.readVersionRows);
+        SQLBIGINT version = currentVersion;
+        read.bindInteger(1, setId);
+        read.bindInteger(2, version);
+        read.execute();
+        while (read.fetch())
+            current.push_back({read.integerAt(1), read.integerAt(2), read.textAt(3, static_cast<size_t>(-1) / 2)});
+    }
+    const TeamIdentity identity = numbered                                      ? TeamIdentity::Numbered
+                                  : (!source.empty() && source == newestSource) ? TeamIdentity::SourceId
+                                                                                : TeamIdentity::Text;
+    published.comparison = CompareVersions(current, rows, identity, lastTemplateNo);
+    published.versionNo = IntegerOf(newestVersion + 1);
+    SQLBIGINT versionNo = published.versionNo;
+
+    // The rows in batches, one statement each, their buffers alive until it has run.
+    SQLBIGINT nextSortId = 0;
+    for (size_t first = 0; first < rows.size(); first += kTeamInsertBatch) {
+        const size_t count = std::min(kTeamInsertBatch, rows.size() - first);
+        std::vector<std::wstring> wide(count);
+        std::vector<SQLLEN> lengths(count), sourceNull(count);
+        std::vector<SQLBIGINT> sortIds(count), numbers(count), sources(count);
+        Statement insert = statement();
+        insert.prepare(TeamInsertVersionRows(sql, count));
+        for (size_t row = 0; row < count; ++row) {
+            const TeamVersionRow& from = rows[first + row];
+            wide[row] = WideOf(from.text);
+            sortIds[row] = nextSortId++;
+            numbers[row] = from.templateNo;
+            sources[row] = from.sourceId;
+            const auto at = static_cast<SQLUSMALLINT>(row * 6 + 1);
+            insert.bindInteger(at, setId);
+            insert.bindInteger(at + 1, versionNo);
+            insert.bindInteger(at + 2, sortIds[row]);
+            insert.bindInteger(at + 3, numbers[row]);
+            if (from.sourceId != 0)
+                insert.bindInteger(at + 4, sources[row]);
+            else
+                insert.bindNull(at + 4, sourceNull[row], true);
+            insert.bindText(at + 5, wide[row], lengths[row]);
+        }
+        insert.execute();
+    }
+    {
+        Statement line = statement();
+        line.prepare(sql.insertHistory);
+        std::wstring user = WideOf(WindowsUser()), computer = WideOf(ComputerName()), from = WideOf(source),
+                     said = WideOf(note);
+        SQLLEN lengths[4] = {};
+        SQLBIGINT counts[5] = {published.comparison.added, published.comparison.changed, published.comparison.removed,
+                               static_cast<SQLBIGINT>(rows.size()), published.comparison.lastTemplateNo};
+        line.bindInteger(1, setId);
+        line.bindInteger(2, versionNo);
+        line.bindText(3, user, lengths[0]);
+        line.bindText(4, computer, lengths[1]);
+        if (source.empty())
+            line.bindNull(5, lengths[2], false);
+        else
+            line.bindText(5, from, lengths[2]);
+        if (note.empty())
+            line.bindNull(6, lengths[3], false);
+        else
+            line.bindText(6, said, lengths[3]);
+        for (SQLUSMALLINT i = 0; i < 5; ++i)
+            line.bindInteger(static_cast<SQLUSMALLINT>(7 + i), counts[i]);
+        line.execute();
+    }
+    {
+        Statement make = statement();
+        make.prepare(sql.setCurrent);
+        make.bindInteger(1, versionNo);
+        make.bindInteger(2, setId);
+        make.execute();
+    }
+    // Desks that predate sets read the default set from TeamText: the server copies it there.
+    if (published.setId == 1) {
+        statement().run(sql.deleteTemplates);
+        Statement copy = statement();
+        copy.prepare(sql.copyToTeamText);
+        copy.bindInteger(1, versionNo);
+        copy.execute();
+    }
+    if (versionNo > keep) {
+        SQLBIGINT oldest = versionNo - keep;
+        for (const std::string* prune : {&sql.pruneRows, &sql.pruneHistory}) {
+            Statement remove = statement();
+            remove.prepare(*prune);
+            remove.bindInteger(1, setId);
+            remove.bindInteger(2, oldest);
+            remove.execute();
+        }
+    }
+    {
+        Statement read = statement();
+        read.prepare(sql.readSetCounter);
+        read.bindInteger(1, setId);
+        read.execute();
+        if (!read.fetch())
+            throw TeamError(TeamFault::TableMissing, "the set's change counter has no row");
+        published.counter = read.integerAt(1);
+    }
+    transaction.commit();
+    return published;
+}
+
+std::vector<TeamServer::HistoryLine> TeamServer::history(int setId, size_t atMost)
+{
+    Statement read(handles_->connection.get(), queryTimeout_, connectionText_);
+    read.prepare(TeamSqlFor(dialect_).readHistory);
+    SQLBIGINT set = setId;
+    read.bindInteger(1, set);
+    read.execute();
+    std::vector<HistoryLine> lines;
+    while (lines.size() < atMost && read.fetch()) {
+        HistoryLine line;
+        line.versionNo = IntegerOf(read.integerAt(1));
+        line.time = read.textAt(2, 64);
+        line.login = read.textAt(3, 256);
+        line.user = read.textAt(4, 256);
+        line.computer = read.textAt(5, 256);
+        line.note = read.textAt(6, 1024);
+        line.added = IntegerOf(read.integerAt(7));
+        line.changed = IntegerOf(read.integerAt(8));
+        line.removed = IntegerOf(read.integerAt(9));
+        line.rows = IntegerOf(read.integerAt(10));
+        line.source = read.textAt(11, 4096);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<TeamVersionRow> TeamServer::versionRows(int setId, int versionNo, size_t textBytesAtMost, size_t rowsAtMost)
+{
+    Statement read(handles_->connection.get(), queryTimeout_, connectionText_);
+    read.prepare(TeamSqlFor(dialect_).readVersionRows);
+    SQLBIGINT set = setId, version = versionNo;
+    read.bindInteger(1, set);
+    read.bindInteger(2, version);
+    read.execute();
+    std::vector<TeamVersionRow> rows;
+    while (rows.size() <= rowsAtMost && read.fetch())
+        rows.push_back({read.integerAt(1), read.integerAt(2), read.textAt(3, textBytesAtMost)});
+    return rows;
+}
+
+std::vector<TeamServer::SetLine> TeamServer::sets()
+{
+    Statement read(handles_->connection.get(), queryTimeout_, connectionText_);
+    read.run(TeamSqlFor(dialect_).readSets);
+    std::vector<SetLine> lines;
+    while (read.fetch()) {
+        SetLine line;
+        line.setId = IntegerOf(read.integerAt(1));
+        line.name = read.textAt(2, 256);
+        line.currentVersion = IntegerOf(read.integerAt(3));
+        line.rows = IntegerOf(read.integerAt(4));
+        line.lastPublish = read.textAt(5, 64);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+bool TeamServer::removeSet(const std::string& name)
+{
+    int setId = 0, current = 0;
+    const SQLHANDLE dbc = handles_->connection.get();
+    const TeamSql& sql = TeamSqlFor(dialect_);
+    ServerTransaction transaction(dbc, connectionText_);
+    if (!findSet(name, setId, current) || setId == 1)
+        return false;
+    SQLBIGINT set = setId;
+    // The counter first, as a publish does: a publish of this set under way finishes before.
+    for (const std::string* remove : {&sql.moveSetCounter, &sql.removeSetRows, &sql.removeSetHistory, &sql.removeSet}) {
+        Statement statement(dbc, queryTimeout_, connectionText_);
+        statement.prepare(*remove);
+        statement.bindInteger(1, set);
+        statement.execute();
+    }
+    transaction.commit();
+    return true;
+}
+
+void TeamServer::setOption(const std::string& name, const std::string& value)
+{
+    Statement write(handles_->connection.get(), queryTimeout_, connectionText_);
+    write.prepare(TeamSqlFor(dialect_).setOption);
+    std::wstring wideValue = WideOf(value), wideName = WideOf(name);
+    SQLLEN lengths[2] = {};
+    write.bindText(1, wideValue, lengths[0]);
+    write.bindText(2, wideName, lengths[1]);
+    write.execute();
+}
+
+std::string TeamServer::SourceOf(const std::string& databasePath)
+{
+    const std::wstring path = WideOf(databasePath);
+    wchar_t full[MAX_PATH * 4] = {};
+    const DWORD length = GetFullPathNameW(path.c_str(), sizeof full / sizeof full[0], full, nullptr);
+    std::wstring file = length > 0 && length < sizeof full / sizeof full[0] ? std::wstring(full, length) : path;
+    // Windows paths know no letter case.
+    CharLowerBuffW(file.data(), static_cast<DWORD>(file.size()));
+    return WindowsUser() + "@" + ComputerName() + ":" + Utf8FromWide(file);
+}
+
+namespace {
+
+// The parameters of one statement, kept where the driver reads them until it has run.
+class Parameters {
+public:
+    void text(const std::string& utf8)
+    {
+        texts_.push_back({WideOf(utf8), 0});
+        order_.push_back({true, texts_.size() - 1});
+    }
+    void integer(long long value)
+    {
+        integers_.push_back(value);
+        order_.push_back({false, integers_.size() - 1});
+    }
+    void bind(Statement& statement)
+    {
+        for (size_t i = 0; i < order_.size(); ++i) {
+            const auto number = static_cast<SQLUSMALLINT>(i + 1);
+            if (order_[i].first) {
+                auto& [wide, length] = texts_[order_[i].second];
+                length = static_cast<SQLLEN>(wide.size() * sizeof(wchar_t));
+                statement.check(SQLBindParameter(statement.get(), number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
+                                                 wide.empty() ? 1 : wide.size(), 0, wide.data(), length, &length));
+            } else {
+                statement.check(SQLBindParameter(statement.get(), number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0,
+                                                 0, &integers_[order_[i].second], 0, nullptr));
+            }
+        }
+    }
+
+private:
+    // Deques: a value's place stays put while more are added.
+    std::deque<std::pair<std::wstring, SQLLEN>> texts_;
+    std::deque<SQLBIGINT> integers_;
+    std::vector<std::pair<bool, size_t>> order_;
+};
+
+void RunWith(Statement& statement, const std::string& sql, Parameters& parameters)
+{
+    statement.prepare(sql);
+    parameters.bind(statement);
+    statement.check(SQLExecute(statement.get()));
+}
+
+} // namespace
+
+bool TeamServer::readSets(std::vector<SetVersion>& sets, bool& usage)
+{
+    sets.clear();
+    usage = false;
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    try {
+        statement.run(TeamSqlFor(dialect_).deskSets);
+    } catch (const TeamError& e) {
+        // A server without the tables of sets: its library is TeamText, as before.
+        if (e.sqlState() == "42P01" || e.sqlState() == "42S02")
+            return false;
+        throw;
+    }
+    while (statement.fetch()) {
+        SetVersion set;
+        set.setId = statement.integerAt(1);
+        set.name = statement.textAt(2, 256);
+        set.counter = statement.integerAt(3);
+        set.generation = statement.textAt(4, 256);
+        set.versionNo = statement.integerAt(5);
+        usage = statement.textAt(6, 16) == "on";
+        sets.push_back(std::move(set));
+    }
+    return true;
+}
+
+TeamServer::Size TeamServer::setSize(long long setId, long long versionNo)
+{
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    Parameters parameters;
+    parameters.integer(setId);
+    parameters.integer(versionNo);
+    RunWith(statement, TeamSqlFor(dialect_).deskSetSize, parameters);
+    Size size;
+    if (statement.fetch()) {
+        size.templates = statement.integerAt(1);
+        size.bytes = statement.integerAt(2);
+        size.largestBytes = statement.integerAt(3);
+    }
+    return size;
+}
+
+void TeamServer::readSet(long long setId, long long versionNo, size_t textBytesAtMost,
+                         const std::function<bool(long long, std::string)>& take)
+{
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    Parameters parameters;
+    parameters.integer(setId);
+    parameters.integer(versionNo);
+    RunWith(statement, TeamSqlFor(dialect_).deskSetTemplates, parameters);
+    while (statement.fetch()) {
+        const long long templateNo = statement.integerAt(1);
+        if (!take(templateNo, statement.textAt(2, textBytesAtMost)))
+            break;
+    }
+}
+
+bool TeamServer::addUsage(const std::string& deskId, const std::string& uploadId, const std::vector<UsageCount>& counts)
+{
+    const SQLHANDLE dbc = handles_->connection.get();
+    const TeamSql& sql = TeamSqlFor(dialect_);
+    ServerTransaction transaction(dbc, connectionText_);
+    {
+        Statement upload(dbc, queryTimeout_, connectionText_);
+        Parameters parameters;
+        parameters.text(deskId);
+        parameters.text(uploadId);
+        try {
+            RunWith(upload, sql.deskUpload, parameters);
+        } catch (const TeamError& e) {
+            // The upload's own key (23505, SQL Server's 23000 for error 2627): an earlier try
+            // was committed though its answer never came.
+            if (e.sqlState().compare(0, 2, "23") == 0)
+                return false;
+            throw;
+        }
+    }
+    for (size_t first = 0; first < counts.size(); first += kTeamUsageBatch) {
+        const size_t rows = std::min(kTeamUsageBatch, counts.size() - first);
+        Statement insert(dbc, queryTimeout_, connectionText_);
+        Parameters parameters;
+        for (size_t row = first; row < first + rows; ++row) {
+            parameters.text(deskId);
+            parameters.text(uploadId);
+            parameters.text(counts[row].day);
+            parameters.integer(counts[row].setId);
+            parameters.integer(counts[row].templateNo);
+            parameters.integer(counts[row].sends);
+        }
+        RunWith(insert, TeamUsageRows(sql, rows), parameters);
+    }
+    transaction.commit();
+    return true;
+}
+
+std::vector<TeamServer::UsageRow> TeamServer::usage(const std::string& setName, int days)
+{
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    Parameters parameters;
+    parameters.integer(days);
+    parameters.text(setName);
+    RunWith(statement, TeamSqlFor(dialect_).usageReport, parameters);
+    std::vector<UsageRow> rows;
+    while (statement.fetch()) {
+        UsageRow row;
+        row.templateNo = statement.integerAt(1);
+        row.text = statement.textAt(2, static_cast<size_t>(-1) / 2);
+        row.sends = statement.integerAt(3);
+        row.desks = statement.integerAt(4);
+        rows.push_back(std::move(row));
+    }
+    return rows;
 }

@@ -25,6 +25,8 @@ struct DeadlineSource::Call {
     std::exception_ptr error;
     TeamLibraryVersion version;
     TeamLibrarySize size;
+    std::optional<TeamServerSets> sets;
+    TeamUploadResult uploaded = TeamUploadResult::Added;
 };
 
 namespace {
@@ -112,4 +114,32 @@ void DeadlineSource::readTemplates(size_t textBytesAtMost, const std::function<b
             return !shared->givenUp && take(std::move(row));
         });
     });
+}
+
+std::optional<TeamServerSets> DeadlineSource::sets()
+{
+    return run([](TeamSource& source, Call& call) { call.sets = source.sets(); })->sets;
+}
+
+TeamLibrarySize DeadlineSource::setSize(const TeamSetState& set)
+{
+    return run([set](TeamSource& source, Call& call) { call.size = source.setSize(set); })->size;
+}
+
+void DeadlineSource::readSet(const TeamSetState& set, size_t textBytesAtMost,
+                             const std::function<bool(TeamTemplate)>& take)
+{
+    run([shared = shared_, set, textBytesAtMost, take](TeamSource& source, Call&) {
+        source.readSet(set, textBytesAtMost, [&](TeamTemplate row) {
+            std::lock_guard<std::mutex> gate(shared->gate);
+            return !shared->givenUp && take(std::move(row));
+        });
+    });
+}
+
+// An upload left behind at the deadline may still be committed: the next one, under the same
+// name, then finds it there.
+TeamUploadResult DeadlineSource::upload(const TeamUsageUpload& counts)
+{
+    return run([counts](TeamSource& source, Call& call) { call.uploaded = source.upload(counts); })->uploaded;
 }

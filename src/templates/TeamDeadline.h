@@ -27,6 +27,11 @@ public:
     TeamLibraryVersion version() override;
     TeamLibrarySize size() override;
     void readTemplates(size_t textBytesAtMost, const std::function<bool(TeamTemplate)>& take) override;
+    std::optional<TeamServerSets> sets() override;
+    TeamLibrarySize setSize(const TeamSetState& set) override;
+    void readSet(const TeamSetState& set, size_t textBytesAtMost,
+                 const std::function<bool(TeamTemplate)>& take) override;
+    TeamUploadResult upload(const TeamUsageUpload& upload) override;
 
     // Calls that passed their deadline and still wait on their server.
     static int LeftWaiting();

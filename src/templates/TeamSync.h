@@ -8,6 +8,7 @@
 #include "store/TeamCache.h"
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -36,6 +37,16 @@ struct TeamLimits {
     size_t libraryBytes = kMaxLibraryBytes;
 };
 
+// The sets on a server that has them, each with its version, and whether the lead counts usage.
+struct TeamServerSets {
+    std::vector<TeamSetState> sets;
+    bool usage = false;
+};
+
+// How an upload of usage counts ended: added now, or found on the server already (an earlier
+// try was committed though its answer was lost).
+enum class TeamUploadResult { Added, AlreadyThere };
+
 class TeamSource {
 public:
     virtual ~TeamSource() = default;
@@ -48,6 +59,18 @@ public:
     // until `take` returns false. A text longer than `textBytesAtMost` is not fetched whole: it
     // may be handed over cut, but always still longer than that.
     virtual void readTemplates(size_t textBytesAtMost, const std::function<bool(TeamTemplate)>& take) = 0;
+
+    // The sets with their versions and the usage switch, in one question; nothing from a
+    // server made by an older build and not initialised since: its library is the default
+    // set alone, asked for with version(), size() and readTemplates().
+    virtual std::optional<TeamServerSets> sets() { return std::nullopt; }
+    // As size() and readTemplates() for one version of one set; each template's id is its
+    // number in the set.
+    virtual TeamLibrarySize setSize(const TeamSetState& set);
+    virtual void readSet(const TeamSetState& set, size_t textBytesAtMost,
+                         const std::function<bool(TeamTemplate)>& take);
+    // Adds the counts with the upload's name in one transaction.
+    virtual TeamUploadResult upload(const TeamUsageUpload& upload);
 };
 
 enum class TeamCheckResult {
@@ -78,8 +101,17 @@ struct TeamCheck {
 // `stopping` is asked after each answer of the server and between the rows stored: once it
 // says so, the check writes nothing more and rolls back a store under way.
 using TeamRowsRead = std::function<void(const std::vector<TeamTemplate>&)>;
+// `sets`, when given, are the sets listed instead of the desk's own choice (a policy's).
 TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read = {},
-                           const StopRequested& stopping = {}, const TeamLimits& limits = {});
+                           const StopRequested& stopping = {}, const TeamLimits& limits = {},
+                           const std::vector<std::string>& sets = {});
+
+// After a check: the usage counts kept on the desk go to the server while the lead counts
+// usage, as one upload named once (`newId`) and repeated under that name until the server has
+// it, so that none is added twice. A failure keeps them for the next check and is not the
+// check's: it is not recorded. True when an upload reached the server (or was there already).
+bool UploadTeamUsage(Connection& desk, TeamSource& source, const std::function<std::string()>& newId,
+                     const StopRequested& stopping = {});
 
 // A number in [0, 1), as evenly spread as the caller's source of chance makes it.
 class RandomSource {
@@ -87,6 +119,9 @@ public:
     virtual ~RandomSource() = default;
     virtual double next() = 0;
 };
+
+// A name no other desk or upload has: 32 hexadecimal digits of chance.
+std::string RandomTeamId(RandomSource& random);
 
 // Milliseconds until the next check: the interval, moved by up to a fifth either way, so that
 // desks started together (a whole office at nine) spread their questions over the interval.

@@ -7,6 +7,7 @@
 #include "store/Connection.h"
 #include "store/TeamCache.h"
 #include "store/TeamConnectionText.h"
+#include "templates/TeamSync.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,24 @@ TeamPolicyValues Hive(const char* connection, const char* sets = nullptr, long l
         values.checkSeconds = seconds;
     return values;
 }
+
+// A server with two sets, a row in each.
+class TwoSets : public TeamSource {
+public:
+    void connect() override {}
+    TeamLibraryVersion version() override { return {1, "g"}; }
+    TeamLibrarySize size() override { return {2, 12, 6}; }
+    void readTemplates(size_t, const std::function<bool(TeamTemplate)>&) override {}
+    std::optional<TeamServerSets> sets() override
+    {
+        return TeamServerSets{{{1, "默认", {1, "g"}, 1, 0}, {2, "售前", {1, "g"}, 1, 0}}, false};
+    }
+    TeamLibrarySize setSize(const TeamSetState&) override { return {1, 6, 6}; }
+    void readSet(const TeamSetState& set, size_t, const std::function<bool(TeamTemplate)>& take) override
+    {
+        take({1, set.name + "行", 0, set.setId, 1});
+    }
+};
 
 } // namespace
 
@@ -159,7 +178,7 @@ TEST(TeamPolicy, APolicyMovesTheCacheAndItsRemovalGivesTheDeskBackItsOwnSetting)
     // The password entered for the policy's connection; `team connect` meanwhile keeps the policy's cache.
     StorePolicyPassword(desk, TeamConnectionIdentity(kPolicyB), protector.protect("b"));
     StoreTeamTemplates(desk, {{1, "策略库的一条", 0}}, {1, "g"}, "", 1);
-    ConnectTeamLibrary(desk, protector.protect(own), "db09", TeamConnectionIdentity(own),
+    ConnectTeamLibrary(desk, protector.protect(own), "db09", TeamConnectionIdentity(own), {}, {},
                        TeamConnectionIdentity(kPolicyB));
     const TeamChoice choice = SettleTeamLibrary(desk, policyOf(kPolicyB), &emptied);
     EXPECT_FALSE(emptied);
@@ -182,6 +201,27 @@ TEST(TeamPolicy, APolicyMovesTheCacheAndItsRemovalGivesTheDeskBackItsOwnSetting)
     EXPECT_TRUE(ReadTeamSettings(desk));
     EXPECT_FALSE(SettleTeamLibrary(desk, {}).active);
     EXPECT_FALSE(ReadTeamSettings(desk));
+}
+
+TEST(TeamPolicy, ThePolicysSetsAreListedInsteadOfTheDesksOwn)
+{
+    TempFolder folder;
+    Connection desk;
+    desk.setConnectionText(ConnectionTextFor(folder.deliveredDatabase()));
+    ConnectTeamLibrary(desk, "protected", "db01", "dsn=\"team\";");
+    TwoSets server;
+    const auto texts = [&desk] {
+        std::string joined;
+        for (const TeamTemplate& row : ReadTeamCache(desk))
+            joined += row.text + "|";
+        return joined;
+    };
+    ASSERT_EQ(CheckTeamLibrary(desk, server, 1).result, TeamCheckResult::Updated);
+    EXPECT_EQ(texts(), "默认行|");
+    const TeamChoice choice = ChooseTeam({Hive(nullptr, "售前"), Hive(nullptr)}, ReadTeamSettings(desk));
+    ASSERT_EQ(CheckTeamLibrary(desk, server, 2, {}, {}, {}, choice.sets).result, TeamCheckResult::Updated);
+    EXPECT_EQ(texts(), "售前行|");
+    EXPECT_TRUE(ReadTeamSettings(desk)->sets.empty()) << "the desk's own choice was replaced";
 }
 
 TEST(TeamPolicy, TheJoinWindowsFieldsMakeTheConnectionTextAndBack)

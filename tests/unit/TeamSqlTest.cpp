@@ -14,6 +14,8 @@ std::string All(const TeamSql& sql)
     std::string text;
     for (const std::string& create : sql.createTables)
         text += create + "\n";
+    for (const std::string& migrate : sql.migrateLibrary)
+        text += migrate + "\n";
     for (const std::string* statement :
          {&sql.readCounter, &sql.readVersion, &sql.readSize, &sql.readTemplates, &sql.hasGeneration, &sql.addGeneration,
           &sql.moveCounter, &sql.moveCounterOnly, &sql.deleteTemplates, &sql.insertTemplate})
@@ -31,7 +33,8 @@ TEST(TeamSql, SqlServerTextUsesItsOwnSyntaxAndKeepsEveryCharacter)
     const std::string text = All(TeamSqlFor(dialect));
     // It has no CREATE TABLE IF NOT EXISTS, no SERIAL, no ON CONFLICT, no LIMIT; a VARCHAR or TEXT
     // column would store the collation's code page and lose emoji.
-    for (const char* foreign : {"TABLE IF NOT EXISTS", "SERIAL", "ON CONFLICT", "LIMIT", " TEXT ", " VARCHAR("})
+    for (const char* foreign : {"TABLE IF NOT EXISTS", "SERIAL", "ON CONFLICT", "LIMIT", " TEXT ", "(MAX) UNIQUE",
+                                "LOCALTIMESTAMP", "SESSION_USER", " '"})
         EXPECT_EQ(text.find(foreign), std::string::npos) << foreign;
     EXPECT_NE(text.find("IF OBJECT_ID(N'dbo.TeamText', N'U') IS NULL CREATE TABLE dbo.TeamText (ID INT IDENTITY(1,1) "
                         "PRIMARY KEY, TText NVARCHAR(MAX) NOT NULL"),
@@ -52,7 +55,7 @@ TEST(TeamSql, PostgreSqlTextAndOtherServersRefused)
     const std::string text = All(sql);
     for (const char* foreign : {"NVARCHAR", "IDENTITY", "OBJECT_ID", "dbo.", "TOP "})
         EXPECT_EQ(text.find(foreign), std::string::npos) << foreign;
-    ASSERT_EQ(sql.createTables.size(), 5u);
+    ASSERT_GE(sql.createTables.size(), 5u);
     EXPECT_NE(sql.createTables[0].find("IF NOT EXISTS TeamText (ID SERIAL PRIMARY KEY, TText TEXT NOT NULL"),
               std::string::npos);
     EXPECT_NE(sql.createTables[2].find("ON CONFLICT (ID) DO NOTHING"), std::string::npos);
@@ -92,9 +95,9 @@ TEST(TeamSql, TheGenerationIsMadeAtInitAndAtEveryPublishAndTheSizeIsAskedFirst)
     };
     for (const Case& c : cases) {
         const TeamSql& sql = TeamSqlFor(c.dialect);
-        ASSERT_EQ(sql.createTables.size(), 5u);
+        ASSERT_GE(sql.createTables.size(), 5u);
         // The row exists before it gets its generation; nothing drops or deletes.
-        EXPECT_EQ(std::vector<std::string>(sql.createTables.begin() + 3, sql.createTables.end()), c.inCreate);
+        EXPECT_EQ(std::vector<std::string>(sql.createTables.begin() + 3, sql.createTables.begin() + 5), c.inCreate);
         for (const std::string& create : sql.createTables)
             for (const char* losing : {"DROP", "DELETE", "TRUNCATE"})
                 EXPECT_EQ(create.find(losing), std::string::npos) << create;
@@ -103,6 +106,61 @@ TEST(TeamSql, TheGenerationIsMadeAtInitAndAtEveryPublishAndTheSizeIsAskedFirst)
         EXPECT_NE(sql.readVersion.find("SELECT Version, Generation FROM "), std::string::npos);
         EXPECT_EQ(sql.moveCounterOnly.find("Generation"), std::string::npos);
         EXPECT_EQ(sql.readSize, c.size);
+    }
+}
+
+// Init on a library an older build made: every statement keeps what is there, and the library
+// becomes version 1 of the default set once, in its order, only while the set has no version.
+TEST(TeamSql, InitAddsTheVersionTablesAndMakesAnOlderLibraryVersionOne)
+{
+    struct Case {
+        TeamDialect dialect;
+        std::vector<std::string> tables; // each made only where it is missing
+        std::string defaultSet;
+        std::string noVersionYet;
+    };
+    const Case cases[] = {
+        {TeamDialect::PostgreSql,
+         {"CREATE TABLE IF NOT EXISTS TeamSet (", "CREATE TABLE IF NOT EXISTS TeamHistory (",
+          "CREATE TABLE IF NOT EXISTS TeamHistoryText (", "CREATE TABLE IF NOT EXISTS TeamOption (",
+          "CREATE TABLE IF NOT EXISTS TeamUsage (", "CREATE TABLE IF NOT EXISTS TeamUpload (",
+          "ALTER TABLE TeamText ADD COLUMN IF NOT EXISTS TemplateNo BIGINT"},
+         "VALUES (1, '默认', 0) ON CONFLICT (SetID) DO NOTHING",
+         "NOT EXISTS (SELECT 1 FROM TeamHistory WHERE SetID = 1)"},
+        {TeamDialect::SqlServer,
+         {"IF OBJECT_ID(N'dbo.TeamSet', N'U') IS NULL CREATE TABLE dbo.TeamSet (",
+          "IF OBJECT_ID(N'dbo.TeamHistory', N'U') IS NULL CREATE TABLE dbo.TeamHistory (",
+          "IF OBJECT_ID(N'dbo.TeamHistoryText', N'U') IS NULL CREATE TABLE dbo.TeamHistoryText (",
+          "IF OBJECT_ID(N'dbo.TeamOption', N'U') IS NULL CREATE TABLE dbo.TeamOption (",
+          "IF OBJECT_ID(N'dbo.TeamUsage', N'U') IS NULL CREATE TABLE dbo.TeamUsage (",
+          "IF OBJECT_ID(N'dbo.TeamUpload', N'U') IS NULL CREATE TABLE dbo.TeamUpload (",
+          "IF COL_LENGTH(N'dbo.TeamText', N'TemplateNo') IS NULL ALTER TABLE dbo.TeamText ADD TemplateNo BIGINT"},
+         "IF NOT EXISTS (SELECT 1 FROM dbo.TeamSet WHERE SetID = 1) INSERT INTO dbo.TeamSet (SetID, Name, "
+         "CurrentVersion) VALUES (1, N'默认', 0)",
+         "NOT EXISTS (SELECT 1 FROM dbo.TeamHistory WHERE SetID = 1)"},
+    };
+    for (const Case& c : cases) {
+        const TeamSql& sql = TeamSqlFor(c.dialect);
+        std::string creates;
+        for (const std::string& create : sql.createTables) {
+            creates += create + "\n";
+            for (const char* losing : {"DROP", "DELETE", "TRUNCATE"})
+                EXPECT_EQ(create.find(losing), std::string::npos) << create;
+        }
+        for (const std::string& table : c.tables)
+            EXPECT_NE(creates.find(table), std::string::npos) << table;
+        EXPECT_NE(creates.find(c.defaultSet), std::string::npos);
+        // Numbers, rows, the version's row with the lead's user and computer, then the set's current version.
+        ASSERT_EQ(sql.migrateLibrary.size(), 4u);
+        for (size_t i = 0; i < 3; ++i)
+            EXPECT_NE(sql.migrateLibrary[i].find(c.noVersionYet), std::string::npos) << sql.migrateLibrary[i];
+        EXPECT_NE(sql.migrateLibrary[0].find("ROW_NUMBER() OVER (ORDER BY TSortID, ID)"), std::string::npos);
+        EXPECT_NE(sql.migrateLibrary[1].find("SELECT 1, 1, TemplateNo - 1, TemplateNo, NULL, TText"),
+                  std::string::npos);
+        EXPECT_NE(sql.migrateLibrary[2].find("?, ?, NULL,"), std::string::npos);
+        EXPECT_NE(sql.migrateLibrary[2].find("HAVING COUNT(*) > 0"), std::string::npos);
+        EXPECT_NE(sql.migrateLibrary[3].find("SET CurrentVersion = 1 WHERE SetID = 1 AND CurrentVersion = 0"),
+                  std::string::npos);
     }
 }
 

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -67,8 +68,46 @@ public:
         }
     }
 
+    std::optional<TeamServerSets> sets() override { return serverSets; }
+    TeamLibrarySize setSize(const TeamSetState& set) override
+    {
+        TeamLibrarySize size;
+        for (const TeamTemplate& row : setRows[set.setId]) {
+            ++size.templates;
+            size.bytes += static_cast<long long>(row.text.size());
+        }
+        return size;
+    }
+    void readSet(const TeamSetState& set, size_t, const std::function<bool(TeamTemplate)>& take) override
+    {
+        ++setReads[set.setId];
+        for (const TeamTemplate& row : setRows[set.setId])
+            if (!take(row))
+                return;
+    }
+    TeamUploadResult upload(const TeamUsageUpload& counts) override
+    {
+        // The server's key on (desk, upload): a repeat of one committed adds nothing.
+        if (uploads.count(counts.uploadId)) {
+            if (uploadFails)
+                throw TeamFailure("连接中断了。");
+            return TeamUploadResult::AlreadyThere;
+        }
+        if (uploadFails && !committedBeforeFailing)
+            throw TeamFailure("连接中断了。");
+        uploads[counts.uploadId] = counts.counts;
+        if (uploadFails)
+            throw TeamFailure("连接在提交之后中断了。");
+        return TeamUploadResult::Added;
+    }
+
     long long counter = 1;
     std::string generation = "甲代";
+    std::optional<TeamServerSets> serverSets; // none: a server made by an older build
+    std::map<long long, Templates> setRows;
+    std::map<long long, int> setReads;
+    std::map<std::string, std::vector<TeamUsageCount>> uploads;
+    bool uploadFails = false, committedBeforeFailing = false;
     Templates rows;
     std::optional<size_t> failAt;
     std::function<void()> failWith; // throws something else than TeamFailure
@@ -373,6 +412,12 @@ TEST_F(TeamSync, TheTrayLineSaysOnlineOrOfflineWithTheLastSyncAndFitsItsRoom)
     const std::string cut = TeamHintLine(settings(), 100);
     EXPECT_EQ(CharacterCount(cut), 100);
     EXPECT_EQ(cut.substr(cut.size() - 3), "...");
+    // While usage is counted the desk says so whole, on a line of its own; the line above gives way.
+    RecordTeamUsageSwitch(desk, true);
+    const std::string counted = TeamHintLine(settings(), 100);
+    EXPECT_EQ(CharacterCount(counted), 100);
+    EXPECT_EQ(counted.substr(counted.size() - std::string(kTeamUsageSentence).size() - 4),
+              std::string("...\n") + kTeamUsageSentence);
 }
 
 // --- The server is untrusted: what a desk takes from it ------------------------------------
@@ -661,4 +706,171 @@ TEST_F(TeamSync, AServerSlowerThanTheDeadlineCostsOneSentenceAndTheNextCheckGoes
     EXPECT_TRUE(NoneLeftWaiting());
     EXPECT_EQ(slow->handed, 2u) << "the row read after the deadline went nowhere, and the read stopped";
     EXPECT_EQ(CachedTexts(ReadTeamCache(desk)), "新");
+}
+
+// A desk listing two sets of a server that has four: only a set whose version moved is read,
+// the cache lists the chosen sets in the desk's order, a set gone from the server goes from
+// the desk with one sentence, the limits hold over the sets together, and an older server
+// still serves the default set.
+TEST_F(TeamSync, TheChosenSetsAreListedInTheDesksOrderAndOnlyASetThatMovedIsReadAgain)
+{
+    ConnectTeamLibrary(desk, FakeProtector().protect("DSN=team"), "db01", "dsn=\"team\";", {"售后", "售前"}, "desk1");
+    const auto numbered = [](std::vector<std::string> texts, long long first) {
+        Templates rows;
+        for (std::string& text : texts)
+            rows.push_back({first, std::move(text), 0, 0, 0}), ++first;
+        return rows;
+    };
+    source.serverSets = TeamServerSets{{{1, "默认", {5, "g1"}, 3, 0},
+                                        {2, "售前", {1, "g2"}, 1, 0},
+                                        {3, "售后", {4, "g3"}, 2, 0},
+                                        {4, "退换货", {1, "g4"}, 1, 0}},
+                                       false};
+    source.setRows = {{1, numbered({"默认一"}, 1)},
+                      {2, numbered({"前一", "前二"}, 1)},
+                      {3, numbered({"后一"}, 7)},
+                      {4, numbered({"退一"}, 1)}};
+    const auto set = [&](long long id) -> TeamSetState& { return source.serverSets->sets[id - 1]; };
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        TeamCheckResult result;
+        std::string listed;             // the cache, in order
+        std::map<long long, int> reads; // of each set, all steps together
+        std::string note;
+        TeamLimits limits;
+    };
+    const Step steps[] = {
+        {"the first check reads both, 售后 first", [] {}, TeamCheckResult::Updated, "后一|前一|前二", {{2, 1}, {3, 1}}},
+        {"nothing moved", [] {}, TeamCheckResult::Unchanged, "后一|前一|前二", {{2, 1}, {3, 1}}},
+        {"another set moved",
+         [&] { set(4).version.counter = 2; },
+         TeamCheckResult::Unchanged,
+         "后一|前一|前二",
+         {{2, 1}, {3, 1}}},
+        {"售前 published anew",
+         [&] {
+             set(2).version = {2, "g2b"};
+             set(2).versionNo = 2;
+             source.setRows[2] = numbered({"前二", "前三"}, 2);
+         },
+         TeamCheckResult::Updated,
+         "后一|前二|前三",
+         {{2, 2}, {3, 1}}},
+        {"over the limits together, not one alone",
+         [&] {
+             set(3).version = {5, "g3b"};
+             set(3).versionNo = 3;
+             source.setRows[3] = numbered({"后一", "后二"}, 7);
+         },
+         TeamCheckResult::Failed,
+         "后一|前二|前三",
+         {{2, 2}, {3, 1}},
+         "",
+         TeamLimits{kMaxTemplateBytes, 3}},
+        {"refused, not read again",
+         [] {},
+         TeamCheckResult::Failed,
+         "后一|前二|前三",
+         {{2, 2}, {3, 1}},
+         "",
+         TeamLimits{kMaxTemplateBytes, 3}},
+        {"published again, within the limits",
+         [&] {
+             set(3).version = {6, "g3c"};
+             set(3).versionNo = 4;
+         },
+         TeamCheckResult::Updated,
+         "后一|后二|前二|前三",
+         {{2, 2}, {3, 2}}},
+        {"售前 removed from the server",
+         [&] { source.serverSets->sets.erase(source.serverSets->sets.begin() + 1); },
+         TeamCheckResult::Updated,
+         "后一|后二",
+         {{2, 2}, {3, 2}},
+         "服务器上没有团队模板集「售前」，这里不列出它的模板"},
+        {"an older server: the default set only",
+         [&] {
+             source.serverSets.reset();
+             source.rows = Rows({"旧库一"}, 9);
+         },
+         TeamCheckResult::Updated,
+         "",
+         {{2, 2}, {3, 2}},
+         "服务器上没有团队模板集「售后」「售前」"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        const TeamCheck checked = CheckTeamLibrary(desk, source, kNine, {}, {}, step.limits);
+        EXPECT_EQ(checked.result, step.result) << checked.error;
+        const Templates cached = ReadTeamCache(desk);
+        EXPECT_EQ(CachedTexts(cached), step.listed);
+        EXPECT_EQ(source.setReads, step.reads);
+        EXPECT_NE(settings().note.find(step.note), std::string::npos) << settings().note;
+        for (size_t i = 0; i < cached.size(); ++i)
+            EXPECT_EQ(cached[i].sortId, static_cast<long long>(i));
+        // Each row keeps its set and number, for the hint and the counts.
+        if (const std::optional<TeamRowOrigin> origin = FindTeamRow(desk, "后二")) {
+            EXPECT_EQ(origin->setName, "售后");
+            EXPECT_EQ(origin->templateNo, 8);
+        }
+    }
+    ConnectTeamLibrary(desk, FakeProtector().protect("DSN=team"), "db01", "dsn=\"team\";", {}, "other");
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+    EXPECT_EQ(CachedTexts(ReadTeamCache(desk)), "旧库一");
+    EXPECT_EQ(settings().deskId, "desk1") << "the same library keeps the desk's name";
+    EXPECT_EQ(ReadTeamCache(desk)[0].templateNo, 0) << "an older server's rows are not counted";
+}
+
+// Usage counts reach the server once: an upload whose answer is lost is repeated under its
+// name and found there; one that failed before its commit is added whole at the next try.
+TEST_F(TeamSync, AnUploadOfUsageCountsIsRepeatedWholeUnderItsNameAndNeverAddedTwice)
+{
+    // A desk an older build set up has no name yet: its first upload makes one.
+    desk.execute("update TTeamConfig set TDeskID=NULL");
+    source.serverSets = TeamServerSets{{{1, "默认", {1, "g"}, 1, 0}}, true};
+    source.setRows = {{1, {{11, "您好", 0, 0, 0}, {12, "再见", 0, 0, 0}}}};
+    ASSERT_EQ(check().result, TeamCheckResult::Updated);
+    ASSERT_TRUE(settings().usage);
+    const DateTime day1 = kNine, day2 = kNine + 1;
+    for (const auto& [no, day] : {std::pair{11LL, day1}, {11LL, day1}, {12LL, day2}})
+        CountTeamSend(desk, kDefaultTeamSetId, no, day);
+    int ids = 0;
+    const auto newId = [&ids] { return "up" + std::to_string(++ids); };
+    const std::vector<TeamUsageCount> first = {{"2026-12-07", 1, 11, 2}, {"2026-12-08", 1, 12, 1}};
+    const std::vector<TeamUsageCount> later = {{"2026-12-08", 1, 12, 1}};
+    struct Step {
+        const char* what;
+        bool fails, committed;
+        bool reached;
+        std::map<std::string, std::vector<TeamUsageCount>> onServer;
+    };
+    const Step steps[] = {
+        {"fails before the commit", true, false, false, {}},
+        {"the answer lost after the commit", true, true, false, {{"up2", first}}},
+        {"the repeat finds it there", false, false, true, {{"up2", first}}},
+        {"a count made meanwhile goes next", false, false, true, {{"up2", first}, {"up3", later}}},
+        {"nothing left to send", false, false, false, {{"up2", first}, {"up3", later}}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        source.uploadFails = step.fails;
+        source.committedBeforeFailing = step.committed;
+        EXPECT_EQ(UploadTeamUsage(desk, source, newId), step.reached);
+        EXPECT_EQ(source.uploads, step.onServer);
+        if (step.what == steps[0].what)
+            CountTeamSend(desk, kDefaultTeamSetId, 12, day2); // while the upload is sealed: the next one
+    }
+    EXPECT_EQ(ids, 3) << "the desk's name, then one per upload, kept across its tries";
+    EXPECT_EQ(settings().deskId, "up1");
+
+    // Bounded: a desk offline for months keeps the last 90 days; counting off drops them.
+    CountTeamSend(desk, kDefaultTeamSetId, 11, day1);
+    CountTeamSend(desk, kDefaultTeamSetId, 11, day1 + 91);
+    EXPECT_EQ(SealTeamUsage(desk, newId)->counts, (std::vector<TeamUsageCount>{{"2027-03-08", 1, 11, 1}}));
+    source.serverSets->usage = false;
+    ASSERT_EQ(check(kTen).result, TeamCheckResult::Unchanged);
+    CountTeamSend(desk, kDefaultTeamSetId, 11, day1 + 91);
+    EXPECT_FALSE(SealTeamUsage(desk, newId));
 }

@@ -5,6 +5,7 @@
 #include "Platform.h"
 #include "TeamDesk.h"
 #include "TeamLead.h"
+#include "TeamUsage.h"
 #include "TemplateIntake.h"
 
 #include "backup/Backup.h"
@@ -480,19 +481,8 @@ std::string HelpText()
            "      67108864 字节（64 MB），原有的模板也算在内；导入后会超过时什么也不改，并说出从\n"
            "      第几行起超过；大于 64 MB 的文件不读取。\n"
            "      Velmora 运行时不导入，导入期间启动的 Velmora 等导入结束后才打开数据库；不会新建\n"
-           "      数据库。\n"
-           "  VelmoraDb team init \"连接文字\"|-\n"
-           "      （团队负责人）在公司的数据库服务器上建立团队模板库的表（模板 TeamText 和版本号\n"
-           "      TeamVersion，其中的代号每次发布都换新的），已有的不动，可以重复运行。支持\n"
-           "      Microsoft SQL Server 和 PostgreSQL；连接文字是 ODBC 的，例如\n"
-           "      Driver={ODBC Driver 17 for SQL Server};Server=db01;Database=客服;Trusted_Connection=yes;\n"
-           "  VelmoraDb team publish DB.mdb \"连接文字\"|-\n"
-           "      把 DB.mdb 中的模板按列表的顺序发布为团队模板库，替换服务器上原有的全部团队模板，\n"
-           "      并让版本号加一，各个座席下次检查时取回。规则和导入一样：去掉首尾的空白，空白的\n"
-           "      和重复的跳过；有模板含有控制字符或双向文字控制符，或超过导入的上限时什么也不\n"
-           "      发布，并说出是哪一条。要么全部发布，要么服务器什么也不改。team 命令只有 Windows\n"
-           "      版有；密码不会显示出来。\n" +
-           DeskTeamHelp() +
+           "      数据库。\n" +
+           LeadTeamHelp() + DeskTeamHelp() + TeamUsageHelp() +
            "  team init、publish 和 connect 的连接文字中不要写密码：命令行上的文字，这台电脑上的其他\n"
            "  程序都能看到。连接文字中没有 Pwd=（或 Password=），又不是 Windows 身份验证时，工具提示\n"
            "  输入密码，输入的字不显示（直接回车表示不用密码）；标准输入不是控制台时，读它的下一行\n"
@@ -537,6 +527,8 @@ int RunDbTool(const std::vector<std::string>& arguments, Platform& platform, Too
     }
     if (IsDeskTeamCommand(arguments))
         return RunDeskTeamCommand(arguments, platform, output);
+    if (IsTeamUsageCommand(arguments))
+        return RunTeamUsage(arguments, platform, output);
     if (command == "new")
         return New(arguments, platform, report);
     if (command == "check") {
@@ -551,10 +543,11 @@ int RunDbTool(const std::vector<std::string>& arguments, Platform& platform, Too
             return Export(arguments[1], arguments[2], platform, report);
         return Import(arguments[1], arguments[2], platform, report);
     }
-    if (command == "team" && arguments.size() >= 2 && (arguments[1] == "init" || arguments[1] == "publish"))
+    if (IsLeadTeamCommand(arguments))
         return RunTeamLead(arguments, platform, output);
     if (command == "team")
         return report.fail(kExitUsage,
-                           "用法：VelmoraDb team init|publish|connect|off|status …（VelmoraDb --help 有说明）");
+                           "用法：VelmoraDb team init|publish|history|diff|rollback|sets|connect|off|status "
+                           "…（VelmoraDb --help 有说明）");
     return report.fail(kExitUsage, "没有“" + command + "”这个命令。用 VelmoraDb --help 查看用法。");
 }

@@ -7,13 +7,17 @@
 #include "backup/Backup.h"
 #include "common/DateTime.h"
 #include "common/Protector.h"
+#include "common/TemplateRule.h"
 #include "common/Text.h"
 #include "store/Connection.h"
 #include "store/StoreError.h"
 #include "store/TeamCache.h"
+#include "templates/TeamSync.h"
 #include "ui/StoreErrorText.h"
 
+#include <algorithm>
 #include <map>
+#include <random>
 #include <optional>
 #include <utility>
 
@@ -53,7 +57,57 @@ private:
     ImportLock lock_;
 };
 
-int Connect(const std::string& database, const std::string& argument, Platform& platform, ToolOutput& output)
+// A desk's name for the usage counts: chance from the system, nothing of the user or machine.
+std::string NewDeskId()
+{
+    class SystemRandom : public RandomSource {
+    public:
+        double next() override { return std::uniform_real_distribution<double>(0.0, 1.0)(engine_); }
+
+    private:
+        std::random_device device_;
+        std::mt19937_64 engine_{(static_cast<unsigned long long>(device_()) << 32) ^ device_()};
+    } random;
+    return RandomTeamId(random);
+}
+
+// The names of --sets: separated by commas (either width), each trimmed, each once.
+bool ParseSets(const std::string& text, std::vector<std::string>& sets, std::string& error)
+{
+    std::string rest = text;
+    for (size_t at; (at = rest.find("，")) != std::string::npos;)
+        rest.replace(at, std::string("，").size(), ",");
+    size_t from = 0;
+    while (from <= rest.size()) {
+        const size_t end = std::min(rest.find(',', from), rest.size());
+        const std::string name = TrimText(rest.substr(from, end - from));
+        from = end + 1;
+        if (name.empty())
+            continue;
+        if (FindRefusedCharacter(name) || name.find('\n') != std::string::npos || CharacterCount(name) > 40) {
+            error = "团队模板集的名字「" + name + "」不能用（最多 40 个字，不含控制字符）";
+            return false;
+        }
+        if (std::find(sets.begin(), sets.end(), name) == sets.end())
+            sets.push_back(name);
+    }
+    if (sets.empty()) {
+        error = "--sets 后面没有团队模板集的名字";
+        return false;
+    }
+    return true;
+}
+
+std::string SetList(const std::vector<std::string>& sets)
+{
+    std::string list;
+    for (const std::string& name : sets.empty() ? std::vector<std::string>{kDefaultTeamSetName} : sets)
+        list += (list.empty() ? "" : "、") + name;
+    return list;
+}
+
+int Connect(const std::string& database, const std::string& argument, const std::vector<std::string>& sets,
+            Platform& platform, ToolOutput& output)
 {
     std::string text, error;
     if (!TakeConnectionText(argument, platform, text, error))
@@ -97,12 +151,14 @@ int Connect(const std::string& database, const std::string& argument, Platform& 
             } catch (const ProtectionError&) {
             }
         }
-        ConnectTeamLibrary(connection, protectedText, server, TeamConnectionIdentity(text), policy.identity);
+        ConnectTeamLibrary(connection, protectedText, server, TeamConnectionIdentity(text), sets, NewDeskId(),
+                           policy.identity);
     } catch (const StoreError& e) {
         return Fail(output, kExitFileProblem, database + "：设置失败（" + StoreErrorText(e) + "），没有改动。");
     }
     output.out += database + "：已设置团队模板库（服务器 " + server +
                   "）。Velmora 启动后从服务器读取团队模板；现在不连接服务器。\n";
+    output.out += database + "：列出的团队模板集：" + SetList(sets) + "\n";
     output.out += database + "：连接字符串已为当前 Windows 用户加密保存，Velmora 要以这个用户运行才能连接。\n";
     if (policy.connectionByPolicy)
         output.out += database + "：管理员用策略设置了团队模板库（服务器 " + policy.server +
@@ -157,16 +213,13 @@ int Status(const std::string& database, Platform& platform, ToolOutput& output)
         output.out += "  密码：管理员设置的连接没有密码，请在 Velmora 的“团队模板库…”窗口中输入\n";
     output.out +=
         "  上次同步：" + (cached && settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") + "\n";
+    output.out += "  团队模板集：" + ShownWithSource(SetList(choice.sets), choice.setsByPolicy) + "\n";
     output.out += "  团队模板：" + std::to_string(cached ? settings->rows : 0) + " 条\n";
     output.out += "  上次错误：" + (!cached || settings->lastError.empty() ? "无" : settings->lastError) + "\n";
     if (cached && !settings->note.empty())
         output.out += "  说明：" + settings->note + "\n";
-    if (!choice.sets.empty()) {
-        std::string sets;
-        for (const std::string& set : choice.sets)
-            sets += (sets.empty() ? "" : "、") + set;
-        output.out += "  分组：" + ShownWithSource(sets, choice.setsByPolicy) + "\n";
-    }
+    if (cached && settings->usage)
+        output.out += std::string("  ") + kTeamUsageSentence + "\n";
     output.out +=
         "  检查间隔：" + ShownWithSource(std::to_string(choice.checkSeconds) + " 秒", choice.checkSecondsByPolicy) +
         "，每次最多 " + std::to_string(settings ? settings->deadlineSeconds : kDefaultTeamDeadlineSeconds) + " 秒\n";
@@ -185,9 +238,16 @@ int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& plat
 {
     const std::string& command = arguments[1];
     if (command == "connect") {
-        if (arguments.size() != 4)
-            return Fail(output, kExitUsage, "用法：VelmoraDb team connect DB.mdb \"连接字符串\"|-");
-        return Connect(arguments[2], arguments[3], platform, output);
+        const char* const usage = "用法：VelmoraDb team connect DB.mdb \"连接字符串\"|- [--sets 集1,集2]";
+        std::vector<std::string> sets;
+        if (arguments.size() == 6 && arguments[4] == "--sets") {
+            std::string error;
+            if (!ParseSets(arguments[5], sets, error))
+                return Fail(output, kExitUsage, error + "。" + arguments[2] + " 没有改动。");
+        } else if (arguments.size() != 4) {
+            return Fail(output, kExitUsage, usage);
+        }
+        return Connect(arguments[2], arguments[3], sets, platform, output);
     }
     if (arguments.size() != 3)
         return Fail(output, kExitUsage, "用法：VelmoraDb team " + command + " DB.mdb");
@@ -196,21 +256,27 @@ int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& plat
 
 std::string DeskTeamHelp()
 {
-    return "  VelmoraDb team connect DB.mdb \"连接字符串\"|-\n"
+    return "  VelmoraDb team connect DB.mdb \"连接字符串\"|- [--sets 售前,售后]\n"
            "      让这台电脑使用团队模板库：把 ODBC 连接字符串（要有 Driver= 或 DSN=）为当前 Windows\n"
            "      用户加密保存在 DB.mdb 中，Velmora 要以这个用户运行。现在不连接服务器。建议客服电脑\n"
            "      用 Windows 身份验证（Trusted_Connection=yes）或只能读的数据库账号。再次 connect 时，\n"
            "      只换了密码则保留缓存的团队模板；换了数据库、账号、端口或驱动程序则清空。\n"
+           "      --sets 是这台电脑列出的团队模板集，按写的顺序列在本机模板之后；不写时是默认的集。\n"
+           "      服务器上没有了的集不再列出，托盘提示说明。\n"
            "  VelmoraDb team off DB.mdb\n"
            "      不再使用团队模板库：删除缓存的团队模板和连接设置，本机自己的模板不变。\n"
            "  VelmoraDb team status DB.mdb\n"
-           "      团队模板库的情况：服务器、上次同步的时间、团队模板的条数、上次的错误、没有使用的\n"
-           "      模板的说明、检查间隔和时限。不显示密码。\n"
+           "      团队模板库的情况：服务器、上次同步的时间、列出的团队模板集、团队模板的条数、上次的\n"
+           "      错误、没有使用的模板的说明、是否在统计使用次数、检查间隔和时限。不显示密码。\n"
            "      connect 和 off 在 Velmora 运行时不做。\n"
            "  客服电脑上的 Velmora 把服务器上的每条模板按发布的规则再检查一遍：含控制字符（制表符和\n"
            "  换行以外的）或改变文字方向的字符的模板不使用，其余照常，并说明有几条没有使用；每条模板\n"
            "  最多 64 KB、整个库最多 100000 条和 64 MB，超过时整个库不用，仍用上次取回的，组长重新\n"
            "  发布之前不再取回；每次检查最多 60 秒，服务器答不完就放弃，下次照常检查。\n"
+           "  团队负责人开启使用次数统计（team init --usage on）后，Velmora 记下每条团队模板每天完整\n"
+           "  发送的次数，下次检查时交给服务器：只有这台电脑的随机编号、日期、团队模板集和模板的\n"
+           "  编号、次数，没有模板的文字、发送到的窗口、客户的任何内容，也没有用户名。连不上时\n"
+           "  先留在 DB.mdb 中（最多 90 天、20000 行），下次再交，同一次统计不会算两遍。\n"
            "  管理员可以用组策略设置团队模板库：注册表 Software\\Policies\\Velmora 中的 TeamConnection、\n"
            "  TeamSets、TeamCheckSeconds，HKLM 优先于 HKCU。策略优先于 connect 的设置（不覆盖它，策略取消后\n"
            "  仍用它），status 中标明“由管理员设置”。\n";
