@@ -99,7 +99,7 @@ std::string JoinStateText(const TeamChoice& choice, const std::optional<TeamSett
              : offline ? "离线"
                        : "在线") +
             "，上次同步 " + (settings && settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未") + "\n";
-    text += "团队模板：" + std::to_string(settings ? settings->rows : 0) + " 条；团队模板集：";
+    text += "团队模板：" + std::to_string(settings ? settings->rows : 0) + " 条；模板组：";
     std::string sets;
     for (const std::string& set : choice.sets)
         sets += (sets.empty() ? "" : "、") + set;

@@ -77,11 +77,11 @@ std::string RefusedRowsNote(int refused)
 
 } // namespace
 
-TeamLibrarySize TeamSource::setSize(const TeamSetState&) { throw TeamFailure("这个数据库服务器上没有团队模板集"); }
+TeamLibrarySize TeamSource::setSize(const TeamSetState&) { throw TeamFailure("这个数据库服务器上没有模板组"); }
 
 void TeamSource::readSet(const TeamSetState&, size_t, const std::function<bool(TeamTemplate)>&)
 {
-    throw TeamFailure("这个数据库服务器上没有团队模板集");
+    throw TeamFailure("这个数据库服务器上没有模板组");
 }
 
 TeamUploadResult TeamSource::upload(const TeamUsageUpload&) { throw TeamFailure("这个数据库服务器不收使用次数"); }
@@ -95,7 +95,7 @@ std::string MissingSetsNote(const std::vector<std::string>& missing)
     std::string names;
     for (const std::string& name : missing)
         names += "「" + name + "」";
-    return "服务器上没有团队模板集" + names + "，这里不列出它的模板";
+    return "服务器上没有模板组" + names + "，这里不列出它的模板";
 }
 
 std::string Joined(const std::string& first, const std::string& second)

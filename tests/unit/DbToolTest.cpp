@@ -480,7 +480,7 @@ TEST_F(DbTool, TeamConnectStoresTheConnectionProtectedStatusNeverShowsItAndOffLe
     EXPECT_EQ(run({"check", db}), kExitDone) << output.out;
 
     EXPECT_EQ(run({"team", "status", db}), kExitDone);
-    EXPECT_EQ(output.out, db + "：团队模板库\n  服务器：db01\n  上次同步：从未同步\n  团队模板集：默认\n"
+    EXPECT_EQ(output.out, db + "：团队模板库\n  服务器：db01\n  上次同步：从未同步\n  模板组：默认\n"
                                "  团队模板：0 条\n  上次错误：无\n  检查间隔：300 秒，每次最多 60 秒\n");
     EXPECT_EQ(output.out.find("s3cret"), std::string::npos);
 
@@ -498,7 +498,7 @@ TEST_F(DbTool, TeamStatusShowsWhatThePolicySetsOverTheDesksOwn)
     EXPECT_EQ(run({"team", "status", db}), kExitDone);
     EXPECT_EQ(output.out, db + "：团队模板库\n  服务器：db07（由管理员设置）\n"
                                "  密码：管理员设置的连接没有密码，请在 Velmora 的“团队模板库…”窗口中输入\n"
-                               "  上次同步：从未同步\n  团队模板集：售前（由管理员设置）\n  团队模板：0 条\n"
+                               "  上次同步：从未同步\n  模板组：售前（由管理员设置）\n  团队模板：0 条\n"
                                "  上次错误：无\n"
                                "  检查间隔：30 秒（由管理员设置），每次最多 60 秒\n");
     ASSERT_EQ(run({"team", "connect", db, kDeskConnection}), kExitDone) << output.err;

@@ -788,7 +788,7 @@ TEST_F(TeamSync, TheChosenSetsAreListedInTheDesksOrderAndOnlyASetThatMovedIsRead
          TeamCheckResult::Updated,
          "后一|后二",
          {{2, 2}, {3, 2}},
-         "服务器上没有团队模板集「售前」，这里不列出它的模板"},
+         "服务器上没有模板组「售前」，这里不列出它的模板"},
         {"an older server: the default set only",
          [&] {
              source.serverSets.reset();
@@ -797,7 +797,7 @@ TEST_F(TeamSync, TheChosenSetsAreListedInTheDesksOrderAndOnlyASetThatMovedIsRead
          TeamCheckResult::Updated,
          "",
          {{2, 2}, {3, 2}},
-         "服务器上没有团队模板集「售后」「售前」"},
+         "服务器上没有模板组「售后」「售前」"},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);

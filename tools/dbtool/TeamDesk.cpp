@@ -85,14 +85,14 @@ bool ParseSets(const std::string& text, std::vector<std::string>& sets, std::str
         if (name.empty())
             continue;
         if (FindRefusedCharacter(name) || name.find('\n') != std::string::npos || CharacterCount(name) > 40) {
-            error = "团队模板集的名字「" + name + "」不能用（最多 40 个字，不含控制字符）";
+            error = "模板组的名字「" + name + "」不能用（最多 40 个字，不含控制字符）";
             return false;
         }
         if (std::find(sets.begin(), sets.end(), name) == sets.end())
             sets.push_back(name);
     }
     if (sets.empty()) {
-        error = "--sets 后面没有团队模板集的名字";
+        error = "--sets 后面没有模板组的名字";
         return false;
     }
     return true;
@@ -158,7 +158,7 @@ int Connect(const std::string& database, const std::string& argument, const std:
     }
     output.out += database + "：已设置团队模板库（服务器 " + server +
                   "）。Velmora 启动后从服务器读取团队模板；现在不连接服务器。\n";
-    output.out += database + "：列出的团队模板集：" + SetList(sets) + "\n";
+    output.out += database + "：列出的模板组：" + SetList(sets) + "\n";
     output.out += database + "：连接字符串已为当前 Windows 用户加密保存，Velmora 要以这个用户运行才能连接。\n";
     if (policy.connectionByPolicy)
         output.out += database + "：管理员用策略设置了团队模板库（服务器 " + policy.server +
@@ -213,7 +213,7 @@ int Status(const std::string& database, Platform& platform, ToolOutput& output)
         output.out += "  密码：管理员设置的连接没有密码，请在 Velmora 的“团队模板库…”窗口中输入\n";
     output.out +=
         "  上次同步：" + (cached && settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") + "\n";
-    output.out += "  团队模板集：" + ShownWithSource(SetList(choice.sets), choice.setsByPolicy) + "\n";
+    output.out += "  模板组：" + ShownWithSource(SetList(choice.sets), choice.setsByPolicy) + "\n";
     output.out += "  团队模板：" + std::to_string(cached ? settings->rows : 0) + " 条\n";
     output.out += "  上次错误：" + (!cached || settings->lastError.empty() ? "无" : settings->lastError) + "\n";
     if (cached && !settings->note.empty())
@@ -261,12 +261,12 @@ std::string DeskTeamHelp()
            "      用户加密保存在 DB.mdb 中，Velmora 要以这个用户运行。现在不连接服务器。建议客服电脑\n"
            "      用 Windows 身份验证（Trusted_Connection=yes）或只能读的数据库账号。再次 connect 时，\n"
            "      只换了密码则保留缓存的团队模板；换了数据库、账号、端口或驱动程序则清空。\n"
-           "      --sets 是这台电脑列出的团队模板集，按写的顺序列在本机模板之后；不写时是默认的集。\n"
-           "      服务器上没有了的集不再列出，托盘提示说明。\n"
+           "      --sets 是这台电脑列出的模板组，按写的顺序列在本机模板之后；不写时是默认模板组。\n"
+           "      服务器上没有了的模板组不再列出，托盘提示说明。\n"
            "  VelmoraDb team off DB.mdb\n"
            "      不再使用团队模板库：删除缓存的团队模板和连接设置，本机自己的模板不变。\n"
            "  VelmoraDb team status DB.mdb\n"
-           "      团队模板库的情况：服务器、上次同步的时间、列出的团队模板集、团队模板的条数、上次的\n"
+           "      团队模板库的情况：服务器、上次同步的时间、列出的模板组、团队模板的条数、上次的\n"
            "      错误、没有使用的模板的说明、是否在统计使用次数、检查间隔和时限。不显示密码。\n"
            "      connect 和 off 在 Velmora 运行时不做。\n"
            "  客服电脑上的 Velmora 把服务器上的每条模板按发布的规则再检查一遍：含控制字符（制表符和\n"
@@ -274,7 +274,7 @@ std::string DeskTeamHelp()
            "  最多 64 KB、整个库最多 100000 条和 64 MB，超过时整个库不用，仍用上次取回的，组长重新\n"
            "  发布之前不再取回；每次检查最多 60 秒，服务器答不完就放弃，下次照常检查。\n"
            "  团队负责人开启使用次数统计（team init --usage on）后，Velmora 记下每条团队模板每天完整\n"
-           "  发送的次数，下次检查时交给服务器：只有这台电脑的随机编号、日期、团队模板集和模板的\n"
+           "  发送的次数，下次检查时交给服务器：只有这台电脑的随机编号、日期、模板组和模板的\n"
            "  编号、次数，没有模板的文字、发送到的窗口、客户的任何内容，也没有用户名。连不上时\n"
            "  先留在 DB.mdb 中（最多 90 天、20000 行），下次再交，同一次统计不会算两遍。\n"
            "  管理员可以用组策略设置团队模板库：注册表 Software\\Policies\\Velmora 中的 TeamConnection、\n"

@@ -93,9 +93,8 @@ std::string TeamUsageReport(const std::vector<TeamUsageLine>& lines, const std::
         sends += line.sends;
         sent += line.sends > 0 ? 1 : 0;
     }
-    std::string report = "团队模板集「" + set + "」最近 " + std::to_string(days) + " 天：" +
-                         std::to_string(lines.size()) + " 条模板，发送过的 " + std::to_string(sent) + " 条，共发送 " +
-                         std::to_string(sends) + " 次\n";
+    std::string report = "模板组「" + set + "」最近 " + std::to_string(days) + " 天：" + std::to_string(lines.size()) +
+                         " 条模板，发送过的 " + std::to_string(sent) + " 条，共发送 " + std::to_string(sends) + " 次\n";
     if (sent > 0) {
         report += "  发送次数  电脑数  编号  模板\n";
         for (const TeamUsageLine& line : lines)
@@ -115,7 +114,7 @@ std::string TeamUsageReport(const std::vector<TeamUsageLine>& lines, const std::
 std::string TeamUsageCsv(const std::vector<TeamUsageLine>& lines, const std::string& set, int days)
 {
     std::string csv =
-        std::string(kUtf8ByteOrderMark) + CsvRecord({"团队模板集", "天数", "编号", "发送次数", "电脑数", "模板"});
+        std::string(kUtf8ByteOrderMark) + CsvRecord({"模板组", "天数", "编号", "发送次数", "电脑数", "模板"});
     for (const TeamUsageLine& line : lines)
         csv += CsvRecord({SpreadsheetCell(set), std::to_string(days), std::to_string(line.templateNo),
                           std::to_string(line.sends), std::to_string(line.desks), SpreadsheetCell(line.text)});
@@ -125,7 +124,7 @@ std::string TeamUsageCsv(const std::vector<TeamUsageLine>& lines, const std::str
 int RunTeamUsage(const std::vector<std::string>& arguments, Platform& platform, ToolOutput& output,
                  TeamUsageSource* source)
 {
-    const std::string usage = "用法：VelmoraDb team usage \"连接文字\"|- [--days 天数] [--set 团队模板集] [--csv 文件]";
+    const std::string usage = "用法：VelmoraDb team usage \"连接文字\"|- [--days 天数] [--set 模板组] [--csv 文件]";
     if (arguments.size() < 3 || arguments.size() % 2 == 0) {
         output.err += usage + "\n";
         return kExitUsage;
@@ -178,7 +177,7 @@ int RunTeamUsage(const std::vector<std::string>& arguments, Platform& platform, 
         return kExitTeamServer;
     }
     if (lines.empty()) {
-        output.err += "VelmoraDb：服务器上没有团队模板集「" + set + "」，或者它还没有发布过。\n";
+        output.err += "VelmoraDb：服务器上没有模板组「" + set + "」，或者它还没有发布过。\n";
         return kExitUsage;
     }
     output.out += TeamUsageReport(lines, set, days);
@@ -195,9 +194,9 @@ int RunTeamUsage(const std::vector<std::string>& arguments, Platform& platform, 
 
 std::string TeamUsageHelp()
 {
-    return "  VelmoraDb team usage \"连接文字\"|- [--days 30] [--set 团队模板集] [--csv 文件]\n"
-           "      （团队负责人）一个团队模板集的模板最近几天（默认 30 天，按服务器的日期）各发送了\n"
+    return "  VelmoraDb team usage \"连接文字\"|- [--days 30] [--set 模板组] [--csv 文件]\n"
+           "      （团队负责人）一个模板组的模板最近几天（默认 30 天，按服务器的日期）各发送了\n"
            "      多少次、由几台电脑发送，次数多的在前；然后是从未发送的模板，可以考虑删掉。\n"
-           "      没有 --set 时是默认的集。--csv 另外写一个 CSV 文件（和 export 一样，表格程序\n"
+           "      没有 --set 时是默认模板组。--csv 另外写一个 CSV 文件（和 export 一样，表格程序\n"
            "      打开时不会把文字当成公式），文件已有时不覆盖。要先用 team init --usage on 开启统计。\n";
 }

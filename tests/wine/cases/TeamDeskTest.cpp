@@ -423,3 +423,110 @@ TEST(TeamDesk, AServerAnsweringByteByByteCostsOneSentenceAtTheDeadlineAndTheChec
     EXPECT_TRUE(wt::WaitUntil([&] { return LastError(app).empty(); }, 5000)) << LastError(app);
     ExitMs(velmora);
 }
+
+// Two sets on one desk, in the desk's order, each row's hint naming its set; the lead counts
+// usage: the desk says so, counts what it sends whole, and its upload, broken by the network
+// just after its commit went out, reaches the server once; a set removed on the server goes
+// from the desk at its next check, with one sentence.
+TEST(TeamDesk, TwoSetsListInTheDesksOrderAndUsageReachesTheServerOnceAfterABrokenUpload)
+{
+    TEAM_SERVER_OR_SKIP(lead, desk);
+    {
+        wt::ProgramFolder folder("组长");
+        ASSERT_EQ(vt::RunTool(folder, {"team", "init", lead, "--usage", "on"}).exitCode, 0u);
+        for (const auto& [set, texts] : {std::pair<std::string, Entries>{"售前", {"售前：您好", "售前：报价"}},
+                                         {"售后", {"售后：退货", "售后：换货", "售后：维修"}}}) {
+            vt::WriteDatabase(folder, texts);
+            const vt::ToolRun publish =
+                vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead, "--set", set});
+            ASSERT_EQ(publish.exitCode, 0u) << publish.output;
+        }
+    }
+    // The desk account may add counts and nothing more (help/teamlib.html's grants).
+    const size_t uid = desk.find("Uid=");
+    const std::string deskUser = desk.substr(uid + 4, desk.find(';', uid) - uid - 4);
+    vt::ServerSql(lead, "GRANT INSERT ON TeamUsage, TeamUpload TO " + deskUser);
+    vt::ServerSql(lead, "REVOKE SELECT ON TeamUsage, TeamUpload FROM " + deskUser);
+    // The shared server's counts of earlier runs would add to this one's.
+    vt::ServerSql(lead, "DELETE FROM TeamUsage");
+    vt::ServerSql(lead, "DELETE FROM TeamUpload");
+
+    Installation app({"本机：您好"});
+    vt::Relay relay(vt::PortOf(desk));
+    const vt::ToolRun connect = vt::RunTool(app.folder, {"team", "connect", app.folder.file("DB.mdb"),
+                                                         vt::WithPort(desk, relay.port()), "--sets", "售后,售前"});
+    ASSERT_EQ(connect.exitCode, 0u) << connect.output;
+    vt::RunSql(app.folder, "update TTeamConfig set TCheckSeconds=1");
+    const std::string deskId = vt::QueryValue(app.folder, "select TDeskID from TTeamConfig");
+    ASSERT_EQ(deskId.size(), 32u) << deskId;
+
+    Velmora velmora(app.folder);
+    ASSERT_TRUE(velmora.waitForMainWindow());
+    ASSERT_TRUE(
+        ListBecomes(velmora, {"本机：您好", "售后：退货", "售后：换货", "售后：维修", "售前：您好", "售前：报价"}))
+        << velmora.listEntries().size();
+    const std::optional<std::string> counting = vt::TrayHint();
+    ASSERT_TRUE(counting);
+    EXPECT_NE(counting->find("\n团队负责人开启了使用次数统计：只统计每条团队模板的发送次数"), std::string::npos)
+        << *counting;
+    const vt::ToolRun status = vt::RunTool(app.folder, {"team", "status", app.folder.file("DB.mdb")});
+    EXPECT_TRUE(vt::Says(status, "  模板组：售后、售前")) << status.output;
+    EXPECT_TRUE(vt::Says(status, "  团队负责人开启了使用次数统计")) << status.output;
+
+    // Three replies sent, two of one template; the hint of a row names its set.
+    relay.breakAfterDeskSends("COMMIT");
+    wt::TargetProcess target;
+    vt::PlaceTarget(target);
+    std::string sent;
+    for (int row : {1, 4, 1}) {
+        ASSERT_TRUE(vt::PressHotKeyOver(target));
+        ASSERT_TRUE(wt::WaitUntil([&] { return wt::IsShown(velmora.mainWindow()); }, 3000));
+        const RECT rect = velmora.rowRect(row);
+        wt::MovePointer({rect.left + 100, (rect.top + rect.bottom) / 2});
+        const std::string set = row == 1 ? "售后" : "售前";
+        EXPECT_TRUE(vt::WaitForHintText("团队模板（" + set + "）\n" + velmora.listEntries()[row], 5000)) << row;
+        sent += velmora.listEntries()[row];
+        wt::DoubleClick({rect.left + 100, (rect.top + rect.bottom) / 2});
+        // The press's click puts the caret where the pointer rests: the replies may interleave.
+        ASSERT_TRUE(wt::WaitUntil([&] { return target.editText().size() == sent.size(); }, 8000)) << target.editText();
+    }
+    wt::SaveScreenScreenshot("list_team_sets.png");
+
+    // The first upload is broken after its commit; the next finds it there and adds nothing.
+    EXPECT_TRUE(wt::WaitUntil([&] { return relay.breaks() == 1; }, 15000));
+    EXPECT_TRUE(wt::WaitUntil(
+        [&] {
+            try {
+                return vt::QueryValue(app.folder, "select count(*) from TTeamUsage") == "0";
+            } catch (const std::exception&) {
+                return false;
+            }
+        },
+        15000));
+    EXPECT_EQ(vt::ServerValue(lead, "SELECT SUM(Sends) FROM TeamUsage WHERE DeskID = '" + deskId + "'"), "3");
+    EXPECT_EQ(vt::ServerValue(desk, "SELECT COUNT(*) FROM TeamUsage"), "") << "a desk reads no counts";
+    wt::ProgramFolder leadFolder("组长");
+    const vt::ToolRun usage = vt::RunTool(
+        leadFolder, {"team", "usage", lead, "--set", "售后", "--days", "7", "--csv", leadFolder.file("usage.csv")});
+    ASSERT_EQ(usage.exitCode, 0u) << usage.output;
+    EXPECT_TRUE(vt::Says(usage, "3 条模板，发送过的 1 条，共发送 2 次")) << usage.output;
+    EXPECT_TRUE(vt::Says(usage, "         2       1     1  售后：退货\n")) << usage.output;
+    EXPECT_TRUE(vt::Says(usage, "从未发送的模板（2 条）：\n     2  售后：换货\n     3  售后：维修\n")) << usage.output;
+    EXPECT_NE(leadFolder.readFile("usage.csv").find("售后,7,1,2,1,售后：退货\r\n"), std::string::npos);
+
+    // 售前 removed on the server by plain SQL: it goes from the desk, which says so.
+    vt::ServerSql(lead, "DELETE FROM TeamHistoryText WHERE SetID = (SELECT SetID FROM TeamSet WHERE Name = '售前')");
+    vt::ServerSql(lead, "DELETE FROM TeamSet WHERE Name = '售前'");
+    EXPECT_TRUE(ListBecomes(velmora, {"本机：您好", "售后：退货", "售后：换货", "售后：维修"}))
+        << velmora.listEntries().size();
+    std::optional<std::string> hint;
+    EXPECT_TRUE(wt::WaitUntil(
+        [&] {
+            hint = vt::TrayHint();
+            return hint && hint->find("服务器上没有模板组「售前」，这里不列出它的模板") != std::string::npos;
+        },
+        10000))
+        << (hint ? *hint : "no hint");
+    EXPECT_FALSE(wt::WaitForMessageBox(velmora.pid(), 100));
+    ExitMs(velmora);
+}

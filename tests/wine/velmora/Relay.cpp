@@ -144,6 +144,12 @@ void Relay::dribbleAfter(size_t bytes, unsigned everyMs)
 
 void Relay::flow() { dribbleAfter_ = static_cast<size_t>(-1); }
 
+void Relay::breakAfterDeskSends(const std::string& marker)
+{
+    breakMarker_ = marker;
+    breakArmed_ = true;
+}
+
 bool Relay::toDesk(Pair& pair, const char* data, int size)
 {
     const size_t after = dribbleAfter_;
@@ -237,6 +243,17 @@ void Relay::run()
         // A desk gone meanwhile shows at the next wait, as readable with nothing to read.
         for (Pair& pair : pairs_)
             drip(pair);
+        // A connection to break goes whether or not anything came meanwhile.
+        for (size_t i = 0; i < pairs_.size();) {
+            if (pairs_[i].breakAt != 0 && GetTickCount64() >= pairs_[i].breakAt) {
+                Abort(pairs_[i].desk);
+                Abort(pairs_[i].server);
+                ++breaks_;
+                pairs_.erase(pairs_.begin() + static_cast<long>(i));
+            } else {
+                ++i;
+            }
+        }
         if (ready <= 0)
             continue;
         if (listener_ != INVALID_SOCKET && FD_ISSET(listener_, &readable))
@@ -247,10 +264,16 @@ void Relay::run()
             if (FD_ISSET(pair.desk, &readable)) {
                 const int got = recv(pair.desk, buffer.data(), static_cast<int>(buffer.size()), 0);
                 ended = got <= 0 || !SendAll(pair.server, buffer.data(), got);
+                if (!ended && breakArmed_ &&
+                    std::string(buffer.data(), static_cast<size_t>(got)).find(breakMarker_) != std::string::npos) {
+                    breakArmed_ = false;
+                    // Time for the server to carry it out; its answer is dropped meanwhile.
+                    pair.breakAt = GetTickCount64() + 500;
+                }
             }
             if (!ended && FD_ISSET(pair.server, &readable)) {
                 const int got = recv(pair.server, buffer.data(), static_cast<int>(buffer.size()), 0);
-                ended = got <= 0 || !toDesk(pair, buffer.data(), got);
+                ended = got <= 0 || (pair.breakAt == 0 && !toDesk(pair, buffer.data(), got));
             }
             if (ended) {
                 // One end said goodbye (or broke): the other is told the same way.

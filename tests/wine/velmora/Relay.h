@@ -54,6 +54,13 @@ public:
     void dribbleAfter(size_t bytes, unsigned everyMs);
     // Everything held back goes at once, and from now on as it comes.
     void flow();
+    // Once: the connection on which the desk next sends `marker` (a statement's words, as the
+    // driver sends them in clear) has it reach the server, then breaks before the server's
+    // answer reaches the desk, as a network that fails just after a commit went out. Other
+    // connections go on.
+    void breakAfterDeskSends(const std::string& marker);
+    // Connections broken that way so far.
+    int breaks() const { return breaks_; }
 
 private:
     struct Pair {
@@ -62,6 +69,7 @@ private:
         size_t fromServer = 0; // bytes the desk has been sent
         std::string held;      // the server's bytes not yet sent on
         ULONGLONG dripped = 0; // when the last held byte went
+        ULONGLONG breakAt = 0; // when to break it; 0: not to
     };
     // Sends what the server said to the desk, or holds it back; false when the desk is gone.
     bool toDesk(Pair& pair, const char* data, int size);
@@ -81,6 +89,9 @@ private:
     std::atomic<bool> ending_{false};
     std::atomic<size_t> dribbleAfter_{static_cast<size_t>(-1)};
     std::atomic<unsigned> dribbleMs_{0};
+    std::string breakMarker_; // the relay thread's once set: breakArmed_ tells when
+    std::atomic<bool> breakArmed_{false};
+    std::atomic<int> breaks_{0};
     std::thread thread_;
 };
 
