@@ -187,6 +187,17 @@ TEST(TeamPolicy, APolicyConnectsTheDeskMovesItAndTakesItsRowsAwayWhenRemoved)
     EXPECT_TRUE(ListBecomes(velmora, {"本机：您好", "团队：策略一", "团队：策略二"}));
     EXPECT_TRUE(HintHas("由管理员设置的团队模板：在线"));
 
+    // The policy's sets in place of the desk's default one.
+    {
+        wt::ProgramFolder folder("组长");
+        vt::WriteDatabase(folder, {"售前：报价"});
+        const vt::ToolRun publish =
+            vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead, "--set", "售前"});
+        ASSERT_EQ(publish.exitCode, 0u) << publish.output;
+    }
+    policy.set(HKEY_CURRENT_USER, L"TeamSets", "售前");
+    EXPECT_TRUE(ListBecomes(velmora, {"本机：您好", "售前：报价"})) << velmora.listEntries().size();
+
     policy.remove();
     EXPECT_TRUE(ListBecomes(velmora, {"本机：您好"}));
     EXPECT_TRUE(wt::WaitUntil([&] { return !HasTeamTables(app); }, 10000));
