@@ -495,19 +495,12 @@ TEST_F(DbTool, TeamStatusShowsWhatThePolicySetsOverTheDesksOwn)
 {
     const std::string db = folder.deliveredDatabase();
     platform.policy.user = {"Driver={PostgreSQL Unicode};Server=db07;Database=kefu;Uid=desk;", "售前", 30};
-    EXPECT_EQ(run({"team", "status", db}), kExitDone);
-    EXPECT_EQ(output.out, db + "：团队模板库\n  服务器：db07（由管理员设置）\n"
-                               "  密码：管理员设置的连接没有密码，请在 Velmora 的“团队模板库…”窗口中输入\n"
-                               "  上次同步：从未同步\n  模板组：售前（由管理员设置）\n  团队模板：0 条\n"
-                               "  上次错误：无\n"
-                               "  检查间隔：30 秒（由管理员设置），每次最多 60 秒\n");
     ASSERT_EQ(run({"team", "connect", db, kDeskConnection}), kExitDone) << output.err;
-    EXPECT_NE(output.out.find("管理员用策略设置了团队模板库（服务器 db07）"), std::string::npos) << output.out;
     EXPECT_EQ(run({"team", "status", db}), kExitDone);
-    EXPECT_NE(output.out.find("  本机的设置：服务器 db01，策略取消后使用\n"), std::string::npos) << output.out;
-    platform.policy = {};
-    EXPECT_EQ(run({"team", "status", db}), kExitDone);
-    EXPECT_NE(output.out.find("  服务器：db01\n"), std::string::npos) << output.out;
+    for (const char* line : {"  服务器：db07（由管理员设置）\n", "  本机的设置：服务器 db01，策略取消后使用\n",
+                             "  密码：管理员设置的连接没有密码", "  模板组：售前（由管理员设置）\n",
+                             "  检查间隔：30 秒（由管理员设置），"})
+        EXPECT_NE(output.out.find(line), std::string::npos) << line << output.out;
 }
 
 TEST_F(DbTool, TeamConnectRefusesATextWithoutDriverAVelmoraThatRunsAndAMissingFile)

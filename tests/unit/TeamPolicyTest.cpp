@@ -7,7 +7,6 @@
 #include "store/Connection.h"
 #include "store/TeamCache.h"
 #include "store/TeamConnectionText.h"
-#include "templates/TeamSync.h"
 
 #include <gtest/gtest.h>
 
@@ -38,24 +37,6 @@ TeamPolicyValues Hive(const char* connection, const char* sets = nullptr, long l
         values.checkSeconds = seconds;
     return values;
 }
-
-// A server with two sets, a row in each.
-class TwoSets : public TeamSource {
-public:
-    void connect() override {}
-    TeamLibraryVersion version() override { return {1, "g"}; }
-    TeamLibrarySize size() override { return {2, 12, 6}; }
-    void readTemplates(size_t, const std::function<bool(TeamTemplate)>&) override {}
-    std::optional<TeamServerSets> sets() override
-    {
-        return TeamServerSets{{{1, "默认", {1, "g"}, 1, 0}, {2, "售前", {1, "g"}, 1, 0}}, false};
-    }
-    TeamLibrarySize setSize(const TeamSetState&) override { return {1, 6, 6}; }
-    void readSet(const TeamSetState& set, size_t, const std::function<bool(TeamTemplate)>& take) override
-    {
-        take({1, set.name + "行", 0, set.setId, 1});
-    }
-};
 
 } // namespace
 
@@ -194,34 +175,6 @@ TEST(TeamPolicy, APolicyMovesTheCacheAndItsRemovalGivesTheDeskBackItsOwnSetting)
     EXPECT_EQ(SettleTeamLibrary(desk, {}, &emptied).identity, TeamConnectionIdentity(own));
     EXPECT_TRUE(ReadTeamCache(desk).empty());
     EXPECT_FALSE(ReadTeamSettings(desk)->version);
-
-    // A desk a policy alone connected has nothing left once it goes.
-    RemoveTeamLibrary(desk);
-    EXPECT_TRUE(SettleTeamLibrary(desk, policyOf(kPolicyA)).active);
-    EXPECT_TRUE(ReadTeamSettings(desk));
-    EXPECT_FALSE(SettleTeamLibrary(desk, {}).active);
-    EXPECT_FALSE(ReadTeamSettings(desk));
-}
-
-TEST(TeamPolicy, ThePolicysSetsAreListedInsteadOfTheDesksOwn)
-{
-    TempFolder folder;
-    Connection desk;
-    desk.setConnectionText(ConnectionTextFor(folder.deliveredDatabase()));
-    ConnectTeamLibrary(desk, "protected", "db01", "dsn=\"team\";");
-    TwoSets server;
-    const auto texts = [&desk] {
-        std::string joined;
-        for (const TeamTemplate& row : ReadTeamCache(desk))
-            joined += row.text + "|";
-        return joined;
-    };
-    ASSERT_EQ(CheckTeamLibrary(desk, server, 1).result, TeamCheckResult::Updated);
-    EXPECT_EQ(texts(), "默认行|");
-    const TeamChoice choice = ChooseTeam({Hive(nullptr, "售前"), Hive(nullptr)}, ReadTeamSettings(desk));
-    ASSERT_EQ(CheckTeamLibrary(desk, server, 2, {}, {}, {}, choice.sets).result, TeamCheckResult::Updated);
-    EXPECT_EQ(texts(), "售前行|");
-    EXPECT_TRUE(ReadTeamSettings(desk)->sets.empty()) << "the desk's own choice was replaced";
 }
 
 TEST(TeamPolicy, TheJoinWindowsFieldsMakeTheConnectionTextAndBack)
