@@ -282,7 +282,9 @@ void TTeamJoinFrm::Join()
         } else {
             const std::string stored = protector.protect(text);
             std::string server = TeamServerName(text);
-            change_([&] { ConnectTeamLibrary(desk_, stored, server, TeamConnectionIdentity(text)); });
+            // The sets chosen with `team connect --sets` stay; the desk gets its name at its first upload.
+            const std::vector<std::string> sets = settings_ ? settings_->sets : std::vector<std::string>{};
+            change_([&] { ConnectTeamLibrary(desk_, stored, server, TeamConnectionIdentity(text), sets); });
         }
     } catch (const ProtectionError& e) {
         Say(std::string("连接没有保存（") + e.what() + "）");
