@@ -9,6 +9,8 @@ packages=(cmake g++ make pkg-config g++-mingw-w64-i686-posix mingw-w64-tools
           dpkg-dev ca-certificates clang-format nsis
           # The MSI: wixl builds it, msitools' msibuild sets what wixl cannot express.
           wixl msitools
+          # The check of Group Policy's templates (policy/).
+          libxml2-utils
           # The pinyin search's readings: the build writes its table from Unicode's Unihan data.
           unicode-data bzip2
           # The team library's tests: a private PostgreSQL 15 server, reached from the 32-bit

@@ -3,7 +3,8 @@
 # screenshots are the help's pictures), builds again so that Help.chm and the setup program carry
 # them, checks that setup program once more under Wine, and writes:
 #   dist/Velmora-<version>.zip        a folder Velmora/ with Velmora.exe, a fresh DB.mdb, Help.chm and
-#                                     the database tool VelmoraDb.exe
+#                                     the database tool VelmoraDb.exe, and policy/ (Group Policy's
+#                                     templates for the team library, ADMX and ADML)
 #   dist/Velmora-<version>-setup.exe  the per-user installer of the same files
 #   dist/Velmora-<version>.msi        the same installation as an MSI, for deployment by IT
 set -euo pipefail
@@ -43,6 +44,7 @@ done
 rm -rf dist build/release
 mkdir -p dist build/release/Velmora
 cp "$files"/* build/release/Velmora/
+cp -r policy build/release/Velmora/
 (cd build/release && cmake -E tar cf "../../dist/Velmora-$version.zip" --format=zip Velmora)
 cp "$setup" "dist/Velmora-$version-setup.exe"
 cp "$msi" "dist/Velmora-$version.msi"

@@ -7,7 +7,11 @@
 #include <utility>
 
 OdbcTeamSource::OdbcTeamSource(std::string protectedConnection, Protector& protector)
-    : protectedConnection_(std::move(protectedConnection)), protector_(protector)
+    : connectionText_([stored = std::move(protectedConnection), &protector] { return protector.unprotect(stored); })
+{
+}
+
+OdbcTeamSource::OdbcTeamSource(std::function<std::string()> connectionText) : connectionText_(std::move(connectionText))
 {
 }
 
@@ -17,7 +21,7 @@ void OdbcTeamSource::connect()
 {
     std::string connectionText;
     try {
-        connectionText = protector_.unprotect(protectedConnection_);
+        connectionText = connectionText_();
     } catch (const ProtectionError& e) {
         // Another Windows user, or DB.mdb copied from another machine: only a new connect helps.
         throw TeamFailure(std::string("无法读出团队模板库的连接文字（") + e.what() +

@@ -3,6 +3,7 @@
 // connection text read back with the Windows data protection of the signed-in user.
 #include "templates/TeamSync.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,9 @@ class OdbcTeamSource : public TeamSource {
 public:
     // `protectedConnection` as TTeamConfig keeps it; it is read back only at connect().
     OdbcTeamSource(std::string protectedConnection, Protector& protector);
+    // A connection text made only at connect() (a policy's, with the password entered for it
+    // read back then); it may throw ProtectionError.
+    explicit OdbcTeamSource(std::function<std::string()> connectionText);
     ~OdbcTeamSource() override;
 
     void connect() override;
@@ -28,7 +32,6 @@ public:
 private:
     TeamServer& server();
 
-    std::string protectedConnection_;
-    Protector& protector_;
+    std::function<std::string()> connectionText_;
     std::unique_ptr<TeamServer> server_;
 };

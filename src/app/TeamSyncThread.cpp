@@ -1,6 +1,7 @@
 #include "app/TeamSyncThread.h"
 
 #include "app/OdbcTeamSource.h"
+#include "app/PolicyRegistry.h"
 #include "backup/WinFiles.h"
 #include "store/Connection.h"
 #include "store/ProtectionRenewal.h"
@@ -129,15 +130,29 @@ TeamCheckResult CheckOnce(Connection& desk, DpapiProtector& protector, RandomSou
     TeamCheckResult result = TeamCheckResult::Failed;
     std::string failure;
     try {
+        // The policy is read at every check: IT may set, change or remove it while the desk runs.
+        bool emptied = false;
+        const TeamChoice choice = SettleTeamLibrary(desk, ReadTeamPolicy(), &emptied);
+        if (!choice.active)
+            return TeamCheckResult::NoLibrary;
+        // Another library's rows are gone from DB.mdb: the list lets them go at once, whether
+        // or not the new library answers.
+        if (emptied && read)
+            read({});
         const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
         if (!settings)
             return TeamCheckResult::NoLibrary;
-        intervalSeconds = settings->checkSeconds;
+        intervalSeconds = choice.checkSeconds;
+        std::shared_ptr<OdbcTeamSource> odbc =
+            choice.connectionByPolicy ? std::make_shared<OdbcTeamSource>([choice, settings = *settings, &protector] {
+                return PolicyConnectionText(choice, settings, protector);
+            })
+                                      : std::make_shared<OdbcTeamSource>(settings->protectedConnection, protector);
         // A server that answers slowly holds the check no longer than its deadline.
-        source.emplace(std::make_shared<OdbcTeamSource>(settings->protectedConnection, protector),
-                       std::chrono::seconds(settings->deadlineSeconds));
+        source.emplace(std::move(odbc), std::chrono::seconds(settings->deadlineSeconds));
         MarkedSource marked(*source, desk, atServer);
-        result = CheckTeamLibrary(desk, marked, WinClock().now(), read, stopping).result;
+        const std::vector<std::string> policySets = choice.setsByPolicy ? choice.sets : std::vector<std::string>{};
+        result = CheckTeamLibrary(desk, marked, WinClock().now(), read, stopping, {}, policySets).result;
         // Within the same deadline: an upload left waiting is repeated, under its name, next time.
         if (result == TeamCheckResult::Unchanged || result == TeamCheckResult::Updated)
             UploadTeamUsage(

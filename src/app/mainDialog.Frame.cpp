@@ -5,6 +5,7 @@
 #include "app/AboutDialog.h"
 #include "app/AutoStart.h"
 #include "app/WinAutoStart.h"
+#include "app/TeamJoinDialog.h"
 #include "app/mainLayout.h"
 #include "backup/BkDialog.h"
 #include "settings/SysDialog.h"
@@ -149,6 +150,7 @@ void TMainFrm::OnCommand(UINT id)
     case cmdN3:
     case cmdN12: OpenWindow(&TMainFrm::OpenTemplateManager); break;
     case cmdN14: OpenWindow(&TMainFrm::OpenRestore); break;
+    case cmdN30: OpenWindow(&TMainFrm::OpenTeamJoin); break;
     case cmdN5:
     case cmdN23: ShowHelp(); break;
     case cmdN7:
@@ -223,6 +225,10 @@ void TMainFrm::OpenTemplateManager()
     RunModal(*NewTemplateManager(_conn, hwnd()));
     // The list follows the order stored at the manager's close; the search box keeps its text.
     ShowAllTemplates();
+}
+void TMainFrm::OpenTeamJoin()
+{
+    RunModal(*NewTeamJoinWindow(_conn, [this](const std::function<void()>& change) { ChangeTeamLibrary(change); }));
 }
 void TMainFrm::OpenRestore()
 {

@@ -4,6 +4,7 @@
 #include "backup/WinFiles.h"
 #include "common/RowGeometry.h"
 #include "store/ConfigRecord.h"
+#include "app/PolicyRegistry.h"
 #include "store/Connection.h"
 #include "store/TeamCache.h"
 #include "templates/TeamSync.h"
@@ -144,13 +145,41 @@ void TMainFrm::ListBox1DrawItem(const DRAWITEMSTRUCT& item)
 
 void TMainFrm::LookForTeamLibrary()
 {
-    // The one look a desk without a team library pays at start. The cache is listed with the
-    // first load, so an offline desk shows its last copy of the team's rows.
+    // The one look a desk without a team library pays at start, with the policy's values. The
+    // cache is listed with the first load, so an offline desk shows its last copy of the team's
+    // rows; a cache of a library the desk no longer uses (the policy changed) is emptied first.
     try {
-        list_.setTeamLibrary(ReadTeamSettings(_conn).has_value());
+        list_.setTeamLibrary(SettleTeamLibrary(_conn, ReadTeamPolicy()).active);
     } catch (const std::exception&) {
         list_.setTeamLibrary(false);
     }
+}
+
+void TMainFrm::ChangeTeamLibrary(const std::function<void()>& change)
+{
+    teamSync_.stop();
+    struct Again {
+        TMainFrm& window;
+        ~Again()
+        {
+            window.LookForTeamLibrary();
+            window.ReloadKeepingView();
+            if (window.list_.teamLibrary())
+                window.StartTeamLibrary();
+            else
+                window.RzTrayIcon1.setHint(window.trayHint_);
+        }
+    } again{*this};
+    if (change)
+        change();
+}
+
+void TMainFrm::OnPolicyChanged()
+{
+    // Group Policy says so after it applied: a policy set, changed or removed counts now, not
+    // at the next check.
+    if (!closed_ && databaseOpened_ && !ModalWindow::Current())
+        ChangeTeamLibrary({});
 }
 
 void TMainFrm::StartTeamLibrary()
@@ -175,7 +204,9 @@ void TMainFrm::ShowTeamHint()
     }
     // One line break between (none when the settings row could not be read and left no hint);
     // the notification area shows at most 127 characters.
-    const std::string before = hint.empty() ? std::string() : hint + "\n";
+    std::string before = hint.empty() ? std::string() : hint + "\n";
+    if (ChooseTeam(ReadTeamPolicy(), settings).connectionByPolicy)
+        before += std::string(kSetByAdministrator) + "的";
     RzTrayIcon1.setHint(before + TeamHintLine(*settings, 127 - CharacterCount(before)));
 }
 

@@ -262,6 +262,10 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (!closed_ && teamRefresh_.step())
             PostMessageW(hwnd(), kFillTeamRows, 0, 0);
         return 0;
+    case WM_SETTINGCHANGE:
+        if (lParam && lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"Policy") == 0)
+            OnPolicyChanged();
+        break;
     case WM_QUERYENDSESSION: OnQueryEndSession(); return TRUE;
     case WM_ENDSESSION: OnEndSession(wParam != 0); return 0;
     case WM_CLOSE:

@@ -60,6 +60,10 @@ private:
     void StartTeamLibrary();
     void OnTeamChecked(WPARAM result);
     void ShowTeamHint();
+    // The join window's change to the desk's team library: made while the check rests, then
+    // the list follows and the first check starts at once. A policy's change the same way.
+    void ChangeTeamLibrary(const std::function<void()>& change);
+    void OnPolicyChanged();
     // A team row went out whole: counted while the lead counts usage.
     void CountTeamDelivery(const std::string& text);
     // The hint of a row: its text, after the name of its set for a named set's row.
@@ -83,6 +87,7 @@ private:
     void OnTrayMessage(LPARAM event);
     void OnQueryEndSession();
     void OnEndSession(bool ending);
+    void OpenTeamJoin();
     void HoldSessionEnd(bool hold);
     void Image1Click();
     void Image3Click();

@@ -43,6 +43,8 @@ const std::vector<MenuItemLayout>& TrayMenuLayout()
         kSeparator,
         {"N3", cmdN3, "模板管理", {}},
         kSeparator,
+        {"N30", cmdN30, "团队模板库…", {}},
+        kSeparator,
         {"N5", cmdN5, "系统帮助", {}},
         kSeparator,
         {"N7", cmdN7, "关于系统", {}},

@@ -55,6 +55,7 @@ enum MainCommand : UINT {
     cmdN23 = 1023, // 系统帮助
     // 开机时自动启动 Velmora, ticked while the Run entry starts this program.
     cmdAutoStart = 1030,
+    cmdN30 = 1031, // 团队模板库…
 };
 
 const std::vector<MenuItemLayout>& TrayMenuLayout();   // PopupMenu1

@@ -39,7 +39,10 @@ CREATE TABLE IF NOT EXISTS TTeamConfig (
     TDeadlineSeconds INTEGER,
     TSets TEXT,
     TDeskID TEXT,
-    TUsage INTEGER
+    TUsage INTEGER,
+    TCacheIdentity TEXT,
+    TPolicyPassword BLOB,
+    TPolicyPasswordIdentity TEXT
 );
 )sql";
 
@@ -78,6 +81,9 @@ const char* const kLaterColumns[][2] = {
     {"TSets", "TEXT"},
     {"TDeskID", "TEXT"},
     {"TUsage", "INTEGER"},
+    {"TCacheIdentity", "TEXT"},
+    {"TPolicyPassword", "BLOB"},
+    {"TPolicyPasswordIdentity", "TEXT"},
 };
 const char* const kLaterTextColumns[][2] = {{"TSetID", "INTEGER"}, {"TTemplateNo", "INTEGER"}};
 
@@ -176,11 +182,16 @@ std::optional<TeamSettings> ReadTeamSettings(Connection& connection)
     settings.sets = SplitSets(TextIfThere(query, "TSets"));
     settings.deskId = TextIfThere(query, "TDeskID");
     settings.usage = TextIfThere(query, "TUsage") == "1";
+    const std::string cacheIdentity = TextIfThere(query, "TCacheIdentity");
+    settings.cacheIdentity = cacheIdentity.empty() ? settings.identity : cacheIdentity;
+    settings.policyPassword = TextIfThere(query, "TPolicyPassword");
+    settings.policyPasswordIdentity = TextIfThere(query, "TPolicyPasswordIdentity");
     return settings;
 }
 
 void ConnectTeamLibrary(Connection& connection, const std::string& protectedConnection, const std::string& server,
-                        const std::string& identity, const std::vector<std::string>& sets, const std::string& deskId)
+                        const std::string& identity, const std::vector<std::string>& sets, const std::string& deskId,
+                        const std::string& cacheFor)
 {
     Transaction transaction(connection);
     connection.database().exec(kCreateTeamTables);
@@ -188,7 +199,8 @@ void ConnectTeamLibrary(Connection& connection, const std::string& protectedConn
     const std::optional<TeamSettings> before = ReadTeamSettings(connection);
     // The cache is the whole connection's: another database on the same server, another user
     // or port is another library.
-    const bool keep = before && !identity.empty() && before->identity == identity;
+    const std::string owner = cacheFor.empty() ? identity : cacheFor;
+    const bool keep = before && !owner.empty() && before->cacheIdentity == owner;
     if (!keep) {
         connection.execute("delete from TTeamText");
         connection.execute("delete from TTeamUsage");
@@ -203,15 +215,50 @@ void ConnectTeamLibrary(Connection& connection, const std::string& protectedConn
     connection.execute("delete from TTeamConfig");
     connection.execute(
         "insert into TTeamConfig (TID, TConnection, TServer, TCounter, TLastSync, TRows, TLastError, "
-        "TCheckSeconds, TIdentity, TNote, TDeadlineSeconds, TSets, TDeskID, TUsage) values (1, ?, ?, NULL, ?, ?, "
-        "'', ?, ?, ?, ?, ?, ?, ?)",
+        "TCheckSeconds, TIdentity, TNote, TDeadlineSeconds, TSets, TDeskID, TUsage, TCacheIdentity, TPolicyPassword, "
+        "TPolicyPasswordIdentity) values (1, ?, ?, NULL, ?, ?, '', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
         {SqlParam::Blob(protectedConnection), SqlParam::Text(server),
          SqlParam::Text(keep && rows > 0 && before->lastSync > 0 ? FormatDateTime(before->lastSync) : ""),
          SqlParam::Integer(rows), SqlParam::Integer(seconds), SqlParam::Text(identity),
          SqlParam::Text(keep ? before->note : ""), SqlParam::Integer(deadline), SqlParam::Text(JoinedSets(sets)),
          SqlParam::Text(keep && !before->deskId.empty() ? before->deskId : deskId),
-         SqlParam::Integer(keep && before->usage ? 1 : 0)});
+         SqlParam::Integer(keep && before->usage ? 1 : 0), SqlParam::Text(owner),
+         SqlParam::Blob(before ? before->policyPassword : ""),
+         SqlParam::Text(before ? before->policyPasswordIdentity : "")});
     transaction.commit();
+}
+
+bool AdoptTeamCache(Connection& connection, const std::string& identity)
+{
+    Transaction transaction(connection);
+    connection.database().exec(kCreateTeamTables);
+    UpgradeTeamTables(connection);
+    const std::optional<TeamSettings> before = ReadTeamSettings(connection);
+    if (before && before->cacheIdentity == identity)
+        return false;
+    // The other library's rows, its sets' versions and the counts of its rows not yet sent.
+    connection.execute("delete from TTeamText");
+    connection.execute("delete from TTeamSet");
+    connection.execute("delete from TTeamUsage");
+    if (before)
+        connection.execute("update TTeamConfig set TCounter=NULL, TGeneration=NULL, TLastSync='', TRows=0, "
+                           "TLastError='', TNote='', TRefusedCounter=NULL, TRefusedGeneration=NULL, "
+                           "TRefusedError=NULL, TUsage=0, TCacheIdentity=? where TID=1",
+                           {SqlParam::Text(identity)});
+    else
+        connection.execute("insert into TTeamConfig (TID, TConnection, TServer, TLastSync, TRows, TLastError, "
+                           "TCheckSeconds, TIdentity, TNote, TDeadlineSeconds, TCacheIdentity) "
+                           "values (1, NULL, '', '', 0, '', ?, '', '', ?, ?)",
+                           {SqlParam::Integer(kDefaultTeamCheckSeconds), SqlParam::Integer(kDefaultTeamDeadlineSeconds),
+                            SqlParam::Text(identity)});
+    transaction.commit();
+    return true;
+}
+
+void StorePolicyPassword(Connection& connection, const std::string& identity, const std::string& protectedPassword)
+{
+    connection.execute("update TTeamConfig set TPolicyPassword=?, TPolicyPasswordIdentity=? where TID=1",
+                       {SqlParam::Blob(protectedPassword), SqlParam::Text(identity)});
 }
 
 void RecordTeamIdentity(Connection& connection, const std::string& identity)

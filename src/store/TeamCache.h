@@ -96,6 +96,14 @@ struct TeamSettings {
     std::string deskId;
     // The lead has turned usage counting on (as the server said at the last check).
     bool usage = false;
+    // Whose library the cache holds (an identity as above): the desk's own connection's, or
+    // the one a policy names, which may differ from the desk's own and must not replace it.
+    // A desk set up by an older build: its own identity.
+    std::string cacheIdentity;
+    // The password entered on this desk for a policy's connection that names none, protected
+    // as the connection is, and the identity of the connection it was entered for.
+    std::string policyPassword;
+    std::string policyPasswordIdentity;
 };
 
 // The sets a desk lists: its chosen ones, or the default set.
@@ -113,9 +121,19 @@ std::optional<TeamSettings> ReadTeamSettings(Connection& connection);
 // templates. One transaction.
 // `sets` are the names the desk lists, in order (empty: the default set); `deskId` names the
 // desk unless it is connected again to the same library, which keeps the name it had.
+// While a policy names the connection in use, `cacheFor` is its identity: the cache stays the
+// policy's library, and only the desk's own setting changes.
 void ConnectTeamLibrary(Connection& connection, const std::string& protectedConnection, const std::string& server,
                         const std::string& identity, const std::vector<std::string>& sets = {},
-                        const std::string& deskId = {});
+                        const std::string& deskId = {}, const std::string& cacheFor = {});
+// Makes the cache the library of `identity` (the connection in use, the desk's own or a
+// policy's): the tables are created when missing (a desk that only a policy connects), and a
+// cache that holds another connection's library is emptied, with its sets' versions and the
+// usage counts not yet sent, so the next check reads the templates. True when anything
+// changed. One transaction.
+bool AdoptTeamCache(Connection& connection, const std::string& identity);
+// Keeps the password entered for the policy's connection of `identity`, protected.
+void StorePolicyPassword(Connection& connection, const std::string& identity, const std::string& protectedPassword);
 // Records the identity of the connection already stored, for a desk an older build set up.
 void RecordTeamIdentity(Connection& connection, const std::string& identity);
 

@@ -133,7 +133,8 @@ const TeamSetState* KeptState(const std::vector<TeamSetState>& kept, const TeamS
 } // namespace
 
 TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read,
-                           const StopRequested& stopping, const TeamLimits& limits)
+                           const StopRequested& stopping, const TeamLimits& limits,
+                           const std::vector<std::string>& sets)
 {
     UpgradeTeamTables(desk);
     const std::optional<TeamSettings> settings = ReadTeamSettings(desk);
@@ -157,7 +158,7 @@ TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, c
             olderServer = source.version();
         if (stopped())
             return stop;
-        for (const std::string& name : ChosenTeamSets(*settings)) {
+        for (const std::string& name : sets.empty() ? ChosenTeamSets(*settings) : sets) {
             bool found = false;
             if (server) {
                 for (const TeamSetState& set : server->sets)

@@ -101,8 +101,10 @@ struct TeamCheck {
 // `stopping` is asked after each answer of the server and between the rows stored: once it
 // says so, the check writes nothing more and rolls back a store under way.
 using TeamRowsRead = std::function<void(const std::vector<TeamTemplate>&)>;
+// `sets`, when given, are the sets listed instead of the desk's own choice (a policy's).
 TeamCheck CheckTeamLibrary(Connection& desk, TeamSource& source, DateTime now, const TeamRowsRead& read = {},
-                           const StopRequested& stopping = {}, const TeamLimits& limits = {});
+                           const StopRequested& stopping = {}, const TeamLimits& limits = {},
+                           const std::vector<std::string>& sets = {});
 
 // After a check: the usage counts kept on the desk go to the server while the lead counts
 // usage, as one upload named once (`newId`) and repeated under that name until the server has

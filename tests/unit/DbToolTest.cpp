@@ -122,8 +122,10 @@ public:
         return true;
     }
     void prompt(const std::string& text) override { prompts += text; }
+    TeamPolicy teamPolicy() override { return policy; }
 
     bool console = false;
+    TeamPolicy policy;
     std::vector<std::string> input;
     std::vector<bool> echoes; // of every line asked for
     std::string prompts;
@@ -487,6 +489,18 @@ TEST_F(DbTool, TeamConnectStoresTheConnectionProtectedStatusNeverShowsItAndOffLe
     EXPECT_EQ(Stored(db), (std::vector<std::pair<std::string, int>>{{"已有的", 0}, {"第二条", 1}}));
     EXPECT_EQ(run({"team", "status", db}), kExitDone);
     EXPECT_EQ(output.out, db + "：没有设置团队模板库。\n");
+}
+
+TEST_F(DbTool, TeamStatusShowsWhatThePolicySetsOverTheDesksOwn)
+{
+    const std::string db = folder.deliveredDatabase();
+    platform.policy.user = {"Driver={PostgreSQL Unicode};Server=db07;Database=kefu;Uid=desk;", "售前", 30};
+    ASSERT_EQ(run({"team", "connect", db, kDeskConnection}), kExitDone) << output.err;
+    EXPECT_EQ(run({"team", "status", db}), kExitDone);
+    for (const char* line : {"  服务器：db07（由管理员设置）\n", "  本机的设置：服务器 db01，策略取消后使用\n",
+                             "  密码：管理员设置的连接没有密码", "  模板组：售前（由管理员设置）\n",
+                             "  检查间隔：30 秒（由管理员设置），"})
+        EXPECT_NE(output.out.find(line), std::string::npos) << line << output.out;
 }
 
 TEST_F(DbTool, TeamConnectRefusesATextWithoutDriverAVelmoraThatRunsAndAMissingFile)

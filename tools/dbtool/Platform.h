@@ -3,6 +3,8 @@
 // file, the import's lock, whether Velmora is running, the protection of a password, and
 // standard input for a connection text or a password. PlatformHost.cpp and
 // PlatformWindows.cpp implement it; the tests replace single calls.
+#include "app/TeamPolicy.h"
+
 #include <cstddef>
 #include <string>
 
@@ -47,6 +49,8 @@ public:
     virtual bool readInputLine(std::string& line, bool echo) = 0;
     // Shows `text` on the console at once (standard error), ahead of the command's report.
     virtual void prompt(const std::string& text) = 0;
+    // The team library's values set by policy (Windows' registry); none elsewhere.
+    virtual TeamPolicy teamPolicy() { return {}; }
 };
 
 // The platform the tool was built for.

@@ -1,6 +1,8 @@
 // The database tool's system calls on Windows, by the wide calls so that any path works.
 #include "Platform.h"
 
+#include "app/PolicyRegistry.h"
+
 #include "Csv.h"
 
 #include "common/ImportMutex.h"
@@ -191,6 +193,7 @@ public:
     }
 
     Protector& protector() override { return dpapi_; }
+    TeamPolicy teamPolicy() override { return ReadTeamPolicy(); }
 
     bool inputIsConsole() override
     {

@@ -29,16 +29,6 @@ int Fail(ToolOutput& output, int code, const std::string& line)
     return code;
 }
 
-std::string AsciiLower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string Filled(const std::optional<std::string>& value) { return value ? TrimText(*value) : std::string(); }
-
 // Holds the import's lock for a command that writes DB.mdb, and says when Velmora runs: the
 // program reads the team tables while it runs, so they change only while it does not.
 class WriteGuard {
@@ -138,6 +128,9 @@ int Connect(const std::string& database, const std::string& argument, const std:
     std::string server = TeamServerName(text);
     if (server.empty())
         server = "（连接字符串中没有写明）";
+    // While a policy names the connection, the cache stays its library; this desk's own
+    // setting waits until the policy goes.
+    const TeamChoice policy = ChooseTeam(platform.teamPolicy(), std::nullopt);
     std::string protectedText;
     try {
         protectedText = platform.protector().protect(text);
@@ -158,7 +151,8 @@ int Connect(const std::string& database, const std::string& argument, const std:
             } catch (const ProtectionError&) {
             }
         }
-        ConnectTeamLibrary(connection, protectedText, server, TeamConnectionIdentity(text), sets, NewDeskId());
+        ConnectTeamLibrary(connection, protectedText, server, TeamConnectionIdentity(text), sets, NewDeskId(),
+                           policy.identity);
     } catch (const StoreError& e) {
         return Fail(output, kExitFileProblem, database + "：设置失败（" + StoreErrorText(e) + "），没有改动。");
     }
@@ -166,6 +160,9 @@ int Connect(const std::string& database, const std::string& argument, const std:
                   "）。Velmora 启动后从服务器读取团队模板；现在不连接服务器。\n";
     output.out += database + "：列出的模板组：" + SetList(sets) + "\n";
     output.out += database + "：连接字符串已为当前 Windows 用户加密保存，Velmora 要以这个用户运行才能连接。\n";
+    if (policy.connectionByPolicy)
+        output.out += database + "：管理员用策略设置了团队模板库（服务器 " + policy.server +
+                      "），策略取消之前 Velmora 使用策略的设置。\n";
     return kExitDone;
 }
 
@@ -200,23 +197,32 @@ int Status(const std::string& database, Platform& platform, ToolOutput& output)
     } catch (const StoreError& e) {
         return Fail(output, kExitUnusable, database + "：团队模板库的设置读不出（" + StoreErrorText(e) + "）。");
     }
-    if (!settings) {
+    const TeamChoice choice = ChooseTeam(platform.teamPolicy(), settings);
+    if (!choice.active) {
         output.out += database + "：没有设置团队模板库。\n";
         return kExitDone;
     }
-    // Only what is stored in clear: the connection text, password and all, is never shown.
+    // Only what is stored in clear: the connection text, password and all, is never shown. The
+    // cache counts only when it holds the library in use (Velmora empties it otherwise).
+    const bool cached = settings && settings->cacheIdentity == choice.identity;
     output.out += database + "：团队模板库\n";
-    output.out += "  服务器：" + settings->server + "\n";
-    output.out += "  上次同步：" + (settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") + "\n";
-    output.out += "  模板组：" + SetList(settings->sets) + "\n";
-    output.out += "  团队模板：" + std::to_string(settings->rows) + " 条\n";
-    output.out += "  上次错误：" + (settings->lastError.empty() ? "无" : settings->lastError) + "\n";
-    if (!settings->note.empty())
+    output.out += "  服务器：" + ShownWithSource(choice.server, choice.connectionByPolicy) + "\n";
+    if (choice.connectionByPolicy && settings && !settings->protectedConnection.empty())
+        output.out += "  本机的设置：服务器 " + settings->server + "，策略取消后使用\n";
+    if (choice.needsPassword)
+        output.out += "  密码：管理员设置的连接没有密码，请在 Velmora 的“团队模板库…”窗口中输入\n";
+    output.out +=
+        "  上次同步：" + (cached && settings->lastSync > 0 ? FormatDateTime(settings->lastSync) : "从未同步") + "\n";
+    output.out += "  模板组：" + ShownWithSource(SetList(choice.sets), choice.setsByPolicy) + "\n";
+    output.out += "  团队模板：" + std::to_string(cached ? settings->rows : 0) + " 条\n";
+    output.out += "  上次错误：" + (!cached || settings->lastError.empty() ? "无" : settings->lastError) + "\n";
+    if (cached && !settings->note.empty())
         output.out += "  说明：" + settings->note + "\n";
-    if (settings->usage)
+    if (cached && settings->usage)
         output.out += std::string("  ") + kTeamUsageSentence + "\n";
-    output.out += "  检查间隔：" + std::to_string(settings->checkSeconds) + " 秒，每次最多 " +
-                  std::to_string(settings->deadlineSeconds) + " 秒\n";
+    output.out +=
+        "  检查间隔：" + ShownWithSource(std::to_string(choice.checkSeconds) + " 秒", choice.checkSecondsByPolicy) +
+        "，每次最多 " + std::to_string(settings ? settings->deadlineSeconds : kDefaultTeamDeadlineSeconds) + " 秒\n";
     return kExitDone;
 }
 
@@ -248,47 +254,6 @@ int RunDeskTeamCommand(const std::vector<std::string>& arguments, Platform& plat
     return command == "off" ? Off(arguments[2], platform, output) : Status(arguments[2], platform, output);
 }
 
-std::string TeamServerName(const std::string& connectionText)
-{
-    for (const char* key : {"Server", "Host", "Address", "Addr", "DSN"}) {
-        const std::string value = Filled(OdbcValue(connectionText, key));
-        if (!value.empty())
-            return value;
-    }
-    return {};
-}
-
-std::string TeamConnectionIdentity(const std::string& connectionText)
-{
-    // One name for each thing a connection text may name several ways.
-    static const std::vector<std::pair<const char*, const char*>> kSame = {
-        {"host", "server"},        {"address", "server"}, {"addr", "server"},     {"servername", "server"},
-        {"data source", "server"}, {"db", "database"},    {"dbname", "database"}, {"initial catalog", "database"},
-        {"user", "uid"},           {"user id", "uid"},    {"username", "uid"},
-    };
-    std::map<std::string, std::string> parts;
-    for (const auto& [name, value] : OdbcPairs(connectionText)) {
-        std::string key = AsciiLower(name);
-        if (key == "pwd" || key == "password")
-            continue;
-        for (const auto& [other, same] : kSame)
-            if (key == other)
-                key = same;
-        // Host and driver names know no letter case; a database's or user's name may.
-        const bool caseless = key == "driver" || key == "server" || key == "dsn";
-        parts.emplace(key, caseless ? AsciiLower(TrimText(value)) : TrimText(value));
-    }
-    std::string identity;
-    for (const auto& [key, value] : parts)
-        identity += key + "=" + Enclosed(value, '"') + ";";
-    return identity;
-}
-
-bool NamesOdbcDriver(const std::string& connectionText)
-{
-    return !Filled(OdbcValue(connectionText, "Driver")).empty() || !Filled(OdbcValue(connectionText, "DSN")).empty();
-}
-
 std::string DeskTeamHelp()
 {
     return "  VelmoraDb team connect DB.mdb \"连接字符串\"|- [--sets 售前,售后]\n"
@@ -311,5 +276,8 @@ std::string DeskTeamHelp()
            "  团队负责人开启使用次数统计（team init --usage on）后，Velmora 记下每条团队模板每天完整\n"
            "  发送的次数，下次检查时交给服务器：只有这台电脑的随机编号、日期、模板组和模板的\n"
            "  编号、次数，没有模板的文字、发送到的窗口、客户的任何内容，也没有用户名。连不上时\n"
-           "  先留在 DB.mdb 中（最多 90 天、20000 行），下次再交，同一次统计不会算两遍。\n";
+           "  先留在 DB.mdb 中（最多 90 天、20000 行），下次再交，同一次统计不会算两遍。\n"
+           "  管理员可以用组策略设置团队模板库：注册表 Software\\Policies\\Velmora 中的 TeamConnection、\n"
+           "  TeamSets、TeamCheckSeconds，HKLM 优先于 HKCU。策略优先于 connect 的设置（不覆盖它，策略取消后\n"
+           "  仍用它），status 中标明“由管理员设置”。\n";
 }

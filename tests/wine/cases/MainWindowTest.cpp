@@ -209,8 +209,8 @@ TEST(MainWindow, TrayMenuAndSystemMenu)
 
     HWND tray = vt::OpenTrayMenu();
     ASSERT_TRUE(tray);
-    EXPECT_EQ(wt::Height(wt::WindowRect(tray)), 7 * 22 + 6 * 7 + 6);
-    EXPECT_TRUE(WaitForMenuRowPainted(tray, 6, 6));
+    EXPECT_EQ(wt::Height(wt::WindowRect(tray)), 8 * 22 + 7 * 7 + 6);
+    EXPECT_TRUE(WaitForMenuRowPainted(tray, 7, 7));
     wt::SaveWindowScreenshot(tray, "tray_menu.png");
     wt::PressKey(VK_ESCAPE);
     wt::Click(velmora.screenPoint(100, 200));

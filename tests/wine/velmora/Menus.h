@@ -9,7 +9,7 @@ namespace vt {
 class Velmora;
 
 // The rows of the tray menu, each after a separator but the first.
-enum class TrayItem { Show = 0, Settings, AutoStart, Templates, Help, About, Quit };
+enum class TrayItem { Show = 0, Settings, AutoStart, Templates, TeamLibrary, Help, About, Quit };
 
 // A visible pop-up menu window, waiting up to `timeoutMs`; nullptr when none came.
 HWND WaitForMenu(unsigned timeoutMs = 5000);
