@@ -101,7 +101,7 @@ TEST(Keyboard, TypeDownEnterDeliversAndTheAgentGoesOnWhereSheWas)
     ASSERT_TRUE(target.waitForChars(received + bytes.size(), 5000));
     const std::vector<unsigned> chars = target.recordedChars();
     std::vector<unsigned> expected;
-    for (unsigned char byte : bytes)
-        expected.push_back(byte);
+    for (unsigned char b : bytes)
+        expected.push_back(b);
     EXPECT_EQ(std::vector<unsigned>(chars.begin() + static_cast<long>(received), chars.end()), expected);
 }
