@@ -158,7 +158,7 @@ TEST(DbTool, TeamConnectProtectsTheConnectionForTheWindowsUserAndStatusNeverShow
 
     const ToolRun status = RunTool(folder, {"team", "status", folder.file("DB.mdb")});
     EXPECT_EQ(status.exitCode, 0u) << status.output;
-    EXPECT_TRUE(Says(status, "服务器：db01\n  上次同步：从未同步\n  团队模板：0 条")) << status.output;
+    EXPECT_TRUE(Says(status, "服务器：db01\n  上次同步：从未同步\n  模板组：默认\n  团队模板：0 条")) << status.output;
     EXPECT_EQ(status.output.find("s3cret"), std::string::npos) << status.output;
 }
 

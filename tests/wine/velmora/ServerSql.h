@@ -26,7 +26,9 @@ inline void ServerSql(const std::string& connectionText, const std::string& sql)
     bool ran = false;
     if (connected) {
         SQLAllocHandle(SQL_HANDLE_STMT, connection, &statement);
-        ran = SQL_SUCCEEDED(SQLExecDirectW(statement, reinterpret_cast<SQLWCHAR*>(wideSql.data()), SQL_NTS));
+        // A DELETE or UPDATE that meets no row answers SQL_NO_DATA: it ran all the same.
+        const SQLRETURN result = SQLExecDirectW(statement, reinterpret_cast<SQLWCHAR*>(wideSql.data()), SQL_NTS);
+        ran = SQL_SUCCEEDED(result) || result == SQL_NO_DATA;
         SQLFreeHandle(SQL_HANDLE_STMT, statement);
         SQLDisconnect(connection);
     }
