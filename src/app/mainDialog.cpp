@@ -58,8 +58,8 @@ bool TMainFrm::Create()
     CreateControls();
     CreateDelivery();
     trayPicture_ = CreateTrayIcon();
-    // The tray icon follows as soon as the window and its list are up: adding it waits on
-    // the shell, and the user waits for the list.
+    // The tray icon follows the window's first paint (FinishStart): adding it waits on the
+    // shell, and the user waits for the list.
     PostMessageW(hwnd(), kAddTrayIcon, 0, 0);
     FormCreate();
     return !closed_;
@@ -80,6 +80,15 @@ void TMainFrm::ShowAtStart(bool showWindow)
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(hwnd());
     FocusSearchBox();
+}
+
+void TMainFrm::FinishStart()
+{
+    // Adding the tray icon waits on the shell, for 5 to 60 ms under Wine: a posted message comes
+    // before the window's first paint, so the window and its list are painted first.
+    if (IsWindowVisible(hwnd()))
+        RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RzTrayIcon1.add(hwnd(), trayPicture_.get());
 }
 
 void TMainFrm::FormCreate()
@@ -240,7 +249,7 @@ LRESULT TMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case kAddTrayIcon:
         if (!closed_)
-            RzTrayIcon1.add(hwnd(), trayPicture_.get());
+            FinishStart();
         return 0;
     case WM_DELETEITEM:
         // Sent for every row when the list empties; the rows own nothing to free, and the

@@ -50,6 +50,8 @@ private:
     // Start and close (mainDialog.cpp).
     void FormCreate();
     void FormShow();
+    // After the first show: the first paint, then the tray icon.
+    void FinishStart();
     void FormClose();
     bool OpenDatabase();
     void LoadConfig();

@@ -178,3 +178,33 @@ bool PinyinQuery::matches(std::string_view text) const
     }
     return false;
 }
+
+std::optional<LatinSearch> LatinSearch::From(std::string_view text)
+{
+    std::optional<PinyinQuery> query = PinyinQuery::From(text);
+    if (!query)
+        return std::nullopt;
+    std::string folded(text);
+    for (char& c : folded)
+        c = Lower(c);
+    return LatinSearch(std::move(folded), std::move(*query));
+}
+
+LatinHit LatinSearch::find(std::string_view text) const
+{
+    // The search is ASCII, and no byte of a longer UTF-8 sequence is: a match of bytes is a match
+    // of characters. Found at the first letter's candidates, in either case.
+    const size_t length = folded_.size();
+    const char first = folded_[0];
+    const char firstUpper = static_cast<char>(first - 'a' + 'A');
+    for (size_t at = 0; at + length <= text.size(); ++at) {
+        if (text[at] != first && text[at] != firstUpper)
+            continue;
+        size_t k = 1;
+        while (k < length && Lower(text[at + k]) == folded_[k])
+            ++k;
+        if (k == length)
+            return LatinHit::Literal;
+    }
+    return query_.matches(text) ? LatinHit::Pinyin : LatinHit::None;
+}

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class PinyinQuery {
@@ -42,3 +43,22 @@ private:
 
 // Whether `text` is a search the pinyin reading applies to (PinyinQuery::From gives a query).
 bool IsPinyinSearch(std::string_view text);
+
+// How a text is found by a search the pinyin reading applies to.
+enum class LatinHit { None, Literal, Pinyin };
+
+// Such a search over many texts, each read once: a text that holds the search as typed (letter
+// case aside, as the database's LIKE compares ASCII letters; spaces and apostrophes as typed) is a
+// literal hit, one that holds it only as pinyin (PinyinQuery) a pinyin hit.
+class LatinSearch {
+public:
+    // Nothing when `text` is no pinyin search (IsPinyinSearch).
+    static std::optional<LatinSearch> From(std::string_view text);
+    LatinHit find(std::string_view text) const;
+
+private:
+    LatinSearch(std::string folded, PinyinQuery query) : folded_(std::move(folded)), query_(std::move(query)) {}
+
+    std::string folded_; // the search as typed, lower case
+    PinyinQuery query_;
+};

@@ -10,15 +10,15 @@ namespace {
 // for a search of Latin letters, the texts that hold it only as pinyin (common/Pinyin.h). One
 // pass over the table in stored order (an index on TSortID, so nothing is sorted) reads each
 // text once and says which kind of hit it is: the literal hits go to the list as they come,
-// so a typed search shows its first rows at once; the pinyin-only hits wait for the end.
+// so a typed search shows its first rows at once; the pinyin-only hits wait for the end. A pinyin
+// search reads every row and asks search_hit which kind it is: the function is called once a row,
+// where a filter in the statement would call it again for each row it lets through.
 const char* const kLoadAll = "Select * from TText order by TSortId asc";
 const char* const kSearch = "Select TText from TText where TText like ?1 escape '\\' order by TSortID asc";
-const char* const kSearchPinyin = "Select TText, TText like ?1 escape '\\' as Literal from TText "
-                                  "where Literal or pinyin_match(TText, ?2) order by TSortID asc";
+const char* const kSearchPinyin = "Select search_hit(TText, ?1), TText from TText order by TSortID asc";
 const char* const kLoadTeam = "Select TText from TTeamText order by TSortID asc";
 const char* const kSearchTeam = "Select TText from TTeamText where TText like ?1 escape '\\' order by TSortID asc";
-const char* const kSearchTeamPinyin = "Select TText, TText like ?1 escape '\\' as Literal from TTeamText "
-                                      "where Literal or pinyin_match(TText, ?2) order by TSortID asc";
+const char* const kSearchTeamPinyin = "Select search_hit(TText, ?1), TText from TTeamText order by TSortID asc";
 
 // Lists the rows `text` finds with `literal`, or with `pinyin` when it may be read as pinyin:
 // the rows that hold it as typed first, then the pinyin-only ones, each in the query's order.
@@ -31,13 +31,14 @@ void ListFound(Connection& connection, const char* literal, const char* pinyin, 
             rows.add(reader.utf8At(0));
         return;
     }
-    RowReader reader(connection, pinyin, {SqlParam::Contains(text), SqlParam::Text(text)});
+    RowReader reader(connection, pinyin, {SqlParam::Text(text)});
     std::vector<std::string> pinyinOnly;
     while (reader.next()) {
-        if (reader.utf8At(1) == "1")
-            rows.add(reader.utf8At(0));
-        else {
-            pinyinOnly.emplace_back(reader.utf8At(0));
+        const std::string_view hit = reader.utf8At(0);
+        if (hit == "1") {
+            rows.add(reader.utf8At(1));
+        } else if (hit == "2") {
+            pinyinOnly.emplace_back(reader.utf8At(1));
             rows.rowKeptBack();
         }
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <iconv.h>
+#include <sqlite3.h>
 
 #include <set>
 #include <string>
@@ -148,4 +149,43 @@ TEST(Pinyin, TheTableCoversTheIdeographsOfCodePage936)
     for (char32_t c = 0x3400; c <= 0x4DBF; ++c)
         extensionA += pinyin_table::ForEachReading(c, [](int) {}) > 0 ? 1 : 0;
     EXPECT_GE(extensionA, 5700);
+}
+
+// One pass tells a literal hit, which must be exactly what the database's LIKE finds, from a
+// pinyin-only one.
+TEST(Pinyin, ALatinSearchTellsLiteralHitsAsLikeFindsThemFromPinyinOnes)
+{
+    const struct {
+        const char* search;
+        std::string text;
+        LatinHit hit;
+    } cases[] = {
+        {"qsh", "QSH 工单", LatinHit::Literal},
+        {"QsH", "工单 qSh", LatinHit::Literal},
+        {"qsh", "qqsh", LatinHit::Literal},
+        {"q'sh", "工单 Q'SH", LatinHit::Literal},
+        {"qs h", "您好，请稍候 qs h", LatinHit::Literal},
+        {"qsh", "您好，请稍候", LatinHit::Pinyin},
+        {"qsh", "qs", LatinHit::None},
+        {"qsh", "ＱＳＨ", LatinHit::None},
+        {"vipkf", "VIP客服", LatinHit::Pinyin},
+    };
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    sqlite3_stmt* like = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "select ?1 like '%' || ?2 || '%'", -1, &like, nullptr), SQLITE_OK);
+    for (const auto& c : cases) {
+        const std::optional<LatinSearch> search = LatinSearch::From(c.search);
+        ASSERT_TRUE(search) << c.search;
+        const LatinHit hit = search->find(c.text);
+        EXPECT_EQ(hit, c.hit) << c.search << " in " << c.text;
+        sqlite3_bind_text(like, 1, c.text.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(like, 2, c.search, -1, SQLITE_TRANSIENT);
+        ASSERT_EQ(sqlite3_step(like), SQLITE_ROW);
+        EXPECT_EQ(hit == LatinHit::Literal, sqlite3_column_int(like, 0) == 1) << c.search << " in " << c.text;
+        sqlite3_reset(like);
+    }
+    sqlite3_finalize(like);
+    sqlite3_close(db);
+    EXPECT_FALSE(LatinSearch::From("请稍"));
 }
