@@ -353,17 +353,27 @@ TeamServer::Version TeamServer::version()
     return version;
 }
 
-TeamServer::Size TeamServer::size()
+namespace {
+
+// The one row of a size query: the number of templates, their length together and the longest.
+TeamServer::Size SizeFrom(Statement& statement)
 {
-    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
-    statement.run(TeamSqlFor(dialect_).readSize);
-    Size size;
+    TeamServer::Size size;
     if (statement.fetch()) {
         size.templates = statement.integerAt(1);
         size.bytes = statement.integerAt(2);
         size.largestBytes = statement.integerAt(3);
     }
     return size;
+}
+
+} // namespace
+
+TeamServer::Size TeamServer::size()
+{
+    Statement statement(handles_->connection.get(), queryTimeout_, connectionText_);
+    statement.run(TeamSqlFor(dialect_).readSize);
+    return SizeFrom(statement);
 }
 
 void TeamServer::readTemplates(size_t textBytesAtMost, const std::function<bool(std::string)>& take)
@@ -829,13 +839,7 @@ TeamServer::Size TeamServer::setSize(long long setId, long long versionNo)
     parameters.integer(setId);
     parameters.integer(versionNo);
     RunWith(statement, TeamSqlFor(dialect_).deskSetSize, parameters);
-    Size size;
-    if (statement.fetch()) {
-        size.templates = statement.integerAt(1);
-        size.bytes = statement.integerAt(2);
-        size.largestBytes = statement.integerAt(3);
-    }
-    return size;
+    return SizeFrom(statement);
 }
 
 void TeamServer::readSet(long long setId, long long versionNo, size_t textBytesAtMost,

@@ -324,13 +324,24 @@ int Publish(const std::string& database, const std::string& argument, const Opti
     return kExitDone;
 }
 
-// The set named by --set; false with a sentence when the server has none of that name.
-bool FoundSet(TeamLink& link, const std::string& set, int& setId, int& current, ToolOutput& output)
+// The server reached and the set named by --set found on it.
+struct OpenedSet {
+    std::unique_ptr<TeamLink> link;
+    int setId = 0;
+    int current = 0; // the version desks read
+};
+
+// Connects and finds the set; kExitDone, or the exit code with a sentence said when the server
+// is out of reach in this build or has no set of that name.
+int OpenSet(const std::string& connectionText, const std::string& set, OpenedSet& opened, ToolOutput& output)
 {
-    if (link.findSet(set, setId, current))
-        return true;
+    opened.link = Connect(connectionText, output);
+    if (!opened.link)
+        return kExitTeamServer;
+    if (opened.link->findSet(set, opened.setId, opened.current))
+        return kExitDone;
     output.err += "VelmoraDb：服务器上没有名为“" + set + "”的模板组（team sets 列出它们）。\n";
-    return false;
+    return kExitUsage;
 }
 
 const size_t kHistoryListed = 20;
@@ -342,14 +353,12 @@ int History(const std::string& argument, const Options& options, Platform& platf
     if (!SetAndNote(options, set, note, output) || !Connection(argument, platform, connectionText, output))
         return kExitUsage;
     try {
-        std::unique_ptr<TeamLink> link = Connect(connectionText, output);
-        if (!link)
-            return kExitTeamServer;
-        int setId = 0, current = 0;
-        if (!FoundSet(*link, set, setId, current, output))
-            return kExitUsage;
+        OpenedSet opened;
+        if (const int failed = OpenSet(connectionText, set, opened, output))
+            return failed;
+        TeamLink& link = *opened.link;
         const bool all = options.has("--all");
-        const auto lines = link->history(setId, all ? kHistoryAtMost : kHistoryListed);
+        const auto lines = link.history(opened.setId, all ? kHistoryAtMost : kHistoryListed);
         output.out +=
             "模板组“" + set + "”的版本，新的在前" + (all ? "" : "（最近 20 个；--all 列出保留的全部）") + "：\n";
         for (const TeamServer::HistoryLine& line : lines) {
@@ -358,7 +367,7 @@ int History(const std::string& argument, const Options& options, Platform& platf
                           "）  新增 " + std::to_string(line.added) + "，修改 " + std::to_string(line.changed) +
                           "，删除 " + std::to_string(line.removed) + "，共 " + std::to_string(line.rows) + " 条" +
                           (line.note.empty() ? "" : "  备注：" + OneLine(line.note)) +
-                          (line.versionNo == current ? "  （座席使用的版本）" : "") + "\n";
+                          (line.versionNo == opened.current ? "  （座席使用的版本）" : "") + "\n";
         }
         if (lines.empty())
             output.out += "还没有发布过。\n";
@@ -409,19 +418,17 @@ int Diff(const std::string& argument, const Options& options, Platform& platform
     if (!SetAndNote(options, set, note, output) || !Connection(argument, platform, connectionText, output))
         return kExitUsage;
     try {
-        std::unique_ptr<TeamLink> link = Connect(connectionText, output);
-        if (!link)
-            return kExitTeamServer;
-        int setId = 0, current = 0;
-        if (!FoundSet(*link, set, setId, current, output))
-            return kExitUsage;
-        const auto lines = link->history(setId, kHistoryAtMost);
+        OpenedSet opened;
+        if (const int failed = OpenSet(connectionText, set, opened, output))
+            return failed;
+        TeamLink& link = *opened.link;
+        const auto lines = link.history(opened.setId, kHistoryAtMost);
         const TeamServer::HistoryLine* line = nullptr;
         std::vector<TeamVersionRow> before, after;
         if (!Kept(lines, static_cast<int>(newer), line, output) ||
             (older > 0 && !Kept(lines, static_cast<int>(older), line, output)) ||
-            !KeptRows(*link, setId, static_cast<int>(newer), after, output) ||
-            (older > 0 && !KeptRows(*link, setId, static_cast<int>(older), before, output)))
+            !KeptRows(link, opened.setId, static_cast<int>(newer), after, output) ||
+            (older > 0 && !KeptRows(link, opened.setId, static_cast<int>(older), before, output)))
             return kExitUsage;
         const std::vector<TeamDifference> differences = DiffVersions(before, after);
         int counts[3] = {};
@@ -461,17 +468,15 @@ int Rollback(const std::string& argument, const Options& options, Platform& plat
     if (note.empty())
         note = "回滚到第 " + std::to_string(target) + " 版";
     try {
-        std::unique_ptr<TeamLink> link = Connect(connectionText, output);
-        if (!link)
-            return kExitTeamServer;
-        int setId = 0, current = 0;
-        if (!FoundSet(*link, set, setId, current, output))
-            return kExitUsage;
-        const auto lines = link->history(setId, kHistoryAtMost);
+        OpenedSet opened;
+        if (const int failed = OpenSet(connectionText, set, opened, output))
+            return failed;
+        TeamLink& link = *opened.link;
+        const auto lines = link.history(opened.setId, kHistoryAtMost);
         const TeamServer::HistoryLine* line = nullptr;
         std::vector<TeamVersionRow> rows;
         if (!Kept(lines, static_cast<int>(target), line, output) ||
-            !KeptRows(*link, setId, static_cast<int>(target), rows, output))
+            !KeptRows(link, opened.setId, static_cast<int>(target), rows, output))
             return kExitUsage;
         // Rows the desks would refuse are not published again.
         for (const TeamVersionRow& row : rows)
@@ -481,7 +486,7 @@ int Rollback(const std::string& argument, const Options& options, Platform& plat
                               std::to_string(row.templateNo) + " 含有座席不接受的文字" + kUnchanged;
                 return kExitNeedsAttention;
             }
-        const TeamServer::Published published = link->publishVersion(set, std::move(rows), line->source, note, true);
+        const TeamServer::Published published = link.publishVersion(set, std::move(rows), line->source, note, true);
         output.out += "已把第 " + std::to_string(target) + " 版的模板发布为" + VersionSaid(set, published) +
                       "。各个座席下次检查时取回。\n";
         return kExitDone;
