@@ -3,7 +3,8 @@
 // which act on the list, and when the text typed so far is searched.
 //
 // Searching follows the typing without a search per key: every change of the box's text
-// starts a short wait (kTypingPauseMs) anew, and the window's timer message that ends it
+// asks for a search once the messages already waiting are handled; when a key is waiting
+// then, a short wait (kTypingPauseMs) starts anew, and the window's timer message that ends it
 // comes only once no input is waiting, so a burst of keys, however fast, is searched once.
 // A search the next key interrupts gives way and runs again after it. An input method's
 // composition is not searched: only the characters chosen from it, once it ends. A key that
@@ -42,8 +43,7 @@ public:
 
     bool pending() const { return pending_; }
 
-    // Long enough that the keys of one burst are taken together, short enough not to be
-    // seen: the list answers within the frame it would have answered in without the wait.
+    // The wait while keys of a burst are waiting: the least a window timer waits.
     static const unsigned kTypingPauseMs = 10;
 
 private:

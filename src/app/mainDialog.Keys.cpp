@@ -26,13 +26,20 @@ void TMainFrm::Edit1Change()
 
 void TMainFrm::StartTypingPause()
 {
-    // Set again, the timer starts its wait again.
-    SetTimer(hwnd(), kTypingPauseTimer, TypedSearch::kTypingPauseMs, nullptr);
+    // The timer's own message, posted: it comes after the messages already posted and before
+    // any input, which it then finds waiting.
+    PostMessageW(hwnd(), WM_TIMER, kTypingPauseTimer, 0);
 }
 
 void TMainFrm::OnTypingPauseOver()
 {
     KillTimer(hwnd(), kTypingPauseTimer);
+    if (KeyWaiting()) {
+        // More keys of a burst: the timer's message comes only once no input is waiting. Set
+        // again, it starts its wait again.
+        SetTimer(hwnd(), kTypingPauseTimer, TypedSearch::kTypingPauseMs, nullptr);
+        return;
+    }
     if (typed_.waitOver())
         RunTypedSearch(true);
 }

@@ -28,15 +28,6 @@ const int kTeamBandWidth = 3;
 const ULONGLONG kKeyLookMs = 15;
 const int kRowsPerClockLook = 64;
 
-// A key is waiting for the window (a character posted to it included). Key-ups are not asked
-// about: the key's own release must not interrupt the search it started.
-bool KeyWaiting()
-{
-    MSG msg;
-    return PeekMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE | PM_NOYIELD) ||
-           PeekMessageW(&msg, nullptr, WM_CHAR, WM_SYSKEYDOWN, PM_NOREMOVE | PM_NOYIELD);
-}
-
 // The list box as the rows of the template list; `teamFirstRow` learns where the team's begin.
 // With `givesWay` the fill stops (SearchGaveWay) when a key comes.
 class ListBoxRows : public ListedRows {

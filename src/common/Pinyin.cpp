@@ -179,6 +179,16 @@ bool PinyinQuery::matches(std::string_view text) const
     return false;
 }
 
+bool PinyinSearchRefines(std::string_view earlier, std::string_view later)
+{
+    if (earlier.size() > later.size() || !IsPinyinSearch(earlier) || !IsPinyinSearch(later))
+        return false;
+    for (size_t i = 0; i < earlier.size(); ++i)
+        if (Lower(earlier[i]) != Lower(later[i]))
+            return false;
+    return true;
+}
+
 std::optional<LatinSearch> LatinSearch::From(std::string_view text)
 {
     std::optional<PinyinQuery> query = PinyinQuery::From(text);

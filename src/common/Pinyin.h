@@ -44,6 +44,15 @@ private:
 // Whether `text` is a search the pinyin reading applies to (PinyinQuery::From gives a query).
 bool IsPinyinSearch(std::string_view text);
 
+// Whether every text `later` finds (LatinSearch, literal or pinyin hit) is found by `earlier` as
+// well, so that a search typed on from `earlier` need read only what it found. True when both are
+// pinyin searches and `later` begins with `earlier`, letter case aside: a text holding `later` as
+// typed holds `earlier`; a run of characters reading as `later` begins with one reading as
+// `earlier`, since its piece where `earlier` ends, cut there, is still the start of a reading and
+// the last piece may be that (the separators `earlier` has stand at the same letters in `later`).
+// A text containing `later` elsewhere would not do: 好 reads "hao", not "ao".
+bool PinyinSearchRefines(std::string_view earlier, std::string_view later);
+
 // How a text is found by a search the pinyin reading applies to.
 enum class LatinHit { None, Literal, Pinyin };
 

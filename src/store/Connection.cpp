@@ -50,36 +50,6 @@ void PinyinMatch(sqlite3_context* context, int, sqlite3_value** args)
     }
 }
 
-// search_hit(TEXT, SEARCH), for a SEARCH the pinyin reading applies to: 1 when TEXT holds it as
-// typed (as LIKE finds it), 2 when only as pinyin, else 0. One pass over each text does both, where
-// LIKE and pinyin_match read it twice. The search is read once per statement and kept with it.
-void SearchHit(sqlite3_context* context, int, sqlite3_value** args)
-{
-    using Kept = std::optional<LatinSearch>;
-    try {
-        const Kept* search = static_cast<const Kept*>(sqlite3_get_auxdata(context, 1));
-        Kept once;
-        if (!search) {
-            const char* typed = reinterpret_cast<const char*>(sqlite3_value_text(args[1]));
-            const std::string_view searched(typed ? typed : "", static_cast<size_t>(sqlite3_value_bytes(args[1])));
-            sqlite3_set_auxdata(context, 1, new Kept(LatinSearch::From(searched)),
-                                [](void* kept) { delete static_cast<Kept*>(kept); });
-            search = static_cast<const Kept*>(sqlite3_get_auxdata(context, 1));
-            if (!search) {
-                once = LatinSearch::From(searched);
-                search = &once;
-            }
-        }
-        const char* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
-        const LatinHit hit = text && *search
-                                 ? (*search)->find({text, static_cast<size_t>(sqlite3_value_bytes(args[0]))})
-                                 : LatinHit::None;
-        sqlite3_result_int(context, hit == LatinHit::Literal ? 1 : hit == LatinHit::Pinyin ? 2 : 0);
-    } catch (...) {
-        sqlite3_result_error_nomem(context);
-    }
-}
-
 void AddSearchFunctions(Database& database)
 {
     // Only for the program's own statements: a trigger or view stored in the file cannot call it.
@@ -88,11 +58,6 @@ void AddSearchFunctions(Database& database)
                                               PinyinMatch, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         Fail(database.handle(), rc);
-    const int hitRc = sqlite3_create_function_v2(database.handle(), "search_hit", 2,
-                                                 SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr,
-                                                 SearchHit, nullptr, nullptr, nullptr);
-    if (hitRc != SQLITE_OK)
-        Fail(database.handle(), hitRc);
 }
 
 Statement Compile(Database& database, const std::string& sql)

@@ -7,8 +7,10 @@
 #include "store/Connection.h"
 #include "templates/TemplateSearch.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Where the listed rows go: the window's list box, or a test's record of them.
 class ListedRows {
@@ -52,14 +54,34 @@ public:
     // On a desk with a team library every load lists the cached team templates after the
     // desk's own, in the server's order (a search the same way: the team's literal hits, then
     // its pinyin hits).
-    void setTeamLibrary(bool team) { team_ = team; }
+    void setTeamLibrary(bool team)
+    {
+        team_ = team;
+        kept_ = {};
+    }
     bool teamLibrary() const { return team_; }
 
+    // What a search of Latin letters found in one table, kept for the next search if it only
+    // refines this one (PinyinSearchRefines): that one reads only these rows and those this one
+    // did not reach (it may have given way to a key part-way).
+    struct Found {
+        std::uint32_t read = 0;          // how many rows it read, in stored order
+        std::vector<std::uint32_t> hits; // the places in stored order of the rows it found
+    };
+
 private:
-    void listTeamRows(LoadMode mode, const std::string& text, ListedRows& rows);
+    struct KeptSearch {
+        bool valid = false;
+        std::string text;
+        std::string stamp; // the database as it was then (ChangeStamp)
+        Found own, team;
+    };
+
+    void listTeamRows(LoadMode mode, const std::string& text, ListedRows& rows, const Found* before, Found* found);
 
     Connection& connection_;
     bool team_ = false;
     LoadMode lastMode_ = LoadMode::All;
     std::string lastText_;
+    KeptSearch kept_;
 };

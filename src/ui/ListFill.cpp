@@ -24,6 +24,13 @@ void ListBoxFill::add(std::string_view utf8)
     SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide_.c_str()));
 }
 
+bool KeyWaiting()
+{
+    MSG msg;
+    return PeekMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE | PM_NOYIELD) ||
+           PeekMessageW(&msg, nullptr, WM_CHAR, WM_SYSKEYDOWN, PM_NOREMOVE | PM_NOYIELD);
+}
+
 void FillList(HWND list, const std::vector<std::string>& utf8Rows)
 {
     ListBoxFill fill(list);

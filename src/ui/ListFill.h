@@ -29,6 +29,11 @@ private:
     std::wstring wide_;
 };
 
+// A key is waiting for the thread's windows (a character posted to them included), where a
+// long fill gives way. Key-ups are not asked about: the release of the key that started a
+// search must not interrupt it.
+bool KeyWaiting();
+
 // Replaces a list box's entries with `utf8Rows`, redraw off meanwhile.
 void FillList(HWND list, const std::vector<std::string>& utf8Rows);
 

@@ -189,3 +189,29 @@ TEST(Pinyin, ALatinSearchTellsLiteralHitsAsLikeFindsThemFromPinyinOnes)
     sqlite3_close(db);
     EXPECT_FALSE(LatinSearch::From("请稍"));
 }
+
+// A search typed on from another reads only what that one found: it may refine it only when it
+// can find nothing the other did not. Each pair that does not is shown a text that proves it.
+TEST(Pinyin, ASearchRefinesAnotherOnlyWhenItFindsNothingTheOtherDidNot)
+{
+    const struct {
+        const char* earlier;
+        const char* later;
+        bool refines;
+    } cases[] = {
+        {"q", "qsh", true},    {"Q", "qS", true},       {"qingsh", "qingshao", true}, {"xi", "xi'an", true},
+        {"q s", "q sh", true}, {"qsh", "qsh", true},    {"ao", "hao", false},         {"qs", "q s", false},
+        {"qsh", "qs", false},  {"xi'", "xi'an", false}, {"请", "请稍", false},
+    };
+    const std::string texts[] = {"您好，请稍候", "西安", "先生", "好", "q s h", "QSH 工单", "请 稍候", "请随意"};
+    for (const auto& c : cases) {
+        EXPECT_EQ(PinyinSearchRefines(c.earlier, c.later), c.refines) << c.earlier << " -> " << c.later;
+        const std::optional<LatinSearch> earlier = LatinSearch::From(c.earlier), later = LatinSearch::From(c.later);
+        if (!earlier || !later)
+            continue;
+        bool foundMore = false;
+        for (const std::string& text : texts)
+            foundMore = foundMore || (later->find(text) != LatinHit::None && earlier->find(text) == LatinHit::None);
+        EXPECT_EQ(foundMore, !c.refines) << c.earlier << " -> " << c.later;
+    }
+}

@@ -117,3 +117,32 @@ TEST_F(TemplateListTest, ALatinSearchListsTheLiteralHitsFirstThenThePinyinHitsEa
     list.ReloadTeamRows(shown);
     EXPECT_EQ(shown.rows, (Lines{"团队：QSH", "团队：请稍候"}));
 }
+
+// A search typed on from the last reads only the rows that one found or did not reach, and lists
+// what a search afresh lists: after a search that gave way part-way, and after rows changed here
+// or in another program.
+TEST_F(TemplateListTest, ASearchTypedOnListsWhatASearchAfreshLists)
+{
+    const std::string database =
+        ConnectionTextFor(folder.deliveredDatabase({"请稍候", "您好", "请随意", "QS 工单", "请稍等", "谢谢"}));
+    conn.setConnectionText(database);
+    EXPECT_EQ(search("q"), (Lines{"QS 工单", "请稍候", "请随意", "请稍等"}));
+    struct GivesWay {};
+    struct GivingWay : RecordedRows {
+        void rowKeptBack() override
+        {
+            if (++kept == 2)
+                throw GivesWay{};
+        }
+        int kept = 0;
+    } givingWay;
+    EXPECT_THROW(list.Search("qs", givingWay), GivesWay);
+    EXPECT_EQ(search("qsh"), (Lines{"请稍候", "请稍等"}));
+    // Rows the last search did not find become hits: here, then by another connection.
+    conn.execute("update TText set TText = '请稍后' where TText = '您好'");
+    EXPECT_EQ(search("qsha"), (Lines{"请稍候", "请稍后", "请稍等"}));
+    Connection other;
+    other.setConnectionText(database);
+    other.execute("update TText set TText = '请稍再来' where TText = '谢谢'");
+    EXPECT_EQ(search("qshao"), (Lines{"请稍候", "请稍后", "请稍等", "请稍再来"}));
+}
