@@ -288,12 +288,17 @@ void RemoveRunEntry() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Velmora
 POINT TrayIconPoint()
 {
     // Without a desktop shell, Wine keeps the icons in a small tray window of its own. The
-    // program adds its icon just after its window shows.
+    // program adds its icon just after its window is first painted. An icon window an earlier
+    // program left hidden there is passed over: resting on it would show no hint.
     HWND icon = nullptr;
     wt::WaitUntil(
         [&] {
             HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-            icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+            icon = nullptr;
+            for (HWND child = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+                 child && !icon; child = FindWindowExW(tray, child, L"__winex11_tray_icon", nullptr))
+                if (IsWindowVisible(child))
+                    icon = child;
             return icon != nullptr;
         },
         5000);
