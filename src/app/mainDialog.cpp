@@ -76,7 +76,10 @@ void TMainFrm::ShowAtStart(bool showWindow)
     }
     if (!showWindow)
         return;
-    ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
+    // The taskbar button's window shows without taking the activation: the main window takes
+    // it right after, and each activation (its notices and the move of the keyboard focus)
+    // costs some 10 ms at start under Wine.
+    ShowWindow(application_.hwnd(), SW_SHOWNOACTIVATE);
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(hwnd());
     FocusSearchBox();

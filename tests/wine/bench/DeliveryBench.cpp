@@ -199,7 +199,7 @@ int main(int argc, char** argv)
                 "brackets, timed from outside (polled every %u ms)\n",
                 static_cast<unsigned>(bytes), static_cast<unsigned>(units), runs, kPollMs);
     vt::PrintFigureHeader("bare loop / byte-wise");
-    vt::PrintFigure("delivery, 2,000 mixed bytes", typings[0].times, typings[1].times, 1000, "ms", "<= 1.11");
+    vt::PrintFigure("delivery, 2,000 mixed bytes", typings[0].times, typings[1].times, 1000, "ms", "<= 1.1");
     vt::PrintFigure("Unicode, 2,000 mixed characters", typings[2].times, typings[3].times, 1000, "ms", "<= 1.1");
     vt::PrintFigure("Unicode vs bytes of the same text", typings[2].times, typings[4].times, 1000, "ms", "<= 1.0");
     return 0;
