@@ -165,21 +165,11 @@ int main()
                                    kHit + "' ELSE '' END, i FROM n");
         // Both programs start from the same folder, as copies of the files built.
         app.folder.copyIn(wt::RequiredEnvironmentPath("VELMORA_MINIMAL_EXE"), "MinimalList.exe");
-        for (int run = 0; run < runs; ++run)
-            for (int turn = 0; turn < 2; ++turn) {
-                const bool velmora = (run + turn) % 2 == 0;
-                Figures& out = velmora ? figures[n].first : figures[n].second;
-                if (!Round(velmora, app.folder, n, out)) {
-                    std::printf("%s did not list, search or show all as expected with %d templates\n",
-                                velmora ? "Velmora" : "the minimal program", n);
-                    return 1;
-                }
-                // A program started while Wine still tears the last one down waits about 2 s more
-                // for its window: let the teardown end first.
-                wt::Pause(3000);
-                std::fprintf(stderr, "%d templates, run %d of %d, %s done\n", n, run + 1, runs,
-                             velmora ? "Velmora" : "minimal");
-            }
+        const bool measured = vt::AlternateRounds(runs, n, "list, search or show all as expected", [&](bool velmora) {
+            return Round(velmora, app.folder, n, velmora ? figures[n].first : figures[n].second);
+        });
+        if (!measured)
+            return 1;
     }
 
     std::printf("main list, Velmora.exe against the minimal program (bench/MinimalList.cpp), medians of %d\n"

@@ -299,21 +299,12 @@ int main()
                                    "您好,很高兴为您服务,请问有什么可以帮您? Order #' || (100000 + i) || "
                                    "CASE i % 10 WHEN 0 THEN ' 请稍候' WHEN 5 THEN ' 请随意' ELSE '' END, i FROM n");
         app.folder.copyIn(wt::RequiredEnvironmentPath("VELMORA_MINIMAL_EXE"), "MinimalList.exe");
-        for (int run = 0; run < runs; ++run)
-            for (int turn = 0; turn < 2; ++turn) {
-                const bool velmora = (run + turn) % 2 == 0;
-                Figures& out = velmora ? figures[n].first : figures[n].second;
-                if (!Round(velmora, app.folder, n, out)) {
-                    std::printf("%s did not take the keys or list the hits expected with %d templates\n",
-                                velmora ? "Velmora" : "the minimal program", n);
-                    return 1;
-                }
-                // A program started while Wine still tears the last one down waits about 2 s more
-                // for its window: let the teardown end first.
-                wt::Pause(3000);
-                std::fprintf(stderr, "%d templates, run %d of %d, %s done\n", n, run + 1, runs,
-                             velmora ? "Velmora" : "minimal");
-            }
+        const bool measured =
+            vt::AlternateRounds(runs, n, "take the keys or list the hits expected", [&](bool velmora) {
+                return Round(velmora, app.folder, n, velmora ? figures[n].first : figures[n].second);
+            });
+        if (!measured)
+            return 1;
     }
 
     std::printf("search as typed, Velmora.exe against the minimal program (bench/MinimalList.cpp --typed),\n"

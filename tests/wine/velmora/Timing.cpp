@@ -68,4 +68,23 @@ void PrintFigure(const char* figure, const std::vector<double>& velmora, const s
     std::printf("  %-38s %-28s %-28s %6s  %s\n", figure, left, right, ratio, aim);
 }
 
+bool AlternateRounds(int runs, int templates, const char* failed, const std::function<bool(bool velmora)>& round)
+{
+    for (int run = 0; run < runs; ++run)
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool velmora = (run + turn) % 2 == 0;
+            if (!round(velmora)) {
+                std::printf("%s did not %s with %d templates\n", velmora ? "Velmora" : "the minimal program", failed,
+                            templates);
+                return false;
+            }
+            // A program started while Wine still tears the last one down waits about 2 s more
+            // for its window: let the teardown end first.
+            wt::Pause(3000);
+            std::fprintf(stderr, "%d templates, run %d of %d, %s done\n", templates, run + 1, runs,
+                         velmora ? "Velmora" : "minimal");
+        }
+    return true;
+}
+
 } // namespace vt

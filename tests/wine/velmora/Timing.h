@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 namespace vt {
@@ -29,5 +30,10 @@ Spread SpreadOf(std::vector<double> values);
 void PrintFigureHeader(const char* baseline);
 void PrintFigure(const char* figure, const std::vector<double>& velmora, const std::vector<double>& baseline,
                  double scale, const char* unit, const char* aim);
+
+// Runs `round` `runs` times for Velmora and for the baseline, alternating which goes first, with
+// a pause after each so that Wine has torn the last program down. At the first round that fails
+// prints "<who> did not <failed> with <templates> templates" and returns false.
+bool AlternateRounds(int runs, int templates, const char* failed, const std::function<bool(bool velmora)>& round);
 
 } // namespace vt
