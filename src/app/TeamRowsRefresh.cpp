@@ -1,6 +1,7 @@
 #include "app/TeamRowsRefresh.h"
 
 #include "ui/ListFill.h"
+#include "ui/VirtualList.h"
 
 namespace {
 
@@ -9,11 +10,12 @@ const size_t kRowsPerLook = 64;
 
 } // namespace
 
-void TeamRowsRefresh::begin(HWND list, int firstTeamRow, std::vector<std::string> rows)
+void TeamRowsRefresh::begin(HWND list, TextRows& texts, int firstTeamRow, std::vector<std::string> rows)
 {
     if (!active_)
         view_ = SaveListView(list);
     list_ = list;
+    texts_ = &texts;
     firstTeamRow_ = firstTeamRow;
     rows_ = std::move(rows);
     next_ = 0;
@@ -28,14 +30,11 @@ bool TeamRowsRefresh::step()
     const ULONGLONG until = GetTickCount64() + kSliceMs;
     const auto sliceOver = [&](size_t done) { return done % kRowsPerLook == 0 && GetTickCount64() >= until; };
     {
-        ListBoxFill fill(list_);
-        // The old team rows go from the end, so the rows above them keep their places (and
-        // the rows of a replacement begun again, which start where the old ones did).
-        for (LRESULT count = SendMessageW(list_, LB_GETCOUNT, 0, 0); removing_ && count > firstTeamRow_; --count) {
-            SendMessageW(list_, LB_DELETESTRING, static_cast<WPARAM>(count - 1), 0);
-            if (sliceOver(static_cast<size_t>(count)))
-                return true;
-        }
+        VirtualListFill fill(list_, *texts_);
+        // The rows above the old team rows keep their places (and so do the rows of a
+        // replacement begun again, which start where the old ones did).
+        if (removing_)
+            fill.truncate(static_cast<size_t>(firstTeamRow_));
         removing_ = false;
         while (next_ < rows_.size()) {
             fill.add(rows_[next_++]);

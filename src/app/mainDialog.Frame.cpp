@@ -11,6 +11,7 @@
 #include "settings/SysDialog.h"
 #include "templates/MbDialog.h"
 #include "common/FunPub.h"
+#include "ui/VirtualList.h"
 #include "common/RowGeometry.h"
 #include "store/ConfigRecord.h"
 #include "ui/ExecutableFolder.h"
@@ -41,10 +42,8 @@ void TMainFrm::CreateControls()
     searchBoxHook_.attach(Edit1, SearchBoxProc, this);
 
     const auto& list = Control(MainControl::ListBox1);
-    ListBox1 = CreateWindowExW(0, L"LISTBOX", L"",
-                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-                                   LBS_NOINTEGRALHEIGHT,
-                               list.left, list.top, list.width, list.height, hwnd(), nullptr, instance, nullptr);
+    ListBox1 = CreateVirtualListBox(hwnd(), WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                                    {list.left, list.top, list.left + list.width, list.top + list.height});
     SendMessageW(ListBox1, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.font()), FALSE);
     SendMessageW(ListBox1, LB_SETITEMHEIGHT, 0, kListRowHeight);
     listHook_.attach(ListBox1, ListBoxProc, this);

@@ -13,6 +13,7 @@
 #include "ui/Gdi.h"
 #include "ui/ListFill.h"
 #include "ui/TemplateRows.h"
+#include "ui/VirtualList.h"
 #include "ui/WinText.h"
 
 namespace {
@@ -32,8 +33,8 @@ const int kRowsPerClockLook = 64;
 // With `givesWay` the fill stops (SearchGaveWay) when a key comes.
 class ListBoxRows : public ListedRows {
 public:
-    ListBoxRows(HWND list, int& teamFirstRow, bool givesWay)
-        : fill_(list), teamFirstRow_(teamFirstRow), givesWay_(givesWay)
+    ListBoxRows(HWND list, TextRows& texts, int& teamFirstRow, bool givesWay)
+        : fill_(list, texts), teamFirstRow_(teamFirstRow), givesWay_(givesWay)
     {
         teamFirstRow_ = kNoTeamRow;
     }
@@ -68,7 +69,7 @@ private:
         }
     }
 
-    ListBoxFill fill_;
+    VirtualListFill fill_;
     int& teamFirstRow_;
     bool givesWay_;
     int count_ = 0;
@@ -94,7 +95,7 @@ void TMainFrm::FillList(const std::function<void(ListedRows&)>& load, bool gives
     teamRefresh_.cancel();
     teamRowsHanded_ = false;
     hintRow_ = -1;
-    ListBoxRows rows(ListBox1, teamFirstRow_, givesWay);
+    ListBoxRows rows(ListBox1, listRows_, teamFirstRow_, givesWay);
     load(rows);
 }
 
@@ -241,7 +242,7 @@ void TMainFrm::RefreshTeamRows(std::unique_ptr<TeamSyncThread::Rows> handed)
         }
     }
     hintRow_ = -1;
-    teamRefresh_.begin(ListBox1, teamFirstRow_, std::move(rows));
+    teamRefresh_.begin(ListBox1, listRows_, teamFirstRow_, std::move(rows));
     PostMessageW(hwnd(), kFillTeamRows, 0, 0);
 }
 
@@ -301,6 +302,8 @@ LRESULT TMainFrm::ListBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WPAR
 {
     auto* self = static_cast<TMainFrm*>(hook.owner());
     LRESULT result = 0;
+    if (AnswerTextMessage(self->listRows_, hook, hwnd, msg, wParam, lParam, result))
+        return result;
     if (EmptyListMessage(hook, hwnd, msg, wParam, lParam, result))
         return result;
     switch (msg) {

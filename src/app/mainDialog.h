@@ -16,6 +16,7 @@
 #include "ui/ModalWindow.h"
 #include "ui/SkinMenu.h"
 #include "ui/SkinnedFrame.h"
+#include "common/TextRows.h"
 #include "ui/TrayIcon.h"
 #include "ui/WinMessageBoxes.h"
 #include "ui/Window.h"
@@ -162,6 +163,8 @@ private:
     Icon trayPicture_;
     SkinnedFrame<MainControl> skin_;
     HWND Edit1 = nullptr;
+    // The texts of the list's rows: the list box holds only their count.
+    TextRows listRows_;
     HWND ListBox1 = nullptr;
     ControlHook listHook_;
     ControlHook searchBoxHook_;
