@@ -51,7 +51,19 @@ public:
         ++count_;
     }
     void teamRowsFollow() override { teamFirstRow_ = count_; }
-    void rowKeptBack() override { giveWayToAWaitingKey(); }
+    // Kept as the list keeps its rows, and handed over whole: a search of 100,000 pinyin hits
+    // would otherwise hold them twice.
+    void keepBack(std::string_view text) override
+    {
+        giveWayToAWaitingKey();
+        AppendUtf8(kept_, text);
+    }
+    void addKeptBack() override
+    {
+        count_ += static_cast<int>(kept_.size());
+        fill_.add(std::move(kept_));
+    }
+    void dropKeptBack() override { kept_.clear(); }
 
     static constexpr int kNoTeamRow = 0x7fffffff;
 
@@ -70,6 +82,7 @@ private:
     }
 
     VirtualListFill fill_;
+    TextRows kept_;
     int& teamFirstRow_;
     bool givesWay_;
     int count_ = 0;

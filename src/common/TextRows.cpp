@@ -71,6 +71,17 @@ void TextRows::insert(size_t row, std::u16string_view text)
 
 void TextRows::append(std::u16string_view text) { insert(rows_.size(), text); }
 
+void TextRows::take(TextRows&& other)
+{
+    rows_.insert(rows_.end(), other.rows_.begin(), other.rows_.end());
+    // Behind this one's blocks, so that the last row's block is the last block still.
+    for (Block& block : other.blocks_)
+        blocks_.push_back(std::move(block));
+    live_ += other.live_;
+    unused_ += other.unused_;
+    other.clear();
+}
+
 char16_t* TextRows::beginAppend(size_t maxUnits) { return room(maxUnits); }
 
 void TextRows::endAppend(size_t units)

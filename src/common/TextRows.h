@@ -26,6 +26,9 @@ public:
     void erase(size_t row);
     void insert(size_t row, std::u16string_view text);
     void append(std::u16string_view text);
+    // The rows of `other` follow, taken over with the room they lie in (no text is copied);
+    // `other` is left empty.
+    void take(TextRows&& other);
 
     // Appending without a copy: room for a text of up to `maxUnits` units, then the row made
     // of the first `units` of them. Nothing else may come between the two.

@@ -40,7 +40,6 @@ void ListFound(Connection& connection, const char* literal, const char* readAll,
         return;
     }
     RowReader reader(connection, readAll);
-    std::vector<std::string> pinyinOnly;
     size_t earlier = 0; // the next of `before`'s hits
     for (std::uint32_t place = 0; reader.next(); ++place) {
         if (before && place < before->read) {
@@ -59,12 +58,10 @@ void ListFound(Connection& connection, const char* literal, const char* readAll,
         if (hit == LatinHit::Literal) {
             rows.add(row);
         } else if (hit == LatinHit::Pinyin) {
-            pinyinOnly.emplace_back(row);
-            rows.rowKeptBack();
+            rows.keepBack(row);
         }
     }
-    for (const std::string& row : pinyinOnly)
-        rows.add(row);
+    rows.addKeptBack();
 }
 
 void ListAll(RowReader& reader, ListedRows& rows)
@@ -141,6 +138,7 @@ void TemplateList::LoadTemplates(LoadMode mode, const std::string& text, ListedR
         // A read that fails part-way lists nothing rather than a part of the rows. What a pinyin
         // search found stays true of the rows it read, as far as it read them (a search that gave
         // way to a key is refined by the next).
+        rows.dropKeptBack();
         rows.clear();
         throw;
     }

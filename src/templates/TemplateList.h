@@ -22,9 +22,21 @@ public:
     virtual void add(std::string_view text) = 0;
     // The rows added from here on are the team library's (only on a desk that has one).
     virtual void teamRowsFollow() {}
-    // A row was read but is kept back to be added later (a pinyin-only hit): the place to
-    // give way, as add() may, to what the user does meanwhile.
-    virtual void rowKeptBack() {}
+    // A row kept back (a pinyin-only hit) to follow the rows added until addKeptBack, which
+    // adds the rows kept so far in the order kept; `text` is valid only during the call. Like
+    // add(), a place to give way to what the user does meanwhile.
+    virtual void keepBack(std::string_view text) { kept_.emplace_back(text); }
+    virtual void addKeptBack()
+    {
+        for (const std::string& text : kept_)
+            add(text);
+        kept_.clear();
+    }
+    // The rows kept back go without being added: the search ended early.
+    virtual void dropKeptBack() { kept_.clear(); }
+
+private:
+    std::vector<std::string> kept_;
 };
 
 class TemplateList {

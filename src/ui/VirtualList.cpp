@@ -118,12 +118,12 @@ void VirtualListFill::truncate(size_t count)
     SendMessageW(list_, LB_SETCOUNT, static_cast<WPARAM>(count), 0);
 }
 
-void VirtualListFill::add(std::string_view utf8)
+void AppendUtf8(TextRows& rows, std::string_view utf8)
 {
     // Never more UTF-16 units than UTF-8 bytes.
     const int bytes = static_cast<int>(utf8.size());
-    char16_t* room = rows_.beginAppend(utf8.size());
+    char16_t* room = rows.beginAppend(utf8.size());
     const int units =
         bytes ? MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, reinterpret_cast<wchar_t*>(room), bytes) : 0;
-    rows_.endAppend(static_cast<size_t>(units));
+    rows.endAppend(static_cast<size_t>(units));
 }

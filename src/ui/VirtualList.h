@@ -22,6 +22,9 @@ HWND CreateVirtualListBox(HWND parent, DWORD style, const RECT& place);
 bool AnswerTextMessage(TextRows& rows, const ControlHook& hook, HWND list, UINT msg, WPARAM wParam, LPARAM lParam,
                        LRESULT& result);
 
+// Appends stored UTF-8 text to `rows` as a row.
+void AppendUtf8(TextRows& rows, std::string_view utf8);
+
 // Fills the list as ListBoxFill fills a list box with strings: redraw off while it lives, the
 // count set and the list repainted when it ends, however it ends. Emptying it is immediate.
 class VirtualListFill {
@@ -36,7 +39,9 @@ public:
     // Rows `count` and on go.
     void truncate(size_t count);
     // Appends stored UTF-8 text as a row.
-    void add(std::string_view utf8);
+    void add(std::string_view utf8) { AppendUtf8(rows_, utf8); }
+    // Appends the rows of `more`, which is left empty.
+    void add(TextRows&& more) { rows_.take(std::move(more)); }
 
 private:
     HWND list_;

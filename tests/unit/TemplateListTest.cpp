@@ -103,7 +103,7 @@ TEST_F(TemplateListTest, ALatinSearchListsTheLiteralHitsFirstThenThePinyinHitsEa
     // A pinyin-only hit kept back is a place where a typed search gives way, listing nothing.
     struct GivesWay {};
     struct GivingWay : RecordedRows {
-        void rowKeptBack() override { throw GivesWay{}; }
+        void keepBack(std::string_view) override { throw GivesWay{}; }
     } givingWay;
     EXPECT_THROW(list.Search("qsh", givingWay), GivesWay);
     EXPECT_EQ(givingWay.rows, Lines{});
@@ -129,7 +129,7 @@ TEST_F(TemplateListTest, ASearchTypedOnListsWhatASearchAfreshLists)
     EXPECT_EQ(search("q"), (Lines{"QS 工单", "请稍候", "请随意", "请稍等"}));
     struct GivesWay {};
     struct GivingWay : RecordedRows {
-        void rowKeptBack() override
+        void keepBack(std::string_view) override
         {
             if (++kept == 2)
                 throw GivesWay{};

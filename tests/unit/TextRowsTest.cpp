@@ -48,6 +48,17 @@ TEST(TextRows, ChangesKeepTheOtherRowsTexts)
          [&](TextRows& r) { r.append(u"a"); r.append(longer); AppendByRoom(r, u"b"); }, {u"a", longer, u"b"}},
         {"truncated to nothing, then used again",
          [](TextRows& r) { r.append(u"a"); r.truncate(0); r.append(u"b"); }, {u"b"}},
+        {"another's rows taken over, then truncated and appended to",
+         [](TextRows& r) {
+             r.append(u"a");
+             TextRows other;
+             other.append(u"b");
+             other.append(u"c");
+             r.take(std::move(other));
+             r.truncate(2);
+             AppendByRoom(r, u"d");
+         },
+         {u"a", u"b", u"d"}},
         {"the same text inserted from itself", [](TextRows& r) { r.append(u"同"); r.insert(1, r.at(0)); },
          {u"同", u"同"}},
     };
