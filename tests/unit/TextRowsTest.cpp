@@ -36,18 +36,45 @@ TEST(TextRows, ChangesKeepTheOtherRowsTexts)
         std::vector<std::u16string> expected;
     };
     const std::vector<Case> cases = {
-        {"appended two ways", [](TextRows& r) { r.append(u"a"); AppendByRoom(r, u"请稍候"); r.append(u""); },
+        {"appended two ways",
+         [](TextRows& r) {
+             r.append(u"a");
+             AppendByRoom(r, u"请稍候");
+             r.append(u"");
+         },
          {u"a", u"请稍候", u""}},
         {"truncated, then appended into the room given back",
-         [](TextRows& r) { r.append(u"a"); r.append(u"b"); r.append(u"c"); r.truncate(1); AppendByRoom(r, u"d"); },
+         [](TextRows& r) {
+             r.append(u"a");
+             r.append(u"b");
+             r.append(u"c");
+             r.truncate(1);
+             AppendByRoom(r, u"d");
+         },
          {u"a", u"d"}},
         {"a middle row erased, one inserted",
-         [](TextRows& r) { r.append(u"a"); r.append(u"b"); r.append(u"c"); r.erase(1); r.insert(0, u"z"); },
+         [](TextRows& r) {
+             r.append(u"a");
+             r.append(u"b");
+             r.append(u"c");
+             r.erase(1);
+             r.insert(0, u"z");
+         },
          {u"z", u"a", u"c"}},
         {"a text longer than a block between short ones",
-         [&](TextRows& r) { r.append(u"a"); r.append(longer); AppendByRoom(r, u"b"); }, {u"a", longer, u"b"}},
+         [&](TextRows& r) {
+             r.append(u"a");
+             r.append(longer);
+             AppendByRoom(r, u"b");
+         },
+         {u"a", longer, u"b"}},
         {"truncated to nothing, then used again",
-         [](TextRows& r) { r.append(u"a"); r.truncate(0); r.append(u"b"); }, {u"b"}},
+         [](TextRows& r) {
+             r.append(u"a");
+             r.truncate(0);
+             r.append(u"b");
+         },
+         {u"b"}},
         {"another's rows taken over, then truncated and appended to",
          [](TextRows& r) {
              r.append(u"a");
@@ -59,7 +86,11 @@ TEST(TextRows, ChangesKeepTheOtherRowsTexts)
              AppendByRoom(r, u"d");
          },
          {u"a", u"b", u"d"}},
-        {"the same text inserted from itself", [](TextRows& r) { r.append(u"同"); r.insert(1, r.at(0)); },
+        {"the same text inserted from itself",
+         [](TextRows& r) {
+             r.append(u"同");
+             r.insert(1, r.at(0));
+         },
          {u"同", u"同"}},
     };
     for (const Case& c : cases) {
