@@ -37,8 +37,7 @@ void TMainFrm::CreateControls()
     Edit1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                             edit.left, edit.top, edit.width, edit.height, hwnd(), nullptr, instance, nullptr);
     SendMessageW(Edit1, WM_SETFONT, reinterpret_cast<WPARAM>(skin_.font()), FALSE);
-    // Shown while the box is empty, the caret in it or not.
-    SendMessageW(Edit1, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Widen(Texts::kSearchCue).c_str()));
+    // Its grey cue is ours (PaintSearchCue), shown while it is empty, the caret in it or not.
     searchBoxHook_.attach(Edit1, SearchBoxProc, this);
 
     const auto& list = Control(MainControl::ListBox1);

@@ -3,6 +3,7 @@
 #include "app/mainDialog.h"
 
 #include "common/FunPub.h"
+#include "ui/Gdi.h"
 #include "ui/ListFill.h"
 #include "ui/WinText.h"
 
@@ -20,8 +21,33 @@ void TMainFrm::FocusSearchBox()
 
 void TMainFrm::Edit1Change()
 {
+    // The cue comes and goes with the text: the box repaints only what its text changed.
+    InvalidateRect(Edit1, nullptr, TRUE);
     if (typed_.textChanged())
         StartTypingPause();
+}
+
+void TMainFrm::PaintSearchCue()
+{
+    if (GetWindowTextLengthW(Edit1) != 0)
+        return;
+    // Where the box puts its first character, in its own font, in the system's grey.
+    RECT format = {};
+    SendMessageW(Edit1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const bool caretShown = GetFocus() == Edit1;
+    if (caretShown)
+        HideCaret(Edit1);
+    HDC dc = GetDC(Edit1);
+    {
+        SelectGuard font(dc, reinterpret_cast<HFONT>(SendMessageW(Edit1, WM_GETFONT, 0, 0)));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        const std::wstring cue = Widen(Texts::kSearchCue);
+        DrawTextW(dc, cue.c_str(), static_cast<int>(cue.size()), &format, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    ReleaseDC(Edit1, dc);
+    if (caretShown)
+        ShowCaret(Edit1);
 }
 
 void TMainFrm::StartTypingPause()
@@ -104,6 +130,14 @@ LRESULT TMainFrm::SearchBoxProc(const ControlHook& hook, HWND hwnd, UINT msg, WP
         if (wParam == '\r' || wParam == '\n' || wParam == 0x1B)
             return 0;
         break;
+    case WM_PAINT:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        // A one-line box paints itself over whole when the focus comes or goes.
+        const LRESULT result = hook.CallOriginal(hwnd, msg, wParam, lParam);
+        self->PaintSearchCue();
+        return result;
+    }
     case WM_IME_STARTCOMPOSITION: self->typed_.compositionStarted(); break;
     case WM_IME_ENDCOMPOSITION: {
         const LRESULT result = hook.CallOriginal(hwnd, msg, wParam, lParam);

@@ -120,6 +120,8 @@ private:
     // as it is typed, where the focus goes.
     void FocusSearchBox();
     void Edit1Change();
+    // The grey cue over the empty search box, drawn after the box painted itself.
+    void PaintSearchCue();
     void StartTypingPause();
     void OnTypingPauseOver();
     // Lists the hits of the box's text with the first selected. With `givesWay` a key that

@@ -49,6 +49,14 @@ TEST(Keyboard, TypeDownEnterDeliversAndTheAgentGoesOnWhereSheWas)
     ASSERT_TRUE(vt::PressHotKeyOver(target));
     ASSERT_TRUE(wt::WaitUntil(inFrontWithCaretInBox, 3000)) << "the caret is not in the search box";
     wt::SaveWindowScreenshot(main, "keyboard_cue.png");
+    // The grey cue is drawn over the empty box with the caret in it, and goes with the first letter.
+    const auto cuePixels = [&] {
+        RECT inside = {};
+        GetClientRect(box, &inside); // the box's sunken border is grey too
+        MapWindowPoints(box, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+        return wt::CaptureScreenArea(inside).count(GetSysColor(COLOR_GRAYTEXT));
+    };
+    EXPECT_GT(cuePixels(), 20u) << "no cue in the empty search box";
 
     // One burst of keys: the initials of 请稍, which the search reads as pinyin.
     wt::TypeText("qs");
@@ -56,6 +64,7 @@ TEST(Keyboard, TypeDownEnterDeliversAndTheAgentGoesOnWhereSheWas)
     ASSERT_TRUE(wt::WaitUntil([&] { return velmora.listEntries() == hits && velmora.selectedIndex() == 0; }, 5000))
         << "the list does not show the hits with the first selected";
     EXPECT_EQ(velmora.searchText(), "qs");
+    EXPECT_EQ(cuePixels(), 0u) << "the cue stays over the text typed";
     wt::SaveWindowScreenshot(main, "keyboard_search_typed.png");
 
     wt::PressKey(VK_DOWN);
