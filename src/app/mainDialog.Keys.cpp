@@ -43,7 +43,8 @@ void TMainFrm::PaintSearchCue()
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
         const std::wstring cue = Widen(Texts::kSearchCue);
-        DrawTextW(dc, cue.c_str(), static_cast<int>(cue.size()), &format, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(dc, cue.c_str(), static_cast<int>(cue.size()), &format,
+                  DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }
     ReleaseDC(Edit1, dc);
     if (caretShown)
