@@ -2,8 +2,9 @@
 // The team's rows at the end of the main list replaced after a check brought a new library,
 // in slices short enough that the window answers between them: a hotkey pressed while
 // 10,000 rows arrive shows the list at once, and the list paints as they come. The old team
-// rows go at once; the desk's own rows above them are not touched. At the end the selection (of two equal rows, the one
-// selected) and the top row are as they were, unless the user chose another row meanwhile.
+// rows go at once; the desk's own rows above them are not touched. At the end the selection
+// (of two equal rows, the one selected) and the top row are as they were, unless the user
+// chose another row meanwhile.
 #include "common/TextRows.h"
 #include "ui/ListFill.h"
 
