@@ -19,6 +19,7 @@ namespace {
 // the header would not compile.
 struct OdbcEntries {
     decltype(&::SQLAllocHandle) allocHandle = nullptr;
+    decltype(&::SQLBindCol) bindCol = nullptr;
     decltype(&::SQLBindParameter) bindParameter = nullptr;
     decltype(&::SQLCancel) cancel = nullptr;
     decltype(&::SQLDisconnect) disconnect = nullptr;
@@ -55,6 +56,7 @@ OdbcEntries Load()
     if (!module)
         return e;
     Take(module, "SQLAllocHandle", e.allocHandle);
+    Take(module, "SQLBindCol", e.bindCol);
     Take(module, "SQLBindParameter", e.bindParameter);
     Take(module, "SQLCancel", e.cancel);
     Take(module, "SQLDisconnect", e.disconnect);
@@ -98,6 +100,12 @@ SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* o
     if (output)
         *output = SQL_NULL_HANDLE;
     return Call(Odbc().allocHandle, type, input, output);
+}
+
+SQLRETURN SQL_API SQLBindCol(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT valueType, SQLPOINTER value,
+                             SQLLEN capacity, SQLLEN* length)
+{
+    return Call(Odbc().bindCol, statement, column, valueType, value, capacity, length);
 }
 
 SQLRETURN SQL_API SQLBindParameter(SQLHSTMT statement, SQLUSMALLINT number, SQLSMALLINT direction,

@@ -9,9 +9,11 @@
 #include <sqlext.h>
 
 #include <algorithm>
-#include <deque>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
+#include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -568,16 +570,9 @@ TeamServer::Published TeamServer::publishVersion(const std::string& setName, std
             keep = std::max(1LL, std::atoll(read.textAt(1, 32).c_str()));
     }
     std::vector<TeamVersionRow> current;
-    if (currentVersion > 0) {
-        Statement read = statement();
-        read.prepare(sql.readVersionRows);
-        SQLBIGINT version = currentVersion;
-        read.bindInteger(1, setId);
-        read.bindInteger(2, version);
-        read.execute();
-        while (read.fetch())
-            current.push_back({read.integerAt(1), read.integerAt(2), read.textAt(3, static_cast<size_t>(-1) / 2)});
-    }
+    if (currentVersion > 0)
+        current =
+            versionRows(published.setId, currentVersion, static_cast<size_t>(-1) / 2, static_cast<size_t>(-1) - 1);
     const TeamIdentity identity = numbered                                      ? TeamIdentity::Numbered
                                   : (!source.empty() && source == newestSource) ? TeamIdentity::SourceId
                                                                                 : TeamIdentity::Text;
@@ -586,8 +581,8 @@ TeamServer::Published TeamServer::publishVersion(const std::string& setName, std
     SQLBIGINT versionNo = published.versionNo;
 
     // The rows in batches, one statement each, their buffers alive until it has run.
-    for (size_t first = 0; first < rows.size(); first += kTeamInsertBatch) {
-        const size_t count = std::min(kTeamInsertBatch, rows.size() - first);
+    for (size_t first = 0; first < rows.size(); first += kTeamVersionBatch) {
+        const size_t count = std::min(kTeamVersionBatch, rows.size() - first);
         std::vector<std::wstring> wide(count);
         std::vector<SQLLEN> lengths(count);
         Statement insert = statement();
@@ -686,17 +681,76 @@ std::vector<TeamServer::HistoryLine> TeamServer::history(int setId, size_t atMos
     return lines;
 }
 
+namespace {
+
+// A block of a version's rows, one fetch's worth: a call per row and column cost a publish of
+// 10,000 templates more than the server's own work. A text of kUnits code units or more does
+// not fit, and is read again alone.
+struct VersionBlock {
+    static constexpr SQLULEN kRows = 128;
+    static constexpr size_t kUnits = 1024;
+    SQLBIGINT templateNo[kRows], sourceId[kRows], sortId[kRows];
+    SQLLEN templateNoLength[kRows], sourceIdLength[kRows], sortIdLength[kRows], textLength[kRows];
+    wchar_t text[kRows][kUnits];
+};
+
+} // namespace
+
 std::vector<TeamVersionRow> TeamServer::versionRows(int setId, int versionNo, size_t textBytesAtMost, size_t rowsAtMost)
 {
+    const TeamSql& sql = TeamSqlFor(dialect_);
     Statement read(handles_->connection.get(), queryTimeout_, connectionText_);
-    read.prepare(TeamSqlFor(dialect_).readVersionRows);
+    const SQLHANDLE h = read.get();
+    auto block = std::make_unique<VersionBlock>();
+    SQLULEN fetched = 0;
+    read.check(SQLSetStmtAttrW(h, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(VersionBlock::kRows), 0));
+    read.check(SQLSetStmtAttrW(h, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0));
+    read.check(SQLBindCol(h, 1, SQL_C_SBIGINT, block->templateNo, 0, block->templateNoLength));
+    read.check(SQLBindCol(h, 2, SQL_C_SBIGINT, block->sourceId, 0, block->sourceIdLength));
+    read.check(SQLBindCol(h, 3, SQL_C_SBIGINT, block->sortId, 0, block->sortIdLength));
+    read.check(SQLBindCol(h, 4, SQL_C_WCHAR, block->text, sizeof block->text[0], block->textLength));
+    read.prepare(sql.readVersionRows);
     SQLBIGINT set = setId, version = versionNo;
     read.bindInteger(1, set);
     read.bindInteger(2, version);
     read.execute();
     std::vector<TeamVersionRow> rows;
-    while (rows.size() <= rowsAtMost && read.fetch())
-        rows.push_back({read.integerAt(1), read.integerAt(2), read.textAt(3, textBytesAtMost)});
+    std::unordered_map<long long, size_t> longRows; // TSortID -> its row
+    while (rows.size() <= rowsAtMost && read.fetch()) {
+        for (SQLULEN i = 0; i < fetched && rows.size() <= rowsAtMost; ++i) {
+            const auto number = [&](const SQLBIGINT* values, const SQLLEN* lengths) {
+                return lengths[i] == SQL_NULL_DATA ? 0LL : static_cast<long long>(values[i]);
+            };
+            TeamVersionRow row{
+                number(block->templateNo, block->templateNoLength), number(block->sourceId, block->sourceIdLength), {}};
+            const SQLLEN bytes = block->textLength[i];
+            if (bytes == SQL_NO_TOTAL || bytes >= static_cast<SQLLEN>(sizeof block->text[0]))
+                longRows.emplace(number(block->sortId, block->sortIdLength), rows.size());
+            else if (bytes > 0)
+                row.text = Utf8FromWide(std::wstring(block->text[i], static_cast<size_t>(bytes) / sizeof(wchar_t)));
+            rows.push_back(std::move(row));
+        }
+    }
+    if (longRows.empty())
+        return rows;
+    Statement again(handles_->connection.get(), queryTimeout_, connectionText_);
+    again.prepare(sql.readLongVersionRows);
+    SQLBIGINT units = VersionBlock::kUnits;
+    again.bindInteger(1, set);
+    again.bindInteger(2, version);
+    again.bindInteger(3, units);
+    again.execute();
+    size_t found = 0;
+    while (again.fetch()) {
+        const auto row = longRows.find(again.integerAt(1));
+        if (row == longRows.end())
+            continue;
+        rows[row->second].text = again.textAt(2, textBytesAtMost);
+        ++found;
+    }
+    // Only a version removed between the two reads (a publish pruning it) loses rows.
+    if (found != longRows.size())
+        throw TeamError(TeamFault::Unexpected, "the version was removed while it was read");
     return rows;
 }
 

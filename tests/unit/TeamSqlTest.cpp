@@ -118,6 +118,7 @@ TEST(TeamSql, InitAddsTheVersionTablesAndMakesAnOlderLibraryVersionOne)
         std::vector<std::string> tables; // each made only where it is missing
         std::string defaultSet;
         std::string noVersionYet;
+        std::string longRows; // the rows a block read could not hold: never fewer code units than counted
     };
     const Case cases[] = {
         {TeamDialect::PostgreSql,
@@ -126,7 +127,8 @@ TEST(TeamSql, InitAddsTheVersionTablesAndMakesAnOlderLibraryVersionOne)
           "CREATE TABLE IF NOT EXISTS TeamUsage (", "CREATE TABLE IF NOT EXISTS TeamUpload (",
           "ALTER TABLE TeamText ADD COLUMN IF NOT EXISTS TemplateNo BIGINT"},
          "VALUES (1, '默认', 0) ON CONFLICT (SetID) DO NOTHING",
-         "NOT EXISTS (SELECT 1 FROM TeamHistory WHERE SetID = 1)"},
+         "NOT EXISTS (SELECT 1 FROM TeamHistory WHERE SetID = 1)",
+         "SELECT TSortID, TText FROM TeamHistoryText WHERE SetID = ? AND VersionNo = ? AND OCTET_LENGTH(TText) >= ?"},
         {TeamDialect::SqlServer,
          {"IF OBJECT_ID(N'dbo.TeamSet', N'U') IS NULL CREATE TABLE dbo.TeamSet (",
           "IF OBJECT_ID(N'dbo.TeamHistory', N'U') IS NULL CREATE TABLE dbo.TeamHistory (",
@@ -137,7 +139,9 @@ TEST(TeamSql, InitAddsTheVersionTablesAndMakesAnOlderLibraryVersionOne)
           "IF COL_LENGTH(N'dbo.TeamText', N'TemplateNo') IS NULL ALTER TABLE dbo.TeamText ADD TemplateNo BIGINT"},
          "IF NOT EXISTS (SELECT 1 FROM dbo.TeamSet WHERE SetID = 1) INSERT INTO dbo.TeamSet (SetID, Name, "
          "CurrentVersion) VALUES (1, N'默认', 0)",
-         "NOT EXISTS (SELECT 1 FROM dbo.TeamHistory WHERE SetID = 1)"},
+         "NOT EXISTS (SELECT 1 FROM dbo.TeamHistory WHERE SetID = 1)",
+         "SELECT TSortID, TText FROM dbo.TeamHistoryText WHERE SetID = ? AND VersionNo = ? AND DATALENGTH(TText) / 2 "
+         ">= ?"},
     };
     for (const Case& c : cases) {
         const TeamSql& sql = TeamSqlFor(c.dialect);
@@ -164,6 +168,7 @@ TEST(TeamSql, InitAddsTheVersionTablesAndMakesAnOlderLibraryVersionOne)
         // A version's rows: the numbers in the text, sorted from where the batch starts, a text parameter each.
         const std::string rows = TeamInsertVersionRows(sql, 2, 7, {{5, 10, "a"}, {6, 0, "b"}, {9, 3, "c"}}, 1, 2);
         EXPECT_EQ(rows.substr(rows.find("VALUES")), "VALUES (2, 7, 1, 6, NULL, ?), (2, 7, 2, 9, 3, ?)");
+        EXPECT_EQ(sql.readLongVersionRows, c.longRows);
     }
 }
 

@@ -295,13 +295,22 @@ std::string Version(int number) { return std::to_string(number); }
 
 // Two publishes from one DB.mdb, what the second changed, and a rollback to the first: the
 // history lists each, the diff names every text, and a desk running all along shows the rows
-// rolled back to at its next check, as after any publish.
+// rolled back to at its next check, as after any publish. Two texts are read in blocks of a
+// fixed room, the longer one again alone: one just fits (1,023 code units, the last two an
+// emoji), one does not (2,000); each must come back whole to compare and to roll back.
 TEST(TeamServerVersions, HistoryDiffAndARollbackThatReachesARunningDesk)
 {
     TEAM_SERVER_OR_SKIP(lead, desk);
     wt::ProgramFolder folder("组长 版本");
     ASSERT_EQ(vt::RunTool(folder, {"team", "init", lead}).exitCode, 0u);
-    const std::vector<std::string> first = {"版本：您好", "版本：请稍等", "版本：再见"};
+    const auto repeated = [](const std::string& piece, int times) {
+        std::string text;
+        for (int i = 0; i < times; ++i)
+            text += piece;
+        return text;
+    };
+    const std::string fits = "版本：" + repeated("长", 1018) + "😀", longer = "版本：" + repeated("长句", 998) + "。";
+    const std::vector<std::string> first = {"版本：您好", "版本：请稍等", fits, longer, "版本：再见"};
     vt::WriteDatabase(folder, first);
     const vt::ToolRun published =
         vt::RunTool(folder, {"team", "publish", folder.file("DB.mdb"), lead, "--note", "第一版"});
@@ -329,7 +338,7 @@ TEST(TeamServerVersions, HistoryDiffAndARollbackThatReachesARunningDesk)
     ASSERT_EQ(second.exitCode, 0u) << second.output;
     EXPECT_EQ(VersionMade(second), v1 + 1);
     EXPECT_TRUE(vt::Says(second, "的第 " + Version(v1 + 1) + " 版：新增 1 条、修改 1 条、删除 1 条")) << second.output;
-    ASSERT_TRUE(listBecomes({"版本：新的一句", "版本：请稍等", "版本：您好！"}));
+    ASSERT_TRUE(listBecomes({"版本：新的一句", "版本：请稍等", "版本：您好！", fits, longer}));
 
     const vt::ToolRun history = vt::RunTool(folder, {"team", "history", lead});
     ASSERT_EQ(history.exitCode, 0u) << history.output;
@@ -338,9 +347,9 @@ TEST(TeamServerVersions, HistoryDiffAndARollbackThatReachesARunningDesk)
     ASSERT_NE(newer, std::string::npos) << history.output;
     ASSERT_NE(older, std::string::npos) << history.output;
     EXPECT_LT(newer, older) << "newest first";
-    EXPECT_NE(history.output.find("新增 1，修改 1，删除 1，共 3 条  （座席使用的版本）", newer), std::string::npos)
+    EXPECT_NE(history.output.find("新增 1，修改 1，删除 1，共 5 条  （座席使用的版本）", newer), std::string::npos)
         << history.output;
-    EXPECT_NE(history.output.find("共 3 条  备注：第一版", older), std::string::npos) << history.output;
+    EXPECT_NE(history.output.find("共 5 条  备注：第一版", older), std::string::npos) << history.output;
 
     const vt::ToolRun diff = vt::RunTool(folder, {"team", "diff", lead, Version(v1 + 1)});
     ASSERT_EQ(diff.exitCode, 0u) << diff.output;
