@@ -57,7 +57,6 @@ bool TMainFrm::Create()
     boxes_.setOwner(hwnd());
     CreateControls();
     CreateDelivery();
-    trayPicture_ = CreateTrayIcon();
     // The tray icon follows the window's first paint (FinishStart): adding it waits on the
     // shell, and the user waits for the list.
     PostMessageW(hwnd(), kAddTrayIcon, 0, 0);
@@ -91,6 +90,7 @@ void TMainFrm::FinishStart()
     // before the window's first paint, so the window and its list are painted first.
     if (IsWindowVisible(hwnd()))
         RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    trayPicture_ = CreateTrayIcon();
     RzTrayIcon1.add(hwnd(), trayPicture_.get());
 }
 

@@ -17,8 +17,14 @@ void Hints::create(HWND owner)
 {
     owner_ = owner;
     font_ = MakeFont(L"宋体", 12);
-    CreateWindowOf(kClassName, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WS_POPUP | WS_BORDER, L"", 0, 0, 0,
-                   0, owner);
+}
+
+bool Hints::makeWindow()
+{
+    // Made when a hint is first wanted: a window more at start cost the main window 2 to 3 ms
+    // under Wine, before anybody can point at anything.
+    return hwnd() || CreateWindowOf(kClassName, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                                    WS_POPUP | WS_BORDER, L"", 0, 0, 0, 0, owner_);
 }
 
 void Hints::addArea(const RECT& rect, const std::string& utf8Text)
@@ -44,7 +50,7 @@ int Hints::toolAtPointer(POINT& pointer) const
 {
     GetCursorPos(&pointer);
     HWND under = WindowFromPoint(pointer);
-    if (under == hwnd())
+    if (hwnd() && under == hwnd())
         return current_; // the hint itself lies under the pointer: nothing has changed
     for (size_t i = 0; i < tools_.size(); ++i) {
         const Tool& tool = tools_[i];
@@ -78,7 +84,7 @@ void Hints::pointerMoved()
         current_ = tool;
         return;
     }
-    if (!shown_ && !waiting_) {
+    if (!shown_ && !waiting_ && makeWindow()) {
         current_ = tool;
         waiting_ = true;
         // The system's usual pause before a first hint.
@@ -172,12 +178,14 @@ void Hints::measure(const std::wstring& text, int maxHeight)
 
 void Hints::hide()
 {
-    KillTimer(hwnd(), kFirstShowTimer);
-    KillTimer(hwnd(), kRebuildTimer);
-    ShowWindow(hwnd(), SW_HIDE);
     waiting_ = false;
     shown_ = false;
     current_ = -1;
+    if (!hwnd())
+        return;
+    KillTimer(hwnd(), kFirstShowTimer);
+    KillTimer(hwnd(), kRebuildTimer);
+    ShowWindow(hwnd(), SW_HIDE);
 }
 
 void Hints::paint()

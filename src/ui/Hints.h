@@ -40,6 +40,8 @@ private:
     };
 
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // The hint's window, made the first time it is needed; false if it could not be.
+    bool makeWindow();
     int toolAtPointer(POINT& pointer) const;
     void onTimer(UINT_PTR id);
     void show(const Tool& tool, POINT pointer);
