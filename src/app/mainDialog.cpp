@@ -87,9 +87,12 @@ void TMainFrm::ShowAtStart(bool showWindow)
 void TMainFrm::FinishStart()
 {
     // Adding the tray icon waits on the shell, for 5 to 60 ms under Wine: a posted message comes
-    // before the window's first paint, so the window and its list are painted first.
+    // before the window's first paint, so the window and its list are painted first. The hint
+    // window comes here too: made only when the first hint was wanted, it kept another program's
+    // window from coming to the front under Wine (the team benchmark's target, every time).
     if (IsWindowVisible(hwnd()))
         RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    hints_.makeWindow();
     trayPicture_ = CreateTrayIcon();
     RzTrayIcon1.add(hwnd(), trayPicture_.get());
 }

@@ -13,16 +13,16 @@ const int kBelowPointer = 20;
 
 } // namespace
 
-void Hints::create(HWND owner)
+void Hints::create(HWND owner, bool windowLater)
 {
     owner_ = owner;
     font_ = MakeFont(L"宋体", 12);
+    if (!windowLater)
+        makeWindow();
 }
 
 bool Hints::makeWindow()
 {
-    // Made when a hint is first wanted: a window more at start cost the main window 2 to 3 ms
-    // under Wine, before anybody can point at anything.
     return hwnd() || CreateWindowOf(kClassName, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
                                     WS_POPUP | WS_BORDER, L"", 0, 0, 0, 0, owner_);
 }
