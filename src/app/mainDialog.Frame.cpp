@@ -30,7 +30,7 @@ const ControlLayout<MainControl>& Control(MainControl id) { return ControlOf(Mai
 
 void TMainFrm::CreateControls()
 {
-    skin_.create(hwnd(), hints_, true); // its hint window follows the first paint (FinishStart)
+    skin_.create(hwnd(), hints_);
     HINSTANCE instance = GetModuleHandleW(nullptr);
 
     const auto& edit = Control(MainControl::Edit1);

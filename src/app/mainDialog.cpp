@@ -57,6 +57,7 @@ bool TMainFrm::Create()
     boxes_.setOwner(hwnd());
     CreateControls();
     CreateDelivery();
+    trayPicture_ = CreateTrayIcon();
     // The tray icon follows the window's first paint (FinishStart): adding it waits on the
     // shell, and the user waits for the list.
     PostMessageW(hwnd(), kAddTrayIcon, 0, 0);
@@ -87,13 +88,9 @@ void TMainFrm::ShowAtStart(bool showWindow)
 void TMainFrm::FinishStart()
 {
     // Adding the tray icon waits on the shell, for 5 to 60 ms under Wine: a posted message comes
-    // before the window's first paint, so the window and its list are painted first. The hint
-    // window comes here too: made only when the first hint was wanted, it kept another program's
-    // window from coming to the front under Wine (the team benchmark's target, every time).
+    // before the window's first paint, so the window and its list are painted first.
     if (IsWindowVisible(hwnd()))
         RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    hints_.makeWindow();
-    trayPicture_ = CreateTrayIcon();
     RzTrayIcon1.add(hwnd(), trayPicture_.get());
 }
 

@@ -13,18 +13,12 @@ const int kBelowPointer = 20;
 
 } // namespace
 
-void Hints::create(HWND owner, bool windowLater)
+void Hints::create(HWND owner)
 {
     owner_ = owner;
     font_ = MakeFont(L"宋体", 12);
-    if (!windowLater)
-        makeWindow();
-}
-
-bool Hints::makeWindow()
-{
-    return hwnd() || CreateWindowOf(kClassName, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                                    WS_POPUP | WS_BORDER, L"", 0, 0, 0, 0, owner_);
+    CreateWindowOf(kClassName, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WS_POPUP | WS_BORDER, L"", 0, 0, 0,
+                   0, owner);
 }
 
 void Hints::addArea(const RECT& rect, const std::string& utf8Text)
@@ -50,7 +44,7 @@ int Hints::toolAtPointer(POINT& pointer) const
 {
     GetCursorPos(&pointer);
     HWND under = WindowFromPoint(pointer);
-    if (hwnd() && under == hwnd())
+    if (under == hwnd())
         return current_; // the hint itself lies under the pointer: nothing has changed
     for (size_t i = 0; i < tools_.size(); ++i) {
         const Tool& tool = tools_[i];
@@ -84,7 +78,7 @@ void Hints::pointerMoved()
         current_ = tool;
         return;
     }
-    if (!shown_ && !waiting_ && makeWindow()) {
+    if (!shown_ && !waiting_) {
         current_ = tool;
         waiting_ = true;
         // The system's usual pause before a first hint.
@@ -178,14 +172,12 @@ void Hints::measure(const std::wstring& text, int maxHeight)
 
 void Hints::hide()
 {
-    waiting_ = false;
-    shown_ = false;
-    current_ = -1;
-    if (!hwnd())
-        return;
     KillTimer(hwnd(), kFirstShowTimer);
     KillTimer(hwnd(), kRebuildTimer);
     ShowWindow(hwnd(), SW_HIDE);
+    waiting_ = false;
+    shown_ = false;
+    current_ = -1;
 }
 
 void Hints::paint()

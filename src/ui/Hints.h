@@ -20,11 +20,7 @@ public:
 
     Hints() = default;
 
-    // The hint's window is made now, or with `windowLater` by makeWindow: the main window makes
-    // it after its first paint, as one window more before it cost its start 2 to 3 ms under Wine.
-    void create(HWND owner, bool windowLater = false);
-    // False if the window could not be made.
-    bool makeWindow();
+    void create(HWND owner);
     // A hint for a painted area of the owner window (client coordinates).
     void addArea(const RECT& rect, const std::string& utf8Text);
     // A hint for a whole child window of the owner.

@@ -62,14 +62,13 @@ public:
     // After the window exists, before its controls: the window's region (the corners
     // outside the panel's rounded border are no part of it), the fonts, and the hints of
     // the layout's controls added to the window's `hints` (which its other controls share).
-    // `hintWindowLater`: see Hints::create.
-    void create(HWND window, Hints& hints, bool hintWindowLater = false)
+    void create(HWND window, Hints& hints)
     {
         window_ = window;
         SetSkinRegion(window, control(panel_).rect(), {look_.frame, look_.frame}, look_.cornerDiameter);
         font_ = MakeSkinFont(look_.fontHeight);
         titleFont_ = MakeSkinFont(look_.titleFontHeight, true);
-        hints.create(window, hintWindowLater);
+        hints.create(window);
         for (const ControlLayout<Id>& control : layout_)
             if (*control.hint)
                 hints.addArea(control.rect(), control.hint);
