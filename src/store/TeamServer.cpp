@@ -570,9 +570,10 @@ TeamServer::Published TeamServer::publishVersion(const std::string& setName, std
             keep = std::max(1LL, std::atoll(read.textAt(1, 32).c_str()));
     }
     std::vector<TeamVersionRow> current;
-    if (currentVersion > 0)
-        current =
-            versionRows(published.setId, currentVersion, static_cast<size_t>(-1) / 2, static_cast<size_t>(-1) - 1);
+    if (currentVersion > 0) {
+        const size_t whole = static_cast<size_t>(-1) / 2; // every row and every text, as before
+        current = versionRows(published.setId, currentVersion, whole, whole);
+    }
     const TeamIdentity identity = numbered                                      ? TeamIdentity::Numbered
                                   : (!source.empty() && source == newestSource) ? TeamIdentity::SourceId
                                                                                 : TeamIdentity::Text;
